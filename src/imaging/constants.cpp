@@ -1,0 +1,3 @@
+#include "imaging/constants.h"
+
+std::atomic<int> g_bStop{0};

@@ -1,0 +1,80 @@
+// Packed device-independent bitmaps: a BITMAPINFOHEADER (or one of its longer
+// versions) or a BITMAPCOREHEADER, then the colour table, then the pixels, all
+// in one block. The clipboard, the picture loaders and the cache hand pictures
+// around in this form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "platform/dc.h"
+#include "platform/global_block.h"
+#include "platform/win_types.h"
+
+// The largest picture the program accepts: bigger ones are refused with a
+// message instead of exhausting memory.
+inline constexpr long long kMaxPicturePixels = 30000LL * 30000LL;
+inline constexpr int kMaxPictureSide = 1 << 20;
+
+// Header fields. The header is read from unaligned memory; callers check that
+// the block holds at least the header size before calling these.
+int DibHeaderSize(const std::uint8_t* pHeader);
+int DibWidth(const std::uint8_t* pHeader);
+// The signed height (negative: rows stored top-down).
+int DibHeight(const std::uint8_t* pHeader);
+int DibBitCount(const std::uint8_t* pHeader);
+DWORD DibCompression(const std::uint8_t* pHeader);
+// biClrUsed when non-zero (40-byte and longer headers), else 2, 16 or 256 by
+// bit count, 0 above 8 bits.
+int DibNumColors(const std::uint8_t* pHeader);
+// DibNumColors x 4 (x 3 for a core header).
+int DibPaletteSize(const std::uint8_t* pHeader);
+// Offset of the pixels from the header: header, colour masks (BI_BITFIELDS
+// with a 40-byte header keeps three masks between header and table), table.
+std::size_t DibBitsOffset(const std::uint8_t* pHeader);
+inline const std::uint8_t* DibBits(const std::uint8_t* pHeader) {
+  return pHeader + DibBitsOffset(pHeader);
+}
+
+// What a packed DIB holds, checked against the size of its block.
+struct CDibLayout {
+  int m_iWidth = 0;
+  int m_iHeight = 0;  // rows, always positive
+  bool m_bTopDown = false;
+  int m_iBitCount = 0;
+  DWORD m_dwCompression = BI_RGB;
+  int m_iNumColors = 0;
+  bool m_bCore = false;
+  std::size_t m_iBitsOffset = 0;
+  std::size_t m_iStride = 0;  // bytes per stored row
+  DWORD m_aMasks[3] = {0, 0, 0};  // red, green, blue for 16 and 32 bits
+};
+
+// Checks the header, the colour table and the pixel block against iSize.
+// Returns false with a short reason when the block is not a usable DIB.
+bool ParseDib(const std::uint8_t* pDib, std::size_t iSize, CDibLayout& layout,
+              const char** pszWhy = nullptr);
+
+// Converts a parsed DIB of any depth to 24-bit BGR rows, bottom row first,
+// iDstStride bytes apart (the layout of a CDADC's pixel memory).
+void DibTo24(const std::uint8_t* pDib, const CDibLayout& layout, std::uint8_t* pDst,
+             std::size_t iDstStride);
+
+// A 24-bit bitmap holding the DIB's picture; nullptr when the block is not a
+// usable DIB.
+std::unique_ptr<CBitmap> DibToBitmap(const CGlobalBlock& hDib);
+
+// Draws a packed DIB onto the DC: 1:1 when the rectangles have the same size
+// (every depth converted to 24 bits), else stretched (COLORONCOLOR). Returns 0
+// for an empty block or one that is not a DIB; otherwise the number of rows
+// drawn (1:1) or 1 (stretched).
+int PaintDib(CDC& dc, const RECT& rcDst, const CGlobalBlock& hDib, const RECT& rcSrc);
+
+// A copy of the block. An empty one: "CH, copying NULL handle"; no memory:
+// "CH,GlobalAlloc failed"; both give an empty block.
+CGlobalBlock CopyGlobalHandle(const CGlobalBlock& h);
+
+// Fills a description of a 24-bit, one-plane, uncompressed bitmap with every
+// other field 0; the caller sets biWidth and biHeight.
+void InitBitmapInfo24(BITMAPINFO& bmi);
