@@ -502,10 +502,14 @@ BOOL CDC::Arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
   if (!m_pBitmap || l == r || t == b || !HasPen()) return TRUE;
   const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
   // Screen angles, counter-clockwise, measured in doubled coordinates about the
-  // centre of the box.
+  // centre of the box (pixel centres at x + 1/2).
   auto angle = [&](double x2, double y2) { return std::atan2(-y2, x2); };
-  const double dStart = angle(2.0 * xs - static_cast<double>(L + R), 2.0 * ys - static_cast<double>(T + B));
-  const double dEnd = angle(2.0 * xe - static_cast<double>(L + R), 2.0 * ye - static_cast<double>(T + B));
+  // The rays run through the centres of the pixels (xs, ys) and (xe, ye),
+  // like the pixels tested against them.
+  const double dStart = angle(2.0 * xs + 1 - static_cast<double>(L + R),
+                              2.0 * ys + 1 - static_cast<double>(T + B));
+  const double dEnd = angle(2.0 * xe + 1 - static_cast<double>(L + R),
+                            2.0 * ye + 1 - static_cast<double>(T + B));
   auto ccw = [](double from, double to) {  // counter-clockwise distance in [0, 2 pi)
     double d = std::fmod(to - from, 2 * kPi);
     if (d < 0) d += 2 * kPi;

@@ -9,7 +9,9 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -70,9 +72,21 @@ class CFontSystem {
     if (!match.m_pFace) {
       if (!m_pShipped) {
         m_pShipped = FcConfigCreate();
-        const std::string csDir = std::string(VX_RESOURCE_DIR) + "/fonts";
-        if (m_pShipped)
-          FcConfigAppFontAddDir(m_pShipped, reinterpret_cast<const FcChar8*>(csDir.c_str()));
+        // The files one by one, in name order: adding the folder would make
+        // fontconfig look for a cache directory, which this configuration
+        // deliberately has none of.
+        std::vector<std::string> aFiles;
+        std::error_code ec;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::string(VX_RESOURCE_DIR) + "/fonts", ec)) {
+          const std::string csName = entry.path().string();
+          if (csName.size() > 4 && strcasecmp(csName.c_str() + csName.size() - 4, ".ttf") == 0)
+            aFiles.push_back(csName);
+        }
+        std::sort(aFiles.begin(), aFiles.end());
+        for (const std::string& csFile : aFiles)
+          if (m_pShipped)
+            FcConfigAppFontAddFile(m_pShipped, reinterpret_cast<const FcChar8*>(csFile.c_str()));
       }
       if (m_pShipped) {
         const bool bShipped = strncasecmp(csFamily.c_str(), "Liberation ", 11) == 0;
