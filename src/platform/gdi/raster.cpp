@@ -36,7 +36,10 @@ void StartEdge(Edge& ed, int y) {
   // num = x0 * dy + (16 y - y0) * dx.
   const Int128 num = static_cast<Int128>(ed.x0) * dy +
                      static_cast<Int128>(kFixOne * static_cast<std::int64_t>(y) - ed.y0) * dx;
-  const Int128 q = -FloorDiv128(-num, ed.den);
+  // 128-bit division is slow; most edges fit in 64 bits.
+  const Int128 q = (num >= INT64_MIN / 2 && num <= INT64_MAX / 2)
+                       ? Int128{CeilDiv(static_cast<std::int64_t>(num), ed.den)}
+                       : -FloorDiv128(-num, ed.den);
   ed.q = static_cast<std::int64_t>(q);
   ed.e = static_cast<std::int64_t>(q * ed.den - num);
   const std::int64_t s = kFixOne * dx;  // num grows by this per row
@@ -118,7 +121,13 @@ void FillPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, SpanList
     }
     aCross.clear();
     for (const Edge* pEd : aActive) aCross.push_back(pEd->q);
-    std::sort(aCross.begin(), aCross.end());
+    if (aCross.size() <= 8) {  // the usual few crossings: insertion sort
+      for (std::size_t i = 1; i < aCross.size(); ++i)
+        for (std::size_t j = i; j > 0 && aCross[j - 1] > aCross[j]; --j)
+          std::swap(aCross[j - 1], aCross[j]);
+    } else {
+      std::sort(aCross.begin(), aCross.end());
+    }
     // Even-odd: the crossings pair up; pixel x is inside when an odd number
     // of crossings lie at or left of it, i.e. ceil(c0) <= x < ceil(c1).
     for (std::size_t i = 0; i + 1 < aCross.size(); i += 2) {
