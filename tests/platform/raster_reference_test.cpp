@@ -61,7 +61,7 @@ double DistanceToPolyline(double px, double py, const std::vector<std::pair<doub
 // A coordinate: mostly near the surface, sometimes far outside it.
 int RandomCoord(std::mt19937& rng, int iExtent) {
   switch (rng() % 8) {
-    case 0: return static_cast<int>(rng() % 4000000001u) - 2000000000;
+    case 0: return static_cast<int>(static_cast<long long>(rng() % 4000000001u) - 2000000000);
     case 1: return static_cast<int>(rng() % 2000001u) - 1000000;
     default: return static_cast<int>(rng() % (iExtent + 40)) - 20;
   }

@@ -104,6 +104,15 @@ class CFontSystem {
     m_bSystemTried = false;
   }
 
+  // At exit: gives fontconfig's data back (the faces stay open; nothing may
+  // draw text any more).
+  void ReleaseConfigs() {
+    std::lock_guard lock(m_mutex);
+    Reset();
+    if (m_pShipped) FcConfigDestroy(m_pShipped);
+    m_pShipped = nullptr;
+  }
+
  private:
   CFontSystem() {
     if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
@@ -178,6 +187,10 @@ class CFontSystem {
   std::map<std::string, std::shared_ptr<CFace>> m_faces;  // faces stay open for the run
   std::map<std::string, CMatch> m_matches;
 };
+
+struct CFontConfigRelease {
+  ~CFontConfigRelease() { CFontSystem::Get().ReleaseConfigs(); }
+} s_fontConfigRelease;
 
 // Windows-1252 bytes 0x80..0x9F; the rest equal their code point.
 constexpr unsigned short kCp1252High[32] = {
