@@ -716,23 +716,13 @@ BOOL CDC::TextOut(int x, int y, const char* szText, int n) {
   for (int i = 0; i < n; ++i) {
     const auto c = static_cast<unsigned char>(szText[i]);
     const CGlyph& glyph = font.Glyph(c);
-    const long long gx = std::llround(px) + glyph.m_iLeft, gy = std::llround(py) - glyph.m_iTop;
-    for (int row = 0; row < glyph.m_iRows; ++row) {
-      const long long yy = gy + row;
+    const long long gx = std::llround(px), gy = std::llround(py);
+    for (const CGlyph::Run& run : glyph.m_aRuns) {
+      const long long yy = gy + run.y;
       if (yy < m_window.t || yy >= m_window.b) continue;
-      for (int col = 0; col < glyph.m_iWidth;) {
-        if (!glyph.Pixel(col, row)) {
-          ++col;
-          continue;
-        }
-        int end = col + 1;
-        while (end < glyph.m_iWidth && glyph.Pixel(end, row)) ++end;
-        const long long a = std::max<long long>(gx + col, m_window.l);
-        const long long b = std::min<long long>(gx + end, m_window.r);
-        if (a < b)
-          m_aSpans.push_back({static_cast<int>(yy), static_cast<int>(a), static_cast<int>(b)});
-        col = end;
-      }
+      const long long a = std::max<long long>(gx + run.x0, m_window.l);
+      const long long b = std::min<long long>(gx + run.x1, m_window.r);
+      if (a < b) m_aSpans.push_back({static_cast<int>(yy), static_cast<int>(a), static_cast<int>(b)});
     }
     const int iAdvance = font.Advance(c);
     px += ux * iAdvance;
