@@ -26,6 +26,13 @@ void OrderBox(int& l, int& t, int& r, int& b) {
 
 void CBitmap::CFreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
+CBitmap::~CBitmap() {
+  if (m_pSelectedIn) {
+    m_pSelectedIn->m_pBitmap = nullptr;
+    m_pSelectedIn->UpdateWindow();
+  }
+}
+
 std::unique_ptr<CBitmap> CreateDIBSection(const BITMAPINFO& bmi, std::uint8_t** ppBits) {
   if (ppBits) *ppBits = nullptr;
   const BITMAPINFOHEADER& h = bmi.bmiHeader;
@@ -55,17 +62,18 @@ CDC::CDC() {
 }
 
 CDC::~CDC() {
-  SelectObject(static_cast<CBitmap*>(nullptr));
+  if (m_pBitmap) m_pBitmap->m_pSelectedIn = nullptr;
   if (m_hPen) m_hPen->RemoveSelection();
   if (m_hBrush) m_hBrush->RemoveSelection();
   if (m_hFont) m_hFont->RemoveSelection();
 }
 
 CBitmap* CDC::SelectObject(CBitmap* pBitmap) {
+  if (pBitmap && pBitmap->m_pSelectedIn && pBitmap->m_pSelectedIn != this) return nullptr;
   CBitmap* pOld = m_pBitmap;
-  if (pOld) --pOld->m_iSelected;
+  if (pOld) pOld->m_pSelectedIn = nullptr;
   m_pBitmap = pBitmap;
-  if (pBitmap) ++pBitmap->m_iSelected;
+  if (pBitmap) pBitmap->m_pSelectedIn = this;
   UpdateWindow();
   return pOld;
 }
@@ -100,7 +108,7 @@ int CDC::SetROP2(int iRop) {
 }
 
 int CDC::SaveDC() {
-  m_aSaved.push_back({m_pBitmap, m_hPen, m_hBrush, m_hFont, m_crText, m_crBk, m_iBkMode, m_iRop2,
+  m_aSaved.push_back({m_hPen, m_hBrush, m_hFont, m_crText, m_crBk, m_iBkMode, m_iRop2,
                       m_iStretchMode, m_iTextAlign, m_ptCurrent, m_pClip});
   return static_cast<int>(m_aSaved.size());
 }
@@ -110,7 +118,6 @@ BOOL CDC::RestoreDC(int iSaved) {
   if (iSaved == 0 || iLevel < 1 || iLevel > static_cast<int>(m_aSaved.size())) return FALSE;
   const CState s = m_aSaved[static_cast<std::size_t>(iLevel - 1)];
   m_aSaved.resize(static_cast<std::size_t>(iLevel - 1));
-  SelectObject(s.m_pBitmap);
   SelectObject(s.m_hPen);
   SelectObject(s.m_hBrush);
   SelectObject(s.m_hFont);
