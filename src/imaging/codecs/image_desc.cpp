@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include <libimagequant.h>
+#include <sys/stat.h>
 
 #include "imaging/packed_dib.h"
 
@@ -174,6 +175,9 @@ int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
   aData.clear();
   CFilePtr pFile(std::fopen(szPath, "rb"));
   if (!pFile) return kVicErrRead;
+  // A directory opens too, but has no picture to read.
+  struct stat st;
+  if (fstat(fileno(pFile.get()), &st) != 0 || !S_ISREG(st.st_mode)) return kVicErrRead;
   if (std::fseek(pFile.get(), 0, SEEK_END) != 0) return kVicErrRead;
   const long iLength = std::ftell(pFile.get());
   if (iLength < 0 || std::fseek(pFile.get(), 0, SEEK_SET) != 0) return kVicErrRead;
@@ -199,4 +203,19 @@ int WriteFileBytes(const char* szPath, CBytes data) {
   // A failed flush at close loses the end of the file just as surely.
   if (std::fclose(pFile) != 0) bOk = false;
   return bOk ? kVicOk : kVicErrDiskFull;
+}
+
+int DecodePicture(CBytes data, PFN_IMAGE_INFO pfnInfo, PFN_IMAGE_LOAD pfnLoad, CImageDesc& out,
+                  long long iMaxPixels) {
+  CImageInfo info;
+  if (const int iErr = pfnInfo(data, info)) return iErr;
+  if (static_cast<long long>(info.m_iWidth) * info.m_iHeight > iMaxPixels) return kVicErrTooLarge;
+  CImageDesc temp;
+  CImageDesc& first = info.m_iBitsPerPixel == 24 ? out : temp;
+  if (const int iErr = AllocImage(first, info.m_iWidth, info.m_iHeight, info.m_iBitsPerPixel))
+    return iErr;
+  if (const int iErr = pfnLoad(data, first)) return iErr;
+  if (&first == &out) return kVicOk;
+  if (const int iErr = AllocImage(out, info.m_iWidth, info.m_iHeight, 24)) return iErr;
+  return ConvertTo24(temp, out);
 }

@@ -132,3 +132,11 @@ inline void PutIndex(std::uint8_t* pRow, int x, int iBits, int iIndex) {
   std::uint8_t& b = pRow[x / iPerByte];
   b = static_cast<std::uint8_t>((b & ~iMask) | ((iIndex << iShift) & iMask));
 }
+
+// Decodes a file in memory with a format's info and load calls into a
+// 24-bit descriptor, converting other depths, without any message. Pictures
+// of more than iMaxPixels pixels are refused with kVicErrTooLarge.
+using PFN_IMAGE_INFO = int (*)(CBytes, CImageInfo&);
+using PFN_IMAGE_LOAD = int (*)(CBytes, CImageDesc&);
+int DecodePicture(CBytes data, PFN_IMAGE_INFO pfnInfo, PFN_IMAGE_LOAD pfnLoad, CImageDesc& out,
+                  long long iMaxPixels);
