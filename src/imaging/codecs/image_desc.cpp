@@ -88,9 +88,7 @@ int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel) {
 void FreeImage(CImageDesc& desc) { desc = CImageDesc(); }
 
 int ConvertTo24(const CImageDesc& src, CImageDesc& dst) {
-  if (!src.IsAllocated() || !dst.IsAllocated() || dst.BitsPerPixel() != 24 ||
-      src.Width() != dst.Width() || src.Height() != dst.Height())
-    return kVicErrMismatch;
+  if (!src.IsAllocated() || !dst.IsOf(src.Width(), src.Height(), 24)) return kVicErrMismatch;
   CDibLayout layout;
   if (!ParseDib(src.Dib().Data(), src.Dib().Size(), layout)) return kVicErrCorrupt;
   DibTo24(src.Dib().Data(), layout, dst.Bits(), dst.BytesPerRow());
@@ -128,9 +126,8 @@ bool ExactPalette(const CImageDesc& src, int iColours, CImageDesc& dst) {
 }  // namespace
 
 int ReduceColours(int iColours, const CImageDesc& src, CImageDesc& dst) {
-  if (iColours < 2 || iColours > 256 || !src.IsAllocated() || !dst.IsAllocated() ||
-      src.BitsPerPixel() != 24 || dst.BitsPerPixel() != 8 || src.Width() != dst.Width() ||
-      src.Height() != dst.Height())
+  if (iColours < 2 || iColours > 256 || !src.IsOf(src.Width(), src.Height(), 24) ||
+      !dst.IsOf(src.Width(), src.Height(), 8))
     return kVicErrMismatch;
   if (ExactPalette(src, iColours, dst)) return kVicOk;
 

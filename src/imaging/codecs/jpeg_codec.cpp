@@ -84,9 +84,7 @@ int RunDecode(CJpegDecoder& dec, CBytes data, CImageInfo& info, CImageDesc* pDes
   info.m_iHeight = static_cast<int>(ci.image_height);
   info.m_iBitsPerPixel = DepthOf(ci);
   if (!pDesc) return kVicOk;
-  if (!pDesc->IsAllocated() || pDesc->Width() != info.m_iWidth ||
-      pDesc->Height() != info.m_iHeight || pDesc->BitsPerPixel() != info.m_iBitsPerPixel)
-    return kVicErrMismatch;
+  if (!pDesc->IsOf(info.m_iWidth, info.m_iHeight, info.m_iBitsPerPixel)) return kVicErrMismatch;
   const bool bCmyk = ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK;
   if (ci.jpeg_color_space == JCS_GRAYSCALE) {
     ci.out_color_space = JCS_GRAYSCALE;

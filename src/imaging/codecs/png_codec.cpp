@@ -96,8 +96,7 @@ int Decode(CBytes data, CImageInfo& info, CImageDesc* pDesc) {
   s.m_pInfo = png_create_info_struct(s.m_pPng);
   int iResult = s.m_pInfo ? ReadHeader(s, info) : kVicErrNoMemory;
   if (iResult == kVicOk && pDesc) {
-    if (!pDesc->IsAllocated() || pDesc->Width() != info.m_iWidth ||
-        pDesc->Height() != info.m_iHeight || pDesc->BitsPerPixel() != info.m_iBitsPerPixel ||
+    if (!pDesc->IsOf(info.m_iWidth, info.m_iHeight, info.m_iBitsPerPixel) ||
         png_get_rowbytes(s.m_pPng, s.m_pInfo) > pDesc->BytesPerRow()) {
       iResult = kVicErrMismatch;
     } else {
