@@ -32,9 +32,9 @@ TEST(Dadc, LayoutOfANewSurface) {
   ASSERT_TRUE(five.IsValid());
   EXPECT_EQ(five.m_iBytesPerRow, 16);
   EXPECT_EQ(five.m_iImageSize, 32u);
-  EXPECT_EQ(five.m_bfh.bfType, 0x4D42);
-  EXPECT_EQ(five.m_bfh.bfSize, 32u + 54u);
-  EXPECT_EQ(five.m_bfh.bfOffBits, 54u);
+  EXPECT_EQ(static_cast<WORD>(five.m_bfh.bfType), 0x4D42);
+  EXPECT_EQ(static_cast<DWORD>(five.m_bfh.bfSize), 32u + 54u);  // packed field: copy, never bind
+  EXPECT_EQ(static_cast<DWORD>(five.m_bfh.bfOffBits), 54u);
   EXPECT_EQ(five.m_bmi.bmiHeader.biBitCount, 24);
   EXPECT_EQ(five.m_pDC->GetBkColor(), 0u);  // the black fill leaves it black
   EXPECT_EQ(five.m_pDC->GetStretchBltMode(), COLORONCOLOR);
