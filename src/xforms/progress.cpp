@@ -14,6 +14,8 @@ struct CStatusText {
   int m_iScroll = 0;
 };
 
+std::atomic<ProgressHook> s_pfnHook{nullptr};
+
 CStatusText& Status() {
   static CStatusText status;
   return status;
@@ -28,6 +30,7 @@ int SetPercent(std::atomic<int>* pOut, int iLo, int iHi, int iPercent, const cha
   }
   const int iValue = iLo + (iHi - iLo) * iPercent / 100;
   pOut->store(iValue, std::memory_order_relaxed);
+  if (ProgressHook pfn = s_pfnHook.load(std::memory_order_relaxed)) pfn(iValue, nullptr);
   if (szMessage) SetStatusText(szMessage);
   return iValue;
 }
@@ -35,11 +38,15 @@ int SetPercent(std::atomic<int>* pOut, int iLo, int iHi, int iPercent, const cha
 void SetStatusText(const char* szMessage) {
   if (!szMessage) szMessage = "";
   CStatusText& s = Status();
-  std::lock_guard lock(s.m_mutex);
+  std::unique_lock lock(s.m_mutex);
   if (std::strncmp(szMessage, s.m_szText, kStatusTextLength) != 0) s.m_iScroll = 0;
   std::strncpy(s.m_szText, szMessage, kStatusTextLength);
   s.m_szText[kStatusTextLength] = '\0';
+  lock.unlock();
+  if (ProgressHook pfn = s_pfnHook.load(std::memory_order_relaxed)) pfn(-1, szMessage);
 }
+
+void SetProgressHook(ProgressHook pfnHook) { s_pfnHook.store(pfnHook); }
 
 std::string GetStatusText() {
   CStatusText& s = Status();

@@ -33,3 +33,10 @@ std::string GetStatusText();
 std::string NextScrolledStatusText();
 // Restarts the scrolling (the progress bar appears).
 void ResetStatusScroll();
+
+// Called on the working thread after every stored percentage (with the value)
+// and every new status text (with -1 and the text), e.g. to wake a waiting
+// interface at once or, in tests, to stop a run at a chosen point. Null:
+// none. Set it while no generation runs.
+using ProgressHook = void (*)(int iPercent, const char* szText);
+void SetProgressHook(ProgressHook pfnHook);
