@@ -83,76 +83,98 @@ double BaseRatio(int iMode, int x, int y, int iWidth, int iHeight, double dDiag)
   }
 }
 
-// The weights of one output row, kept as two arrays (original, Xform) so
-// that the pixel loop is the same for every mode. Each mode recomputes only
-// what varies: nothing (Even, Left Right, Right Left), one value per row
-// (Top Bottom, Bottom Top), a square root per pixel (circles, ellipses) or a
-// table look-up of the force field (Hsv).
+// The weights of one output row, for a pixel loop without any per-pixel
+// dispatch. Each mode recomputes only what varies:
+// - Uniform: one pair for the row (Even and unknown modes once, the vertical
+//   ramps per row);
+// - PerByte: a pair per byte (three equal entries a pixel), computed once for
+//   the horizontal ramps and per row for circles and ellipses, where columns
+//   mirrored about the centre share their weights whenever their column terms
+//   are equal, which halves the square roots and divisions;
+// - Field: the Hsv weights, a table of 256 pairs indexed by the force field.
 class CRowWeights {
  public:
+  enum class Kind { Uniform, PerByte, Field };
+
   CRowWeights(const MixSettings& mix, int iWidth, int iHeight, double dDiag,
               const std::uint8_t* pField)
-      : m_mix(mix),
-        m_iWidth(iWidth),
-        m_iHeight(iHeight),
-        m_dDiag(dDiag),
-        m_pField(pField),
-        m_aOrg(static_cast<std::size_t>(iWidth)),
-        m_aXform(static_cast<std::size_t>(iWidth)) {
+      : m_mix(mix), m_iWidth(iWidth), m_iHeight(iHeight), m_dDiag(dDiag), m_pField(pField) {
     const int iMode = mix.m_iMixMode;
     if (iMode == MIX_HSV) {
+      m_kind = Kind::Field;
       for (int f = 0; f < 256; ++f) {
-        m_aHsvOrg[f] = HsvWeight(f);
-        m_aHsvXform[f] = 1.0 - m_aHsvOrg[f];
+        m_aFieldOrg[f] = HsvWeight(f);
+        m_aFieldXform[f] = 1.0 - m_aFieldOrg[f];
       }
-    } else if (IsRadial(iMode)) {
-      m_aColumnTerm.resize(static_cast<std::size_t>(iWidth));
-      for (int x = 0; x < iWidth; ++x)
-        m_aColumnTerm[x] = IsCircular(iMode) ? CircleTerm(x, iWidth) : EllipseTerm(x, iWidth);
-    } else if (iMode != MIX_TOP_BOTTOM && iMode != MIX_BOTTOM_TOP) {
-      // The same for every row: Even, the horizontal ramps, unknown modes.
+      return;
+    }
+    if (!IsRadial(iMode) && iMode != MIX_LEFT_RIGHT && iMode != MIX_RIGHT_LEFT) {
+      m_kind = Kind::Uniform;
+      m_pair = MixWeight(mix, 0, 0, iWidth, iHeight, dDiag, nullptr);
+      return;
+    }
+    m_kind = Kind::PerByte;
+    m_aOrg.resize(static_cast<std::size_t>(3) * iWidth);
+    m_aXform.resize(static_cast<std::size_t>(3) * iWidth);
+    if (!IsRadial(iMode)) {
       for (int x = 0; x < iWidth; ++x)
         Set(x, MixWeight(mix, x, 0, iWidth, iHeight, dDiag, nullptr));
+      return;
+    }
+    m_aColumnTerm.resize(static_cast<std::size_t>(iWidth));
+    m_aMirror.resize(static_cast<std::size_t>(iWidth), -1);
+    for (int x = 0; x < iWidth; ++x) {
+      m_aColumnTerm[x] = IsCircular(iMode) ? CircleTerm(x, iWidth) : EllipseTerm(x, iWidth);
+      const int m = iWidth - x;
+      if (m < x && m_aColumnTerm[m] == m_aColumnTerm[x]) m_aMirror[x] = m;
     }
   }
+
+  Kind GetKind() const { return m_kind; }
 
   void ForRow(int y) {
     const int iMode = m_mix.m_iMixMode;
-    if (iMode == MIX_HSV) {
-      const std::uint8_t* pForce = m_pField + static_cast<std::size_t>(y) * m_iWidth;
-      for (int x = 0; x < m_iWidth; ++x) {
-        m_aOrg[x] = m_aHsvOrg[pForce[x]];
-        m_aXform[x] = m_aHsvXform[pForce[x]];
-      }
-    } else if (IsRadial(iMode)) {
+    if (m_kind == Kind::Uniform && (iMode == MIX_TOP_BOTTOM || iMode == MIX_BOTTOM_TOP)) {
+      m_pair = MixWeight(m_mix, 0, y, m_iWidth, m_iHeight, m_dDiag, nullptr);
+    } else if (m_kind == Kind::PerByte && IsRadial(iMode)) {
       const double dRow = IsCircular(iMode) ? CircleTerm(y, m_iHeight) : EllipseTerm(y, m_iHeight);
       for (int x = 0; x < m_iWidth; ++x) {
-        const double w =
-            Sharpen(RadialRatio(iMode, m_aColumnTerm[x], dRow, m_dDiag), m_mix.m_iPercent);
-        m_aOrg[x] = w;
-        m_aXform[x] = 1.0 - w;
+        if (m_aMirror[x] >= 0) {
+          Set(x, {m_aOrg[3 * m_aMirror[x]], m_aXform[3 * m_aMirror[x]]});
+        } else {
+          const double w =
+              Sharpen(RadialRatio(iMode, m_aColumnTerm[x], dRow, m_dDiag), m_mix.m_iPercent);
+          Set(x, {w, 1.0 - w});
+        }
       }
-    } else if (iMode == MIX_TOP_BOTTOM || iMode == MIX_BOTTOM_TOP) {
-      const MixWeights w = MixWeight(m_mix, 0, y, m_iWidth, m_iHeight, m_dDiag, nullptr);
-      for (int x = 0; x < m_iWidth; ++x) Set(x, w);
     }
   }
 
-  const double* Org() const { return m_aOrg.data(); }
-  const double* Xform() const { return m_aXform.data(); }
+  // Uniform
+  MixWeights m_pair{0.0, 1.0};
+  // PerByte
+  std::vector<double> m_aOrg, m_aXform;
+  // Field
+  const std::uint8_t* FieldRow(int y) const {
+    return m_pField + static_cast<std::size_t>(y) * m_iWidth;
+  }
+  double m_aFieldOrg[256] = {}, m_aFieldXform[256] = {};
 
  private:
   void Set(int x, MixWeights w) {
-    m_aOrg[x] = w.m_dOrg;
-    m_aXform[x] = w.m_dXform;
+    for (int c = 3 * x; c < 3 * x + 3; ++c) {
+      m_aOrg[c] = w.m_dOrg;
+      m_aXform[c] = w.m_dXform;
+    }
   }
 
+  Kind m_kind = Kind::Uniform;
   const MixSettings& m_mix;
   int m_iWidth, m_iHeight;
   double m_dDiag;
   const std::uint8_t* m_pField;
-  std::vector<double> m_aOrg, m_aXform, m_aColumnTerm;
-  double m_aHsvOrg[256] = {}, m_aHsvXform[256] = {};
+  std::vector<double> m_aColumnTerm;
+  std::vector<int> m_aMirror;  // an earlier column with the same term, or -1
 };
 
 // Averages the L x L blocks of one output row into pAvg (3 bytes a pixel).
@@ -178,11 +200,23 @@ void AverageRow(const std::uint8_t* pBlockRow, std::ptrdiff_t iStride, int iWidt
   }
 }
 
-// out = trunc(A * (1 - w) + O * w) for every channel of one row.
+// out = trunc(A * (1 - w) + O * w) for the n bytes of one row, with one
+// pair of weights or with a pair per byte.
+void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, double w, double wx, int n,
+            std::uint8_t* pOut) {
+  for (int i = 0; i < n; ++i)
+    pOut[i] = static_cast<std::uint8_t>(static_cast<int>(pAvg[i] * wx + pOrg[i] * w));
+}
 void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, const double* aOrg,
-            const double* aXform, int iWidth, std::uint8_t* pOut) {
+            const double* aXform, int n, std::uint8_t* pOut) {
+  for (int i = 0; i < n; ++i)
+    pOut[i] = static_cast<std::uint8_t>(static_cast<int>(pAvg[i] * aXform[i] + pOrg[i] * aOrg[i]));
+}
+// The same with the pair of each pixel looked up by its force in a table.
+void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, const std::uint8_t* pForce,
+            const double* aOrg, const double* aXform, int iWidth, std::uint8_t* pOut) {
   for (int x = 0; x < iWidth; ++x) {
-    const double w = aOrg[x], wx = aXform[x];
+    const double w = aOrg[pForce[x]], wx = aXform[pForce[x]];
     for (int c = 3 * x; c < 3 * x + 3; ++c)
       pOut[c] = static_cast<std::uint8_t>(static_cast<int>(pAvg[c] * wx + pOrg[c] * w));
   }
@@ -224,8 +258,20 @@ void ReduceAndMix(const CMixJob& job) {
         AverageRow<L>(pBlockRow, iStride, iWidth, aAvg.data());
         pAvg = aAvg.data();
       }
+      const std::uint8_t* pOrg = job.m_pOrg->Row(y);
       weights->ForRow(y);
-      MixRow(pAvg, job.m_pOrg->Row(y), weights->Org(), weights->Xform(), iWidth, pOut);
+      switch (weights->GetKind()) {
+        case CRowWeights::Kind::Uniform:
+          MixRow(pAvg, pOrg, weights->m_pair.m_dOrg, weights->m_pair.m_dXform, 3 * iWidth, pOut);
+          break;
+        case CRowWeights::Kind::PerByte:
+          MixRow(pAvg, pOrg, weights->m_aOrg.data(), weights->m_aXform.data(), 3 * iWidth, pOut);
+          break;
+        case CRowWeights::Kind::Field:
+          MixRow(pAvg, pOrg, weights->FieldRow(y), weights->m_aFieldOrg, weights->m_aFieldXform,
+                 iWidth, pOut);
+          break;
+      }
     }
     if (job.m_pPercent)
       job.m_pPercent->store(static_cast<int>(100LL * y / iHeight), std::memory_order_relaxed);
