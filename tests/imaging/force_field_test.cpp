@@ -63,16 +63,6 @@ struct CStopGuard {
 
 }  // namespace
 
-TEST(ForceField, BlackAndWhiteHalvesGiveOnlyTheExtremes) {
-  CDADC dc(6, 4);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 3; ++x) Paint(dc, x, y, RGB(255, 255, 255));
-  const ForceFieldMap map = MakeForceField(&dc, AreaSelection{});
-  ASSERT_TRUE(map);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(ForceAt(map, x, y, 6), x < 3 ? 255 : 0);
-}
-
 TEST(ForceField, DefaultSelectionIsBrightnessAnyChangeSelectsColour) {
   CDADC dc(3, 1);
   Paint(dc, 0, 0, RGB(255, 255, 255));
