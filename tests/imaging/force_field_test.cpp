@@ -100,6 +100,10 @@ TEST(ForceField, MatchesTheWindowMeanOnRandomPicturesForEverySmoothing) {
         ASSERT_TRUE(map);
         EXPECT_EQ(MapOf(map, w * h), ReferenceField(dc, sel))
             << w << "x" << h << " pattern " << iPattern << " smoothing " << n;
+        if (n == 8) {  // beyond the range (set directly): smoothed as 8
+          sel.m_iSmooth = 40;
+          EXPECT_EQ(MapOf(MakeForceField(&dc, sel), w * h), MapOf(map, w * h));
+        }
       }
     }
   }
