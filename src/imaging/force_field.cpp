@@ -124,7 +124,8 @@ ForceFieldMap MakeForceField(const CDADC* pSurface, const AreaSelection& sel) {
   }
 
   if (sel.m_iSmooth > 1) {
-    switch (Smooth(map, iWidth, iHeight, sel.m_iSmooth, iMin, iMax)) {
+    // A record written without SetSmooth may hold more than 8: smooth as 8.
+    switch (Smooth(map, iWidth, iHeight, std::min<int>(sel.m_iSmooth, 8), iMin, iMax)) {
       case SmoothResult::Stopped:
         return nullptr;
       case SmoothResult::Kept:  // neither smoothed nor normalised

@@ -273,13 +273,6 @@ TEST(AAMix, SizeAndLevelErrorsLeaveTheOutputUnchanged) {
   EXPECT_EQ(Bytes(out), before);
 }
 
-TEST(AAMix, LevelThreeDividesByNine) {
-  CDADC src(3, 3), out(1, 1);
-  for (int i = 0; i < 5; ++i) src.m_pDC->SetPixelV(i % 3, i / 3, kWhite);
-  RunMix(out, src, nullptr, nullptr);
-  EXPECT_EQ(out.m_pDC->GetPixel(0, 0), RGB(141, 141, 141));  // 1275 / 9
-}
-
 TEST(AAMix, MixWithoutOriginalLeavesEveryPixel) {
   CDADC src(20, 20), out(10, 10);
   Fill(src, kWhite);
