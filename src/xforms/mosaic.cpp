@@ -5,6 +5,7 @@
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
+#include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
 #include "platform/dc.h"
 #include "xforms/progress.h"
