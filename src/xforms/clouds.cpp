@@ -47,29 +47,63 @@ double CloudWindOffset(double t, double dHorizon, double dWind) {
   return t * 2 * std::tan(t * HALF_PI) * dHorizon * dWind + (1 - dHorizon) * dWind;
 }
 
+namespace {
+
+// The texture is a product A x B of two sums over the octaves. A and the
+// inner sines of B depend only on the row, so they are worked out once per
+// row; per pixel one sine per octave remains. The arithmetic is the same, in
+// the same order, as evaluating every term at every pixel.
+class CCloudRow {
+ public:
+  CCloudRow(int iDetail, double dF0, double dPhase)
+      : m_iDetail(iDetail < 0 ? 0 : iDetail), m_dF0(dF0), m_dPhase(dPhase),
+        m_pS1(new (std::nothrow) double[static_cast<std::size_t>(m_iDetail) + 1]) {}
+  bool IsValid() const { return m_pS1 != nullptr; }
+
+  void Prepare(int y, int iWidth, double dRowOffset) {
+    const double v = static_cast<double>(y) / iWidth;
+    double X = dRowOffset, F = m_dF0, g = 1.0;
+    m_dA = 0.0;
+    for (int k = 0; k < m_iDetail; ++k) {
+      m_pS1[k] = HALF_PI * std::sin(0.5 * v * X);
+      const double S2 = HALF_PI * std::sin(0.5 * v * F);
+      double V = v * X;
+      if (k == 0) V += m_dPhase;
+      m_dA += g * std::sin(S2 + V);
+      X *= 2.0;
+      F *= 2.0;
+      g *= 0.7071;
+    }
+  }
+
+  double Noise(int x, int iWidth) const {
+    const double u = static_cast<double>(x) / iWidth;
+    double B = 0.0, F = m_dF0, g = 1.0;
+    for (int k = 0; k < m_iDetail; ++k) {
+      double U = u * F;
+      if (k == 0) U += m_dPhase;
+      B += g * std::sin(m_pS1[k] + U);
+      F *= 2.0;
+      g *= 0.7071;
+    }
+    return m_dA * B;
+  }
+
+ private:
+  int m_iDetail;
+  double m_dF0, m_dPhase;
+  std::unique_ptr<double[]> m_pS1;
+  double m_dA = 0.0;
+};
+
+}  // namespace
+
 double CloudNoise(int x, int y, int iWidth, double dRowOffset, int iDetail, double dF0,
                   double dPhase) {
-  // Both coordinates are divided by the width, so the texture's cells stay square.
-  const double u = static_cast<double>(x) / iWidth;
-  const double v = static_cast<double>(y) / iWidth;
-  double A = 0.0, B = 0.0;
-  double X = dRowOffset, F = dF0, g = 1.0;
-  for (int k = 0; k < iDetail; ++k) {
-    const double S1 = HALF_PI * std::sin(0.5 * v * X);
-    const double S2 = HALF_PI * std::sin(0.5 * v * F);
-    double U = u * F;
-    double V = v * X;
-    if (k == 0) {
-      U += dPhase;
-      V += dPhase;
-    }
-    B += g * std::sin(S1 + U);
-    A += g * std::sin(S2 + V);
-    X *= 2.0;
-    F *= 2.0;
-    g *= 0.7071;
-  }
-  return A * B;
+  CCloudRow row(iDetail, dF0, dPhase);
+  if (!row.IsValid()) return 0.0;
+  row.Prepare(y, iWidth, dRowOffset);
+  return row.Noise(x, iWidth);
 }
 
 COLORREF CloudColour(const CloudsParams& p, double T, double c, double y1) {
@@ -117,7 +151,8 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
 
   SetPercent(pPercent, 0, 100, 10, "Wind...");
   std::unique_ptr<double[]> pOffsets(new (std::nothrow) double[static_cast<std::size_t>(h)]);
-  if (!pOffsets) {
+  CCloudRow row(p.m_iDetail, dF0, dPhase);
+  if (!pOffsets || !row.IsValid()) {
     g_bStop = 1;
     return 0;
   }
@@ -126,8 +161,9 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   double dMax = -20000000.0, dMin = 20000000.0;
   for (int i = 0; i < h; ++i) {
     pOffsets[i] = CloudWindOffset(static_cast<double>(i) / h, p.m_dHorizon, dWind);
+    row.Prepare(i, w, pOffsets[i]);
     for (int j = 0; j < w; ++j) {
-      const double n = CloudNoise(j, i, w, pOffsets[i], p.m_iDetail, dF0, dPhase);
+      const double n = row.Noise(j, w);
       if (n > dMax) dMax = n;
       if (n < dMin) dMin = n;
     }
@@ -142,10 +178,10 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   const bool bFlat = !(dRange > 0.0);
   for (int j = 0; j < h; ++j) {
     const double y1 = 1 - static_cast<double>(j) / h;
+    row.Prepare(j, w, pOffsets[j]);
     for (int k = 0; k < w; ++k) {
       const double f = ForceAt(pField, k, j, w) / 255.0;
-      const double n =
-          bFlat ? 0.0 : (CloudNoise(k, j, w, pOffsets[j], p.m_iDetail, dF0, dPhase) - dMin) / dRange;
+      const double n = bFlat ? 0.0 : (row.Noise(k, w) - dMin) / dRange;
       const double c = kForceWeight * f + kNoiseWeight * n;
       const COLORREF cr = CloudColour(p, T, c, y1);
       if (s == 1)

@@ -208,8 +208,10 @@ bool SetFieldFromText(const CFormRef& form, void* pRecord, const std::string& cs
           return *static_cast<std::int32_t*>(pData) = static_cast<std::int32_t>(v), true;
       }
       std::string csChoices;
-      for (int k = 0; k < f.m_iOptions; ++k)
-        csChoices += (k ? ", " : "") + OptionName(f.m_aOptions[k]);
+      for (int k = 0; k < f.m_iOptions; ++k) {
+        if (k) csChoices += ", ";
+        csChoices += OptionName(f.m_aOptions[k]);
+      }
       return csError = "unknown value " + csWhat + " (one of " + csChoices + ")", false;
     }
     case EField::Choice: {
@@ -374,7 +376,10 @@ std::string DescribeForm(const CFormRef& form, const void* pDefaults) {
       case EField::Radios:
       case EField::Choice: {
         std::string cs = "one of ";
-        for (int k = 0; k < f.m_iOptions; ++k) cs += (k ? "|" : "") + OptionName(f.m_aOptions[k]);
+        for (int k = 0; k < f.m_iOptions; ++k) {
+          if (k) cs += '|';
+          cs += OptionName(f.m_aOptions[k]);
+        }
         line(f.m_szName, cs, csDefault, csLabel.c_str());
         break;
       }
