@@ -34,7 +34,7 @@ class CTargaCacheFiles final : public CCacheFiles {
     return 0;
 #endif
   }
-  int Write(CDADC& surface, const char* szPath) override {
+  int Write(const CDADC& surface, const char* szPath) override {
 #ifdef VX_HAVE_IMAGE_FILES
     return VicWriteFile(szPath, surface, kTargaFormat);
 #else
@@ -93,7 +93,7 @@ bool CImageCache::ReadCachedImage(CDADC& surface, const char* szKey, int iPositi
   return true;
 }
 
-void CImageCache::WriteCachedImage(CDADC& surface, const char* szKey, int iPosition,
+void CImageCache::WriteCachedImage(const CDADC& surface, const char* szKey, int iPosition,
                                    int iLevel) {
   if (!m_bCacheEnabled) return;
   const std::string csPath = MakeCacheName(szKey, iPosition, iLevel);

@@ -30,7 +30,7 @@ class CCacheFiles {
   // loader reports its own failures.
   virtual int Read(CDADC& surface, const char* szPath) = 0;
   // Writes the surface to the file as a Targa picture. 1/0.
-  virtual int Write(CDADC& surface, const char* szPath) = 0;
+  virtual int Write(const CDADC& surface, const char* szPath) = 0;
 };
 
 class CImageCache {
@@ -64,7 +64,7 @@ class CImageCache {
   // Stores the surface unless writing is switched off or the file exists. A
   // failed write reports the disk-full message, removes what was left of the
   // file and switches writing off for the rest of the run.
-  void WriteCachedImage(CDADC& surface, const char* szKey, int iPosition, int iLevel);
+  void WriteCachedImage(const CDADC& surface, const char* szKey, int iPosition, int iLevel);
   // Deletes every registered file of the document (keys compared without case).
   void RemoveDocCache(const char* szKey);
   // Marks the entry of the file as used now.

@@ -25,7 +25,7 @@ class CFakeFiles final : public CCacheFiles {
     std::copy(aPixel, aPixel + 3, surface.Row(0));
     return 1;
   }
-  int Write(CDADC& surface, const char* szPath) override {
+  int Write(const CDADC& surface, const char* szPath) override {
     ++m_iWrites;
     std::ofstream file(szPath, std::ios::binary);
     // A full disk takes part of the file before it fails.
