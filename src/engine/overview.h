@@ -54,6 +54,7 @@ class COverview {
   int Count() const { return static_cast<int>(m_aszName.size()); }
   // The thumbnail of picture i, or nullptr when it is missing.
   const CDADC* Thumbnail(int i) const;
+  // The name of picture i, 0 <= i < Count().
   const std::string& Name(int i) const { return m_aszName[static_cast<std::size_t>(i)]; }
 
   // Navigation of the selected picture ("|<<", ">>|", "<<", ">>").

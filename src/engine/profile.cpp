@@ -100,9 +100,14 @@ void CProfile::Parse(std::string_view csText) {
 }
 
 int CProfile::Load(const std::string& csPath) {
-  Parse({});
   std::ifstream file(csPath, std::ios::binary);
-  if (!file) return FileExists(csPath.c_str()) ? 0 : 1;
+  if (!file) {
+    // A file that is there but cannot be read leaves the contents as they
+    // were, so that writing them back does not wipe the user's entries.
+    if (FileExists(csPath.c_str())) return 0;
+    Parse({});
+    return 1;
+  }
   std::ostringstream text;
   text << file.rdbuf();
   if (file.bad()) return 0;

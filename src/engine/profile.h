@@ -15,7 +15,8 @@
 class CProfile {
  public:
   // Replaces the contents with the file's. A missing file gives an empty
-  // profile and 1; a file that exists but cannot be read gives 0.
+  // profile and 1; a file that exists but cannot be read gives 0 and leaves
+  // the contents unchanged.
   int Load(const std::string& csPath);
   // Replaces the contents with the given text (lines end with LF or CR LF).
   void Parse(std::string_view csText);
