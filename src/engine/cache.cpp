@@ -36,7 +36,7 @@ class CTargaCacheFiles final : public CCacheFiles {
   }
   int Write(const CDADC& surface, const char* szPath) override {
 #ifdef VX_HAVE_IMAGE_FILES
-    return VicWriteFile(szPath, surface, kTargaFormat);
+    return VicWriteFile(szPath, surface, kTargaFormat) > 0 ? 1 : 0;
 #else
     (void)surface;
     (void)szPath;

@@ -215,3 +215,37 @@ TEST_F(CacheTest, EvictionThatCannotDeleteReportsAndFreesTheEntry) {
 }
 
 }  // namespace
+
+#if __has_include("imaging/image_files.h")
+namespace {
+
+// The program's own cache files: Targa pictures of the display surface.
+TEST_F(CacheTest, PicturesGoThroughTargaFilesUnchanged) {
+  m_cache.SetFiles(nullptr);
+  CDADC picture(5, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x) picture.m_pDC->SetPixelV(x, y, RGB(40 * x, 50 * y, x * y));
+  m_cache.WriteCachedImage(picture, "Doc", 1, 2);
+  ASSERT_TRUE(fs::exists(m_dir / "Doc_1-2.TMP"));
+  std::ifstream file(m_dir / "Doc_1-2.TMP", std::ios::binary);
+  char aHeader[3] = {};
+  file.read(aHeader, 3);
+  EXPECT_EQ(aHeader[2], 2);  // an uncompressed true-colour Targa picture
+
+  CDADC shown(5, 4);
+  ASSERT_TRUE(m_cache.ReadCachedImage(shown, "Doc", 1, 2));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(shown.m_pDC->GetPixel(x, y), picture.m_pDC->GetPixel(x, y)) << x << "," << y;
+
+  // A surface of another size keeps its pixels; the loader says why.
+  CDADC other(3, 3);
+  EXPECT_FALSE(m_cache.ReadCachedImage(other, "Doc", 1, 2));
+  const std::vector<std::string> aMessages = TakeMessages();
+  ASSERT_EQ(aMessages.size(), 2u);
+  EXPECT_EQ(aMessages[1], "ERROR: Could not read cached image <" +
+                              (m_dir / "Doc_1-2.TMP").string() + ">\ninto CDADC\n");
+}
+
+}  // namespace
+#endif
