@@ -1,9 +1,28 @@
 #include "platform/dc.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <vector>
+
+#include "platform/gdi/geometry.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// Pen widths beyond this are drawn at this width: far wider than any surface,
+// and it keeps the squared radii of the disc arithmetic within 64 bits.
+constexpr std::int64_t kMaxPenWidth = std::int64_t{1} << 24;
+
+std::int64_t ClampBox(std::int64_t v) {
+  return std::clamp(v, -gdi::kMaxBoxCoord, gdi::kMaxBoxCoord);
+}
+
+void OrderBox(int& l, int& t, int& r, int& b) {
+  if (l > r) std::swap(l, r);
+  if (t > b) std::swap(t, b);
+}
+
+}  // namespace
 
 void CBitmap::CFreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
@@ -27,52 +46,573 @@ std::unique_ptr<CBitmap> CreateDIBSection(const BITMAPINFO& bmi, std::uint8_t** 
   return pBitmap;
 }
 
-void CDC::FillSolidRect(int l, int t, int r, int b, COLORREF c) {
-  m_crBk = c;
+// ---------------------------------------------------------------- objects
+
+CDC::CDC() {
+  SelectObject(GetStockPen(BLACK_PEN));
+  SelectObject(GetStockBrush(WHITE_BRUSH));
+  SelectObject(GetStockFont(SYSTEM_FONT));
+}
+
+CDC::~CDC() {
+  SelectObject(static_cast<CBitmap*>(nullptr));
+  if (m_hPen) m_hPen->RemoveSelection();
+  if (m_hBrush) m_hBrush->RemoveSelection();
+  if (m_hFont) m_hFont->RemoveSelection();
+}
+
+CBitmap* CDC::SelectObject(CBitmap* pBitmap) {
+  CBitmap* pOld = m_pBitmap;
+  if (pOld) --pOld->m_iSelected;
+  m_pBitmap = pBitmap;
+  if (pBitmap) ++pBitmap->m_iSelected;
+  UpdateWindow();
+  return pOld;
+}
+
+template <class T>
+std::shared_ptr<T> CDC::SwapSelected(std::shared_ptr<T>& slot, const std::shared_ptr<T>& h) {
+  if (!h) return nullptr;
+  std::shared_ptr<T> old = slot;
+  h->AddSelection();
+  if (old) old->RemoveSelection();
+  slot = h;
+  return old;
+}
+
+HPEN CDC::SelectObject(const HPEN& hPen) { return SwapSelected(m_hPen, hPen); }
+HBRUSH CDC::SelectObject(const HBRUSH& hBrush) { return SwapSelected(m_hBrush, hBrush); }
+HFONT CDC::SelectObject(const HFONT& hFont) { return SwapSelected(m_hFont, hFont); }
+
+int CDC::SetBkMode(int iMode) {
+  if (iMode != TRANSPARENT && iMode != OPAQUE) return 0;
+  const int old = m_iBkMode;
+  m_iBkMode = iMode;
+  return old;
+}
+
+int CDC::SetROP2(int iRop) {
+  if (iRop != R2_COPYPEN && iRop != R2_MERGEPEN) return 0;
+  const int old = m_iRop2;
+  m_iRop2 = iRop;
+  m_bPlainPixels = !m_pClip && m_iRop2 == R2_COPYPEN;
+  return old;
+}
+
+int CDC::SaveDC() {
+  m_aSaved.push_back({m_pBitmap, m_hPen, m_hBrush, m_hFont, m_crText, m_crBk, m_iBkMode, m_iRop2,
+                      m_iStretchMode, m_iTextAlign, m_ptCurrent, m_pClip});
+  return static_cast<int>(m_aSaved.size());
+}
+
+BOOL CDC::RestoreDC(int iSaved) {
+  const int iLevel = iSaved > 0 ? iSaved : static_cast<int>(m_aSaved.size()) + iSaved + 1;
+  if (iSaved == 0 || iLevel < 1 || iLevel > static_cast<int>(m_aSaved.size())) return FALSE;
+  const CState s = m_aSaved[static_cast<std::size_t>(iLevel - 1)];
+  m_aSaved.resize(static_cast<std::size_t>(iLevel - 1));
+  SelectObject(s.m_pBitmap);
+  SelectObject(s.m_hPen);
+  SelectObject(s.m_hBrush);
+  SelectObject(s.m_hFont);
+  m_crText = s.m_crText;
+  m_crBk = s.m_crBk;
+  m_iBkMode = s.m_iBkMode;
+  m_iStretchMode = s.m_iStretchMode;
+  m_iTextAlign = s.m_iTextAlign;
+  m_ptCurrent = s.m_ptCurrent;
+  m_pClip = s.m_pClip;
+  m_iRop2 = s.m_iRop2;
+  m_bPlainPixels = !m_pClip && m_iRop2 == R2_COPYPEN;
+  UpdateWindow();
+  return TRUE;
+}
+
+std::unique_ptr<CDC> CreateCompatibleDC(const CDC*) { return std::make_unique<CDC>(); }
+
+BOOL DeleteDC(std::unique_ptr<CDC>& pDC) {
+  if (!pDC) return FALSE;
+  pDC.reset();
+  return TRUE;
+}
+
+std::unique_ptr<CBitmap> CreateCompatibleBitmap(const CDC&, int w, int h) {
+  if (w <= 0 || h <= 0) return nullptr;
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bmi.bmiHeader.biWidth = w;
+  bmi.bmiHeader.biHeight = h;
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 24;
+  bmi.bmiHeader.biCompression = BI_RGB;
+  return CreateDIBSection(bmi, nullptr);
+}
+
+BOOL DeleteObject(std::unique_ptr<CBitmap>& pBitmap) {
+  if (!pBitmap || pBitmap->IsSelected()) return FALSE;
+  pBitmap.reset();
+  return TRUE;
+}
+
+int GetObject(const CBitmap* pBitmap, BITMAP* pInfo) {
+  if (!pBitmap) return 0;
+  if (pInfo) {
+    *pInfo = BITMAP{0, pBitmap->Width(), pBitmap->Height(), pBitmap->BytesPerRow(), 1, 24,
+                    const_cast<std::uint8_t*>(pBitmap->Bits())};
+  }
+  return static_cast<int>(sizeof(BITMAP));
+}
+
+// ---------------------------------------------------------------- clipping
+
+void CDC::UpdateWindow() {
+  m_window = gdi::Window{};
   if (!m_pBitmap) return;
-  if (l > r) std::swap(l, r);
-  if (t > b) std::swap(t, b);
-  l = std::max(l, 0);
-  t = std::max(t, 0);
-  r = std::min(r, m_pBitmap->Width());
-  b = std::min(b, m_pBitmap->Height());
-  if (l >= r || t >= b) return;
-  const std::uint8_t B = static_cast<std::uint8_t>(GetBValue(c));
-  const std::uint8_t G = static_cast<std::uint8_t>(GetGValue(c));
-  const std::uint8_t R = static_cast<std::uint8_t>(GetRValue(c));
-  for (int y = t; y < b; ++y) {
-    std::uint8_t* p = m_pBitmap->Row(y) + 3 * l;
-    if (B == G && G == R) {
-      std::memset(p, B, static_cast<std::size_t>(3) * (r - l));
-      continue;
+  m_window = {0, 0, m_pBitmap->Width(), m_pBitmap->Height()};
+  if (m_pClip) {
+    if (m_pClip->IsEmpty()) {
+      m_window = gdi::Window{};
+      return;
     }
-    for (int x = l; x < r; ++x, p += 3) {
-      p[0] = B;
-      p[1] = G;
-      p[2] = R;
-    }
+    const RECT rc = m_pClip->Bounds();
+    m_window.l = std::max<int>(m_window.l, rc.left);
+    m_window.t = std::max<int>(m_window.t, rc.top);
+    m_window.r = std::min<int>(m_window.r, rc.right);
+    m_window.b = std::min<int>(m_window.b, rc.bottom);
   }
 }
+
+int CDC::SelectClipRgn(const HRGN& hRgn) {
+  if (hRgn)
+    m_pClip = std::make_shared<const CRgnData>(hRgn->Data());
+  else
+    m_pClip.reset();
+  m_bPlainPixels = !m_pClip && m_iRop2 == R2_COPYPEN;
+  UpdateWindow();
+  return m_pClip ? m_pClip->Kind() : SIMPLEREGION;
+}
+
+int CDC::GetClipBox(RECT* pRect) const {
+  if (pRect) *pRect = RECT{m_window.l, m_window.t, m_window.r, m_window.b};
+  if (m_window.IsEmpty()) return NULLREGION;
+  return m_pClip ? m_pClip->Kind() : SIMPLEREGION;
+}
+
+template <class F>
+void CDC::ForClippedRuns(int y, int x0, int x1, F&& f) const {
+  if (!m_pClip) {
+    if (x0 < x1) f(x0, x1);
+    return;
+  }
+  auto [p, pEnd] = m_pClip->RowSpans(y);
+  for (; p != pEnd && p->x0 < x1; ++p) {
+    const int a = std::max(x0, p->x0), b = std::min(x1, p->x1);
+    if (a < b) f(a, b);
+  }
+}
+
+// ---------------------------------------------------------------- span writer
+
+void CDC::WriteSpans(const gdi::SpanList& spans, COLORREF c, int iRop) {
+  if (!m_pBitmap) return;
+  const bool bMerge = iRop == R2_MERGEPEN;
+  for (const gdi::Span& s : spans) {
+    std::uint8_t* pRow = m_pBitmap->Row(s.y);
+    ForClippedRuns(s.y, s.x0, s.x1, [&](int a, int b) { WriteRun(pRow, a, b, c, bMerge); });
+  }
+}
+
+void CDC::PenSpans(gdi::SpanList& spans) {
+  if (HasPen()) WriteSpans(spans, m_hPen->Colour(), m_iRop2);
+}
+
+void CDC::BrushSpans(gdi::SpanList& spans) {
+  if (HasBrush()) WriteSpans(spans, m_hBrush->Colour(), m_iRop2);
+}
+
+BOOL CDC::SetPixelSlow(int x, int y, COLORREF c) {
+  if (m_pClip && !m_pClip->Contains(x, y)) return FALSE;
+  WriteRun(m_pBitmap->Row(y), x, x + 1, c, m_iRop2 == R2_MERGEPEN);
+  return TRUE;
+}
+
+void CDC::FillSolidRectClipped(int l, int t, int r, int b, COLORREF c) {
+  const int x0 = std::max(l, m_window.l), x1 = std::min(r, m_window.r);
+  const int y0 = std::max(t, m_window.t), y1 = std::min(b, m_window.b);
+  for (int y = y0; y < y1; ++y) {
+    std::uint8_t* pRow = m_pBitmap->Row(y);
+    ForClippedRuns(y, x0, x1, [&](int a, int e) { WriteRun(pRow, a, e, c, false); });
+  }
+}
+
+// ---------------------------------------------------------------- lines
+
+void CDC::CosmeticLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                       gdi::SpanList& out) const {
+  const gdi::Window& win = m_window;
+  if (win.IsEmpty() || (x0 == x1 && y0 == y1)) return;
+  // Walk the major axis u from u0 over n steps (the end point excluded); the
+  // minor coordinate is v0 + floor((2 dv i + n) / 2n), the nearest, ties to
+  // the larger value.
+  const bool bXMajor = std::llabs(x1 - x0) >= std::llabs(y1 - y0);
+  const std::int64_t u0 = bXMajor ? x0 : y0, v0 = bXMajor ? y0 : x0;
+  const std::int64_t du = bXMajor ? x1 - x0 : y1 - y0, dv = bXMajor ? y1 - y0 : x1 - x0;
+  const std::int64_t n = std::llabs(du), su = du > 0 ? 1 : -1;
+  const std::int64_t uMin = bXMajor ? win.l : win.t, uMax = bXMajor ? win.r : win.b;
+  const std::int64_t vMin = bXMajor ? win.t : win.l, vMax = bXMajor ? win.b : win.r;
+  const std::int64_t D = 2 * n;
+  auto minor = [&](std::int64_t i) {
+    const __int128 num = static_cast<__int128>(2 * dv) * i + n;
+    __int128 q = num / D;
+    if (num % D != 0 && num < 0) --q;
+    return v0 + static_cast<std::int64_t>(q);
+  };
+  // Steps whose major coordinate is on the window.
+  std::int64_t iLo = su > 0 ? uMin - u0 : u0 - (uMax - 1);
+  std::int64_t iHi = su > 0 ? uMax - 1 - u0 : u0 - uMin;
+  iLo = std::max<std::int64_t>(iLo, 0);
+  iHi = std::min<std::int64_t>(iHi, n - 1);
+  if (iLo > iHi) return;
+  // The minor coordinate is monotonic in i: narrow the range to the window.
+  auto inMinor = [&](std::int64_t i) { const std::int64_t v = minor(i); return v >= vMin && v < vMax; };
+  auto beforeMinor = [&](std::int64_t i) {  // still before the window along the walk
+    const std::int64_t v = minor(i);
+    return dv >= 0 ? v < vMin : v >= vMax;
+  };
+  {
+    std::int64_t a = iLo, b = iHi + 1;  // first i not before the window
+    while (a < b) {
+      const std::int64_t m = a + (b - a) / 2;
+      if (beforeMinor(m)) a = m + 1; else b = m;
+    }
+    iLo = a;
+    a = iLo;
+    b = iHi + 1;  // first i after the window
+    while (a < b) {
+      const std::int64_t m = a + (b - a) / 2;
+      if (inMinor(m) || beforeMinor(m)) a = m + 1; else b = m;
+    }
+    iHi = a - 1;
+  }
+  if (iLo > iHi) return;
+  // Incremental walk: v = v0 + q with q*D + r = 2 dv i + n, 0 <= r < D.
+  __int128 num = static_cast<__int128>(2 * dv) * iLo + n;
+  __int128 q128 = num / D;
+  if (num % D != 0 && num < 0) --q128;
+  std::int64_t q = static_cast<std::int64_t>(q128);
+  std::int64_t r = static_cast<std::int64_t>(num - q128 * D);
+  std::int64_t u = u0 + su * iLo;
+  int iRunStart = 0, iRunEnd = 0, iRunRow = 0;
+  bool bRun = false;
+  for (std::int64_t i = iLo; i <= iHi; ++i, u += su) {
+    const int v = static_cast<int>(v0 + q);
+    if (bXMajor) {
+      const int x = static_cast<int>(u);
+      if (bRun && v == iRunRow && (x == iRunEnd || x == iRunStart - 1)) {
+        iRunStart = std::min(iRunStart, x);
+        iRunEnd = std::max(iRunEnd, x + 1);
+      } else {
+        if (bRun) out.push_back({iRunRow, iRunStart, iRunEnd});
+        bRun = true;
+        iRunRow = v;
+        iRunStart = x;
+        iRunEnd = x + 1;
+      }
+    } else {
+      out.push_back({static_cast<int>(u), v, v + 1});
+    }
+    r += 2 * dv;
+    while (r >= D) {
+      r -= D;
+      ++q;
+    }
+    while (r < 0) {
+      r += D;
+      --q;
+    }
+  }
+  if (bRun) out.push_back({iRunRow, iRunStart, iRunEnd});
+}
+
+BOOL CDC::MoveToEx(int x, int y, POINT* pOld) {
+  if (pOld) *pOld = m_ptCurrent;
+  m_ptCurrent = POINT{x, y};
+  return TRUE;
+}
+
+BOOL CDC::GetCurrentPositionEx(POINT* pPoint) const {
+  if (!pPoint) return FALSE;
+  *pPoint = m_ptCurrent;
+  return TRUE;
+}
+
+BOOL CDC::LineTo(int x, int y) {
+  const POINT from = m_ptCurrent;
+  m_ptCurrent = POINT{x, y};
+  if (!HasPen() || !m_pBitmap) return TRUE;
+  m_aSpans.clear();
+  if (m_hPen->IsWide()) {
+    if (from.x == x && from.y == y) return TRUE;  // a zero-length stroke draws nothing
+    const gdi::FixPoint pts[2] = {gdi::FixFromInt(from.x, from.y), gdi::FixFromInt(x, y)};
+    gdi::StrokePolyline(pts, 2, false, std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth),
+                        m_window, m_aSpans);
+    gdi::NormaliseSpans(m_aSpans);
+  } else {
+    CosmeticLine(from.x, from.y, x, y, m_aSpans);
+  }
+  PenSpans(m_aSpans);
+  return TRUE;
+}
+
+// Points of a flattened path rounded to whole pixels, joined by one-pixel
+// lines; each line leaves out its end point, which the next one starts with.
+void CDC::CosmeticPolyline(const std::vector<gdi::FixPoint>& aPts, bool bClosed,
+                           gdi::SpanList& out) {
+  auto px = [](std::int64_t v) { return gdi::FloorDiv(v + gdi::kFixOne / 2, gdi::kFixOne); };
+  const std::size_t n = aPts.size();
+  for (std::size_t i = 0; i + 1 < n + (bClosed ? 1 : 0); ++i) {
+    const gdi::FixPoint& a = aPts[i];
+    const gdi::FixPoint& b = aPts[(i + 1) % n];
+    CosmeticLine(px(a.x), px(a.y), px(b.x), px(b.y), out);
+  }
+}
+
+BOOL CDC::Polyline(const POINT* pPts, int n) {
+  if (!pPts || n < 2) return FALSE;
+  if (!HasPen() || !m_pBitmap) return TRUE;
+  m_aPath.clear();
+  for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
+  m_aSpans.clear();
+  if (m_hPen->IsWide()) {
+    gdi::StrokePolyline(m_aPath.data(), n, false,
+                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
+                        m_aSpans);
+  } else {
+    CosmeticPolyline(m_aPath, false, m_aSpans);
+  }
+  gdi::NormaliseSpans(m_aSpans);
+  PenSpans(m_aSpans);
+  return TRUE;
+}
+
+// ---------------------------------------------------------------- shapes
+
+void CDC::DrawRowShape(const gdi::CRowShape& shape, const gdi::CRowShape& nullPenShape,
+                       const std::vector<gdi::FixPoint>& aWidePath) {
+  m_aSpans.clear();
+  m_aSpans2.clear();
+  if (!HasPen()) {
+    // No outline: the figure is one pixel smaller on the right and bottom.
+    gdi::RowShapeSpans(nullPenShape, m_window, nullptr, &m_aSpans2);
+    BrushSpans(m_aSpans2);
+    return;
+  }
+  gdi::RowShapeSpans(shape, m_window, &m_aSpans, &m_aSpans2);
+  BrushSpans(m_aSpans2);  // interior first, outline over it
+  if (m_hPen->IsWide()) {
+    m_aSpans.clear();
+    gdi::StrokePolyline(aWidePath.data(), static_cast<int>(aWidePath.size()), true,
+                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
+                        m_aSpans);
+    gdi::NormaliseSpans(m_aSpans);
+  }
+  PenSpans(m_aSpans);
+}
+
+BOOL CDC::Rectangle(int l, int t, int r, int b) {
+  OrderBox(l, t, r, b);
+  if (!m_pBitmap || l == r || t == b) return TRUE;
+  const std::int64_t L = l, T = t, R = r, B = b;
+  m_aPath.clear();
+  if (m_hPen->IsWide()) {
+    // The wide pen runs through the one-pixel outline: columns l and r - 1,
+    // rows t and b - 1.
+    m_aPath = {gdi::FixFromInt(L, T), gdi::FixFromInt(R - 1, T), gdi::FixFromInt(R - 1, B - 1),
+               gdi::FixFromInt(L, B - 1)};
+  }
+  DrawRowShape(gdi::CBoxShape(L, T, R, B), gdi::CBoxShape(L, T, R - 1, B - 1), m_aPath);
+  return TRUE;
+}
+
+BOOL CDC::RoundRect(int l, int t, int r, int b, int iEllipseW, int iEllipseH) {
+  OrderBox(l, t, r, b);
+  if (!m_pBitmap || l == r || t == b) return TRUE;
+  const std::int64_t ew = std::llabs(iEllipseW), eh = std::llabs(iEllipseH);
+  if (ew < 2 || eh < 2) return Rectangle(l, t, r, b);
+  const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
+  m_aPath.clear();
+  if (m_hPen->IsWide()) {
+    // Quarter ellipses of ew x eh at the corners of the one-pixel outline.
+    const double rx = std::min<double>(static_cast<double>(ew) / 2, static_cast<double>(R - 1 - L) / 2);
+    const double ry = std::min<double>(static_cast<double>(eh) / 2, static_cast<double>(B - 1 - T) / 2);
+    const double xl = static_cast<double>(L) + rx, xr = static_cast<double>(R - 1) - rx;
+    const double yt = static_cast<double>(T) + ry, yb = static_cast<double>(B - 1) - ry;
+    gdi::FlattenEllipseArc(xr, yt, rx, ry, 0, kPi / 2, m_aPath);
+    gdi::FlattenEllipseArc(xl, yt, rx, ry, kPi / 2, kPi / 2, m_aPath);
+    gdi::FlattenEllipseArc(xl, yb, rx, ry, kPi, kPi / 2, m_aPath);
+    gdi::FlattenEllipseArc(xr, yb, rx, ry, 3 * kPi / 2, kPi / 2, m_aPath);
+  }
+  DrawRowShape(gdi::CRoundRectShape(L, T, R, B, ew, eh),
+               gdi::CRoundRectShape(L, T, R - 1, B - 1, ew, eh), m_aPath);
+  return TRUE;
+}
+
+BOOL CDC::Ellipse(int l, int t, int r, int b) {
+  OrderBox(l, t, r, b);
+  if (!m_pBitmap || l == r || t == b) return TRUE;
+  if (static_cast<std::int64_t>(r) - l <= 2 || static_cast<std::int64_t>(b) - t <= 2)
+    return Rectangle(l, t, r, b);
+  const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
+  m_aPath.clear();
+  if (m_hPen->IsWide()) {
+    // The ellipse through the one-pixel outline's extreme pixels.
+    gdi::FlattenEllipse(static_cast<double>(L + R - 1) / 2, static_cast<double>(T + B - 1) / 2,
+                        static_cast<double>(R - L - 1) / 2, static_cast<double>(B - T - 1) / 2,
+                        m_aPath);
+  }
+  DrawRowShape(gdi::CEllipseShape(L, T, R, B), gdi::CEllipseShape(L, T, R - 1, B - 1), m_aPath);
+  return TRUE;
+}
+
+BOOL CDC::Polygon(const POINT* pPts, int n) {
+  if (!pPts || n < 2) return FALSE;
+  if (!m_pBitmap) return TRUE;
+  m_aPath.clear();
+  for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
+  if (HasBrush()) {
+    m_aSpans.clear();
+    gdi::FillPolygonEvenOdd(m_aPath.data(), n, m_window, m_aSpans);
+    BrushSpans(m_aSpans);
+  }
+  if (HasPen()) {
+    m_aSpans.clear();
+    if (m_hPen->IsWide())
+      gdi::StrokePolyline(m_aPath.data(), n, true,
+                          std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
+                          m_aSpans);
+    else
+      CosmeticPolyline(m_aPath, true, m_aSpans);
+    gdi::NormaliseSpans(m_aSpans);
+    PenSpans(m_aSpans);
+  }
+  return TRUE;
+}
+
+BOOL CDC::Arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+  OrderBox(l, t, r, b);
+  if (!m_pBitmap || l == r || t == b || !HasPen()) return TRUE;
+  const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
+  // Screen angles, counter-clockwise, measured in doubled coordinates about the
+  // centre of the box (pixel centres at x + 1/2).
+  auto angle = [&](double x2, double y2) { return std::atan2(-y2, x2); };
+  // The rays run through the centres of the pixels (xs, ys) and (xe, ye),
+  // like the pixels tested against them.
+  const double dStart = angle(2.0 * xs + 1 - static_cast<double>(L + R),
+                              2.0 * ys + 1 - static_cast<double>(T + B));
+  const double dEnd = angle(2.0 * xe + 1 - static_cast<double>(L + R),
+                            2.0 * ye + 1 - static_cast<double>(T + B));
+  auto ccw = [](double from, double to) {  // counter-clockwise distance in [0, 2 pi)
+    double d = std::fmod(to - from, 2 * kPi);
+    if (d < 0) d += 2 * kPi;
+    return d;
+  };
+  double dSweep = ccw(dStart, dEnd);
+  if (dSweep == 0) dSweep = 2 * kPi;
+  m_aSpans.clear();
+  if (m_hPen->IsWide()) {
+    const double cx = static_cast<double>(L + R - 1) / 2, cy = static_cast<double>(T + B - 1) / 2;
+    const double a = std::max(static_cast<double>(R - L - 1) / 2, 0.0);
+    const double bb = std::max(static_cast<double>(B - T - 1) / 2, 0.0);
+    // The parameter angle where the start ray meets the ellipse.
+    auto param = [&](int x, int y) {
+      return std::atan2(-(y - cy) * (a > 0 ? a : 1), (x - cx) * (bb > 0 ? bb : 1));
+    };
+    const double phiStart = param(xs, ys);
+    double phiSweep = ccw(phiStart, param(xe, ye));
+    if (phiSweep == 0) phiSweep = 2 * kPi;
+    m_aPath.clear();
+    gdi::FlattenEllipseArc(cx, cy, a, bb, phiStart, phiSweep, m_aPath);
+    gdi::StrokePolyline(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
+                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
+                        m_aSpans);
+    gdi::NormaliseSpans(m_aSpans);
+  } else {
+    // The one-pixel outline of Ellipse(l, t, r, b), keeping the pixels whose
+    // centres lie within the sweep.
+    m_aSpans2.clear();
+    const bool bTiny = R - L <= 2 || B - T <= 2;
+    if (bTiny)
+      gdi::RowShapeSpans(gdi::CBoxShape(L, T, R, B), m_window, &m_aSpans2, nullptr);
+    else
+      gdi::RowShapeSpans(gdi::CEllipseShape(L, T, R, B), m_window, &m_aSpans2, nullptr);
+    for (const gdi::Span& s : m_aSpans2) {
+      for (int x = s.x0; x < s.x1; ++x) {
+        const double d = angle(2.0 * x + 1 - static_cast<double>(L + R),
+                               2.0 * s.y + 1 - static_cast<double>(T + B));
+        if (ccw(dStart, d) <= dSweep) {
+          if (!m_aSpans.empty() && m_aSpans.back().y == s.y && m_aSpans.back().x1 == x)
+            ++m_aSpans.back().x1;
+          else
+            m_aSpans.push_back({s.y, x, x + 1});
+        }
+      }
+    }
+  }
+  PenSpans(m_aSpans);
+  return TRUE;
+}
+
+BOOL CDC::PolyBezier(const POINT* pPts, int n) {
+  if (!pPts || n < 4 || (n - 1) % 3 != 0) return FALSE;
+  if (!m_pBitmap || !HasPen()) return TRUE;
+  m_aPath.clear();
+  m_aPath.push_back(gdi::FixFromInt(pPts[0].x, pPts[0].y));
+  for (int i = 0; i + 3 < n; i += 3) {
+    gdi::FlattenBezier(gdi::FixFromInt(pPts[i].x, pPts[i].y),
+                       gdi::FixFromInt(pPts[i + 1].x, pPts[i + 1].y),
+                       gdi::FixFromInt(pPts[i + 2].x, pPts[i + 2].y),
+                       gdi::FixFromInt(pPts[i + 3].x, pPts[i + 3].y), m_aPath);
+  }
+  m_aSpans.clear();
+  if (m_hPen->IsWide())
+    gdi::StrokePolyline(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
+                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window, m_aSpans);
+  else
+    CosmeticPolyline(m_aPath, false, m_aSpans);
+  gdi::NormaliseSpans(m_aSpans);
+  PenSpans(m_aSpans);
+  return TRUE;
+}
+
+// ---------------------------------------------------------------- blits
 
 BOOL CDC::BitBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int ySrc, DWORD) {
   if (!m_pBitmap || !src.m_pBitmap || w <= 0 || h <= 0) return FALSE;
   // Clip against the source, then against the destination, moving both sides.
-  auto clip = [](int& iPos, int& iOther, int& iLen, int iLimit) {
-    if (iPos < 0) {
-      iOther -= iPos;
-      iLen += iPos;
-      iPos = 0;
+  auto clip = [](int& iPos, int& iOther, int& iLen, int iLo, int iHi) {
+    if (iPos < iLo) {
+      const long long d = static_cast<long long>(iLo) - iPos;
+      iOther = static_cast<int>(iOther + d);
+      iLen = static_cast<int>(std::max<long long>(iLen - d, 0));
+      iPos = iLo;
     }
-    if (iPos + iLen > iLimit) iLen = iLimit - iPos;
+    if (static_cast<long long>(iPos) + iLen > iHi) iLen = std::max(iHi - iPos, 0);
   };
-  clip(xSrc, x, w, src.m_pBitmap->Width());
-  clip(ySrc, y, h, src.m_pBitmap->Height());
-  clip(x, xSrc, w, m_pBitmap->Width());
-  clip(y, ySrc, h, m_pBitmap->Height());
+  clip(xSrc, x, w, 0, src.m_pBitmap->Width());
+  clip(ySrc, y, h, 0, src.m_pBitmap->Height());
+  clip(x, xSrc, w, m_window.l, m_window.r);
+  clip(y, ySrc, h, m_window.t, m_window.b);
   if (w <= 0 || h <= 0) return TRUE;
-  for (int j = 0; j < h; ++j)
-    std::memmove(m_pBitmap->Row(y + j) + 3 * x, src.m_pBitmap->Row(ySrc + j) + 3 * xSrc,
-                 static_cast<std::size_t>(3) * w);
+  // Within one bitmap, copy rows in the order that never reads a row already
+  // overwritten.
+  const bool bUpwards = m_pBitmap == src.m_pBitmap && y > ySrc;
+  for (int k = 0; k < h; ++k) {
+    const int j = bUpwards ? h - 1 - k : k;
+    std::uint8_t* pDst = m_pBitmap->Row(y + j);
+    const std::uint8_t* pSrc = src.m_pBitmap->Row(ySrc + j);
+    ForClippedRuns(y + j, x, x + w, [&](int a, int b) {
+      std::memmove(pDst + 3 * a, pSrc + 3 * (xSrc + (a - x)), static_cast<std::size_t>(3) * (b - a));
+    });
+  }
   return TRUE;
 }
 
@@ -83,38 +623,111 @@ BOOL CDC::StretchBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int y
   // A negative extent on one side mirrors the picture along that axis.
   const bool bMirrorX = (w < 0) != (wSrc < 0);
   const bool bMirrorY = (h < 0) != (hSrc < 0);
-  if (w < 0) { x += w + 1; w = -w; }
-  if (h < 0) { y += h + 1; h = -h; }
-  if (wSrc < 0) { xSrc += wSrc + 1; wSrc = -wSrc; }
-  if (hSrc < 0) { ySrc += hSrc + 1; hSrc = -hSrc; }
-  // Destination pixel i samples source pixel trunc((i + 1/2) * wSrc / w): the
-  // centre of each destination pixel mapped back into the source.
-  const int iDstW = m_pBitmap->Width(), iDstH = m_pBitmap->Height();
+  long long X = x, Y = y, W = w, H = h, XS = xSrc, YS = ySrc, WS = wSrc, HS = hSrc;
+  if (W < 0) { X += W + 1; W = -W; }
+  if (H < 0) { Y += H + 1; H = -H; }
+  if (WS < 0) { XS += WS + 1; WS = -WS; }
+  if (HS < 0) { YS += HS + 1; HS = -HS; }
   const int iSrcW = src.m_pBitmap->Width(), iSrcH = src.m_pBitmap->Height();
-  const int x0 = std::max(x, 0), x1 = std::min<long long>(static_cast<long long>(x) + w, iDstW);
-  const int y0 = std::max(y, 0), y1 = std::min<long long>(static_cast<long long>(y) + h, iDstH);
+  const int x0 = static_cast<int>(std::max<long long>(X, m_window.l));
+  const int x1 = static_cast<int>(std::min<long long>(X + W, m_window.r));
+  const int y0 = static_cast<int>(std::max<long long>(Y, m_window.t));
+  const int y1 = static_cast<int>(std::min<long long>(Y + H, m_window.b));
   if (x0 >= x1 || y0 >= y1) return TRUE;
+  // Destination pixel i samples source pixel floor(i * wSrc / w).
   std::vector<int> aSrcX(static_cast<std::size_t>(x1 - x0));
   for (int dx = x0; dx < x1; ++dx) {
-    long long i = dx - x;
-    if (bMirrorX) i = w - 1 - i;
-    aSrcX[dx - x0] = static_cast<int>(xSrc + ((2 * i + 1) * wSrc) / (2LL * w));
+    long long i = dx - X;
+    if (bMirrorX) i = W - 1 - i;
+    const long long sx = XS + (i * WS) / W;
+    aSrcX[dx - x0] = (sx < 0 || sx >= iSrcW) ? -1 : static_cast<int>(sx);
   }
   for (int dy = y0; dy < y1; ++dy) {
-    long long j = dy - y;
-    if (bMirrorY) j = h - 1 - j;
-    const int sy = static_cast<int>(ySrc + ((2 * j + 1) * hSrc) / (2LL * h));
+    long long j = dy - Y;
+    if (bMirrorY) j = H - 1 - j;
+    const long long sy = YS + (j * HS) / H;
     if (sy < 0 || sy >= iSrcH) continue;
-    const std::uint8_t* pSrcRow = src.m_pBitmap->Row(sy);
-    std::uint8_t* pDst = m_pBitmap->Row(dy) + 3 * x0;
-    for (int dx = x0; dx < x1; ++dx, pDst += 3) {
-      const int sx = aSrcX[dx - x0];
-      if (sx < 0 || sx >= iSrcW) continue;
-      const std::uint8_t* pSrc = pSrcRow + 3 * sx;
-      pDst[0] = pSrc[0];
-      pDst[1] = pSrc[1];
-      pDst[2] = pSrc[2];
-    }
+    const std::uint8_t* pSrcRow = src.m_pBitmap->Row(static_cast<int>(sy));
+    std::uint8_t* pDstRow = m_pBitmap->Row(dy);
+    ForClippedRuns(dy, x0, x1, [&](int a, int b) {
+      for (int dx = a; dx < b; ++dx) {
+        const int sx = aSrcX[dx - x0];
+        if (sx < 0) continue;
+        std::memcpy(pDstRow + 3 * dx, pSrcRow + 3 * sx, 3);
+      }
+    });
   }
+  return TRUE;
+}
+
+// ---------------------------------------------------------------- text
+
+BOOL CDC::GetTextExtentPoint(const char* szText, int n, SIZE* pSize) const {
+  if (!szText || n < 0 || !pSize || !m_hFont) return FALSE;
+  LONG cx = 0;
+  for (int i = 0; i < n; ++i) cx += m_hFont->Advance(static_cast<unsigned char>(szText[i]));
+  pSize->cx = cx;
+  pSize->cy = m_hFont->Height();
+  return TRUE;
+}
+
+BOOL CDC::TextOut(int x, int y, const char* szText, int n) {
+  if (!szText || n < 0 || !m_hFont) return FALSE;
+  if (!m_pBitmap || n == 0) return TRUE;
+  const CFont& font = *m_hFont;
+  SIZE size;
+  GetTextExtentPoint(szText, n, &size);
+  // Advance direction u and the cell's downward direction v on the screen.
+  const bool bTurned = font.GetLogFont().lfEscapement % 3600 != 0;
+  const double co = bTurned ? std::cos(font.Angle()) : 1.0;
+  const double si = bTurned ? std::sin(font.Angle()) : 0.0;
+  const double ux = co, uy = -si, vx = si, vy = co;
+  const UINT iHoriz = m_iTextAlign & TA_CENTER, iVert = m_iTextAlign & TA_BASELINE;
+  const int iAlongBefore = iHoriz == TA_CENTER ? size.cx / 2 : iHoriz == TA_RIGHT ? size.cx : 0;
+  const int iDown = iVert == TA_BASELINE ? 0 : iVert == TA_BOTTOM ? -font.Descent() : font.Ascent();
+  // The pen origin on the baseline where the first character starts.
+  const double ox = x - ux * iAlongBefore + vx * iDown;
+  const double oy = y - uy * iAlongBefore + vy * iDown;
+  if (m_iBkMode == OPAQUE) {
+    // The cell behind the string, from the ascent above the baseline to the
+    // descent below it.
+    const double a = font.Ascent(), d = font.Descent(), len = size.cx;
+    const double cx[4] = {ox - vx * a, ox - vx * a + ux * len, ox + vx * d + ux * len, ox + vx * d};
+    const double cy[4] = {oy - vy * a, oy - vy * a + uy * len, oy + vy * d + uy * len, oy + vy * d};
+    gdi::FixPoint cell[4];
+    for (int i = 0; i < 4; ++i)
+      cell[i] = {std::llround(cx[i] * gdi::kFixOne), std::llround(cy[i] * gdi::kFixOne)};
+    m_aSpans.clear();
+    gdi::FillPolygonEvenOdd(cell, 4, m_window, m_aSpans);
+    WriteSpans(m_aSpans, m_crBk, R2_COPYPEN);
+  }
+  m_aSpans.clear();
+  double px = ox, py = oy;
+  for (int i = 0; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(szText[i]);
+    const CGlyph& glyph = font.Glyph(c);
+    const long long gx = std::llround(px) + glyph.m_iLeft, gy = std::llround(py) - glyph.m_iTop;
+    for (int row = 0; row < glyph.m_iRows; ++row) {
+      const long long yy = gy + row;
+      if (yy < m_window.t || yy >= m_window.b) continue;
+      for (int col = 0; col < glyph.m_iWidth;) {
+        if (!glyph.Pixel(col, row)) {
+          ++col;
+          continue;
+        }
+        int end = col + 1;
+        while (end < glyph.m_iWidth && glyph.Pixel(end, row)) ++end;
+        const long long a = std::max<long long>(gx + col, m_window.l);
+        const long long b = std::min<long long>(gx + end, m_window.r);
+        if (a < b)
+          m_aSpans.push_back({static_cast<int>(yy), static_cast<int>(a), static_cast<int>(b)});
+        col = end;
+      }
+    }
+    const int iAdvance = font.Advance(c);
+    px += ux * iAdvance;
+    py += uy * iAdvance;
+  }
+  WriteSpans(m_aSpans, m_crText, R2_COPYPEN);
   return TRUE;
 }

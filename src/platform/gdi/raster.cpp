@@ -1,0 +1,194 @@
+#include "platform/gdi/raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace gdi {
+namespace {
+
+using Int128 = __int128;
+
+Int128 FloorDiv128(Int128 a, Int128 b) {  // b > 0
+  Int128 q = a / b;
+  if ((a % b != 0) && (a < 0)) --q;
+  return q;
+}
+
+// One non-horizontal polygon edge, oriented downwards, with its state on the
+// current row: the first pixel column at or right of its crossing (q) and the
+// exact remainder, stepped row by row.
+struct Edge {
+  std::int64_t x0, y0, x1, y1;  // fixed point, y0 < y1
+  int iFirstRow, iEndRow;       // rows with y0 <= 16 y < y1
+  std::int64_t q, e;            // crossing column ceil(num / den), e = q*den - num
+  std::int64_t den, stepQ, stepR;
+};
+
+int ClampRow(std::int64_t y) {
+  return static_cast<int>(std::clamp<std::int64_t>(y, INT32_MIN / 2, INT32_MAX / 2));
+}
+
+// Sets the edge's state to row y (exact, once per edge).
+void StartEdge(Edge& ed, int y) {
+  const std::int64_t dx = ed.x1 - ed.x0, dy = ed.y1 - ed.y0;
+  ed.den = kFixOne * dy;
+  // The crossing of row y in pixels is num / den with
+  // num = x0 * dy + (16 y - y0) * dx.
+  const Int128 num = static_cast<Int128>(ed.x0) * dy +
+                     static_cast<Int128>(kFixOne * static_cast<std::int64_t>(y) - ed.y0) * dx;
+  const Int128 q = -FloorDiv128(-num, ed.den);
+  ed.q = static_cast<std::int64_t>(q);
+  ed.e = static_cast<std::int64_t>(q * ed.den - num);
+  const std::int64_t s = kFixOne * dx;  // num grows by this per row
+  ed.stepQ = FloorDiv(s, ed.den);
+  ed.stepR = s - ed.stepQ * ed.den;
+}
+
+void StepEdge(Edge& ed) {
+  ed.q += ed.stepQ;
+  ed.e -= ed.stepR;
+  if (ed.e < 0) {
+    ed.e += ed.den;
+    ++ed.q;
+  }
+}
+
+// Per-thread scratch, so that a stream of small shapes allocates nothing.
+thread_local std::vector<Edge> t_aEdges;
+thread_local std::vector<Edge*> t_aActive;
+thread_local std::vector<std::int64_t> t_aCross;
+
+std::uint64_t ISqrt(std::uint64_t v) {
+  std::uint64_t s = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(v)));
+  while (s > 0 && s * s > v) --s;
+  while ((s + 1) * (s + 1) <= v) ++s;
+  return s;
+}
+
+}  // namespace
+
+void FillPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, SpanList& out) {
+  if (n < 3 || win.IsEmpty()) return;
+  std::vector<Edge>& aEdges = t_aEdges;
+  aEdges.clear();
+  for (int i = 0; i < n; ++i) {
+    FixPoint a = pPts[i], b = pPts[(i + 1) % n];
+    if (a.y == b.y) continue;  // horizontal edges cross no sample row
+    if (a.y > b.y) std::swap(a, b);
+    Edge ed{};
+    ed.x0 = a.x;
+    ed.y0 = a.y;
+    ed.x1 = b.x;
+    ed.y1 = b.y;
+    ed.iFirstRow = ClampRow(std::max<std::int64_t>(CeilDiv(a.y, kFixOne), win.t));
+    ed.iEndRow = ClampRow(std::min<std::int64_t>(CeilDiv(b.y, kFixOne), win.b));
+    if (ed.iFirstRow >= ed.iEndRow) continue;
+    aEdges.push_back(ed);
+  }
+  if (aEdges.size() < 2) return;
+  std::sort(aEdges.begin(), aEdges.end(),
+            [](const Edge& a, const Edge& b) { return a.iFirstRow < b.iFirstRow; });
+  int iEnd = aEdges[0].iEndRow;
+  for (const Edge& ed : aEdges) iEnd = std::max(iEnd, ed.iEndRow);
+
+  std::vector<Edge*>& aActive = t_aActive;
+  std::vector<std::int64_t>& aCross = t_aCross;
+  aActive.clear();
+  std::size_t iNext = 0;
+  for (int y = aEdges[0].iFirstRow; y < iEnd; ++y) {
+    // Drop edges that ended, step the others, add the ones that begin.
+    std::size_t k = 0;
+    for (Edge* pEd : aActive) {
+      if (y >= pEd->iEndRow) continue;
+      StepEdge(*pEd);
+      aActive[k++] = pEd;
+    }
+    aActive.resize(k);
+    while (iNext < aEdges.size() && aEdges[iNext].iFirstRow == y) {
+      StartEdge(aEdges[iNext], y);
+      aActive.push_back(&aEdges[iNext]);
+      ++iNext;
+    }
+    if (aActive.empty()) {
+      if (iNext < aEdges.size()) {
+        y = aEdges[iNext].iFirstRow - 1;
+        continue;
+      }
+      break;
+    }
+    aCross.clear();
+    for (const Edge* pEd : aActive) aCross.push_back(pEd->q);
+    std::sort(aCross.begin(), aCross.end());
+    // Even-odd: the crossings pair up; pixel x is inside when an odd number
+    // of crossings lie at or left of it, i.e. ceil(c0) <= x < ceil(c1).
+    for (std::size_t i = 0; i + 1 < aCross.size(); i += 2) {
+      const std::int64_t x0 = std::max<std::int64_t>(aCross[i], win.l);
+      const std::int64_t x1 = std::min<std::int64_t>(aCross[i + 1], win.r);
+      if (x0 < x1) out.push_back({y, static_cast<int>(x0), static_cast<int>(x1)});
+    }
+  }
+}
+
+void FillDisc(FixPoint c, std::int64_t iDiameter, const Window& win, SpanList& out) {
+  if (iDiameter <= 0 || win.IsEmpty()) return;
+  const std::int64_t R = iDiameter * (kFixOne / 2);  // radius in fixed point
+  // Rows with -R <= 16 y - cy < R.
+  const std::int64_t y0 = std::max<std::int64_t>(CeilDiv(c.y - R, kFixOne), win.t);
+  const std::int64_t y1 = std::min<std::int64_t>(CeilDiv(c.y + R, kFixOne), win.b);
+  for (std::int64_t y = y0; y < y1; ++y) {
+    const std::int64_t dy = kFixOne * y - c.y;
+    const std::uint64_t h2 = static_cast<std::uint64_t>(R * R - dy * dy);
+    // Left boundary included: cx - 16x <= sqrt(h2); right one excluded:
+    // 16x - cx < sqrt(h2).
+    const std::int64_t s = static_cast<std::int64_t>(ISqrt(h2));
+    const std::int64_t sRight = (static_cast<std::uint64_t>(s * s) == h2) ? s - 1 : s;
+    const std::int64_t xl = std::max<std::int64_t>(CeilDiv(c.x - s, kFixOne), win.l);
+    const std::int64_t xr = std::min<std::int64_t>(FloorDiv(c.x + sRight, kFixOne) + 1, win.r);
+    if (xl < xr) out.push_back({static_cast<int>(y), static_cast<int>(xl), static_cast<int>(xr)});
+  }
+}
+
+void FillStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& win,
+                    SpanList& out) {
+  const double dx = static_cast<double>(b.x - a.x), dy = static_cast<double>(b.y - a.y);
+  const double dLen = std::sqrt(dx * dx + dy * dy);
+  if (dLen == 0 || iWidth <= 0) return;
+  // Half the width along the segment's normal, in fixed point.
+  const double dHalf = static_cast<double>(iWidth) * (kFixOne / 2) / dLen;
+  const std::int64_t nx = std::llround(-dy * dHalf), ny = std::llround(dx * dHalf);
+  const FixPoint quad[4] = {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny},
+                            {a.x - nx, a.y - ny}};
+  FillPolygonEvenOdd(quad, 4, win, out);
+}
+
+void StrokePolyline(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
+                    const Window& win, SpanList& out) {
+  if (n <= 0 || iWidth <= 0) return;
+  for (int i = 0; i < n; ++i) FillDisc(pPts[i], iWidth, win, out);
+  for (int i = 0; i + 1 < n; ++i) FillStrokeBody(pPts[i], pPts[i + 1], iWidth, win, out);
+  if (bClosed && n > 2) FillStrokeBody(pPts[n - 1], pPts[0], iWidth, win, out);
+}
+
+void SortSpans(SpanList& spans) {
+  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
+    return a.y != b.y ? a.y < b.y : a.x0 < b.x0;
+  });
+}
+
+void NormaliseSpans(SpanList& spans) {
+  if (spans.empty()) return;
+  SortSpans(spans);
+  std::size_t k = 0;
+  for (std::size_t i = 1; i < spans.size(); ++i) {
+    Span& last = spans[k];
+    const Span& s = spans[i];
+    if (s.y == last.y && s.x0 <= last.x1) {
+      last.x1 = std::max(last.x1, s.x1);
+    } else {
+      spans[++k] = s;
+    }
+  }
+  spans.resize(k + 1);
+}
+
+}  // namespace gdi
