@@ -11,6 +11,7 @@
 
 #include "imaging/constants.h"
 #include "imaging/file_utils.h"
+#include "imaging/image_files.h"
 #include "imaging/random.h"
 #include "platform/report.h"
 
@@ -70,8 +71,8 @@ CUserPaths CUserPaths::FromEnvironment() {
 
 int ImageTypeIndex(const char* szExtension) {
   if (!szExtension) return -1;
-  for (int i = 0; i < kImageTypeCount; ++i)
-    if (strcasecmp(kImageTypes[i] + 2, szExtension) == 0) return i;
+  for (int i = 0; i < kImageFilterCount; ++i)
+    if (strcasecmp(kImageDefaultExtensions[i] + 2, szExtension) == 0) return i;
   return -1;
 }
 
@@ -127,9 +128,9 @@ void CAppState::ReadSettings() {
       m_Profile.GetProfileString(kSectionDirectories, "INITIAL_BMP_DIR", csHome.c_str()),
       m_Paths.m_csHome);
   m_iReadExt = m_Profile.GetProfileInt(kSectionGeneral, "READEXT", 2);
-  if (m_iReadExt < 0 || m_iReadExt >= kImageTypeCount) m_iReadExt = 0;
+  if (m_iReadExt < 0 || m_iReadExt >= kImageFilterCount) m_iReadExt = 0;
   m_iSaveExt = m_Profile.GetProfileInt(kSectionGeneral, "SAVEEXT", 2);
-  if (m_iSaveExt < 0 || m_iSaveExt >= kImageTypeCount) m_iSaveExt = 0;
+  if (m_iSaveExt < 0 || m_iSaveExt >= kImageFilterCount) m_iSaveExt = 0;
   // An index outside the catalogue would reach past its tables in every new
   // document; such a value is taken as absent.
   m_iPrefXform = m_Profile.GetProfileInt(kSectionGeneral, "PREFD_FILTR", kDefaultXform);

@@ -23,13 +23,9 @@ struct CUserPaths {
   static CUserPaths FromEnvironment();
 };
 
-// The image types of the open and save dialogs, in the order of their type
-// indexes (a dialog's filter index is the type index + 1).
-inline constexpr int kImageTypeCount = 5;
-inline constexpr const char* kImageTypes[kImageTypeCount] = {"*.BMP", "*.TGA", "*.JPG", "*.PCX",
-                                                             "*.PNG"};
-// The type index of an extension given without its dot ("jpg" in any case
-// gives 2), or -1 when it is not in the list.
+// The position of an extension given without its dot in the dialogs' type
+// list kImageDefaultExtensions ("jpg" in any case gives 2), or -1 when it is
+// not in the list. A dialog's filter index is the type index + 1.
 int ImageTypeIndex(const char* szExtension);
 
 // Profile sections and keys.

@@ -8,41 +8,21 @@
 
 #include "imaging/dadc.h"
 #include "imaging/file_utils.h"
-#include "platform/report.h"
-
-#if __has_include("imaging/image_files.h")
 #include "imaging/image_files.h"
-#define VX_HAVE_IMAGE_FILES 1
-#endif
+#include "platform/report.h"
 
 namespace {
 
-// Cache files are Targa pictures whatever their extension says.
-constexpr int kTargaFormat = 7;
 // Room left in a file name of 255 bytes for the key's suffix and the
 // position, level and extension.
 constexpr std::size_t kMaxKeyName = 200;
 
 class CTargaCacheFiles final : public CCacheFiles {
  public:
-  int Read(CDADC& surface, const char* szPath) override {
-#ifdef VX_HAVE_IMAGE_FILES
-    return surface.ReadCacheFile(szPath);
-#else
-    (void)surface;
-    (void)szPath;
-    return 0;
-#endif
-  }
+  int Read(CDADC& surface, const char* szPath) override { return surface.ReadCacheFile(szPath); }
+  // Cache files are Targa pictures whatever their extension says.
   int Write(const CDADC& surface, const char* szPath) override {
-#ifdef VX_HAVE_IMAGE_FILES
-    return VicWriteFile(szPath, surface, kTargaFormat) > 0 ? 1 : 0;
-#else
-    (void)surface;
-    (void)szPath;
-    (void)kTargaFormat;
-    return 0;
-#endif
+    return VicWriteFile(szPath, surface, kImageTga) > 0 ? 1 : 0;
   }
 };
 

@@ -216,7 +216,6 @@ TEST_F(CacheTest, EvictionThatCannotDeleteReportsAndFreesTheEntry) {
 
 }  // namespace
 
-#if __has_include("imaging/image_files.h")
 namespace {
 
 // The program's own cache files: Targa pictures of the display surface.
@@ -248,4 +247,3 @@ TEST_F(CacheTest, PicturesGoThroughTargaFilesUnchanged) {
 }
 
 }  // namespace
-#endif
