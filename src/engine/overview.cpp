@@ -30,8 +30,9 @@ COverview::~COverview() = default;
 int COverview::AddToThumbnails(const CDADC& picture, const char* szName) {
   const int iIndex = Count();
   try {
-    m_apThumb.reserve(m_apThumb.size() + 1);
-    m_aszName.reserve(m_aszName.size() + 1);
+    // Room first, so that a failure leaves both tables as they were.
+    if (m_apThumb.size() == m_apThumb.capacity()) m_apThumb.reserve(2 * m_apThumb.size() + 16);
+    if (m_aszName.size() == m_aszName.capacity()) m_aszName.reserve(2 * m_aszName.size() + 16);
   } catch (const std::bad_alloc&) {
     ReportError("COvDlg::AddToThumbnails,\nImage overflow");
     return 0;
