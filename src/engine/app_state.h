@@ -89,11 +89,15 @@ class CAppState {
   // last three characters).
   void NoteImageSaved(const char* szPath);
 
-  // "Image%d" for the next pasted picture; counts on.
+  // "Image%d" for the next pasted picture; counts on, whether or not the
+  // pasted picture could be installed.
   std::string NextPasteName();
+  // The open-document count. A document counts itself from its construction
+  // to its destruction, so that a document whose picture could not be
+  // installed is neither counted twice nor taken off a count it never joined.
+  // A count already at 0 or below reports "Strange doc count value:%d" and
+  // stays.
   void DocumentOpened() { ++m_iDocCount; }
-  // Counts a closed document; a count already at 0 or below reports
-  // "Strange doc count value:%d" and stays.
   void DocumentClosed();
 
   // The settings of the tip of the day (section "Tip"). The setters write the
