@@ -124,3 +124,47 @@ TEST(Colour, RgbToHsvAndBack) {
     EXPECT_NEAR(v2, 0.5, 1e-12);
   }
 }
+
+#include "imaging/area_selection.h"
+
+TEST(AreaSelection, DefaultsWeightsAndSetters) {
+  AreaSelection sel;
+  EXPECT_TRUE(sel.IsDefault());
+  EXPECT_EQ(sel.GetColour(), RGB(255, 255, 255));
+  // Not inverted, no smoothing: closeness squared.
+  EXPECT_EQ(sel.Weight(RGB(255, 255, 255)), 255);
+  EXPECT_EQ(sel.Weight(RGB(0, 0, 0)), 0);
+  EXPECT_EQ(sel.Weight(RGB(128, 128, 128)), 128 * 128 / 255);
+  sel.SetSmooth(1);  // linear
+  EXPECT_EQ(sel.Weight(RGB(128, 128, 128)), 128);
+  sel.m_bInvert = 1;
+  EXPECT_EQ(sel.Weight(RGB(128, 128, 128)), 127);
+  sel.SetSmooth(12);
+  EXPECT_EQ(sel.m_iSmooth, 8);
+  sel.SetSmooth(-1);
+  EXPECT_EQ(sel.m_iSmooth, 0);
+
+  sel.Reset();
+  sel.SetHsv(480, 2.0, 0.5);  // wrapped once, saturation cut to 1
+  EXPECT_EQ(sel.m_dHue, 120.0);
+  EXPECT_EQ(sel.m_dSat, 1.0);
+  EXPECT_EQ(sel.GetColour(), RGB(0, 127, 0));
+  EXPECT_FALSE(sel.IsDefault());
+  sel.SetFromColour(RGB(255, 255, 0));
+  EXPECT_EQ(sel.m_dHue, 60.0);
+  EXPECT_EQ(sel.GetColour(), RGB(255, 255, 0));
+}
+
+TEST(AreaSelection, RandomizeDrawsInOrder) {
+  SeedRandom(99);
+  const double h = RandomReal(0, 359), s = RandomReal(0, 1), v = RandomReal(0, 1);
+  const int r = RandomInt(0, 100), n = RandomInt(0, 8);
+  SeedRandom(99);
+  AreaSelection sel;
+  sel.Randomize(50, 1);
+  EXPECT_EQ(sel.m_dHue, h);
+  EXPECT_EQ(sel.m_dSat, s);
+  EXPECT_EQ(sel.m_dVal, v);
+  EXPECT_EQ(sel.m_bInvert, r < 50 ? 1 : 0);
+  EXPECT_EQ(sel.m_iSmooth, n);
+}

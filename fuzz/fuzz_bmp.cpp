@@ -1,0 +1,25 @@
+// Feeds arbitrary bytes to the BMP reader: it must answer with a picture or an
+// error code, never crash, hang or take unbounded memory.
+#include <cstddef>
+#include <cstdint>
+
+#include <vector>
+
+#include "imaging/codecs/bmp_codec.h"
+#include "imaging/packed_dib.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSize) {
+  CImageDesc desc;
+  // Large pictures are legitimate but slow to fill; the bound keeps runs quick.
+  DecodePicture(CBytes(pData, iSize), BmpInfo, LoadBmp, desc, 4'000'000);
+  // The fallback reader takes everything after the file header as a packed DIB.
+  if (iSize <= 14) return 0;
+  CDibLayout layout;
+  if (ParseDib(pData + 14, iSize - 14, layout) &&
+      static_cast<long long>(layout.m_iWidth) * layout.m_iHeight <= 4'000'000) {
+    const std::size_t iStride = ((3 * static_cast<std::size_t>(layout.m_iWidth) + 3) / 4) * 4;
+    std::vector<std::uint8_t> aPixels(iStride * static_cast<std::size_t>(layout.m_iHeight));
+    DibTo24(pData + 14, layout, aPixels.data(), iStride);
+  }
+  return 0;
+}

@@ -1,0 +1,13 @@
+// Feeds arbitrary bytes to the PCX reader: it must answer with a picture or an
+// error code, never crash, hang or take unbounded memory.
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/codecs/pcx_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSize) {
+  CImageDesc desc;
+  // Large pictures are legitimate but slow to fill; the bound keeps runs quick.
+  DecodePicture(CBytes(pData, iSize), PcxInfo, LoadPcx, desc, 4'000'000);
+  return 0;
+}

@@ -1,0 +1,184 @@
+#include "cli/cli_options.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <strings.h>
+#include <vector>
+
+namespace {
+
+struct MixName {
+  int m_iMode;
+  const char* m_szName;
+};
+constexpr MixName kMixNames[] = {
+    {MIX_OFF, "off"},
+    {MIX_EVEN, "even"},
+    {MIX_LEFT_RIGHT, "left-right"},
+    {MIX_TOP_BOTTOM, "top-bottom"},
+    {MIX_RIGHT_LEFT, "right-left"},
+    {MIX_BOTTOM_TOP, "bottom-top"},
+    {MIX_CIRCLE_OUT, "circle-out"},
+    {MIX_CIRCLE_IN, "circle-in"},
+    {MIX_ELLIPSE_OUT, "ellipse-out"},
+    {MIX_ELLIPSE_IN, "ellipse-in"},
+    {MIX_HSV, "hsv"},
+};
+
+std::string Trim(const std::string& cs) {
+  std::size_t b = 0, e = cs.size();
+  while (b < e && std::isspace(static_cast<unsigned char>(cs[b]))) ++b;
+  while (e > b && std::isspace(static_cast<unsigned char>(cs[e - 1]))) --e;
+  return cs.substr(b, e - b);
+}
+
+std::vector<std::string> Split(const std::string& cs, char c) {
+  std::vector<std::string> a;
+  std::stringstream ss(cs);
+  std::string csPart;
+  while (std::getline(ss, csPart, c)) a.push_back(Trim(csPart));
+  if (!cs.empty() && cs.back() == c) a.push_back("");
+  return a;
+}
+
+bool ToDouble(const std::string& cs, double& d) {
+  if (cs.empty()) return false;
+  char* pEnd;
+  d = std::strtod(cs.c_str(), &pEnd);
+  return *pEnd == '\0' && std::isfinite(d);
+}
+
+bool ToInt(const std::string& cs, int& i) {
+  if (cs.empty()) return false;
+  char* pEnd;
+  errno = 0;
+  const long v = std::strtol(cs.c_str(), &pEnd, 10);
+  if (*pEnd != '\0' || errno || v < -2147483647L || v > 2147483647L) return false;
+  i = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+std::string MixModeName(int iMode) {
+  for (const MixName& m : kMixNames)
+    if (m.m_iMode == iMode) return m.m_szName;
+  return "";
+}
+
+int MixModeFromName(const std::string& csName) {
+  std::string cs = csName;
+  for (char& c : cs)
+    if (c == '_' || c == ' ') c = '-';
+  for (const MixName& m : kMixNames)
+    if (strcasecmp(cs.c_str(), m.m_szName) == 0) return m.m_iMode;
+  return 0;
+}
+
+bool ParseMix(const std::string& csText, MixSettings& mix, std::string& csError) {
+  const std::size_t iColon = csText.find(':');
+  const std::string csMode = Trim(csText.substr(0, iColon));
+  const int iMode = MixModeFromName(csMode);
+  if (!iMode) {
+    csError = "unknown mix \"" + csMode +
+              "\" (off, even, left-right, top-bottom, right-left, bottom-top, circle-out, "
+              "circle-in, ellipse-out, ellipse-in, hsv)";
+    return false;
+  }
+  int iPercent = mix.m_iPercent;
+  if (iColon != std::string::npos) {
+    if (!ToInt(Trim(csText.substr(iColon + 1)), iPercent) || iPercent < 1 || iPercent > 99) {
+      csError = "the mix percentage must be a whole number from 1 to 99";
+      return false;
+    }
+  }
+  mix.m_iMixMode = iMode;
+  mix.m_iPercent = iPercent;
+  return true;
+}
+
+bool ParseSelection(const std::string& csText, AreaSelection& sel, std::string& csError) {
+  const std::vector<std::string> aParts = Split(csText, ',');
+  double h, s, v;
+  if (aParts.size() < 3 || !ToDouble(aParts[0], h) || !ToDouble(aParts[1], s) ||
+      !ToDouble(aParts[2], v)) {
+    csError = "a selection is HUE,SAT,VAL[,invert][,smooth=N]";
+    return false;
+  }
+  if (h < 0 || h > 360 || s < 0 || s > 1 || v < 0 || v > 1) {
+    csError = "hue must lie in 0..360, saturation and value in 0..1";
+    return false;
+  }
+  AreaSelection result;
+  result.SetHsv(h, s, v);
+  for (std::size_t i = 3; i < aParts.size(); ++i) {
+    int n;
+    if (strcasecmp(aParts[i].c_str(), "invert") == 0) {
+      result.m_bInvert = 1;
+    } else if (aParts[i].rfind("smooth=", 0) == 0 && ToInt(aParts[i].substr(7), n) && n >= 0 &&
+               n <= 8) {
+      result.SetSmooth(n);
+    } else {
+      csError = "unknown selection part \"" + aParts[i] + "\" (invert or smooth=0..8)";
+      return false;
+    }
+  }
+  sel = result;
+  return true;
+}
+
+bool ParseQuality(const std::string& csText, int& iQuality, std::string& csError) {
+  int q;
+  if (!ToInt(Trim(csText), q) || (q != 1 && q != 2 && q != 4)) {
+    csError = "the quality is 1, 2 or 4";
+    return false;
+  }
+  iQuality = q;
+  return true;
+}
+
+int ParseXformName(const std::string& csName, std::string& csError) {
+  const int i = FindXform(csName);
+  if (i < 0 || i >= kXformCount) {
+    csError = "unknown Xform \"" + csName + "\" (see vexmora-cli list)";
+    return -1;
+  }
+  return i;
+}
+
+bool ApplySetting(CFilSpec& spec, const std::string& csAssignment, std::string& csError) {
+  const std::size_t iEq = csAssignment.find('=');
+  if (iEq == std::string::npos || iEq == 0) {
+    csError = "--set takes NAME=VALUE, not \"" + csAssignment + "\"";
+    return false;
+  }
+  const CFormRef form = CFilSpec::Form(spec.m_iXform);
+  void* pRecord = spec.Record(spec.m_iXform);
+  if (form.IsEmpty() || !pRecord) {
+    csError = std::string("Xform \"") + GetXformName(spec.m_iXform) + "\" has no settings yet";
+    return false;
+  }
+  return SetFieldFromText(form, pRecord, Trim(csAssignment.substr(0, iEq)),
+                          csAssignment.substr(iEq + 1), csError);
+}
+
+bool HasNumberSlot(const std::string& csPattern) {
+  return csPattern.find("%d") != std::string::npos;
+}
+
+std::string OutputName(const std::string& csPattern, int iNumber) {
+  std::string cs;
+  const std::string csNumber = std::to_string(iNumber);
+  for (std::size_t i = 0; i < csPattern.size(); ++i) {
+    if (csPattern.compare(i, 2, "%d") == 0) {
+      cs += csNumber;
+      ++i;
+    } else {
+      cs += csPattern[i];
+    }
+  }
+  return cs;
+}

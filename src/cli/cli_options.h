@@ -1,0 +1,37 @@
+// Parsing of vexmora-cli's option values, kept apart from the command-line
+// framework so that they can be tested on their own. Each parser returns
+// false with a reason in csError.
+#pragma once
+
+#include <string>
+
+#include "engine/filspec.h"
+#include "imaging/area_selection.h"
+
+// "MODE[:PERCENT]": off, even, left-right, top-bottom, right-left, bottom-top,
+// circle-out, circle-in, ellipse-out, ellipse-in, hsv; the percent 1..99.
+bool ParseMix(const std::string& csText, MixSettings& mix, std::string& csError);
+// The name of a mix mode ("left-right"); "" for an unknown id.
+std::string MixModeName(int iMode);
+// The mix mode of a name, or 0.
+int MixModeFromName(const std::string& csName);
+
+// "HUE,SAT,VAL[,invert][,smooth=N]": hue 0..360, saturation and value 0..1,
+// smoothing 0..8.
+bool ParseSelection(const std::string& csText, AreaSelection& sel, std::string& csError);
+
+// 1, 2 or 4.
+bool ParseQuality(const std::string& csText, int& iQuality, std::string& csError);
+
+// The Xform of a catalogue name (case-insensitive, spaces or dashes alike):
+// -1 and a message for an unknown name or Null.
+int ParseXformName(const std::string& csName, std::string& csError);
+
+// "NAME=VALUE" applied to the current Xform's record through its declared form.
+bool ApplySetting(CFilSpec& spec, const std::string& csAssignment, std::string& csError);
+
+// The output name of idea iNumber (1-based): every "%d" of the pattern
+// replaced by the number.
+std::string OutputName(const std::string& csPattern, int iNumber);
+// Whether the pattern holds "%d".
+bool HasNumberSlot(const std::string& csPattern);

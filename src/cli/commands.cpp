@@ -1,0 +1,371 @@
+#include "cli/commands.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "cli/cli_options.h"
+#include "cli/recipe.h"
+#include "engine/filter_thread.h"
+#include "imaging/codecs/bmp_codec.h"
+#include "imaging/codecs/jpeg_codec.h"
+#include "imaging/codecs/pcx_codec.h"
+#include "imaging/codecs/png_codec.h"
+#include "imaging/codecs/tga_codec.h"
+#include "imaging/constants.h"
+#include "imaging/dadc.h"
+#include "imaging/image_files.h"
+#include "imaging/random.h"
+#include "xforms/progress.h"
+
+namespace {
+
+std::atomic<int> s_bInterrupted{0};
+
+extern "C" void OnInterrupt(int) {
+  // Only lock-free atomic stores here: they are safe in a signal handler.
+  s_bInterrupted.store(1);
+  g_bStop.store(1);
+}
+
+void Fail(const std::string& cs) { std::fprintf(stderr, "vexmora-cli: %s\n", cs.c_str()); }
+
+std::unique_ptr<CDADC> LoadPicture(const std::string& csPath) {
+  CGlobalBlock hDib = OpenImageFile(csPath.c_str(), kImageFromName);
+  if (!hDib) return nullptr;
+  return CDADC::CBC(hDib);
+}
+
+std::string Stem(const std::string& csPath) {
+  std::size_t iStart = csPath.find_last_of('/');
+  iStart = iStart == std::string::npos ? 0 : iStart + 1;
+  std::size_t iDot = csPath.find_last_of('.');
+  if (iDot == std::string::npos || iDot < iStart) iDot = csPath.size();
+  return csPath.substr(iStart, iDot - iStart);
+}
+
+// Progress on stderr: a bar redrawn in place on a terminal, plain lines
+// (one per new status text) otherwise.
+class CProgressDisplay {
+ public:
+  CProgressDisplay(bool bQuiet, int iCount)
+      : m_bQuiet(bQuiet), m_bTerminal(isatty(STDERR_FILENO) == 1), m_iCount(iCount) {}
+
+  void Show(int iPercent, int iDone) {
+    if (m_bQuiet) return;
+    const std::string csText = GetStatusText();
+    std::lock_guard lock(m_mutex);
+    if (m_bTerminal) {
+      if (iPercent < 0) iPercent = 0;
+      if (iPercent > 100) iPercent = 100;
+      char szBar[31];
+      const int iFill = iPercent * 30 / 100;
+      for (int i = 0; i < 30; ++i) szBar[i] = i < iFill ? '#' : '.';
+      szBar[30] = '\0';
+      std::fprintf(stderr, "\r[%s] %3d%% %-40s idea %d of %d", szBar, iPercent, csText.c_str(),
+                   iDone < m_iCount ? iDone + 1 : m_iCount, m_iCount);
+      std::fflush(stderr);
+      m_bLineOpen = true;
+    } else if (!csText.empty() && csText != m_csLast) {
+      std::fprintf(stderr, "%s\n", csText.c_str());
+      m_csLast = csText;
+    }
+  }
+  void Line(const std::string& cs) {
+    std::lock_guard lock(m_mutex);
+    if (m_bLineOpen) std::fprintf(stderr, "\r%90s\r", "");
+    m_bLineOpen = false;
+    if (!m_bQuiet) std::fprintf(stderr, "%s\n", cs.c_str());
+  }
+  void End() {
+    std::lock_guard lock(m_mutex);
+    if (m_bLineOpen) std::fprintf(stderr, "\r%90s\r", "");
+    m_bLineOpen = false;
+  }
+
+ private:
+  std::mutex m_mutex;
+  bool m_bQuiet;
+  bool m_bTerminal;
+  int m_iCount;
+  bool m_bLineOpen = false;
+  std::string m_csLast;
+};
+
+struct MakePlan {
+  CFilSpec m_Base;
+  bool m_bFromRecipe = false;
+  bool m_bWizard = false;
+  std::optional<MixSettings> m_Mix;        // user's mix, kept over the wizard's
+  std::optional<AreaSelection> m_Select;   // user's selection, likewise
+  int m_iQuality = 1;
+  std::uint32_t m_iFirstSeed = 0;
+  std::string m_csOutput;
+  std::string m_csSaveRecipe;
+};
+
+enum class EIdea { Made, Stopped, Failed };
+
+// One idea on the calling thread: choose (unless replaying a recipe),
+// validate, generate, write.
+EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& progress,
+               CProgressDisplay& display) {
+  CFilSpec spec = plan.m_Base;
+  spec.m_iSeed = static_cast<std::int32_t>(plan.m_iFirstSeed + static_cast<std::uint32_t>(iNumber - 1));
+  if (!plan.m_bFromRecipe) {
+    // The choices of the idea depend on its seed alone, whichever thread makes it.
+    SeedRandom(static_cast<unsigned int>(spec.m_iSeed));
+    if (plan.m_bWizard) {
+      std::int32_t aUsage[kXformCount];
+      InitUsageCounts(aUsage);
+      spec.ChooseRandomXform(aUsage, false);
+      if (plan.m_Mix) spec.m_Mix = *plan.m_Mix;
+      if (plan.m_Select) spec.m_Select = *plan.m_Select;
+    }
+  }
+  if (!CFilSpec::IsBuilt(spec.m_iXform)) {
+    Fail(std::string("Xform \"") + GetXformName(spec.m_iXform) + "\" is not yet available");
+    return EIdea::Failed;
+  }
+  if (!spec.Effect(in.m_iWidth, in.m_iHeight)) return EIdea::Failed;
+  if (!plan.m_bFromRecipe) spec.Autochoose(&in);
+
+  const int q = plan.m_iQuality;
+  auto pOut = std::make_unique<CDADC>(in.m_iWidth * q, in.m_iHeight * q);
+  CDADC drw(in.m_iWidth, in.m_iHeight);
+  if (!pOut->IsValid() || !drw.IsValid()) {
+    Fail("not enough memory for the picture at this quality");
+    return EIdea::Failed;
+  }
+  spec.SetDCs(&drw, pOut.release(), &in);
+  spec.m_Context.m_pPercent = &progress;
+  const EGeneration eResult = FilterThreadProc(spec);
+  if (eResult == EGeneration::Stopped || s_bInterrupted) return EIdea::Stopped;
+  if (eResult == EGeneration::Failed) {
+    Fail("idea " + std::to_string(iNumber) + " (" + GetXformName(spec.m_iXform) +
+         ") could not be made");
+    return EIdea::Failed;
+  }
+  const std::string csOut = OutputName(plan.m_csOutput, iNumber);
+  if (!drw.WriteImageFile(csOut.c_str())) {
+    Fail("could not write " + csOut);
+    return EIdea::Failed;
+  }
+  if (!plan.m_csSaveRecipe.empty()) {
+    Recipe recipe;
+    recipe.m_Spec = spec;
+    recipe.m_Spec.m_Context = XformContext{};
+    recipe.m_iQuality = q;
+    std::string csError;
+    if (!WriteRecipeFile(OutputName(plan.m_csSaveRecipe, iNumber), recipe, csError)) {
+      Fail(csError);
+      return EIdea::Failed;
+    }
+  }
+  display.Line("idea " + std::to_string(iNumber) + ": " + GetXformName(spec.m_iXform) + ", seed " +
+               std::to_string(spec.m_iSeed) + " -> " + csOut);
+  return EIdea::Made;
+}
+
+// Usage checks and the base specification; kExitOk when the plan is ready.
+int PlanMake(const MakeOptions& opt, MakePlan& plan) {
+  std::string csError;
+  auto usage = [](const std::string& cs) {
+    Fail(cs);
+    return kExitUsage;
+  };
+  if (opt.m_iCount < 1) return usage("--count must be at least 1");
+  if (opt.m_iJobs < 1) return usage("--jobs must be at least 1");
+  const int iSources = !opt.m_csXform.empty() + opt.m_bWizard + !opt.m_csRecipe.empty();
+  if (iSources == 0) return usage("name an Xform, or give --wizard or --recipe");
+  if (iSources > 1) return usage("an Xform name, --wizard and --recipe exclude each other");
+  if (opt.m_bWizard && !opt.m_aSet.empty())
+    return usage("--set needs a named Xform (the wizard chooses every value)");
+
+  plan.m_csOutput = opt.m_csOutput.empty() ? Stem(opt.m_csPicture) + "_idea%d.png" : opt.m_csOutput;
+  plan.m_csSaveRecipe = opt.m_csSaveRecipe;
+  if (opt.m_iCount > 1 && !HasNumberSlot(plan.m_csOutput))
+    return usage("with --count above 1, -o needs a %d for the idea number");
+  if (opt.m_iCount > 1 && !plan.m_csSaveRecipe.empty() && !HasNumberSlot(plan.m_csSaveRecipe))
+    return usage("with --count above 1, --save-recipe needs a %d for the idea number");
+
+  CFilSpec& spec = plan.m_Base;
+  bool bSeedKnown = false;
+  if (!opt.m_csRecipe.empty()) {
+    Recipe recipe;
+    if (!ReadRecipeFile(opt.m_csRecipe, recipe, csError)) return Fail(csError), kExitFailure;
+    spec = recipe.m_Spec;
+    plan.m_iQuality = recipe.m_iQuality;
+    plan.m_bFromRecipe = true;
+    plan.m_iFirstSeed = static_cast<std::uint32_t>(spec.m_iSeed);
+    bSeedKnown = true;
+  } else if (opt.m_bWizard) {
+    plan.m_bWizard = true;
+  } else {
+    const int iXform = ParseXformName(opt.m_csXform, csError);
+    if (iXform < 0) return usage(csError);
+    spec.m_iXform = iXform;
+  }
+  if (opt.m_csQuality && !ParseQuality(*opt.m_csQuality, plan.m_iQuality, csError))
+    return usage(csError);
+  if (opt.m_csMix || opt.m_csMixSelect) {
+    MixSettings mix = spec.m_Mix;
+    if (opt.m_csMix && !ParseMix(*opt.m_csMix, mix, csError)) return usage(csError);
+    if (opt.m_csMixSelect && !ParseSelection(*opt.m_csMixSelect, mix.m_Selection, csError))
+      return usage(csError);
+    spec.m_Mix = mix;
+    plan.m_Mix = mix;
+  }
+  if (opt.m_csSelect) {
+    AreaSelection sel;
+    if (!ParseSelection(*opt.m_csSelect, sel, csError)) return usage(csError);
+    spec.m_Select = sel;
+    plan.m_Select = sel;
+  }
+  if (!opt.m_aSet.empty()) {
+    if (!CFilSpec::IsBuilt(spec.m_iXform)) {
+      Fail(std::string("Xform \"") + GetXformName(spec.m_iXform) + "\" is not yet available");
+      return kExitFailure;
+    }
+    // Values given by hand are used as they are: the wizard keeps out.
+    spec.m_bWizardAll = 0;
+    if (std::int32_t* pWizard = spec.WizardFlag(spec.m_iXform)) *pWizard = 0;
+    for (const std::string& cs : opt.m_aSet)
+      if (!ApplySetting(spec, cs, csError)) return usage(csError);
+  }
+  if (opt.m_iSeed) {
+    plan.m_iFirstSeed = static_cast<std::uint32_t>(*opt.m_iSeed);
+    bSeedKnown = true;
+  }
+  if (!bSeedKnown) {
+    spec.NewSeed();
+    plan.m_iFirstSeed = static_cast<std::uint32_t>(spec.m_iSeed);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void InstallInterruptHandler() {
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+}
+
+int RunMake(const MakeOptions& opt) {
+  MakePlan plan;
+  if (const int iStatus = PlanMake(opt, plan); iStatus != kExitOk) return iStatus;
+  std::unique_ptr<CDADC> pIn = LoadPicture(opt.m_csPicture);
+  if (!pIn) return Fail("cannot read the picture " + opt.m_csPicture), kExitFailure;
+
+  CProgressDisplay display(opt.m_bQuiet, opt.m_iCount);
+  const int iJobs = opt.m_iJobs < opt.m_iCount ? opt.m_iJobs : opt.m_iCount;
+  std::atomic<int> iNext{1};
+  std::atomic<int> iDone{0};
+  std::atomic<int> iStopped{0};
+  std::atomic<int> iFailed{0};
+  std::unique_ptr<std::atomic<int>[]> aProgress(new std::atomic<int>[static_cast<std::size_t>(iJobs)]);
+  for (int i = 0; i < iJobs; ++i) aProgress[i] = 0;
+
+  std::atomic<int> iRunning{iJobs};
+  auto worker = [&](int iJob) {
+    for (;;) {
+      const int iNumber = s_bInterrupted ? opt.m_iCount + 1 : iNext.fetch_add(1);
+      if (iNumber > opt.m_iCount) break;
+      aProgress[iJob] = 0;
+      switch (MakeIdea(plan, *pIn, iNumber, aProgress[iJob], display)) {
+        case EIdea::Made: break;
+        case EIdea::Stopped: ++iStopped; break;
+        case EIdea::Failed: ++iFailed; break;
+      }
+      aProgress[iJob] = 101;
+      ++iDone;
+    }
+    --iRunning;
+  };
+  std::vector<std::thread> aThreads;
+  for (int i = 0; i < iJobs; ++i) aThreads.emplace_back(worker, i);
+  while (iRunning > 0) {
+    // A finished mix clears the stop flag; while interrupted it must stay set
+    // for the ideas still running.
+    if (s_bInterrupted) g_bStop = 1;
+    int iPercent = 0;
+    for (int i = 0; i < iJobs; ++i) {
+      const int p = aProgress[i].load();
+      if (p <= 100 && p > iPercent) iPercent = p;
+    }
+    display.Show(iPercent, iDone);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  for (std::thread& t : aThreads) t.join();
+  display.End();
+  g_bStop = 0;
+  if (s_bInterrupted || iStopped) {
+    Fail("stopped: the idea being made was dropped");
+    return kExitFailure;
+  }
+  return iFailed ? kExitFailure : kExitOk;
+}
+
+int RunConvert(const std::string& csIn, const std::string& csOut) {
+  std::unique_ptr<CDADC> pIn = LoadPicture(csIn);
+  if (!pIn) return Fail("cannot read the picture " + csIn), kExitFailure;
+  if (!pIn->WriteImageFile(csOut.c_str())) return Fail("could not write " + csOut), kExitFailure;
+  return kExitOk;
+}
+
+int RunInfo(const std::string& csPath) {
+  const int iType = ImageTypeFromName(csPath.c_str());
+  if (iType <= 0) return Fail("unknown picture format: " + csPath), kExitFailure;
+  std::ifstream f(csPath, std::ios::binary);
+  if (!f) return Fail("cannot read " + csPath), kExitFailure;
+  const std::vector<std::uint8_t> aData((std::istreambuf_iterator<char>(f)),
+                                        std::istreambuf_iterator<char>());
+  const CBytes data(aData.data(), aData.size());
+  CImageInfo info;
+  int iError = -1;
+  const char* szFormat = "";
+  switch (iType) {
+    case kImageBmp: iError = BmpInfo(data, info), szFormat = "BMP"; break;
+    case kImageTga: iError = TgaInfo(data, info), szFormat = "TGA"; break;
+    case kImageJpg: iError = JpgInfo(data, info), szFormat = "JPG"; break;
+    case kImagePcx: iError = PcxInfo(data, info), szFormat = "PCX"; break;
+    case kImagePng: iError = PngInfo(data, info), szFormat = "PNG"; break;
+  }
+  if (iError != 0) return Fail("not a readable " + std::string(szFormat) + " file: " + csPath), kExitFailure;
+  std::printf("%s: %d x %d, %s, %d bits per pixel\n", csPath.c_str(), info.m_iWidth, info.m_iHeight,
+              szFormat, info.m_iBitsPerPixel);
+  return kExitOk;
+}
+
+int RunList() {
+  for (int i = 0; i < kXformCount; ++i)
+    std::printf("%2d  %-16s%s\n", i, GetXformName(i), CFilSpec::IsBuilt(i) ? "" : "  (not yet available)");
+  return kExitOk;
+}
+
+int RunDescribe(const std::string& csXform) {
+  std::string csError;
+  const int iXform = ParseXformName(csXform, csError);
+  if (iXform < 0) return Fail(csError), kExitUsage;
+  const XformInfo& info = GetXformInfo(iXform);
+  if (!CFilSpec::IsBuilt(iXform)) {
+    Fail(std::string("Xform \"") + info.m_szName + "\" is not yet available");
+    return kExitFailure;
+  }
+  static const CFilSpec kFresh;
+  const CFormRef form = CFilSpec::Form(iXform);
+  std::printf("%s (%s)\n", info.m_szName, form.Caption());
+  std::printf("%s", DescribeForm(form, kFresh.Record(iXform)).c_str());
+  return kExitOk;
+}

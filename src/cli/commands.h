@@ -1,0 +1,39 @@
+// The subcommands of vexmora-cli. Each returns the process exit status:
+// 0 success, 1 failure (bad picture, stopped or failed generation), 2 usage
+// errors (bad options, unknown names).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+struct MakeOptions {
+  std::string m_csPicture;
+  std::string m_csXform;       // catalogue name; empty with --wizard or --recipe
+  bool m_bWizard = false;      // "Wizard chooses all"
+  std::optional<long long> m_iSeed;
+  std::optional<std::string> m_csQuality;
+  std::optional<std::string> m_csMix;
+  std::optional<std::string> m_csMixSelect;
+  std::optional<std::string> m_csSelect;
+  std::vector<std::string> m_aSet;
+  int m_iCount = 1;
+  int m_iJobs = 1;
+  std::string m_csOutput;      // empty: "<picture stem>_idea%d.png"
+  std::string m_csRecipe;      // read the whole specification from this file
+  std::string m_csSaveRecipe;  // write each idea's recipe ("%d" for several)
+  bool m_bQuiet = false;
+};
+
+int RunMake(const MakeOptions& opt);
+int RunConvert(const std::string& csIn, const std::string& csOut);
+int RunInfo(const std::string& csPath);
+int RunList();
+int RunDescribe(const std::string& csXform);
+
+// Installs the Ctrl-C handler: the first interrupt sets the stop flag.
+void InstallInterruptHandler();

@@ -1,0 +1,78 @@
+// vexmora-cli: image ideas from the command line, with the same engine as the
+// desktop program. See docs/cli.md.
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"vexmora-cli: turn a picture into image ideas"};
+  app.require_subcommand(1);
+
+  MakeOptions make;
+  long long iSeed = 0;
+  std::string csQuality, csMix, csMixSelect, csSelect;
+  CLI::App* pMake = app.add_subcommand("make", "Make one or more image ideas from a picture");
+  pMake->add_option("picture", make.m_csPicture, "The picture (BMP, TGA, JPG, PCX or PNG)")
+      ->required();
+  pMake->add_option("xform", make.m_csXform, "The Xform by catalogue name (e.g. mosaic, \"fallen leaves\")");
+  pMake->add_flag("-w,--wizard", make.m_bWizard, "Wizard chooses all: a random Xform, mix and parameters");
+  CLI::Option* pSeed = pMake->add_option("-s,--seed", iSeed, "Random seed of the first idea (the next ones count up)");
+  CLI::Option* pQuality = pMake->add_option("-q,--quality", csQuality, "Image quality (oversampling): 1, 2 or 4");
+  CLI::Option* pMix = pMake->add_option("-m,--mix", csMix,
+      "Mix with the original: MODE[:PERCENT], MODE one of off, even, left-right, top-bottom, "
+      "right-left, bottom-top, circle-out, circle-in, ellipse-out, ellipse-in, hsv");
+  CLI::Option* pMixSelect = pMake->add_option("--mix-select", csMixSelect,
+      "Colour selection of the hsv mix: HUE,SAT,VAL[,invert][,smooth=N]");
+  CLI::Option* pSelect = pMake->add_option("--select", csSelect,
+      "Area selection the Xform follows: HUE,SAT,VAL[,invert][,smooth=N]");
+  pMake->add_option("--set", make.m_aSet, "A parameter of the Xform: NAME=VALUE (see describe)")
+      ->allow_extra_args(false);
+  pMake->add_option("-n,--count", make.m_iCount, "Number of ideas (seeds in sequence)");
+  pMake->add_option("-j,--jobs", make.m_iJobs, "Ideas made at once");
+  pMake->add_option("-o,--output", make.m_csOutput,
+      "Output picture; its extension chooses the format; %d is the idea number");
+  pMake->add_option("-r,--recipe", make.m_csRecipe, "Replay a recipe (JSON) with its own seed and parameters");
+  pMake->add_option("--save-recipe", make.m_csSaveRecipe, "Write each idea's recipe (JSON); %d is the idea number");
+  pMake->add_flag("--quiet", make.m_bQuiet, "No progress output");
+
+  std::string csIn, csOut;
+  CLI::App* pConvert = app.add_subcommand("convert", "Convert a picture to another format");
+  pConvert->add_option("in", csIn, "Picture to read")->required();
+  pConvert->add_option("out", csOut, "Picture to write; its extension chooses the format")->required();
+
+  std::string csInfo;
+  CLI::App* pInfo = app.add_subcommand("info", "Size, format and depth of a picture file");
+  pInfo->add_option("picture", csInfo, "The picture")->required();
+
+  CLI::App* pList = app.add_subcommand("list", "The catalogue of Xforms");
+
+  std::string csDescribe;
+  CLI::App* pDescribe = app.add_subcommand("describe", "The parameters of an Xform");
+  pDescribe->add_option("xform", csDescribe, "The Xform by catalogue name")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kExitUsage;
+  }
+
+  if (pMake->parsed()) {
+    if (*pSeed) make.m_iSeed = iSeed;
+    if (*pQuality) make.m_csQuality = csQuality;
+    if (*pMix) make.m_csMix = csMix;
+    if (*pMixSelect) make.m_csMixSelect = csMixSelect;
+    if (*pSelect) make.m_csSelect = csSelect;
+    InstallInterruptHandler();
+    return RunMake(make);
+  }
+  if (pConvert->parsed()) return RunConvert(csIn, csOut);
+  if (pInfo->parsed()) return RunInfo(csInfo);
+  if (pList->parsed()) return RunList();
+  if (pDescribe->parsed()) return RunDescribe(csDescribe);
+  return kExitUsage;
+}

@@ -1,0 +1,240 @@
+#include "engine/filspec.h"
+
+#include <ctime>
+
+#include "imaging/dadc.h"
+#include "imaging/random.h"
+#include "platform/report.h"
+
+namespace {
+
+// How the specification reaches one Xform. Xforms not built yet have only
+// their record and wizard flag.
+struct XformOps {
+  void* (*pfnRecord)(CFilSpec&) = nullptr;
+  std::int32_t* (*pfnWizard)(CFilSpec&) = nullptr;
+  int (*pfnApply)(CFilSpec&) = nullptr;
+  int (*pfnEffect)(CFilSpec&, int, int) = nullptr;
+  void (*pfnAutochoose)(CFilSpec&, const CDADC&) = nullptr;
+  CFormRef form;
+};
+
+template <auto pMember>
+void* RecordOf(CFilSpec& f) {
+  return &(f.*pMember);
+}
+template <auto pMember>
+std::int32_t* WizardOf(CFilSpec& f) {
+  return &(f.*pMember).m_bWizard;
+}
+
+template <auto pMember>
+constexpr XformOps Pending() {
+  XformOps ops;
+  ops.pfnRecord = &RecordOf<pMember>;
+  ops.pfnWizard = &WizardOf<pMember>;
+  return ops;
+}
+
+constexpr XformOps Clouds() {
+  XformOps ops = Pending<&CFilSpec::m_Clouds>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyClouds(f.m_Clouds, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateClouds(f.m_Clouds); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseClouds(f.m_Clouds, f.m_Select); };
+  ops.form = CFormRef(kCloudsForm);
+  return ops;
+}
+
+constexpr XformOps Mosaic() {
+  XformOps ops = Pending<&CFilSpec::m_Mosaic>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyMosaic(f.m_Mosaic, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateMosaic(f.m_Mosaic); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
+    AutochooseMosaic(f.m_Mosaic, org.m_iWidth, org.m_iHeight);
+  };
+  ops.form = CFormRef(kMosaicForm);
+  return ops;
+}
+
+XformOps WebFadePending() {
+  XformOps ops;
+  ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
+  return ops;
+}
+
+const XformOps kOps[kXformCount] = {
+    Pending<&CFilSpec::m_Banya>(),
+    Pending<&CFilSpec::m_Bubble>(),
+    Clouds(),
+    Pending<&CFilSpec::m_Explode>(),
+    Pending<&CFilSpec::m_FallenLeaves>(),
+    Pending<&CFilSpec::m_FallenLetters>(),
+    Pending<&CFilSpec::m_Flowers>(),
+    Pending<&CFilSpec::m_Haaisi>(),
+    Pending<&CFilSpec::m_Ivy>(),
+    Pending<&CFilSpec::m_Klee>(),
+    Pending<&CFilSpec::m_LiquidEnergy>(),
+    Pending<&CFilSpec::m_MadPainter>(),
+    Pending<&CFilSpec::m_MarilynWarhol>(),
+    Pending<&CFilSpec::m_Mist>(),
+    Mosaic(),
+    Pending<&CFilSpec::m_Net>(),
+    Pending<&CFilSpec::m_OldFilm>(),
+    Pending<&CFilSpec::m_OpArt>(),
+    Pending<&CFilSpec::m_Pearls>(),
+    Pending<&CFilSpec::m_Phases>(),
+    Pending<&CFilSpec::m_PrimitiveArt>(),
+    Pending<&CFilSpec::m_ReliefMap>(),
+    Pending<&CFilSpec::m_StarDust>(),
+    Pending<&CFilSpec::m_Swarm>(),
+    Pending<&CFilSpec::m_TeknoFrag>(),
+    Pending<&CFilSpec::m_Text>(),
+    WebFadePending(),
+    Pending<&CFilSpec::m_Wood>(),
+};
+
+bool InCatalogue(int i) { return i >= 0 && i < kXformCount; }
+
+}  // namespace
+
+bool CFilSpec::IsBuilt(int iXform) { return InCatalogue(iXform) && kOps[iXform].pfnApply; }
+
+CFormRef CFilSpec::Form(int iXform) { return InCatalogue(iXform) ? kOps[iXform].form : CFormRef(); }
+
+void* CFilSpec::Record(int iXform) {
+  return InCatalogue(iXform) ? kOps[iXform].pfnRecord(*this) : nullptr;
+}
+
+std::int32_t* CFilSpec::WizardFlag(int iXform) {
+  return InCatalogue(iXform) && kOps[iXform].pfnWizard ? kOps[iXform].pfnWizard(*this) : nullptr;
+}
+
+int CFilSpec::Apply() {
+  if (!m_Context.m_pIn || !m_Context.m_pOut || !m_Context.m_pDrw) {
+    ReportError("Bad DC in Xform.Apply()\nin=%p out=%p drw=%p", static_cast<void*>(m_Context.m_pIn),
+                static_cast<void*>(m_Context.m_pOut), static_cast<void*>(m_Context.m_pDrw));
+    return 0;
+  }
+  const std::int32_t iXform = m_iXform;
+  SeedRandom(static_cast<unsigned int>(m_iSeed));
+  m_Context.m_Select = m_Select;
+  int iResult = 0;
+  if (iXform == XFORM_NULL) {
+    iResult = 0;
+  } else if (IsBuilt(iXform)) {
+    iResult = kOps[iXform].pfnApply(*this);
+  } else {
+    // Beyond the catalogue, or an Xform of the catalogue that is not built yet.
+    ReportError("FI:Xform %d not\n(yet) supported", iXform);
+  }
+  if (m_iXform != iXform) m_iXform = iXform;
+  return iResult;
+}
+
+int CFilSpec::Effect(int iWidth, int iHeight) {
+  if (!IsBuilt(m_iXform)) {
+    ReportError("CFilSpec::Effect %d not\n(yet) supported", m_iXform);
+    return 0;
+  }
+  return kOps[m_iXform].pfnEffect(*this, iWidth, iHeight);
+}
+
+void CFilSpec::Autochoose(const CDADC* pOriginal) {
+  if (!pOriginal) {
+    ReportError("No original image approach");
+    return;
+  }
+  if (m_bWizardAll) SetWizardAll(1);
+  const std::int32_t iXform = m_iXform;
+  if (InCatalogue(iXform)) {
+    const std::int32_t* pWizard = WizardFlag(iXform);
+    // Web Fade has neither a wizard flag nor an Autochoose; Xforms not built
+    // yet have nothing to choose (their Effect has already refused).
+    if (pWizard && *pWizard && kOps[iXform].pfnAutochoose)
+      kOps[iXform].pfnAutochoose(*this, *pOriginal);
+  } else if (iXform != XFORM_NULL) {
+    ReportError("ACP::Xform %d not\n(yet) supported", iXform);
+  }
+  if (m_iXform != iXform) {
+    ReportError("Name change in Autochoose(%d-->%d)", iXform, m_iXform);
+    m_iXform = iXform;
+  }
+}
+
+void CFilSpec::SetDCs(CDADC* pDrw, CDADC* pOut, CDADC* pIn) {
+  if (!pDrw || !pOut || !pIn) {
+    ReportError("Bad DC in CFilSpec::SetDCs()\nin=%p out=%p drw=%p", static_cast<void*>(pIn),
+                static_cast<void*>(pOut), static_cast<void*>(pDrw));
+    return;
+  }
+  m_Context.m_pDrw = pDrw;
+  m_Context.m_pOut = pOut;
+  m_Context.m_pIn = pIn;
+}
+
+void CFilSpec::DeleteXformDC() {
+  if (!m_Context.m_pOut) {
+    ReportError("Deleting a NULL Xform DC");
+    return;
+  }
+  // The out surface was made for this run and handed over with SetDCs; the
+  // pointer is cleared so that a second call cannot free it twice.
+  delete m_Context.m_pOut;
+  m_Context.m_pOut = nullptr;
+}
+
+void CFilSpec::NewSeed() {
+  const unsigned long long iSeconds = static_cast<unsigned long long>(std::time(nullptr));
+  const unsigned long long iMillis =
+      static_cast<unsigned long long>(std::clock()) * 1000ull / CLOCKS_PER_SEC;
+  m_iSeed = static_cast<std::int32_t>(static_cast<std::uint32_t>(iSeconds + iMillis));
+}
+
+void CFilSpec::SetWizardAll(int bFlag) {
+  m_bWizardAll = bFlag;
+  for (int i = 0; i < kXformCount; ++i)
+    if (std::int32_t* pWizard = WizardFlag(i)) *pWizard = 1;
+}
+
+void CFilSpec::ChooseRandomXform(const std::int32_t* aUsage, bool bVignette) {
+  m_iXform = PickLeastUsedXform(aUsage);
+  if (bVignette) {
+    m_Mix.m_iMixMode = MIX_ELLIPSE_IN;
+    m_Mix.m_iPercent = 80;
+  } else {
+    m_Mix.m_iPercent = RandomInt(35, 75);
+    if (RandomInt(0, 100) <= 55) {
+      m_Mix.m_iMixMode = MIX_OFF;
+    } else if (RandomInt(0, 100) > 55) {
+      m_Mix.m_iMixMode = MIX_ELLIPSE_IN;
+    } else {
+      switch (RandomInt(1, 7)) {
+        case 2: m_Mix.m_iMixMode = MIX_RIGHT_LEFT; break;
+        case 3: m_Mix.m_iMixMode = MIX_TOP_BOTTOM; break;
+        case 4: m_Mix.m_iMixMode = MIX_BOTTOM_TOP; break;
+        case 6: m_Mix.m_iMixMode = MIX_CIRCLE_IN; break;
+        default: m_Mix.m_iMixMode = MIX_LEFT_RIGHT; break;
+      }
+    }
+  }
+  SetWizardAll(1);
+  m_Select.Reset();
+  if (RandomInt(0, 100) > 80) m_Select.m_bInvert = 1;
+}
+
+int PickLeastUsedXform(const std::int32_t* aUsage) {
+  std::int32_t iMin = 64000;
+  for (int i = 0; i < kXformCount; ++i)
+    if (aUsage[i] < iMin) iMin = aUsage[i];
+  int iPick = 0;
+  for (int iDraw = 0; iDraw < 100 * kXformCount + 1; ++iDraw) {
+    iPick = RandomInt(0, kXformCount - 1);
+    if (aUsage[iPick] == iMin) break;
+  }
+  return iPick;
+}
+
+void InitUsageCounts(std::int32_t* aUsage) {
+  for (int i = 0; i < kXformCount; ++i)
+    aUsage[i] = (i == XFORM_MIST || i == XFORM_WEB_FADE || !CFilSpec::IsBuilt(i)) ? 1000000 : 0;
+}

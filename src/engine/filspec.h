@@ -1,0 +1,111 @@
+// CFilSpec: the complete recipe of one image idea — which Xform, the
+// parameters of every Xform, the mix, the area selection and the random seed.
+// Plain data: the document stores a bitwise copy of it for every image of
+// its sequence, and re-seeding from m_iSeed regenerates the same picture.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "engine/catalogue.h"
+#include "imaging/area_selection.h"
+#include "xforms/clouds.h"
+#include "xforms/form.h"
+#include "xforms/mosaic.h"
+#include "xforms/xform_context.h"
+
+class CDADC;
+
+// The record of an Xform that is not built yet: only its wizard flag. Its
+// dispatch reports the Xform as not (yet) supported.
+struct PendingParams {
+  std::int32_t m_bWizard = 1;
+};
+// Web Fade's record has no wizard flag.
+struct PendingWebFadeParams {
+  std::int32_t m_iUnused = 0;
+};
+
+struct CFilSpec {
+  std::int32_t m_iXform = XFORM_NULL;
+  std::int32_t m_bWizardAll = 1;
+  MixSettings m_Mix;
+  AreaSelection m_Select;
+  XformContext m_Context;
+  std::int32_t m_iSeed = 0;
+
+  // One record per Xform, in catalogue order, then the spare Web Fade record.
+  PendingParams m_Banya;
+  PendingParams m_Bubble;
+  CloudsParams m_Clouds;
+  PendingParams m_Explode;
+  PendingParams m_FallenLeaves;
+  PendingParams m_FallenLetters;
+  PendingParams m_Flowers;
+  PendingParams m_Haaisi;
+  PendingParams m_Ivy;
+  PendingParams m_Klee;
+  PendingParams m_LiquidEnergy;
+  PendingParams m_MadPainter;
+  PendingParams m_MarilynWarhol;
+  PendingParams m_Mist;
+  MosaicParams m_Mosaic;
+  PendingParams m_Net;
+  PendingParams m_OldFilm;
+  PendingParams m_OpArt;
+  PendingParams m_Pearls;
+  PendingParams m_Phases;
+  PendingParams m_PrimitiveArt;
+  PendingParams m_ReliefMap;
+  PendingParams m_StarDust;
+  PendingParams m_Swarm;
+  PendingParams m_TeknoFrag;
+  PendingParams m_Text;
+  PendingWebFadeParams m_WebFade;
+  PendingParams m_Wood;
+  PendingWebFadeParams m_WebFadeSpare;  // constructed, never read or written
+
+  // Runs the current Xform on m_Context after seeding this thread's generator
+  // from m_iSeed. Nonzero on success. Worker thread.
+  int Apply();
+  // Validates and clamps the current Xform's parameters for an original of
+  // this size; 0 refuses the generation.
+  int Effect(int iWidth, int iHeight);
+  // Random parameters for the current Xform when its wizard flag (or the
+  // wizard-all flag) is set.
+  void Autochoose(const CDADC* pOriginal);
+  // Stores the three surfaces of a run (all must be given).
+  void SetDCs(CDADC* pDrw, CDADC* pOut, CDADC* pIn);
+  // Frees the context's out surface, which the caller of SetDCs handed over
+  // for this run, and forgets it. Worker thread.
+  void DeleteXformDC();
+  // m_iSeed := calendar seconds + processor milliseconds.
+  void NewSeed();
+  // m_bWizardAll := bFlag, and every Xform's wizard flag := 1.
+  void SetWizardAll(int bFlag);
+  // A least used Xform, a random mix (or the vignette mix), all wizard flags
+  // on, a fresh selection (inverted one time in five). aUsage: 28 counts.
+  void ChooseRandomXform(const std::int32_t* aUsage, bool bVignette);
+
+  // For dialogs, the command line and recipes.
+  // Whether Xform i is built (has Apply, validation and Autochoose).
+  static bool IsBuilt(int iXform);
+  // The declared form of Xform i (empty when not built).
+  static CFormRef Form(int iXform);
+  // The record of Xform i (null for an index outside 0..27).
+  void* Record(int iXform);
+  const void* Record(int iXform) const { return const_cast<CFilSpec*>(this)->Record(iXform); }
+  // The wizard flag of Xform i, null when it has none.
+  std::int32_t* WizardFlag(int iXform);
+};
+
+static_assert(std::is_trivially_copyable_v<CFilSpec>,
+              "the document copies specifications bitwise");
+
+// Smallest of the 28 counts (starting from 64000); RandomInt(0, 27) drawn
+// until it hits an Xform with that count, at most 2801 times (the last draw
+// stays).
+int PickLeastUsedXform(const std::int32_t* aUsage);
+// Usage counts for a new document: 0, except 1,000,000 for Mist and Web Fade
+// (never picked at random in practice) and for Xforms that are not built.
+void InitUsageCounts(std::int32_t* aUsage);

@@ -1,0 +1,89 @@
+// The generation worker: at most one generation runs in the application, on
+// its own thread, while the interface thread polls it about four times a
+// second (progress, status text) and collects it when it has ended. The
+// interface never touches the working specification while it runs; STOP
+// sets g_bStop, which the Xform polls.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "engine/filspec.h"
+
+enum class EGeneration {
+  Made,     // the Xform finished and the final mix wrote the drawing surface
+  Stopped,  // a stop request ended the Xform: no mix
+  Failed,   // the Xform returned 0 without a stop (e.g. an unusable context): no mix
+};
+
+// One whole generation on the calling thread: Apply, then "Mixing..." (the
+// final mix from the context's out surface into its drawing surface, with the
+// original unless the mix is Off), then the out surface is freed in every
+// case. A stop requested during the mix does not cancel the idea: the flag is
+// cleared after the mix. Progress goes where the context's m_pPercent points.
+EGeneration FilterThreadProc(CFilSpec& spec);
+
+// Whoever started a generation (the document) and receives its end.
+class IGenerationClient {
+ public:
+  virtual ~IGenerationClient() = default;
+  // bStopped: no new picture was made (stopped, failed or never started); the
+  // idea is dropped.
+  virtual void OnGenerationDone(bool bStopped) = 0;
+};
+
+class CGenerationWorker {
+ public:
+  enum class EPoll {
+    Idle,     // no generation
+    Running,  // still working: show Progress() and poll again in 250 ms
+    Ended,    // it has ended and the client has been told: remove the bar, repaint
+  };
+
+  CGenerationWorker() = default;
+  CGenerationWorker(const CGenerationWorker&) = delete;
+  CGenerationWorker& operator=(const CGenerationWorker&) = delete;
+  // Waits for a running generation (after asking it to stop).
+  virtual ~CGenerationWorker();
+
+  // Starts the worker on the working specification, whose context holds the
+  // three surfaces (the out surface is freed by the worker). A second start
+  // reports "BFT:A thread is already running" and returns false. When the
+  // system refuses the thread, "Could not CreateThread(Filter)" is reported,
+  // the out surface is freed, nothing runs, and the next IdleCheck tells the
+  // client that the run was stopped.
+  bool BeginFilterThread(IGenerationClient* pClient, CFilSpec* pSpec);
+  // A generation runs (started and not yet collected by IdleCheck).
+  bool IsXforming() const;
+  // The STOP command: g_bStop := 1 while a generation runs, else 0.
+  void Stop();
+  // The interface thread's idle check. On Ended the client has received
+  // OnGenerationDone (a failure counts as a stop) and g_bStop is 0 again.
+  EPoll IdleCheck();
+  // The latest percentage (101 or more: done).
+  int Progress() const { return g_iProgress.load(std::memory_order_relaxed); }
+  // The outcome of the last collected generation.
+  EGeneration LastResult() const { return m_eLastResult; }
+  // Called on the worker thread as it finishes, e.g. to wake the interface
+  // loop at once instead of waiting for the next poll. Set it while idle.
+  void SetEndedCallback(std::function<void()> fnEnded) { m_fnEnded = std::move(fnEnded); }
+
+ protected:
+  // Starts fn on a new thread; null when the system refuses. Tests replace it.
+  virtual std::unique_ptr<std::thread> StartThread(std::function<void()> fn);
+
+ private:
+  std::unique_ptr<std::thread> m_pThread;
+  IGenerationClient* m_pClient = nullptr;
+  bool m_bPending = false;  // started (or refused) and not yet collected
+  std::atomic<bool> m_bEnded{false};
+  std::atomic<int> m_iResult{0};
+  EGeneration m_eLastResult = EGeneration::Made;
+  std::function<void()> m_fnEnded;
+};
+
+// The application's one worker.
+CGenerationWorker& TheGenerationWorker();

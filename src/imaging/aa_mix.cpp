@@ -1,0 +1,376 @@
+#include "imaging/aa_mix.h"
+
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "imaging/dadc.h"
+#include "imaging/force_field.h"
+#include "platform/report.h"
+
+namespace {
+
+// The pieces of the weights. MixWeight and the row weights of the mix loop
+// both go through these, so that the fast loop gives exactly MixWeight's
+// values (the core is built without contracted multiply-adds).
+
+bool IsDirectional(int iMode) { return iMode >= MIX_LEFT_RIGHT && iMode <= MIX_ELLIPSE_IN; }
+
+// Even Mix: the share of the original. Percentages outside 0..100 cannot come
+// from the dialog; they are held to a pure picture instead of overflowing.
+double EvenWeight(int iPercent) {
+  const double w = iPercent * 0.01;
+  return w < 0.0 ? 0.0 : (w > 1.0 ? 1.0 : w);
+}
+
+double HsvWeight(int iForce) { return 1.0 - iForce / 255.0; }
+
+// Sharpening of the directional modes: all original up to r = u, all Xform
+// from r = 1 - u, a linear ramp between; u = half the sharpness, in percent.
+double Sharpen(double r, int iPercent) {
+  const double u = (iPercent / 2) * 0.01;
+  if (r <= u) return 1.0;
+  if (r >= 1.0 - u) return 0.0;
+  return (r - (1.0 - u)) / (u - (1.0 - u));
+}
+
+double Ratio(int v, int n) { return static_cast<double>(v) / n; }
+
+// Squared offset of column (or row) v from the centre, in pixels (circles)
+// or in half-sizes (ellipses).
+double CircleTerm(int v, int n) {
+  const double d = v - n / 2.0;
+  return d * d;
+}
+double EllipseTerm(int v, int n) {
+  const double d = 2.0 * std::fabs(Ratio(v, n) - 0.5);
+  return d * d;
+}
+
+// The base ratio r of the circular and elliptical modes from the column's
+// and the row's terms.
+double RadialRatio(int iMode, double dColumn, double dRow, double dDiag) {
+  switch (iMode) {
+    case MIX_CIRCLE_OUT:
+      return 1.0 - std::sqrt(dColumn + dRow) / dDiag;
+    case MIX_CIRCLE_IN:
+      return std::sqrt(dColumn + dRow) / dDiag;
+    case MIX_ELLIPSE_OUT:
+      return 1.0 - 1.1 * std::sqrt(dColumn + dRow) / 2.0;
+    default:  // MIX_ELLIPSE_IN
+      return 1.1 * std::sqrt(dColumn + dRow) / 2.0;
+  }
+}
+
+bool IsCircular(int iMode) { return iMode == MIX_CIRCLE_OUT || iMode == MIX_CIRCLE_IN; }
+bool IsRadial(int iMode) { return iMode >= MIX_CIRCLE_OUT && iMode <= MIX_ELLIPSE_IN; }
+
+double BaseRatio(int iMode, int x, int y, int iWidth, int iHeight, double dDiag) {
+  switch (iMode) {
+    case MIX_LEFT_RIGHT:
+      return 1.0 - Ratio(x, iWidth);
+    case MIX_TOP_BOTTOM:
+      return 1.0 - Ratio(y, iHeight);
+    case MIX_RIGHT_LEFT:
+      return Ratio(x, iWidth);
+    case MIX_BOTTOM_TOP:
+      return Ratio(y, iHeight);
+    default:
+      if (IsCircular(iMode))
+        return RadialRatio(iMode, CircleTerm(x, iWidth), CircleTerm(y, iHeight), dDiag);
+      return RadialRatio(iMode, EllipseTerm(x, iWidth), EllipseTerm(y, iHeight), dDiag);
+  }
+}
+
+// The weights of one output row, for a pixel loop without any per-pixel
+// dispatch. Each mode recomputes only what varies:
+// - Uniform: one pair for the row (Even and unknown modes once, the vertical
+//   ramps per row);
+// - PerByte: a pair per byte (three equal entries a pixel), computed once for
+//   the horizontal ramps and per row for circles and ellipses, where columns
+//   mirrored about the centre share their weights whenever their column terms
+//   are equal, which halves the square roots and divisions;
+// - Field: the Hsv weights, a table of 256 pairs indexed by the force field.
+class CRowWeights {
+ public:
+  enum class Kind { Uniform, PerByte, Field };
+
+  CRowWeights(const MixSettings& mix, int iWidth, int iHeight, double dDiag,
+              const std::uint8_t* pField)
+      : m_mix(mix), m_iWidth(iWidth), m_iHeight(iHeight), m_dDiag(dDiag), m_pField(pField) {
+    const int iMode = mix.m_iMixMode;
+    if (iMode == MIX_HSV) {
+      m_kind = Kind::Field;
+      for (int f = 0; f < 256; ++f) {
+        m_aFieldOrg[f] = HsvWeight(f);
+        m_aFieldXform[f] = 1.0 - m_aFieldOrg[f];
+      }
+      return;
+    }
+    if (!IsRadial(iMode) && iMode != MIX_LEFT_RIGHT && iMode != MIX_RIGHT_LEFT) {
+      m_kind = Kind::Uniform;
+      m_pair = MixWeight(mix, 0, 0, iWidth, iHeight, dDiag, nullptr);
+      return;
+    }
+    m_kind = Kind::PerByte;
+    m_aOrg.resize(static_cast<std::size_t>(3) * iWidth);
+    m_aXform.resize(static_cast<std::size_t>(3) * iWidth);
+    if (!IsRadial(iMode)) {
+      for (int x = 0; x < iWidth; ++x)
+        Set(x, MixWeight(mix, x, 0, iWidth, iHeight, dDiag, nullptr));
+      return;
+    }
+    m_aColumnTerm.resize(static_cast<std::size_t>(iWidth));
+    m_aMirror.resize(static_cast<std::size_t>(iWidth), -1);
+    for (int x = 0; x < iWidth; ++x) {
+      m_aColumnTerm[x] = IsCircular(iMode) ? CircleTerm(x, iWidth) : EllipseTerm(x, iWidth);
+      const int m = iWidth - x;
+      if (m < x && m_aColumnTerm[m] == m_aColumnTerm[x]) m_aMirror[x] = m;
+    }
+  }
+
+  Kind GetKind() const { return m_kind; }
+
+  void ForRow(int y) {
+    const int iMode = m_mix.m_iMixMode;
+    if (m_kind == Kind::Uniform && (iMode == MIX_TOP_BOTTOM || iMode == MIX_BOTTOM_TOP)) {
+      m_pair = MixWeight(m_mix, 0, y, m_iWidth, m_iHeight, m_dDiag, nullptr);
+    } else if (m_kind == Kind::PerByte && IsRadial(iMode)) {
+      const double dRow = IsCircular(iMode) ? CircleTerm(y, m_iHeight) : EllipseTerm(y, m_iHeight);
+      for (int x = 0; x < m_iWidth; ++x) {
+        if (m_aMirror[x] >= 0) {
+          Set(x, {m_aOrg[3 * m_aMirror[x]], m_aXform[3 * m_aMirror[x]]});
+        } else {
+          const double w =
+              Sharpen(RadialRatio(iMode, m_aColumnTerm[x], dRow, m_dDiag), m_mix.m_iPercent);
+          Set(x, {w, 1.0 - w});
+        }
+      }
+    }
+  }
+
+  // Uniform
+  MixWeights m_pair{0.0, 1.0};
+  // PerByte
+  std::vector<double> m_aOrg, m_aXform;
+  // Field
+  const std::uint8_t* FieldRow(int y) const {
+    return m_pField + static_cast<std::size_t>(y) * m_iWidth;
+  }
+  double m_aFieldOrg[256] = {}, m_aFieldXform[256] = {};
+
+ private:
+  void Set(int x, MixWeights w) {
+    for (int c = 3 * x; c < 3 * x + 3; ++c) {
+      m_aOrg[c] = w.m_dOrg;
+      m_aXform[c] = w.m_dXform;
+    }
+  }
+
+  Kind m_kind = Kind::Uniform;
+  const MixSettings& m_mix;
+  int m_iWidth, m_iHeight;
+  double m_dDiag;
+  const std::uint8_t* m_pField;
+  std::vector<double> m_aColumnTerm;
+  std::vector<int> m_aMirror;  // an earlier column with the same term, or -1
+};
+
+// Averages the L x L blocks of one output row into pAvg (3 bytes a pixel).
+// pBlockRow is the lowest memory row of the block row; the others follow
+// upwards in memory. The integer division is a shift for L = 1, 2, 4.
+template <int L>
+void AverageRow(const std::uint8_t* pBlockRow, std::ptrdiff_t iStride, int iWidth,
+                std::uint8_t* pAvg) {
+  for (int x = 0; x < iWidth; ++x) {
+    const std::uint8_t* pBlock = pBlockRow + static_cast<std::ptrdiff_t>(3 * L) * x;
+    unsigned b = 0, g = 0, r = 0;
+    for (int k = 0; k < L; ++k) {
+      const std::uint8_t* p = pBlock + k * iStride;
+      for (int i = 0; i < L; ++i, p += 3) {
+        b += p[0];
+        g += p[1];
+        r += p[2];
+      }
+    }
+    pAvg[3 * x] = static_cast<std::uint8_t>(b / (L * L));
+    pAvg[3 * x + 1] = static_cast<std::uint8_t>(g / (L * L));
+    pAvg[3 * x + 2] = static_cast<std::uint8_t>(r / (L * L));
+  }
+}
+
+// out = trunc(A * (1 - w) + O * w) for the n bytes of one row, with one
+// pair of weights or with a pair per byte.
+void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, double w, double wx, int n,
+            std::uint8_t* pOut) {
+  for (int i = 0; i < n; ++i)
+    pOut[i] = static_cast<std::uint8_t>(static_cast<int>(pAvg[i] * wx + pOrg[i] * w));
+}
+void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, const double* aOrg,
+            const double* aXform, int n, std::uint8_t* pOut) {
+  for (int i = 0; i < n; ++i)
+    pOut[i] = static_cast<std::uint8_t>(static_cast<int>(pAvg[i] * aXform[i] + pOrg[i] * aOrg[i]));
+}
+// The same with the pair of each pixel looked up by its force in a table.
+void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, const std::uint8_t* pForce,
+            const double* aOrg, const double* aXform, int iWidth, std::uint8_t* pOut) {
+  for (int x = 0; x < iWidth; ++x) {
+    const double w = aOrg[pForce[x]], wx = aXform[pForce[x]];
+    for (int c = 3 * x; c < 3 * x + 3; ++c)
+      pOut[c] = static_cast<std::uint8_t>(static_cast<int>(pAvg[c] * wx + pOrg[c] * w));
+  }
+}
+
+struct CMixJob {
+  CDADC* m_pOut;
+  const CDADC* m_pSrc;
+  const CDADC* m_pOrg;  // NULL: a mix leaves the output as it is
+  const MixSettings* m_pMix;
+  bool m_bMix;
+  double m_dDiag;
+  const std::uint8_t* m_pField;
+  std::atomic<int>* m_pPercent;
+};
+
+template <int L>
+void ReduceAndMix(const CMixJob& job) {
+  const int iWidth = job.m_pOut->m_iWidth, iHeight = job.m_pOut->m_iHeight;
+  const std::ptrdiff_t iStride = job.m_pSrc->m_iBytesPerRow;
+  const bool bBlend = job.m_bMix && job.m_pOrg;
+  std::vector<std::uint8_t> aAvg(bBlend && L > 1 ? static_cast<std::size_t>(3) * iWidth : 0);
+  std::unique_ptr<CRowWeights> weights;
+  if (bBlend)
+    weights =
+        std::make_unique<CRowWeights>(*job.m_pMix, iWidth, iHeight, job.m_dDiag, job.m_pField);
+
+  for (int y = 0; y < iHeight; ++y) {
+    // Output row y lies in memory row H - 1 - y; its source block rows are
+    // memory rows (H - 1 - y) L ... (H - 1 - y) L + L - 1.
+    const std::uint8_t* pBlockRow =
+        job.m_pSrc->m_pBits + static_cast<std::ptrdiff_t>(iHeight - 1 - y) * L * iStride;
+    std::uint8_t* pOut = job.m_pOut->Row(y);
+    if (!job.m_bMix) {
+      AverageRow<L>(pBlockRow, iStride, iWidth, pOut);
+    } else if (bBlend) {
+      const std::uint8_t* pAvg = pBlockRow;
+      if (L > 1) {
+        AverageRow<L>(pBlockRow, iStride, iWidth, aAvg.data());
+        pAvg = aAvg.data();
+      }
+      const std::uint8_t* pOrg = job.m_pOrg->Row(y);
+      weights->ForRow(y);
+      switch (weights->GetKind()) {
+        case CRowWeights::Kind::Uniform:
+          MixRow(pAvg, pOrg, weights->m_pair.m_dOrg, weights->m_pair.m_dXform, 3 * iWidth, pOut);
+          break;
+        case CRowWeights::Kind::PerByte:
+          MixRow(pAvg, pOrg, weights->m_aOrg.data(), weights->m_aXform.data(), 3 * iWidth, pOut);
+          break;
+        case CRowWeights::Kind::Field:
+          MixRow(pAvg, pOrg, weights->FieldRow(y), weights->m_aFieldOrg, weights->m_aFieldXform,
+                 iWidth, pOut);
+          break;
+      }
+    }
+    if (job.m_pPercent)
+      job.m_pPercent->store(static_cast<int>(100LL * y / iHeight), std::memory_order_relaxed);
+  }
+}
+
+}  // namespace
+
+MixWeights MixWeight(const MixSettings& mix, int x, int y, int iWidth, int iHeight, double dDiag,
+                     const std::uint8_t* pField) {
+  double w = 0.0;  // unknown modes: the Xform picture alone
+  if (mix.m_iMixMode == MIX_EVEN)
+    w = EvenWeight(mix.m_iPercent);
+  else if (mix.m_iMixMode == MIX_HSV)
+    w = pField ? HsvWeight(ForceAt(pField, x, y, iWidth)) : 0.0;
+  else if (IsDirectional(mix.m_iMixMode))
+    w = Sharpen(BaseRatio(mix.m_iMixMode, x, y, iWidth, iHeight, dDiag), mix.m_iPercent);
+  return {w, 1.0 - w};
+}
+
+void AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSettings* pMix,
+               std::atomic<int>* pPercent, const MixStatusFn& fnStatus) {
+  auto status = [&](const char* szText) {
+    if (fnStatus) fnStatus(szText);
+  };
+  if (!pOut || !pSrc || !pOut->IsValid() || !pSrc->IsValid()) {
+    ReportError("AAMB: missing output or Xform picture");
+    return;
+  }
+  const int iWidth = pOut->m_iWidth, iHeight = pOut->m_iHeight;
+  const AreaSelection selection = pMix ? pMix->m_Selection : AreaSelection{};
+
+  if (pOrg) {
+    if (!pMix) {
+      ReportError("AAMB: insufficient mix data");
+      return;
+    }
+    if (pOrg->m_iWidth != iWidth) {
+      ReportError("AAMB: Origin and destination\nx sizes are different...");
+      return;
+    }
+    if (pOrg->m_iHeight != iHeight) {
+      ReportError("AAMB: Origin and destination\ny sizes are different...");
+      return;
+    }
+  }
+
+  const bool bMix = pMix && pMix->m_iMixMode != MIX_OFF;
+  double dDiag = 0.0;
+  ForceFieldMap field;
+  if (bMix && pOrg) {
+    dDiag =
+        std::sqrt(static_cast<double>(iWidth) * iWidth + static_cast<double>(iHeight) * iHeight) *
+        0.5;
+    if (pMix->m_iMixMode == MIX_HSV) {
+      status("Hsv mix analysis...");
+      if (pPercent) pPercent->store(5, std::memory_order_relaxed);
+      field = MakeForceField(pOrg, selection);
+      if (!field) return;  // stopped or out of memory: no output
+    }
+  }
+
+  const double dRatioX = static_cast<double>(pSrc->m_iWidth) / iWidth;
+  const double dRatioY = static_cast<double>(pSrc->m_iHeight) / iHeight;
+  if (dRatioY != dRatioX) {
+    ReportError("AAMixBlit, non square pixel error");
+    return;
+  }
+  const int iLevel = static_cast<int>(dRatioX);
+  if (iLevel < 1 || iLevel > 4) {
+    ReportError("AAMixBlit, Bad aa level (%d)", iLevel);
+    return;
+  }
+  if (pSrc->m_iWidth / iWidth != iLevel) {
+    ReportError("AAMixBlit, Bad aa level, odd sizes");
+    return;
+  }
+
+  if (iLevel == 1 && !bMix) {
+    status("Output...");
+    pOut->m_pDC->BitBlt(0, 0, iWidth, iHeight, *pSrc->m_pDC, 0, 0, SRCCOPY);
+    status("");
+    return;
+  }
+  status(iLevel == 1 ? "Mixing..." : "Anti-alias...");
+  const CMixJob job{pOut, pSrc, pOrg, pMix, bMix, dDiag, field.get(), pPercent};
+  switch (iLevel) {
+    case 1:
+      ReduceAndMix<1>(job);
+      break;
+    case 2:
+      ReduceAndMix<2>(job);
+      break;
+    case 3:
+      ReduceAndMix<3>(job);
+      break;
+    default:
+      ReduceAndMix<4>(job);
+      break;
+  }
+  status("");
+}

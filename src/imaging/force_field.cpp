@@ -1,0 +1,236 @@
+#include "imaging/force_field.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "imaging/constants.h"
+#include "imaging/dadc.h"
+#include "platform/report.h"
+
+namespace {
+
+// The running minimum starts above any byte value, the maximum at 0.
+constexpr int kMinStart = 10241024;
+
+ForceFieldMap NewMap(std::size_t iSize) {
+  return ForceFieldMap(new (std::nothrow) std::uint8_t[iSize]());
+}
+
+// Stretches the values iMin..iMax of a map to 0..255. A map whose values are
+// all equal has no range to stretch and is kept as it is (dividing by a range
+// of 1 instead would turn a value v into v * 255 cut to a byte).
+void Normalise(std::uint8_t* pMap, std::size_t iSize, int iMin, int iMax) {
+  if (iMin >= iMax) return;
+  std::uint8_t aLevel[256] = {};
+  for (int v = iMin; v <= iMax; ++v)
+    aLevel[v] = static_cast<std::uint8_t>((v - iMin) * 255 / (iMax - iMin));
+  for (std::size_t i = 0; i < iSize; ++i) pMap[i] = aLevel[pMap[i]];
+}
+
+// Integer division of sums below 2^16 by counts 1..225 as a multiplication:
+// with m = ceil(2^32 / d) the product's error stays below one d-th for every
+// dividend below 2^32 / d, so the quotient is exact.
+struct CReciprocals {
+  std::uint64_t m_aMul[226];
+  CReciprocals() {
+    for (std::uint64_t d = 1; d < 226; ++d) m_aMul[d] = ((std::uint64_t{1} << 32) + d - 1) / d;
+  }
+  std::uint32_t Divide(std::uint32_t iSum, int iCount) const {
+    return static_cast<std::uint32_t>((iSum * m_aMul[iCount]) >> 32);
+  }
+};
+
+// The outcome of smoothing: a new map, or the old one kept (no memory for the
+// new one), or a stop.
+enum class SmoothResult { Smoothed, Kept, Stopped };
+
+// Replaces every pixel by the integer mean of the (2n - 1) x (2n - 1) window
+// around it, counting only the pixels inside the picture. Column sums over
+// the window's rows slide down the picture and a row sum over the window's
+// columns slides along each row, so a pixel costs a few additions whatever n
+// is. Tracks the new map's minimum and maximum.
+SmoothResult Smooth(ForceFieldMap& map, int iWidth, int iHeight, int n, int& iMin, int& iMax) {
+  const std::size_t iSize = static_cast<std::size_t>(iWidth) * iHeight;
+  ForceFieldMap smoothed = NewMap(iSize);
+  if (!smoothed) {
+    ReportError("SFF:Could not created smoothed force field");
+    return SmoothResult::Kept;
+  }
+  static const CReciprocals kRecip;
+  const int r = n - 1;
+  const std::uint8_t* pOld = map.get();
+  std::vector<std::uint32_t> aColumn(static_cast<std::size_t>(iWidth), 0);
+  auto addRow = [&](int y, int iSign) {
+    const std::uint8_t* pRow = pOld + static_cast<std::size_t>(y) * iWidth;
+    if (iSign > 0)
+      for (int x = 0; x < iWidth; ++x) aColumn[x] += pRow[x];
+    else
+      for (int x = 0; x < iWidth; ++x) aColumn[x] -= pRow[x];
+  };
+  for (int y = 0; y <= std::min(r, iHeight - 1); ++y) addRow(y, +1);
+
+  iMin = kMinStart;
+  iMax = 0;
+  for (int y = 0; y < iHeight; ++y) {
+    if (y > 0) {
+      if (y + r < iHeight) addRow(y + r, +1);
+      if (y - r - 1 >= 0) addRow(y - r - 1, -1);
+    }
+    const int iRows = std::min(iHeight - 1, y + r) - std::max(0, y - r) + 1;
+    std::uint32_t iSum = 0;
+    for (int x = 0; x <= std::min(r, iWidth - 1); ++x) iSum += aColumn[x];
+    std::uint8_t* pOut = smoothed.get() + static_cast<std::size_t>(y) * iWidth;
+    for (int x = 0; x < iWidth; ++x) {
+      if (x > 0) {
+        if (x + r < iWidth) iSum += aColumn[x + r];
+        if (x - r - 1 >= 0) iSum -= aColumn[x - r - 1];
+      }
+      const int iCols = std::min(iWidth - 1, x + r) - std::max(0, x - r) + 1;
+      const int v = static_cast<int>(kRecip.Divide(iSum, iRows * iCols));
+      pOut[x] = static_cast<std::uint8_t>(v);
+      iMin = std::min(iMin, v);
+      iMax = std::max(iMax, v);
+    }
+    if (g_bStop) return SmoothResult::Stopped;
+  }
+  map = std::move(smoothed);
+  return SmoothResult::Smoothed;
+}
+
+}  // namespace
+
+ForceFieldMap MakeForceField(const CDADC* pSurface, const AreaSelection& sel) {
+  if (!pSurface || !pSurface->IsValid()) return nullptr;
+  const int iWidth = pSurface->m_iWidth, iHeight = pSurface->m_iHeight;
+  const std::size_t iSize = static_cast<std::size_t>(iWidth) * iHeight;
+  ForceFieldMap map = NewMap(iSize);
+  if (!map) return nullptr;
+
+  // The colour map reads the pixel memory directly: the same colour GetPixel
+  // would give, without the call and its bounds checks.
+  const bool bBrightness = sel.IsDefault();
+  int iMin = kMinStart, iMax = 0;
+  for (int y = 0; y < iHeight; ++y) {
+    const std::uint8_t* p = pSurface->Row(y);
+    std::uint8_t* pOut = map.get() + static_cast<std::size_t>(y) * iWidth;
+    for (int x = 0; x < iWidth; ++x, p += 3) {
+      const int v = bBrightness ? (p[0] + p[1] + p[2]) / 3 : sel.Weight(RGB(p[2], p[1], p[0]));
+      pOut[x] = static_cast<std::uint8_t>(v);
+      iMin = std::min(iMin, v);
+      iMax = std::max(iMax, v);
+    }
+    if (g_bStop) return nullptr;
+  }
+
+  if (sel.m_iSmooth > 1) {
+    // A record written without SetSmooth may hold more than 8: smooth as 8.
+    switch (Smooth(map, iWidth, iHeight, std::min<int>(sel.m_iSmooth, 8), iMin, iMax)) {
+      case SmoothResult::Stopped:
+        return nullptr;
+      case SmoothResult::Kept:  // neither smoothed nor normalised
+        return g_bStop ? nullptr : std::move(map);
+      case SmoothResult::Smoothed:
+        break;
+    }
+  }
+  Normalise(map.get(), iSize, iMin, iMax);
+  if (g_bStop) return nullptr;
+  return map;
+}
+
+int ShowForceField(CDADC* pTarget, const CDADC* pSource, const AreaSelection& sel) {
+  if (!pTarget || !pSource || !pTarget->IsValid() || !pSource->IsValid()) {
+    ReportError("AHRF: Bad DCs");
+    return 0;
+  }
+  if (pTarget->m_iWidth != pSource->m_iWidth) {
+    ReportError("AHRF: in-out size x error");
+    return 0;
+  }
+  if (pTarget->m_iHeight != pSource->m_iHeight) {
+    ReportError("AHRF: in-out size y error");
+    return 0;
+  }
+  const ForceFieldMap map = MakeForceField(pSource, sel);
+  if (!map) return 0;
+  const int iWidth = pTarget->m_iWidth;
+  for (int y = 0; y < pTarget->m_iHeight; ++y) {
+    std::uint8_t* p = pTarget->Row(y);
+    for (int x = 0; x < iWidth; ++x, p += 3)
+      p[0] = p[1] = p[2] = static_cast<std::uint8_t>(ForceAt(map, x, y, iWidth));
+  }
+  return 1;
+}
+
+ForceFieldHistogramCounts ForceFieldHistogram(const std::uint8_t* pMap, std::size_t iSize) {
+  ForceFieldHistogramCounts aHist{};
+  if (!pMap) return aHist;
+  for (std::size_t i = 0; i < iSize; ++i) ++aHist[pMap[i]];
+  return aHist;
+}
+
+namespace {
+std::uint64_t Total(const ForceFieldHistogramCounts& aHist) {
+  std::uint64_t iTotal = 0;
+  for (const std::uint32_t c : aHist) iTotal += c;
+  return iTotal;
+}
+}  // namespace
+
+int PercentileLevel(int iPercent, const ForceFieldHistogramCounts& aHist) {
+  if (iPercent <= 0) return 255;
+  if (iPercent >= 100) return 0;
+  // 64 bits: a large picture's count times the percentage overflows 32.
+  const std::uint64_t iTarget = Total(aHist) * static_cast<std::uint64_t>(iPercent) / 100;
+  std::uint64_t iSum = 0;
+  for (int iLevel = 255; iLevel >= 0; --iLevel) {
+    iSum += aHist[iLevel];
+    if (iSum >= iTarget) return iLevel;
+  }
+  return 0;
+}
+
+bool BimodalMidpoint(const ForceFieldHistogramCounts& aHist, int& iLevel) {
+  const std::uint64_t iLimit = Total(aHist) * 5 / 100;
+  int iFirst = -1, iLast = -1, iCount = 0;
+  for (int i = 0; i < 256; ++i) {
+    if (aHist[i] > iLimit) {
+      if (iFirst < 0) iFirst = i;
+      iLast = i;
+      ++iCount;
+    }
+  }
+  if (iCount < 2) return false;
+  const int iMid = (iFirst + iLast) / 2;
+  if (iMid < 1 || iMid > 255) return false;
+  iLevel = iMid;
+  return true;
+}
+
+int ForceFieldThreshold(int iPercent, const std::uint8_t* pMap, std::size_t iSize) {
+  if (!pMap || iSize == 0) return 128;
+  const ForceFieldHistogramCounts aHist = ForceFieldHistogram(pMap, iSize);
+  int iLevel = 0;
+  if (BimodalMidpoint(aHist, iLevel)) return iLevel;
+  return PercentileLevel(iPercent, aHist);
+}
+
+ForceFieldMap ShrinkForceField(const std::uint8_t* pMap, int iSrcWidth, int iSrcHeight,
+                               int iDstWidth, int iDstHeight) {
+  if (!pMap || iDstWidth >= iSrcWidth || iDstHeight >= iSrcHeight || iDstWidth < 24 ||
+      iDstHeight < 24)
+    return nullptr;
+  ForceFieldMap shrunk = NewMap(static_cast<std::size_t>(iDstWidth) * iDstHeight);
+  if (!shrunk) return nullptr;
+  std::vector<int> aSrcX(static_cast<std::size_t>(iDstWidth));
+  for (int j = 0; j < iDstWidth; ++j)
+    aSrcX[j] = static_cast<int>(static_cast<long long>(j) * iSrcWidth / iDstWidth);
+  for (int i = 0; i < iDstHeight; ++i) {
+    const int iSrcY = static_cast<int>(static_cast<long long>(i) * iSrcHeight / iDstHeight);
+    const std::uint8_t* pRow = pMap + static_cast<std::size_t>(iSrcY) * iSrcWidth;
+    std::uint8_t* pOut = shrunk.get() + static_cast<std::size_t>(i) * iDstWidth;
+    for (int j = 0; j < iDstWidth; ++j) pOut[j] = pRow[aSrcX[j]];
+  }
+  return shrunk;
+}

@@ -1,0 +1,263 @@
+#include "imaging/image_files.h"
+
+#include <cstring>
+#include <memory>
+#include <strings.h>
+#include <vector>
+
+#include "imaging/codecs/bmp_codec.h"
+#include "imaging/codecs/image_desc.h"
+#include "imaging/codecs/jpeg_codec.h"
+#include "imaging/codecs/pcx_codec.h"
+#include "imaging/codecs/png_codec.h"
+#include "imaging/codecs/tga_codec.h"
+#include "imaging/dadc.h"
+#include "imaging/packed_dib.h"
+#include "platform/report.h"
+
+const char* const kOpenImageFilter =
+    "Bitmap   (*.BMP)|*.BMP|Targa    (*.TGA)|*.TGA|Jpeg     (*.JPG)|*.JPG|Pcx      "
+    "(*.PCX)|*.PCX|PNG      (*.PNG)|*.PNG|All Files(*.*)|*.PNG;*.TGA;*.BMP;*.JPG;*.PCX|";
+const char* const kSaveImageFilter =
+    "Bitmap   (*.BMP)|*.BMP|Targa    (*.TGA)|*.TGA|Jpeg     (*.JPG)|*.JPG|Pcx      "
+    "(*.PCX)|*.PCX|PNG      (*.PNG)|*.PNG|";
+const char* const kImageDefaultExtensions[kImageFilterCount] = {"*.BMP", "*.TGA", "*.JPG",
+                                                                "*.PCX", "*.PNG"};
+
+namespace {
+
+// JPEG files are saved at this quality.
+constexpr int kJpegQuality = 75;
+
+// One format's info and load calls and the messages of each loading step.
+struct CFormat {
+  int m_iType;
+  int (*m_pfnInfo)(CBytes, CImageInfo&);
+  int (*m_pfnLoad)(CBytes, CImageDesc&);
+  const char* m_szInfoError;
+  const char* m_szAlloc24;
+  const char* m_szLoad24;
+  const char* m_szAllocN1;
+  const char* m_szLoadN;
+  const char* m_szAllocN2;
+  const char* m_szConvertN;  // nullptr: no message
+};
+
+const CFormat kFormats[] = {
+    {kImageBmp, BmpInfo, LoadBmp, "BMP data error: %d", "BMP allocimage error: %d",
+     "loadbmp error: %d", "allocimage, (bmp,non24) error: %d", "loadbmp error: %d",
+     "allocimage, 2nd (bmp) error: %d", nullptr},
+    {kImageJpg, JpgInfo, LoadJpg, "Jpeg data error: %d", "Jpeg allocimage error: %d",
+     "loadjpg error: %d", "allocimage, 1st (jpg) error: %d", "loadjpg error: %d",
+     "allocimage, 2nd (jpg) error: %d", "n bit convert jpg error: %d"},
+    {kImageTga, TgaInfo, LoadTga, "TGA data error: %d", "24 bit Tga allocimage error: %d",
+     "24 bit loadtga error: %d", "n bit allocimage(1) error: %d", "n bit loadtga error: %d",
+     "n bit allocimage(2) error: %d", "n bit converttga error: %d"},
+    {kImagePcx, PcxInfo, LoadPcx, "PCX image file data error: %d",
+     "24 bit PCX allocimage error: %d", "24 bit loadpcx error: %d", "n bit allocimage(1) error: %d",
+     "n bit loadpcx error: %d", "n bit allocimage(2) error: %d", "n bit convert pcx error: %d"},
+    {kImagePng, PngInfo, LoadPng, "PNG image data error: %d", "24 bit PNG allocimage error: %d",
+     "24 bit loadpng error: %d", "n bit allocimage(1) error: %d", "n bit loadpng error: %d",
+     "n bit allocimage(2) error: %d", "n bit convert png error: %d"},
+};
+
+const CFormat* FindFormat(int iType) {
+  for (const CFormat& f : kFormats)
+    if (f.m_iType == iType) return &f;
+  return nullptr;
+}
+
+// Loads the file's bytes into a 24-bit descriptor: straight for 24-bit
+// files, otherwise at the file's depth and then converted. 1, or 0 after
+// the step's message. iReadError is the outcome of reading the file.
+int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError,
+               CImageDesc& target) {
+  CImageInfo info;
+  int iErr = iReadError ? iReadError : f.m_pfnInfo(data, info);
+  if (iErr) {
+    if (iErr == kVicErrTooLarge)
+      ReportError("Picture too large (more than %lld pixels):\n<%s>", kMaxPicturePixels, szPath);
+    ReportError(f.m_szInfoError, iErr);
+    return 0;
+  }
+  if (info.m_iBitsPerPixel == 24) {
+    if ((iErr = AllocImage(target, info.m_iWidth, info.m_iHeight, 24))) {
+      ReportError(f.m_szAlloc24, iErr);
+      return 0;
+    }
+    if ((iErr = f.m_pfnLoad(data, target))) {
+      ReportError(f.m_szLoad24, iErr);
+      FreeImage(target);
+      return 0;
+    }
+    return 1;
+  }
+  CImageDesc temp;
+  if ((iErr = AllocImage(temp, info.m_iWidth, info.m_iHeight, info.m_iBitsPerPixel))) {
+    ReportError(f.m_szAllocN1, iErr);
+    return 0;
+  }
+  if ((iErr = f.m_pfnLoad(data, temp))) {
+    ReportError(f.m_szLoadN, iErr);
+    return 0;
+  }
+  if ((iErr = AllocImage(target, info.m_iWidth, info.m_iHeight, 24))) {
+    ReportError(f.m_szAllocN2, iErr);
+    return 0;
+  }
+  if ((iErr = ConvertTo24(temp, target))) {
+    if (f.m_szConvertN) ReportError(f.m_szConvertN, iErr);
+    FreeImage(target);
+    return 0;
+  }
+  return 1;
+}
+
+// A packed DIB of any depth as a 24-bit one; empty when it is not usable.
+CGlobalBlock DibAs24(const CGlobalBlock& hDib) {
+  CDibLayout layout;
+  CImageDesc desc;
+  CGlobalBlock h24;
+  if (!ParseDib(hDib.Data(), hDib.Size(), layout) ||
+      AllocImage(desc, layout.m_iWidth, layout.m_iHeight, 24) != kVicOk)
+    return h24;
+  DibTo24(hDib.Data(), layout, desc.Bits(), desc.BytesPerRow());
+  ImageToDib(desc, h24);
+  return h24;
+}
+
+struct CFileCloser {
+  void operator()(std::FILE* p) const { std::fclose(p); }
+};
+
+}  // namespace
+
+int ImageTypeFromName(const char* szPath) {
+  const char* pDot = std::strrchr(szPath, '.');
+  if (!pDot) {
+    ReportError("Missing extension from filename:\n'%s'", szPath);
+    return 0;
+  }
+  const char* szExt = pDot + 1;
+  if (std::strlen(szExt) != 3) {
+    ReportError("File name has bad extension:\n'%s'", szPath);
+    return 0;
+  }
+  if (strcasecmp(szExt, "png") == 0) return kImagePng;
+  if (strcasecmp(szExt, "jpg") == 0) return kImageJpg;
+  if (strcasecmp(szExt, "tga") == 0) return kImageTga;
+  if (strcasecmp(szExt, "pcx") == 0) return kImagePcx;
+  if (strcasecmp(szExt, "bmp") == 0) return kImageBmp;
+  return -1;
+}
+
+CGlobalBlock OpenImageFile(const char* szPath, int iType) {
+  CWaitCursor wait;
+  if (!std::strchr(szPath, '.')) {
+    ReportError("Filename has no extension:<%s>", szPath);
+    return CGlobalBlock();
+  }
+  CGlobalBlock hDib = VicLoadFile(szPath, iType);
+  if (!hDib) ReportError("Could not open imagefile:\n<%s>", szPath);
+  return hDib;
+}
+
+CGlobalBlock VicLoadFile(const char* szPath, int iType) {
+  if (iType == kImageFromName) {
+    iType = ImageTypeFromName(szPath);
+    if (iType == -1) return CGlobalBlock();
+  }
+  const CFormat* pFormat = FindFormat(iType);
+  if (!pFormat) {
+    ReportError("VLIF: bad image type: %d", iType);
+    return CGlobalBlock();
+  }
+  std::vector<std::uint8_t> aData;
+  const int iReadError = ReadFileBytes(szPath, aData);
+  CImageDesc desc;
+  if (!LoadFormat(*pFormat, szPath, aData, iReadError, desc)) {
+    if (iType != kImageBmp) return CGlobalBlock();
+    std::unique_ptr<std::FILE, CFileCloser> pFile(std::fopen(szPath, "rb"));
+    if (!pFile) return CGlobalBlock();
+    return DibAs24(ReadDibFile(pFile.get()));
+  }
+  CGlobalBlock hDib;
+  if (const int iErr = ImageToDib(desc, hDib)) {
+    ReportError("VLIF: imagetodib error: %d", iErr);
+    return CGlobalBlock();
+  }
+  return hDib;
+}
+
+CGlobalBlock ReadDibFile(std::FILE* pFile) {
+  CWaitCursor wait;
+  CGlobalBlock hDib;
+  if (std::fseek(pFile, 0, SEEK_END) != 0) return hDib;
+  const long iLength = std::ftell(pFile);
+  if (iLength < 14 || std::fseek(pFile, 0, SEEK_SET) != 0) return hDib;
+  std::uint8_t aHeader[14];
+  if (std::fread(aHeader, 1, sizeof aHeader, pFile) != sizeof aHeader || aHeader[0] != 'B' ||
+      aHeader[1] != 'M')
+    return hDib;
+  // No usable bitmap within the size bound is longer than this.
+  const std::size_t iRest = static_cast<std::size_t>(iLength) - sizeof aHeader;
+  if (iRest > 4ull * kMaxPicturePixels + (1u << 20)) return hDib;
+  hDib = CGlobalBlock::Alloc(iRest);
+  if (!hDib) return hDib;
+  CDibLayout layout;
+  if (std::fread(hDib.Data(), 1, iRest, pFile) != iRest ||
+      !ParseDib(hDib.Data(), hDib.Size(), layout))
+    hDib.Free();
+  return hDib;
+}
+
+int VicWriteFile(const char* szPath, const CDADC& surface, int iType) {
+  if (iType == kImageFromName) {
+    iType = ImageTypeFromName(szPath);
+    if (iType == -1) return 0;
+  }
+  CImageDesc desc;
+  if (const int iErr = AllocImage(desc, surface.m_iWidth, surface.m_iHeight, 24)) {
+    ReportError("VicWriteFile(%s),\nallocimage() error: %d", szPath, iErr);
+    return 0;
+  }
+  if (!surface.m_pBits) {
+    ReportError("VicWriteFile(%s),\nallocimage() error: %d", szPath, kVicErrMismatch);
+    return 0;
+  }
+  // Same layout on both sides: row i to row i.
+  for (int i = 0; i < surface.m_iHeight; ++i)
+    std::memcpy(desc.Bits() + static_cast<std::size_t>(i) * desc.BytesPerRow(),
+                surface.m_pBits + static_cast<std::size_t>(i) * surface.m_iBytesPerRow,
+                desc.BytesPerRow());
+  int iResult = 0;
+  switch (iType) {
+    case kImagePcx: {
+      CImageDesc desc8;
+      if (AllocImage(desc8, desc.Width(), desc.Height(), 8)) {
+        ReportError("Could not allocate for PCX file");
+        return 0;
+      }
+      if (ReduceColours(256, desc, desc8)) {
+        ReportError("Could not convert to PCX file");
+        return 0;
+      }
+      iResult = SavePcx(szPath, desc8);
+      break;
+    }
+    case kImageTga: iResult = SaveTga(szPath, desc, 1); break;
+    case kImageBmp: iResult = SaveBmp(szPath, desc, 1); break;
+    case kImageJpg: iResult = SaveJpg(szPath, desc, kJpegQuality); break;
+    case kImagePng: iResult = SavePng(szPath, desc, 0); break;
+    default:
+      ReportError("VWIF: bad image file type: %d\nFilename = <%s>", iType, szPath);
+      iResult = -1;
+      break;
+  }
+  if (iResult == kVicOk) return 1;
+  if (iResult == kVicErrDiskFull)
+    ReportError("Cannot save file, disk full?");
+  else
+    ReportError("SaveImage, error %d", iResult);
+  return 0;
+}

@@ -1,0 +1,50 @@
+// Reading and writing picture files: BMP, TGA, JPG, PCX and PNG, chosen by
+// a format code or by the file name's extension. Every loaded picture
+// arrives as a packed 24-bit DIB (40-byte header, rows bottom-up, blue,
+// green, red, padded to 4 bytes) whatever its depth in the file. Failures
+// are reported where they happen and give an empty block or 0.
+#pragma once
+
+#include <cstdio>
+
+#include "platform/global_block.h"
+
+class CDADC;
+
+// Format codes.
+inline constexpr int kImagePcx = 5;
+inline constexpr int kImageTga = 7;
+inline constexpr int kImageBmp = 9;
+inline constexpr int kImageJpg = 11;
+inline constexpr int kImagePng = 15;
+inline constexpr int kImageFromName = -1;  // take the format from the file name
+
+// File-dialog filters for opening and saving pictures, and the default
+// extension for each filter index 0-4 (BMP, TGA, JPG, PCX, PNG).
+extern const char* const kOpenImageFilter;
+extern const char* const kSaveImageFilter;
+inline constexpr int kImageFilterCount = 5;
+extern const char* const kImageDefaultExtensions[kImageFilterCount];
+
+// The format code for the extension (the text after the last "."),
+// compared without regard to case; -1 without a message for an unknown one
+// of three letters. No extension: "Missing extension from filename:\n'%s'";
+// one not of three letters: "File name has bad extension:\n'%s'"; both 0.
+int ImageTypeFromName(const char* szPath);
+
+// Loads a picture as a packed 24-bit DIB, with the busy indication shown.
+// A path without ".": "Filename has no extension:<%s>"; any failure to load
+// ends with "Could not open imagefile:\n<%s>".
+CGlobalBlock OpenImageFile(const char* szPath, int iType);
+// The format dispatch, loading and conversion to 24 bits behind
+// OpenImageFile. A BMP file that the BMP reader refuses is read once more as
+// a plain packed DIB by ReadDibFile.
+CGlobalBlock VicLoadFile(const char* szPath, int iType);
+// Writes a surface in the given format (kImageFromName: from the
+// extension). PCX files get an 8-bit palette of at most 256 colours, JPEG
+// files quality 75. 1/0.
+int VicWriteFile(const char* szPath, const CDADC& surface, int iType);
+// The program's own BMP reader: the file from its current position must
+// start with "BM"; the packed DIB after the 14-byte file header is returned
+// as it is (any depth) when it is a usable bitmap, else an empty block.
+CGlobalBlock ReadDibFile(std::FILE* pFile);

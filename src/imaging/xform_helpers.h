@@ -1,0 +1,63 @@
+// Small drawing and colour helpers shared by many Xforms. The random ones
+// draw through imaging/random.h in the order written beside each, because a
+// stored recipe must regenerate the same picture.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+
+#include "imaging/dadc.h"
+#include "imaging/vec.h"
+#include "platform/win_types.h"
+
+// The background (paper) of many Xforms: a colour, or the input picture itself.
+struct BackgroundSpec {
+  COLORREF m_crColour = 0;         // the background colour
+  std::int32_t m_bUsePicture = 0;  // non-zero: the input picture is the background
+};
+static_assert(std::is_trivially_copyable_v<BackgroundSpec>);
+
+// Fills all of pOut with the colour, or (use-picture) stretches the whole input
+// picture over it (COLORONCOLOR, SRCCOPY).
+void FillBackground(CDADC& out, const CDADC& in, const BackgroundSpec& bg);
+// One RandomInt(0, 100): below iChance the picture is the background (colour
+// left as it was); otherwise ScaleColour(RandomColour(), dFactor).
+void ChooseBackground(BackgroundSpec& bg, double dFactor, int iChance);
+
+// pt += (RandomInt(-d, d), RandomInt(-d, d)) in that order, then kept inside
+// 0..width-1 and 0..height-1.
+void JitterPoint(POINT& pt, int d, int iWidth, int iHeight);
+
+// The complement: hue + 180, saturation 1 - s, value 1 - v.
+COLORREF ComplementColour(COLORREF c);
+// A random colour (RandomInt(0, 255) taken as green, then blue, then red) and
+// its complement.
+void RandomColourPair(COLORREF& crFirst, COLORREF& crSecond);
+// Each channel times RandomReal(1 - v, 1 + v) (red, green, blue), truncated
+// and kept to 0..255. A v outside 0..1 returns c and draws nothing.
+COLORREF JitterColour(COLORREF c, double v);
+// JitterColour, then one pixel at (x, y) when s is 1, else an opaque s x s
+// block at (x s, y s).
+void JitterPixel(CDC& dc, int x, int y, int s, COLORREF c, double v);
+
+// Equal cells over W x H with about n columns (n outside 7..250 becomes 125).
+struct CellGrid {
+  CellGrid(int iWidth, int iHeight, int iColumns);
+  // Centre of cell (i, j); an index out of range is replaced by the middle one.
+  POINT Centre(int i, int j) const;
+  // The centre plus and minus the half cell sizes.
+  RECT Cell(int i, int j) const;
+
+  int m_iColumns;
+  int m_iRows;
+  int m_iCellWidth;
+  int m_iCellHeight;
+  int m_iWidth;
+  int m_iHeight;
+};
+
+// Filled outlines: 1 petal, 2 drop, anything else the sine leaf; the offset is
+// added to every x. Null (after a message) when it cannot be made.
+enum : int { OUTLINE_SINE_LEAF = 0, OUTLINE_PETAL = 1, OUTLINE_DROP = 2 };
+std::unique_ptr<COutline> MakeOutline(int iKind, double dOffset);

@@ -1,0 +1,303 @@
+#include "xforms/mosaic.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "imaging/colour.h"
+#include "imaging/constants.h"
+#include "imaging/gdi_helpers.h"
+#include "imaging/random.h"
+#include "platform/dc.h"
+#include "xforms/progress.h"
+
+namespace {
+
+// Draws the tiles: every tile gets a pen and a brush in its own colour, every
+// highlight line a wider pen. The DC's own pen and brush are saved first and
+// put back at the end, and the last pair made is deleted then.
+class CTilePainter {
+ public:
+  CTilePainter(CDC& dc, int iDirection, COLORREF crHighLight, int s)
+      : m_dc(dc), m_light(MosaicLightVector(iDirection)), m_crHighLight(crHighLight), m_s(s),
+        m_bHighLight(iDirection != HIGHLIGHT_OFF) {
+    m_hOldPen = m_dc.GetCurrentPen();
+    m_hOldBrush = m_dc.GetCurrentBrush();
+  }
+  ~CTilePainter() {
+    m_dc.SelectObject(m_hOldPen);
+    m_dc.SelectObject(m_hOldBrush);
+    DeleteObject(m_hPen);
+    DeleteObject(m_hBrush);
+  }
+  CTilePainter(const CTilePainter&) = delete;
+  CTilePainter& operator=(const CTilePainter&) = delete;
+
+  // The polygon in the colour of the input picture at the sample point, then
+  // its highlights. iTile is the tile size in output pixels.
+  void Tile(const CDADC& in, POINT sample, const POINT* pPts, int n, int iTile) {
+    const COLORREF cr = in.m_pDC->GetPixel(sample.x, sample.y);
+    SelectPenAndBrush(m_hPen, PS_SOLID, 1, cr, m_hBrush, cr, m_dc);
+    m_dc.Polygon(pPts, n);
+    if (m_bHighLight) HighlightEdges(pPts, n, iTile);
+  }
+
+ private:
+  // Lights the edges that face the light: an edge running along the light
+  // vector (the corners run clockwise on the screen) gets a line in the
+  // highlight colour, brighter the better it faces the light.
+  void HighlightEdges(const POINT* pPts, int n, int iTile) {
+    int S = 10 * iTile;
+    if (S == 0) S = 1;
+    for (int i = 0; i < n; ++i) {
+      const POINT& a = pPts[i];
+      const POINT& b = pPts[(i + 1) % n];
+      const int d = (b.x - a.x) * m_light.x + (b.y - a.y) * m_light.y;
+      if (d <= S / 4) continue;
+      auto channel = [d, S](int c) {
+        const int v = c * d / S;
+        return v > 255 ? 255 : v;
+      };
+      const COLORREF cr = RGB(channel(GetRValue(m_crHighLight)), channel(GetGValue(m_crHighLight)),
+                              channel(GetBValue(m_crHighLight)));
+      SelectPenAndBrush(m_hPen, PS_SOLID, m_s * 3 / 2, cr, m_hBrush, 0, m_dc);
+      m_dc.MoveTo(a.x, a.y);
+      m_dc.LineTo(b.x, b.y);
+    }
+  }
+
+  CDC& m_dc;
+  POINT m_light;
+  COLORREF m_crHighLight;
+  int m_s;
+  bool m_bHighLight;
+  HPEN m_hOldPen, m_hPen;
+  HBRUSH m_hOldBrush, m_hBrush;
+};
+
+// The four corners of a grid tile around (cx, cy), each pulled inwards by
+// RandomInt(1, t): eight draws in the order top-left x, y, top-right x, y,
+// bottom-right x, y, bottom-left x, y.
+void GridCorners(POINT* pPts, int cx, int cy, int half, int t) {
+  const int r1 = RandomInt(1, t), r2 = RandomInt(1, t), r3 = RandomInt(1, t),
+            r4 = RandomInt(1, t), r5 = RandomInt(1, t), r6 = RandomInt(1, t),
+            r7 = RandomInt(1, t), r8 = RandomInt(1, t);
+  pPts[0] = {cx - half + r1, cy - half + r2};
+  pPts[1] = {cx + half - r3, cy - half + r4};
+  pPts[2] = {cx + half - r5, cy + half - r6};
+  pPts[3] = {cx - half + r7, cy + half - r8};
+}
+
+// The grid tile centre of row i, column j (integer arithmetic, wide enough
+// for the largest surfaces).
+int GridCentre(int half, int iExtent, int i, int iCount) {
+  return half + static_cast<int>(static_cast<long long>(iExtent) * i / iCount);
+}
+
+POINT JitteredSample(int cx, int cy, int s, int d, const CDADC& in) {
+  POINT pt{cx / s, cy / s};
+  JitterPoint(pt, d, in.m_iWidth, in.m_iHeight);
+  return pt;
+}
+
+int Rectangular(const MosaicParams& p, XformContext& ctx, int s) {
+  const CDADC& in = *ctx.m_pIn;
+  CDADC& out = *ctx.m_pOut;
+  const int W = out.m_iWidth, H = out.m_iHeight;
+  const int iTileIn = static_cast<int>(in.m_iWidth * p.m_dTileSize * 0.01);
+  int iTile = s * iTileIn;
+  if (iTile <= 2) iTile = 4;
+  const int iColumns = W / iTile, iRows = H / iTile, half = iTile / 2;
+  const int t = static_cast<int>(p.m_dSpacing * iTileIn * 0.01 * s);
+
+  SetPercent(ctx.m_pPercent, 0, 100, 0);
+  SetStatusText("Making rectangular...");
+  CTilePainter painter(*out.m_pDC, p.m_iHighLight, p.m_crHighLight, s);
+  for (int i = 0; i < iRows; ++i) {
+    const int cy = GridCentre(half, H, i, iRows);
+    for (int j = 0; j < iColumns; ++j) {
+      const int cx = GridCentre(half, W, j, iColumns);
+      const POINT sample = JitteredSample(cx, cy, s, 2, in);
+      POINT aPts[4];
+      GridCorners(aPts, cx, cy, half, t);
+      painter.Tile(in, sample, aPts, 4, iTile);
+    }
+    SetPercent(ctx.m_pPercent, 0, 100, 100 * i / iRows);
+    if (g_bStop) break;
+  }
+  return 1;
+}
+
+// Grid tiles that touch the disc of radius R around (cx, cy) have their one
+// or two inside corners pushed out along their dominant axis; false when the
+// tile must be skipped (more than two corners inside, or a pushed corner
+// still inside).
+bool PushOutOfDisc(POINT* pPts, int cx, int cy, long long R2, int iTile) {
+  auto inside = [cx, cy, R2](const POINT& pt) {
+    const long long dx = pt.x - cx, dy = pt.y - cy;
+    return dx * dx + dy * dy <= R2;
+  };
+  bool aInside[4];
+  int iInside = 0;
+  for (int k = 0; k < 4; ++k) iInside += aInside[k] = inside(pPts[k]);
+  if (iInside > 2) return false;
+  if (iInside == 0) return true;
+  for (int k = 0; k < 4; ++k) {
+    if (!aInside[k]) continue;
+    POINT& pt = pPts[k];
+    const int dx = pt.x - cx, dy = pt.y - cy;
+    if (std::abs(dx) < std::abs(dy))
+      pt.y += dy > 0 ? iTile / 2 : -(iTile / 2);
+    else
+      pt.x += dx > 0 ? iTile / 2 : -(iTile / 2);
+    if (inside(pt)) return false;
+  }
+  return true;
+}
+
+int Circular(const MosaicParams& p, XformContext& ctx, int s) {
+  const CDADC& in = *ctx.m_pIn;
+  CDADC& out = *ctx.m_pOut;
+  const int W = out.m_iWidth, H = out.m_iHeight, w = in.m_iWidth, h = in.m_iHeight;
+  const bool bCombined = p.m_iGeometry == MOSAIC_RECT_AND_CIRCLE;
+  const int iTileIn = static_cast<int>(w * p.m_dTileSize * 0.01);
+  int iTile = s * iTileIn;
+  if (iTile <= 1) iTile = 2;
+  const int iColumns = W / iTile, iRows = H / iTile, half = iTile / 2;
+  const int t = static_cast<int>(p.m_dSpacing * iTileIn * 0.01 * s);
+
+  SetPercent(ctx.m_pPercent, 0, 100, 0);
+  int R;
+  if (bCombined) {
+    SetStatusText("Making mosaic...");
+    R = (H < W ? H : W) / 2;
+  } else {
+    SetStatusText("Making circular...");
+    // Half the diagonal, so that the rings cover the corners.
+    R = static_cast<int>(std::sqrt(static_cast<double>(W) * W + static_cast<double>(H) * H) * 0.5);
+  }
+  const int iRings = R / iTile;
+  const int cx = W / 2, cy = H / 2;
+  const long long R2 = static_cast<long long>(R) * R;
+
+  CTilePainter painter(*out.m_pDC, p.m_iHighLight, p.m_crHighLight, s);
+  if (bCombined) {
+    for (int i = 0; i < iRows; ++i) {
+      const int ty = GridCentre(half, H, i, iRows);
+      for (int j = 0; j < iColumns; ++j) {
+        const int tx = GridCentre(half, W, j, iColumns);
+        const POINT sample = JitteredSample(tx, ty, s, 2, in);
+        POINT aPts[4];
+        GridCorners(aPts, tx, ty, half, t);
+        if (PushOutOfDisc(aPts, cx, cy, R2, iTile)) painter.Tile(in, sample, aPts, 4, iTile);
+      }
+      SetPercent(ctx.m_pPercent, 0, 50, 100 * i / iRows);
+      if (g_bStop) break;
+    }
+  }
+
+  // Rings of wedge tiles between the centre octagon and the radius.
+  for (int j = 1; j <= iRings - 2; ++j) {
+    const int rIn = R * j / (iRings - 1);
+    const int rOut = R * (j + 1) / (iRings - 1);
+    double dThickness = (rOut - rIn) * 0.95;
+    const int iCount = static_cast<int>(rIn * TWO_PI / iTile);
+    if (iCount < 4) continue;
+    if (iCount < 8) dThickness -= 2 * s;
+    const double dSpread = std::sin(TWO_PI / iCount * 0.5) * dThickness;
+    // The wedge in tile coordinates, -y pointing away from the centre.
+    const double Ax = -(half + dSpread), Ay = -dThickness;
+    const double Bx = half + dSpread, By = -dThickness;
+    const double Cx = half, Cy = 0.0;
+    const double Dx = -half, Dy = 0.0;
+    const double dOffset = RandomReal(0.0314159, 0.1570795);
+    for (int k = 0; k < iCount; ++k) {
+      const int r1 = RandomInt(1, t), r2 = RandomInt(1, t), r3 = RandomInt(1, t),
+                r4 = RandomInt(1, t), r5 = RandomInt(1, t), r6 = RandomInt(1, t),
+                r7 = RandomInt(1, t), r8 = RandomInt(1, t);
+      const double aCorner[4][2] = {
+          {Ax + r1, Ay + r2}, {Bx - r3, By + r4}, {Cx - r5, Cy - r6}, {Dx + r7, Dy - r8}};
+      const double theta = k * TWO_PI / iCount + dOffset;
+      const double dSin = std::sin(theta), dCos = std::cos(theta);
+      const int px = static_cast<int>(dSin * rIn) + cx;
+      const int py = cy - static_cast<int>(rIn * dCos);
+      POINT aPts[4];
+      for (int c = 0; c < 4; ++c) {
+        const double x = aCorner[c][0], y = aCorner[c][1];
+        aPts[c].x = static_cast<int>(x * dCos - y * dSin) + px;
+        aPts[c].y = static_cast<int>(x * dSin + y * dCos) + py;
+      }
+      POINT sample{px / s, py / s};
+      if (!bCombined) {
+        if (sample.x > w - 1) sample.x = w - 1;
+        if (sample.x < 0) sample.x = 0;
+        if (sample.y > h - 1) sample.y = h - 1;
+        if (sample.y < 0) sample.y = 0;
+      }
+      painter.Tile(in, sample, aPts, 4, iTile);
+    }
+    SetPercent(ctx.m_pPercent, 50, 100, 100 * j / iRings);
+    if (g_bStop) break;
+  }
+
+  // The centre octagon. Fewer than one ring (a picture under two tiles in its
+  // shorter side) makes it as large as the radius instead of dividing by zero.
+  const int r0 = iRings >= 1 ? R / iRings : R;
+  POINT aOctagon[8];
+  for (int i = 0; i < 8; ++i) {
+    const int iDist = r0 - RandomInt(1, t);
+    const double dAngle = i * TWO_PI * 0.125;
+    aOctagon[i].x = cx - static_cast<int>(iDist * std::sin(dAngle));
+    aOctagon[i].y = cy + static_cast<int>(iDist * std::cos(dAngle));
+  }
+  const POINT sample = JitteredSample(cx, cy, s, 4, in);
+  painter.Tile(in, sample, aOctagon, 8, iTile);
+  return 1;
+}
+
+}  // namespace
+
+POINT MosaicLightVector(int iDirection) {
+  switch (iDirection) {
+    case HIGHLIGHT_BOTTOM: return {-10, 0};
+    case HIGHLIGHT_RIGHT: return {0, 10};
+    case HIGHLIGHT_LEFT: return {0, -10};
+    case HIGHLIGHT_BOTTOM_LEFT: return {-7, -7};
+    case HIGHLIGHT_TOP_LEFT: return {7, -7};
+    case HIGHLIGHT_BOTTOM_RIGHT: return {-7, 7};
+    case HIGHLIGHT_TOP_RIGHT: return {7, 7};
+    default: return {10, 0};  // Top, and any code without a vector of its own
+  }
+}
+
+int ValidateMosaic(MosaicParams& p) {
+  if (p.m_dTileSize > 7.0) p.m_dTileSize = 7.0;
+  if (p.m_dTileSize < 1.0) p.m_dTileSize = 1.0;
+  if (p.m_dSpacing > 40.0) p.m_dSpacing = 40.0;
+  if (!(p.m_dSpacing >= 5.0)) p.m_dSpacing = 5.0;
+  return 1;
+}
+
+void AutochooseMosaic(MosaicParams& p, int iWidth, int /*iHeight*/) {
+  for (int iDraw = 0; iDraw < 100; ++iDraw) {
+    p.m_dTileSize = RandomReal(1, 4);
+    if (static_cast<int>(iWidth * p.m_dTileSize * 0.01) >= 5) break;
+  }
+  p.m_dSpacing = RandomReal(5, 40);
+  p.m_iGeometry = RandomInt(MOSAIC_RECTANGULAR, MOSAIC_RECT_AND_CIRCLE);
+  ChooseBackground(p.m_Background, 0.5, 0);
+  p.m_crHighLight = ScaleColour(RandomColour(), 2);
+  p.m_iHighLight = RandomInt(HIGHLIGHT_TOP_LEFT, HIGHLIGHT_LEFT);
+}
+
+int ApplyMosaic(const MosaicParams& p, XformContext& ctx) {
+  if (!ctx.m_pOut || !ctx.m_pIn) return 0;
+  const int s = ctx.ScaleFactor();
+  FillBackground(*ctx.m_pOut, *ctx.m_pIn, p.m_Background);
+  int iResult = 0;
+  if (p.m_iGeometry == MOSAIC_RECTANGULAR)
+    iResult = Rectangular(p, ctx, s);
+  else if (p.m_iGeometry == MOSAIC_CIRCULAR || p.m_iGeometry == MOSAIC_RECT_AND_CIRCLE)
+    iResult = Circular(p, ctx, s);
+  SetStatusText("");
+  return iResult;
+}

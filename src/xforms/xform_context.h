@@ -1,0 +1,37 @@
+// What every Xform's Apply receives: a copy of the area selection, the three
+// surfaces of the run and where progress goes. Plain data: it lives inside
+// the filter specification, which is copied bitwise.
+#pragma once
+
+#include <atomic>
+#include <type_traits>
+
+#include "imaging/area_selection.h"
+#include "imaging/dadc.h"
+#include "xforms/progress.h"
+
+struct XformContext {
+  AreaSelection m_Select;            // the specification's selection, refreshed by every Apply
+  CDADC* m_pIn = nullptr;            // the original picture (Xforms only read it)
+  CDADC* m_pOut = nullptr;           // the Xform's result, 1, 2 or 4 times the original's size
+  CDADC* m_pDrw = nullptr;           // the view's drawing surface: only the final mix writes it
+  std::atomic<int>* m_pPercent = &g_iProgress;  // where progress percentages go
+
+  // All three surfaces present, and out / in (integer division) is the same
+  // 1, 2 or 4 in both directions.
+  bool IsValid() const {
+    if (!m_pIn || !m_pOut || !m_pDrw || m_pIn->m_iWidth <= 0 || m_pIn->m_iHeight <= 0) return false;
+    const int iX = m_pOut->m_iWidth / m_pIn->m_iWidth;
+    const int iY = m_pOut->m_iHeight / m_pIn->m_iHeight;
+    return iX == iY && (iX == 1 || iX == 2 || iX == 4);
+  }
+  // That common ratio, or 1 when the ratios differ or a surface is missing.
+  int ScaleFactor() const {
+    if (!m_pIn || !m_pOut || m_pIn->m_iWidth <= 0 || m_pIn->m_iHeight <= 0) return 1;
+    const int iX = m_pOut->m_iWidth / m_pIn->m_iWidth;
+    const int iY = m_pOut->m_iHeight / m_pIn->m_iHeight;
+    return iX == iY && (iX == 1 || iX == 2 || iX == 4) ? iX : 1;
+  }
+};
+
+static_assert(std::is_trivially_copyable_v<XformContext>);

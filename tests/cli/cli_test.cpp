@@ -1,0 +1,237 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli_options.h"
+#include "cli/recipe.h"
+#include "imaging/image_files.h"
+#include "support/recording_reporter.h"
+#include "support/temp_dir.h"
+#include "xforms/test_pictures.h"
+
+using ::testing::HasSubstr;
+
+TEST(CliOptions, Mix) {
+  MixSettings mix;
+  std::string csError;
+  ASSERT_TRUE(ParseMix("left-right:60", mix, csError));
+  EXPECT_EQ(mix.m_iMixMode, MIX_LEFT_RIGHT);
+  EXPECT_EQ(mix.m_iPercent, 60);
+  ASSERT_TRUE(ParseMix("Ellipse_In", mix, csError));
+  EXPECT_EQ(mix.m_iMixMode, MIX_ELLIPSE_IN);
+  EXPECT_EQ(mix.m_iPercent, 60);  // unchanged without a percentage
+  for (const char* sz : {"off", "even", "top-bottom", "right-left", "bottom-top", "circle-out",
+                         "circle-in", "ellipse-out", "hsv"}) {
+    ASSERT_TRUE(ParseMix(sz, mix, csError)) << sz;
+    EXPECT_EQ(MixModeName(mix.m_iMixMode), sz);
+  }
+  EXPECT_FALSE(ParseMix("sideways", mix, csError));
+  EXPECT_THAT(csError, HasSubstr("unknown mix \"sideways\""));
+  EXPECT_FALSE(ParseMix("even:100", mix, csError));
+  EXPECT_FALSE(ParseMix("even:x", mix, csError));
+  EXPECT_EQ(mix.m_iMixMode, MIX_HSV);  // a refused text changes nothing
+}
+
+TEST(CliOptions, SelectionQualityNamesAndOutputs) {
+  AreaSelection sel;
+  std::string csError;
+  ASSERT_TRUE(ParseSelection("120,0.5,1,invert,smooth=3", sel, csError));
+  EXPECT_EQ(sel.m_dHue, 120.0);
+  EXPECT_EQ(sel.m_bInvert, 1);
+  EXPECT_EQ(sel.m_iSmooth, 3);
+  EXPECT_EQ(sel.m_iGreen, 255);
+  EXPECT_EQ(sel.m_iRed, 127);
+  EXPECT_FALSE(ParseSelection("120,0.5", sel, csError));
+  EXPECT_FALSE(ParseSelection("400,0.5,1", sel, csError));
+  EXPECT_FALSE(ParseSelection("1,0.5,1,smooth=9", sel, csError));
+  EXPECT_FALSE(ParseSelection("1,0.5,1,sharp", sel, csError));
+
+  int q = 0;
+  EXPECT_TRUE(ParseQuality("4", q, csError));
+  EXPECT_EQ(q, 4);
+  EXPECT_FALSE(ParseQuality("3", q, csError));
+
+  EXPECT_EQ(ParseXformName("mosaic", csError), XFORM_MOSAIC);
+  EXPECT_EQ(ParseXformName("Liquid-Energy", csError), XFORM_LIQUID_ENERGY);
+  EXPECT_EQ(ParseXformName("null", csError), -1);
+  EXPECT_EQ(ParseXformName("tiles", csError), -1);
+  EXPECT_EQ(csError, "unknown Xform \"tiles\" (see vexmora-cli list)");
+
+  EXPECT_EQ(OutputName("out/idea%d.png", 12), "out/idea12.png");
+  EXPECT_EQ(OutputName("a.png", 3), "a.png");
+  EXPECT_TRUE(HasNumberSlot("x%d.jpg"));
+  EXPECT_FALSE(HasNumberSlot("x.jpg"));
+
+  CFilSpec spec;
+  spec.m_iXform = XFORM_MOSAIC;
+  EXPECT_TRUE(ApplySetting(spec, "geometry=circular", csError));
+  EXPECT_EQ(spec.m_Mosaic.m_iGeometry, MOSAIC_CIRCULAR);
+  EXPECT_TRUE(ApplySetting(spec, "tile_size = 2.5", csError));
+  EXPECT_EQ(spec.m_Mosaic.m_dTileSize, 2.5);
+  EXPECT_FALSE(ApplySetting(spec, "tile_size", csError));
+  EXPECT_FALSE(ApplySetting(spec, "tile_size=9", csError));
+  spec.m_iXform = XFORM_BUBBLE;
+  EXPECT_FALSE(ApplySetting(spec, "size=1", csError));
+  EXPECT_THAT(csError, HasSubstr("has no settings yet"));
+}
+
+TEST(Recipe, RoundTripIsExact) {
+  Recipe a;
+  CFilSpec& s = a.m_Spec;
+  s.m_iXform = XFORM_MOSAIC;
+  s.m_iSeed = -123456789;
+  s.m_bWizardAll = 0;
+  s.m_Mix.m_iMixMode = MIX_HSV;
+  s.m_Mix.m_iPercent = 37;
+  s.m_Mix.m_Selection.SetHsv(200.123456789, 0.3, 0.7);
+  s.m_Mix.m_Selection.SetSmooth(4);
+  s.m_Select.SetHsv(10, 1.0 / 3.0, 0.9);
+  s.m_Select.m_bInvert = 1;
+  s.m_Mosaic.m_dTileSize = 1.0 + 1e-15;
+  s.m_Mosaic.m_dSpacing = 33.3;
+  s.m_Mosaic.m_iGeometry = MOSAIC_RECT_AND_CIRCLE;
+  s.m_Mosaic.m_Background = {RGB(1, 2, 3), 1};
+  s.m_Mosaic.m_crHighLight = RGB(250, 251, 252);
+  s.m_Mosaic.m_iHighLight = HIGHLIGHT_BOTTOM_LEFT;
+  s.m_Mosaic.m_bWizard = 0;
+  a.m_iQuality = 4;
+
+  Recipe b;
+  std::string csError;
+  const std::string csJson = RecipeToJson(a);
+  ASSERT_TRUE(RecipeFromJson(csJson, b, csError)) << csError;
+  EXPECT_EQ(b.m_iQuality, 4);
+  EXPECT_EQ(b.m_Spec.m_iXform, XFORM_MOSAIC);
+  EXPECT_EQ(b.m_Spec.m_iSeed, -123456789);
+  EXPECT_EQ(b.m_Spec.m_bWizardAll, 0);
+  auto same = [](const AreaSelection& x, const AreaSelection& y) {
+    return x.m_bInvert == y.m_bInvert && x.m_dHue == y.m_dHue && x.m_dSat == y.m_dSat &&
+           x.m_dVal == y.m_dVal && x.m_iRed == y.m_iRed && x.m_iGreen == y.m_iGreen &&
+           x.m_iBlue == y.m_iBlue && x.m_iSmooth == y.m_iSmooth;
+  };
+  EXPECT_EQ(b.m_Spec.m_Mix.m_iMixMode, MIX_HSV);
+  EXPECT_EQ(b.m_Spec.m_Mix.m_iPercent, 37);
+  EXPECT_TRUE(same(a.m_Spec.m_Mix.m_Selection, b.m_Spec.m_Mix.m_Selection));
+  EXPECT_TRUE(same(a.m_Spec.m_Select, b.m_Spec.m_Select));
+  const MosaicParams &x = a.m_Spec.m_Mosaic, &y = b.m_Spec.m_Mosaic;
+  EXPECT_EQ(x.m_dTileSize, y.m_dTileSize);
+  EXPECT_EQ(x.m_dSpacing, y.m_dSpacing);
+  EXPECT_EQ(x.m_iGeometry, y.m_iGeometry);
+  EXPECT_EQ(x.m_Background.m_crColour, y.m_Background.m_crColour);
+  EXPECT_EQ(x.m_Background.m_bUsePicture, y.m_Background.m_bUsePicture);
+  EXPECT_EQ(x.m_crHighLight, y.m_crHighLight);
+  EXPECT_EQ(x.m_iHighLight, y.m_iHighLight);
+  EXPECT_EQ(x.m_bWizard, y.m_bWizard);
+  EXPECT_THAT(csJson, HasSubstr("\"geometry\": \"rect-and-circle\""));
+  EXPECT_THAT(csJson, HasSubstr("\"background\": \"#010203\""));
+
+  EXPECT_FALSE(RecipeFromJson("{", b, csError));
+  EXPECT_FALSE(RecipeFromJson("{\"vexmora_recipe\": 1, \"xform\": \"Sunset\"}", b, csError));
+  EXPECT_FALSE(RecipeFromJson("{\"vexmora_recipe\": 1, \"xform\": \"Clouds\", \"quality\": 3}", b,
+                              csError));
+  EXPECT_FALSE(RecipeFromJson(
+      "{\"vexmora_recipe\": 1, \"xform\": \"Clouds\", \"parameters\": {\"size\": 1}}", b, csError));
+  EXPECT_EQ(csError, "unknown parameter \"size\"");
+  EXPECT_FALSE(RecipeFromJson("{\"vexmora_recipe\": 1, \"xform\": \"Clouds\", \"seed\": \"x\"}", b,
+                              csError));
+}
+
+#ifdef VX_CLI_PATH
+namespace {
+
+// Runs the built tool; returns its exit status.
+int Cli(const std::string& csArgs, std::string* pErr = nullptr) {
+  CTempDir tmp;
+  const std::string csErrFile = tmp.Path("err.txt");
+  const std::string csCommand = std::string(VX_CLI_PATH) + " " + csArgs + " >/dev/null 2>" + csErrFile;
+  const int iStatus = std::system(csCommand.c_str());
+  if (pErr) {
+    std::ifstream f(csErrFile);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    *pErr = ss.str();
+  }
+  return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+}
+
+std::string ReadAll(const std::string& csPath) {
+  std::ifstream f(csPath, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+}  // namespace
+
+TEST(CliTool, UsageAndFailures) {
+  CTempDir tmp;
+  auto pic = MakeTestPicture(64, 40);
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(pic->WriteBmpFile(csPic.c_str()), 1);
+  std::string csErr;
+  EXPECT_EQ(Cli("", &csErr), 2);
+  EXPECT_EQ(Cli("make " + csPic + " clouds --quality 3", &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("the quality is 1, 2 or 4"));
+  EXPECT_EQ(Cli("make " + csPic + " sunset", &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("unknown Xform \"sunset\""));
+  EXPECT_EQ(Cli("make " + csPic, &csErr), 2);
+  EXPECT_EQ(Cli("make " + csPic + " clouds --set nothing=1", &csErr), 2);
+  EXPECT_EQ(Cli("make " + csPic + " clouds --count 2 -o " + tmp.Path("one.png"), &csErr), 2);
+  EXPECT_EQ(Cli("make " + csPic + " clouds --bogus", &csErr), 2);
+  EXPECT_EQ(Cli("make " + csPic + " bubble -o " + tmp.Path("b.png"), &csErr), 1);
+  EXPECT_THAT(csErr, HasSubstr("\"Bubble\" is not yet available"));
+  EXPECT_EQ(Cli("make " + tmp.Path("missing.png") + " clouds", &csErr), 1);
+  EXPECT_THAT(csErr, HasSubstr("Could not open imagefile"));
+  EXPECT_EQ(Cli("describe wood", &csErr), 1);
+  EXPECT_EQ(Cli("describe sunset", &csErr), 2);
+  EXPECT_EQ(Cli("info " + tmp.Path("missing.png"), &csErr), 1);
+  EXPECT_EQ(Cli("list"), 0);
+  EXPECT_EQ(Cli("describe mosaic"), 0);
+  EXPECT_EQ(Cli("make --help"), 0);
+  EXPECT_EQ(Cli("info " + csPic), 0);
+}
+
+TEST(CliTool, MakeReplayAndConvert) {
+  CTempDir tmp;
+  auto pic = MakeTestPicture(64, 40);
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(pic->WriteBmpFile(csPic.c_str()), 1);
+  std::string csErr;
+  ASSERT_EQ(Cli("make " + csPic + " clouds --seed 5 --count 2 --jobs 2 --mix left-right:40 -q 2 -o " +
+                    tmp.Path("c%d.bmp") + " --save-recipe " + tmp.Path("c%d.json") + " --quiet",
+                &csErr),
+            0)
+      << csErr;
+  const std::string c1 = ReadAll(tmp.Path("c1.bmp")), c2 = ReadAll(tmp.Path("c2.bmp"));
+  EXPECT_EQ(c1.size(), 54u + 64 * 3 * 40);
+  EXPECT_NE(c1, c2);  // seeds 5 and 6
+  EXPECT_THAT(ReadAll(tmp.Path("c2.json")), HasSubstr("\"seed\": 6"));
+
+  // A recipe replays its own seed and parameters: the same bytes.
+  ASSERT_EQ(Cli("make " + csPic + " --recipe " + tmp.Path("c2.json") + " -o " + tmp.Path("r.bmp"),
+                &csErr),
+            0)
+      << csErr;
+  EXPECT_EQ(ReadAll(tmp.Path("r.bmp")), c2);
+  // The wizard's road and fixed parameters.
+  ASSERT_EQ(Cli("make " + csPic + " --wizard --seed 1 -o " + tmp.Path("w.png"), &csErr), 0) << csErr;
+  ASSERT_EQ(Cli("make " + csPic + " clouds --set coverage=70 --set high_sky=#102030 --seed 1 -o " +
+                    tmp.Path("s.tga") + " --save-recipe " + tmp.Path("s.json"),
+                &csErr),
+            0)
+      << csErr;
+  EXPECT_THAT(ReadAll(tmp.Path("s.json")), HasSubstr("\"coverage\": 70"));
+  EXPECT_THAT(ReadAll(tmp.Path("s.json")), HasSubstr("\"high_sky\": \"#102030\""));
+  ASSERT_EQ(Cli("convert " + tmp.Path("s.tga") + " " + tmp.Path("s.bmp"), &csErr), 0) << csErr;
+  auto pBack = CDADC::CBC(OpenImageFile(tmp.Path("s.bmp").c_str(), kImageFromName));
+  ASSERT_TRUE(pBack);
+  EXPECT_EQ(pBack->m_iWidth, 64);
+}
+#endif

@@ -1,0 +1,66 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "imaging/file_utils.h"
+#include "support/recording_reporter.h"
+#include "support/temp_dir.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+void Touch(const std::string& csPath) { std::ofstream(csPath) << "x"; }
+}  // namespace
+
+TEST(FileUtils, ExistsAndDirectory) {
+  CTempDir dir;
+  Touch(dir.Path("f"));
+  EXPECT_EQ(FileExists(dir.Path("f").c_str()), 1);
+  EXPECT_EQ(FileExists(dir.Path("g").c_str()), 0);
+  EXPECT_EQ(IsDirectory(dir.Path("f").c_str()), 0);
+  EXPECT_EQ(IsDirectory(dir.Dir().c_str()), 1);
+}
+
+TEST(FileUtils, RemoveFilesMatchesOnlyPlainFiles) {
+  CTempDir dir;
+  for (const char* sz : {"a_1-1.TMP", "b_2-4.tmp", "keep.png", ".hidden.TMP"}) Touch(dir.Path(sz));
+  std::filesystem::create_directory(dir.Path("sub.TMP"));
+  EXPECT_EQ(RemoveFiles(dir.Dir().c_str(), "*.TMP"), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("a_1-1.TMP")));
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("b_2-4.tmp")));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path("keep.png")));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path(".hidden.TMP")));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path("sub.TMP")));
+  EXPECT_EQ(RemoveFiles(dir.Dir().c_str(), "*.TMP"), 0);  // nothing left to match
+  EXPECT_EQ(RemoveFiles((dir.Dir().string() + "/").c_str(), "*.*"), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("keep.png")));
+  EXPECT_TRUE(TakeMessages().empty());
+  EXPECT_EQ(RemoveFiles(dir.Path("missing").c_str(), "*.*"), 0);
+}
+
+TEST(FileUtils, WildcardsAndStrings) {
+  EXPECT_TRUE(WildcardMatch("*.TMP", "x_1-2.tmp"));
+  EXPECT_TRUE(WildcardMatch("a?c*", "abcdef"));
+  EXPECT_FALSE(WildcardMatch("a?c", "abcd"));
+  EXPECT_TRUE(WildcardMatch("*a*b", "xxaxxab"));
+  EXPECT_FALSE(WildcardMatch("*.TMP", "tmp"));
+
+  char sz[] = " a\tb\nc  ";
+  EXPECT_EQ(StripWhiteSpace(sz), 3);
+  EXPECT_STREQ(sz, "abc");
+  EXPECT_EQ(StripWhiteSpace(static_cast<char*>(nullptr)), 0);
+  std::string cs = "x y ";
+  EXPECT_EQ(StripWhiteSpace(cs), 2);
+  EXPECT_EQ(cs, "xy");
+
+  char szName[] = "photo.big.jpg";
+  EXPECT_EQ(CutAtDot(szName), 5);
+  EXPECT_STREQ(szName, "photo");
+  char szNoDot[] = "photo";
+  EXPECT_EQ(CutAtDot(szNoDot), 5);
+  EXPECT_EQ(CutAtDot(nullptr), 0);
+  EXPECT_EQ(IsEven(-4), 1);
+  EXPECT_EQ(IsEven(3), 0);
+}
