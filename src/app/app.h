@@ -1,0 +1,52 @@
+// COceloApp: the desktop program's application object. It owns the
+// application state (settings, directories, recent files, counters, cache),
+// the main frame and the dialogs, starts and ends the program, and carries
+// out the commands that create documents: opening an image file, pasting
+// from the clipboard and reopening a recent file.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/app_state.h"
+
+class CGenerationWorker;
+class CMainFrame;
+class CShellDialogs;
+class CVexChildWnd;
+
+class COceloApp {
+ public:
+  COceloApp(CShellDialogs& dialogs, CUserPaths paths = CUserPaths::FromEnvironment());
+  ~COceloApp();
+  COceloApp(const COceloApp&) = delete;
+  COceloApp& operator=(const COceloApp&) = delete;
+
+  // Makes and shows the main frame, reads the settings, sets up the
+  // directories and empties the cache directory; with bSplash the splash
+  // window comes first and the tip of the day after it (when wanted).
+  bool InitInstance(bool bSplash);
+  // Writes the settings and deletes the cache files.
+  void ExitInstance();
+
+  // Opens a picture in a new document (without a path: the open dialog).
+  // 1/0.
+  int OpenImageDocument(const char* szPath);
+  // A new document from the picture on the clipboard, named "Image%d".
+  void OnEditPaste();
+  // Reopens recent file i (0..3).
+  void ReloadRecent(int i);
+  // The tip of the day after the splash, when its StartUp setting is 0.
+  void ShowStartupTip();
+
+  CAppState& State() { return m_State; }
+  CGenerationWorker& Worker() { return m_Worker; }
+  CShellDialogs& Dialogs() { return m_Dialogs; }
+  CMainFrame* Frame() { return m_pFrame.get(); }
+
+ private:
+  CAppState m_State;
+  CGenerationWorker& m_Worker;
+  CShellDialogs& m_Dialogs;
+  std::unique_ptr<CMainFrame> m_pFrame;
+};

@@ -1,0 +1,228 @@
+#include "app/commands.h"
+
+#include <cstring>
+
+#include "engine/document.h"
+
+namespace {
+
+constexpr CCommandInfo kCommands[] = {
+    {ID_OPEN_IMAGE, "Import a image for use as Xform source\nGet Image", "Ctrl+O", 1, "open"},
+    {ID_FILE_SAVE, "Save the image to a file\nSave image", "Ctrl+S", 2, "save"},
+    {ID_FILE_SAVE_AS, "Save the active document with a new name\nSave As", "", 0, nullptr},
+    {ID_FILE_CLOSE, "Close the image file\nClose", "", 0, nullptr},
+    {ID_APP_EXIT, "Quit Vexmora\nEnd", "", 0, nullptr},
+    {ID_RECENT_FIRST, "Reload this image", "", 0, nullptr},
+    {ID_RECENT_FIRST + 1, "Reload this image", "", 0, nullptr},
+    {ID_RECENT_FIRST + 2, "Reload this image", "", 0, nullptr},
+    {ID_RECENT_LAST, "Reload this image", "", 0, nullptr},
+    {ID_EDIT_COPY, "Copy the image and put it on the Clipboard\nCopy to clipboard",
+     "Ctrl+C|Ctrl+Ins", 3, "copy"},
+    {ID_EDIT_PASTE, "Get clipboard contents and paste into new image\nPaste", "Ctrl+V|Shift+Ins", 4,
+     "paste"},
+    {ID_EDIT_INTERNAL, "Copy and paste within Vexmora window\nCopy and paste(F10)", "F10|Ctrl+I",
+     10, "internal"},
+    {ID_BACK, "Go back to the previous image\nBack", "Ctrl+Z", 13, "back"},
+    {ID_TO_LAST, "Go to last image generated\nLast image", "", 16, "last"},
+    {ID_FORWARD, "Go forward to the next image\nForward", "Ctrl+Y", 15, "forward"},
+    {ID_TO_FIRST, "Go to original image\nOriginal", "", 12, "original"},
+    {ID_BACK_KEY, nullptr, "Left", 0, nullptr},
+    {ID_FORWARD_KEY, nullptr, "Right", 0, nullptr},
+    {ID_CHOOSE_XFORM, "Change Object Xform to use on original image\nChoose Xform(F6)", "F6", 5,
+     "choose"},
+    {ID_WIZARD_ALL, "Create image with Wizard chosen parameters\nWizard chooses (F7)", "F7", 6,
+     "wizard"},
+    {ID_VARIATIONS, "Generate a new image using current settings (F8)\nCreate(F8)", "F8", 7,
+     "create"},
+    {ID_VIGNETTE, "Set mix options to make a vignette\nVignette", "F11", 9, "vignette"},
+    {ID_OVERVIEW, "Select image from sequence using overview window\nSelect image", "", 14,
+     "overview"},
+    {ID_XFORM_SETTINGS, "Change settings of idea generator, F9\nChange settings(F9)", "F9", 8,
+     "settings"},
+    {ID_IMAGE_QUALITY, "Change image quality\nImage Quality", "", 18, "quality"},
+    {ID_MIX, "Change how Xformed images mix with original images\nFinal mix", "", 19, "mix"},
+    {ID_IMAGE_PROPERTIES, "Show the properties of the image\nProperties", "", 0, nullptr},
+    {ID_ADVANCED_SELECTION, "Change advanced selection settings\nSelection", "", 17, "selection"},
+    {ID_STOP, "Stop Xforming the image\nSTOP!", "Esc", 11, "stop"},
+    {ID_VIEW_25, "Reduce view to 25%\nQuarter size", "", 0, nullptr},
+    {ID_VIEW_50, "Sets view size of current image to 50%\nHalf Size", "", 0, nullptr},
+    {ID_VIEW_75, "Set size of view to 75% of full\nThree Quarters", "", 0, nullptr},
+    {ID_VIEW_NORMAL, "Set View Size to normal size\n100%", "Ctrl+W|Ctrl+Alt+N", 0, nullptr},
+    {ID_VIEW_ZOOM_IN, "Increase size of view of image\nIncrease size", "Num++|Ctrl+Num++", 0,
+     nullptr},
+    {ID_VIEW_ZOOM_OUT, "Decrease view of current image\nDecrease size", "Num+-|Ctrl+Num+-", 0,
+     nullptr},
+    {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar", "", 0, nullptr},
+    {ID_WINDOW_CASCADE, "Arrange windows so they overlap\nCascade Windows", "", 0, nullptr},
+    {ID_WINDOW_TILE, "Arrange windows as non-overlapping tiles\nTile Windows", "", 0, nullptr},
+    {ID_HELP_WHAT_IS, "General introduction to Vexmora, and how to use it", "", 0, nullptr},
+    {ID_HELP_NEW, "Show what is new in version 4", "", 0, nullptr},
+    {ID_HELP_TUTORIAL, "Show an easy tutorial about using Vexmora\nLesson", "", 0, nullptr},
+    {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout", "", 0,
+     nullptr},
+    {ID_HELP_CREDITS, nullptr, "", 0, nullptr},
+    {ID_HELP_TOPICS, "List Help topics\nHelp Topics", "", 0, nullptr},
+    {ID_HELP_TIP, "Displays a Tip of the Day.", "", 0, nullptr},
+    {ID_HELP, "Display help for current task or command\nHelp", "F1", 0, nullptr},
+    {ID_CONTEXT_HELP, "Display help for clicked on buttons, menus and windows\nHelp", "Shift+F1",
+     0, nullptr},
+    {ID_CONTEXT_ORIGINAL, "Return to original bitmap image\nOriginal", "", 0, nullptr},
+};
+
+constexpr CMenuItem kFileMenu[] = {
+    {ID_OPEN_IMAGE, "&Open image file...\tCtrl-O"},
+    {ID_FILE_SAVE, "&Save image file...\tCtrl-S"},
+    {ID_FILE_SAVE_AS, "Save &As..."},
+    {ID_FILE_CLOSE, "Close image file"},
+    {ID_APP_EXIT, "E&xit\tAlt-F4"},
+    {0, nullptr},
+    {ID_RECENT_FIRST, "&1: "},
+    {ID_RECENT_FIRST + 1, "&2:"},
+    {ID_RECENT_FIRST + 2, "&3:"},
+    {ID_RECENT_LAST, "&4"},
+};
+constexpr CMenuItem kEditMenu[] = {
+    {ID_EDIT_COPY, "&Copy to clipboard\tCtrl+C"},
+    {ID_EDIT_PASTE, "&Paste from clipboard\tCtrl+V"},
+    {ID_EDIT_INTERNAL, "Copy-Paste Internal\tF10"},
+    {ID_BACK, "Back\t<---"},
+    {ID_TO_LAST, "Forward\t---->"},
+};
+constexpr CMenuItem kSequenceMenu[] = {
+    {ID_BACK, "&Back\t<--"},
+    {ID_TO_LAST, "&Last"},
+    {ID_FORWARD, "&Forward\t-->"},
+    {ID_TO_FIRST, "&Revert to Original"},
+    {ID_CHOOSE_XFORM, "Choose Xform\tF6"},
+    {ID_WIZARD_ALL, "&Wizard chooses all\tF7"},
+    {ID_VARIATIONS, "&Variations on theme\tF8"},
+    {ID_VIGNETTE, "Make a Vignette\tF11"},
+    {ID_OVERVIEW, "Sequence &Overview"},
+};
+constexpr CMenuItem kPropertiesMenu[] = {
+    {ID_CHOOSE_XFORM, "Choose &Xform\tF6"},
+    {ID_XFORM_SETTINGS, "Xform &Settings\tF9"},
+    {ID_IMAGE_QUALITY, "Image &Quality"},
+    {ID_MIX, "&Mix"},
+    {ID_IMAGE_PROPERTIES, "Image &Properties"},
+    {ID_ADVANCED_SELECTION, "&Advanced Selection"},
+};
+constexpr CMenuItem kViewMenu[] = {
+    {ID_VIEW_25, "View Size &25%"},
+    {ID_VIEW_50, "View Size &50%"},
+    {ID_VIEW_75, "View Size &75%"},
+    {ID_VIEW_NORMAL, "View Size &Normal\tCtrl-W"},
+    {0, nullptr},
+    {ID_VIEW_ZOOM_IN, "Zoom &In\tNum+"},
+    {ID_VIEW_ZOOM_OUT, "Zoom &Out\tNum -"},
+    {0, nullptr},
+    {ID_OVERVIEW, "&Sequence Overview"},
+    {0, nullptr},
+    {ID_VIEW_TOOLBAR, "&Toolbar"},
+};
+constexpr CMenuItem kWindowMenu[] = {
+    {ID_WINDOW_CASCADE, "&Cascade"},
+    {ID_WINDOW_TILE, "&Tile"},
+};
+constexpr CMenuItem kHelpMenu[] = {
+    {ID_HELP_WHAT_IS, "&What is Vexmora?"},
+    {ID_HELP_NEW, "New in V 4"},
+    {ID_HELP_TUTORIAL, "&Tutorial"},
+    {ID_APP_ABOUT, "&About Vexmora"},
+    {ID_HELP_CREDITS, "Credits..."},
+    {ID_HELP_TOPICS, "&Help Topics\tF1"},
+    {ID_HELP_TIP, "Helpful T&ip"},
+};
+
+const CMenuInfo kMainMenu[] = {
+    {"&File", kFileMenu},         {"&Edit", kEditMenu}, {"&Sequence", kSequenceMenu},
+    {"&Properties", kPropertiesMenu}, {"&View", kViewMenu}, {"&Window", kWindowMenu},
+    {"&Help", kHelpMenu},
+};
+
+constexpr CMenuItem kContextMenu[] = {
+    {ID_CHOOSE_XFORM, "Choose X&form...\tF6"},
+    {ID_WIZARD_ALL, "&Wizard Creates\tF7"},
+    {ID_VARIATIONS, "&Create\tF8"},
+    {ID_XFORM_SETTINGS, "Xform &Settings...\tF9"},
+    {ID_EDIT_INTERNAL, "Internal Copy/Paste\tF10"},
+    {ID_EDIT_COPY, "Copy to clipboard"},
+    {ID_IMAGE_QUALITY, "Image &Quality..."},
+    {ID_MIX, "&Mix..."},
+    {ID_ADVANCED_SELECTION, "S&election..."},
+    {ID_CONTEXT_ORIGINAL, "&Revert to Original"},
+    {ID_VIEW_ZOOM_IN, "Zoom in\t+"},
+    {ID_VIEW_ZOOM_OUT, "Zoom out\t-"},
+    {ID_IMAGE_PROPERTIES, "&Image Properties..."},
+};
+
+// Buttons 1-2, gap, 3-4, gap, 5-11, gap, 12-16, gap, 17-19.
+constexpr int kToolBar[] = {
+    ID_OPEN_IMAGE,      ID_FILE_SAVE,     0,
+    ID_EDIT_COPY,       ID_EDIT_PASTE,    0,
+    ID_CHOOSE_XFORM,    ID_WIZARD_ALL,    ID_VARIATIONS, ID_XFORM_SETTINGS,
+    ID_VIGNETTE,        ID_EDIT_INTERNAL, ID_STOP,       0,
+    ID_TO_FIRST,        ID_BACK,          ID_OVERVIEW,   ID_FORWARD,
+    ID_TO_LAST,         0,                ID_ADVANCED_SELECTION,
+    ID_IMAGE_QUALITY,   ID_MIX,
+};
+
+}  // namespace
+
+std::span<const CCommandInfo> Commands() { return kCommands; }
+
+const CCommandInfo* FindCommandInfo(int iId) {
+  for (const CCommandInfo& info : kCommands)
+    if (info.m_iId == iId) return &info;
+  return nullptr;
+}
+
+std::span<const CMenuInfo> MainMenu() { return kMainMenu; }
+std::span<const CMenuItem> ContextMenu() { return kContextMenu; }
+std::span<const int> ToolBarLayout() { return kToolBar; }
+
+bool IsShellCommandEnabled(int iId, const CShellState& state) {
+  const bool bIdle = !state.m_bXforming;
+  switch (iId) {
+    case ID_OPEN_IMAGE:
+    case ID_EDIT_PASTE:
+    case ID_APP_EXIT:
+      return bIdle;
+    case ID_FILE_CLOSE:
+      return bIdle && state.m_iDocCount > 0 && state.m_bHasView;
+    case ID_STOP:
+      return state.m_bXforming;
+    case ID_EDIT_COPY:
+    case ID_EDIT_INTERNAL:
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+      return bIdle && state.m_bHasSurface;
+    case ID_VIEW_ZOOM_IN:
+      return state.m_bHasView && state.m_bCanZoom && state.m_iZoom < 200;
+    case ID_VIEW_ZOOM_OUT:
+      return state.m_bHasView && state.m_bCanZoom && state.m_iZoom > 25;
+    case ID_VIEW_25:
+    case ID_VIEW_50:
+    case ID_VIEW_75:
+    case ID_VIEW_NORMAL:
+      return state.m_bHasView && state.m_bCanZoom;
+    case ID_HELP_TIP:
+    case ID_APP_ABOUT:
+    case ID_HELP_WHAT_IS:
+    case ID_HELP_NEW:
+    case ID_HELP_TUTORIAL:
+    case ID_HELP_CREDITS:
+    case ID_HELP_TOPICS:
+    case ID_HELP:
+    case ID_CONTEXT_HELP:
+    case ID_VIEW_TOOLBAR:
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE:
+      return true;
+    default:
+      break;
+  }
+  if (iId >= ID_RECENT_FIRST && iId <= ID_RECENT_LAST)
+    return bIdle && state.m_abRecent[iId - ID_RECENT_FIRST];
+  return false;
+}

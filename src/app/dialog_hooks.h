@@ -1,0 +1,49 @@
+// The dialogs the desktop program opens: the file dialogs of its own, and
+// the document's dialogs (choose Xform, settings, mix, selection, quality,
+// overview, properties) with tip of the day and About, which the dialogs
+// library supplies. The shell reaches all of them through this one object,
+// so that tests replace it with scripted answers.
+#pragma once
+
+#include <QStringList>
+#include <string>
+
+#include "engine/document.h"
+
+class CAppState;
+class QWidget;
+
+class CShellDialogs : public IDocumentDialogs {
+ public:
+  // Dialogs open over this window (null: no owner).
+  void SetOwner(QWidget* pOwner) { m_pOwner = pOwner; }
+  QWidget* Owner() const { return m_pOwner; }
+
+  // "Select image file to open" with the open filter; "" when cancelled.
+  std::string OpenImagePath(int iFilterIndex, const std::string& csDefaultExtension,
+                            const std::string& csInitialDir) override;
+  // "Save image to file" with the save filter, the given filter (1-based)
+  // selected and the default name filled in; asks before overwriting. ""
+  // when cancelled.
+  virtual std::string SaveImagePath(const std::string& csDefaultName, int iFilterIndex,
+                                    const std::string& csDefaultExtension,
+                                    const std::string& csInitialDir);
+
+  bool ChooseXform(CFilSpec& spec, const std::int32_t* aUsage) override;
+  int XformSettings(CFilSpec& spec) override;
+  EClose Mix(MixSettings& mix, const CDADC* pOriginal) override;
+  EClose AdvancedSelection(AreaSelection& select, const CDADC* pOriginal) override;
+  EClose ImageQuality(int& iLevel) override;
+  bool Overview(COverview& overview) override;
+  void ImageProperties(const CImageProperties& props) override;
+  // Tip of the day (Helpful Tip, and after the splash window).
+  virtual void TipOfTheDay(CAppState& state);
+  virtual void About();
+
+ private:
+  QWidget* m_pOwner = nullptr;
+};
+
+// A file dialog's filter list ("Name (*.EXT)|*.EXT|...|") as Qt name
+// filters, each matching its extensions in upper and lower case.
+QStringList QtNameFilters(const char* szFilter);

@@ -1,0 +1,448 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QWhatsThis>
+#include <cstring>
+
+#include "app/app.h"
+#include "app/dialog_hooks.h"
+#include "app/help_window.h"
+#include "app/view.h"
+#include "engine/document.h"
+#include "engine/filter_thread.h"
+#include "platform/report.h"
+#include "xforms/progress.h"
+
+namespace {
+
+// String 61229: the width of the status pane, STATUS_CHARS characters.
+constexpr const char* kStatusWidthText = "0123456789012345678901234567890123456789";
+constexpr int kStatusChars = 40;
+
+const std::vector<QAction*> kNoActions;
+
+// The context menu's Revert to Original runs the sequence's Revert to
+// Original.
+int CommandFor(int iId) { return iId == ID_CONTEXT_ORIGINAL ? static_cast<int>(ID_TO_FIRST) : iId; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Child window
+
+CVexChildWnd::CVexChildWnd(CMainFrame& frame, COceloApp& app)
+    : m_pView(new CVexmoView(frame)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWidget(m_pView);
+  m_pDoc = std::make_unique<CVexmoFilterDoc>(m_pView, app.State(), app.Worker(), app.Dialogs());
+  m_pView->SetDocument(m_pDoc.get());
+}
+
+CVexChildWnd::~CVexChildWnd() {
+  // The document goes first: it still speaks to its view while it ends.
+  m_pView->SetDocument(nullptr);
+  m_pDoc.reset();
+}
+
+void CVexChildWnd::closeEvent(QCloseEvent* pEvent) {
+  if (!m_pDoc->CanCloseFrame() || (!m_pDoc->m_szName.empty() && !m_pDoc->SaveModified())) {
+    pEvent->ignore();
+    return;
+  }
+  QMdiSubWindow::closeEvent(pEvent);
+}
+
+// ---------------------------------------------------------------------------
+// Main frame
+
+CMainFrame::CMainFrame(COceloApp& app) : m_App(app), m_pMdiArea(new QMdiArea(this)) {
+  setObjectName(QStringLiteral("Vexmora4"));
+  setWindowTitle(QStringLiteral("Vexmora"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/vexmora.svg")));
+  m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(m_pMdiArea);
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
+  connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+    UpdateTitle();
+    UpdateCommands();
+  });
+  m_IdleTimer.setInterval(kPollMs);
+  connect(&m_IdleTimer, &QTimer::timeout, this, &CMainFrame::IdleCheck);
+  m_IdleTimer.start();
+  resize(1000, 720);
+  UpdateCommands();
+}
+
+CMainFrame::~CMainFrame() {
+  m_IdleTimer.stop();
+  // Documents end before the frame's other parts.
+  for (QMdiSubWindow* pChild : m_pMdiArea->subWindowList()) delete pChild;
+}
+
+QAction* CMainFrame::AddAction(int iId, const QString& csText) {
+  auto* pAction = new QAction(csText, this);
+  if (const CCommandInfo* pInfo = FindCommandInfo(iId); pInfo && pInfo->m_szPrompt) {
+    const QString csPrompt = QString::fromLatin1(pInfo->m_szPrompt);
+    pAction->setStatusTip(csPrompt.section('\n', 0, 0));
+    pAction->setWhatsThis(csPrompt.section('\n', 0, 0));
+  }
+  connect(pAction, &QAction::triggered, this, [this, iId] { OnCommand(iId); });
+  m_aActions[iId].push_back(pAction);
+  return pAction;
+}
+
+void CMainFrame::BuildMenus() {
+  // Key and tool bar actions: one per command, part of the window so that its
+  // keys work wherever the focus is inside it.
+  for (const CCommandInfo& info : Commands()) {
+    QString csTip = info.m_szPrompt ? QString::fromLatin1(info.m_szPrompt) : QString();
+    csTip = csTip.contains('\n') ? csTip.section('\n', 1) : csTip;
+    QAction* pAction = AddAction(info.m_iId, csTip);
+    pAction->setToolTip(csTip);
+    QList<QKeySequence> aKeys;
+    for (const QString& csKey : QString::fromLatin1(info.m_szKeys).split('|', Qt::SkipEmptyParts))
+      aKeys << QKeySequence(csKey, QKeySequence::PortableText);
+    pAction->setShortcuts(aKeys);
+    pAction->setShortcutContext(Qt::WindowShortcut);
+    if (info.m_szIcon)
+      pAction->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(info.m_szIcon))));
+    addAction(pAction);
+    m_aKeyActions[info.m_iId] = pAction;
+  }
+  for (const CMenuInfo& menu : MainMenu()) {
+    QMenu* pMenu = menuBar()->addMenu(QString::fromLatin1(menu.m_szTitle));
+    for (const CMenuItem& item : menu.m_aItems) {
+      if (item.m_iId == 0)
+        pMenu->addSeparator();
+      else
+        pMenu->addAction(AddAction(item.m_iId, QString::fromLatin1(item.m_szText)));
+    }
+    connect(pMenu, &QMenu::aboutToShow, this, [this] {
+      UpdateRecentItems();
+      UpdateCommands();
+    });
+    if (!m_pFileMenu) m_pFileMenu = pMenu;
+  }
+  m_pContextMenu = new QMenu(this);
+  for (const CMenuItem& item : ::ContextMenu())
+    m_pContextMenu->addAction(AddAction(item.m_iId, QString::fromLatin1(item.m_szText)));
+  for (QAction* pAction : Actions(ID_VIEW_TOOLBAR)) pAction->setCheckable(true);
+}
+
+void CMainFrame::BuildToolBar() {
+  m_pToolBar = addToolBar(QStringLiteral("Toolbar"));
+  m_pToolBar->setObjectName(QStringLiteral("MainToolBar"));
+  m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+  m_pToolBar->setIconSize(QSize(22, 22));
+  for (int iId : ToolBarLayout()) {
+    if (iId == 0)
+      m_pToolBar->addSeparator();
+    else
+      m_pToolBar->addAction(KeyAction(iId));
+  }
+  connect(m_pToolBar, &QToolBar::visibilityChanged, this, [this](bool bVisible) {
+    for (QAction* pAction : Actions(ID_VIEW_TOOLBAR)) pAction->setChecked(bVisible);
+  });
+  for (QAction* pAction : Actions(ID_VIEW_TOOLBAR)) pAction->setChecked(true);
+}
+
+void CMainFrame::BuildStatusBar() {
+  m_pStatusPane = new QLabel(statusBar());
+  m_pStatusPane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  const int iLength = static_cast<int>(std::strlen(kStatusWidthText));
+  if (iLength != kStatusChars)
+    ReportError("Need to correct STATUS_CHARS\nfrom %d to %d", kStatusChars, iLength);
+  m_pStatusPane->setFixedWidth(
+      QFontMetrics(m_pStatusPane->font()).horizontalAdvance(QLatin1String(kStatusWidthText)) + 8);
+  statusBar()->addPermanentWidget(m_pStatusPane);
+  m_pStatusPane->setText(QStringLiteral("Welcome..."));
+}
+
+const std::vector<QAction*>& CMainFrame::Actions(int iId) const {
+  const auto it = m_aActions.find(iId);
+  return it == m_aActions.end() ? kNoActions : it->second;
+}
+
+QAction* CMainFrame::KeyAction(int iId) const {
+  const auto it = m_aKeyActions.find(iId);
+  return it == m_aKeyActions.end() ? nullptr : it->second;
+}
+
+CVexChildWnd* CMainFrame::ActiveChild() const {
+  return qobject_cast<CVexChildWnd*>(m_pMdiArea->activeSubWindow());
+}
+
+CVexmoView* CMainFrame::ActiveView() const {
+  CVexChildWnd* pChild = ActiveChild();
+  return pChild ? pChild->View() : nullptr;
+}
+
+CVexmoFilterDoc* CMainFrame::ActiveDocument() const {
+  CVexChildWnd* pChild = ActiveChild();
+  return pChild ? pChild->Document() : nullptr;
+}
+
+CVexChildWnd* CMainFrame::CreateChild() {
+  auto* pChild = new CVexChildWnd(*this, m_App);
+  m_pMdiArea->addSubWindow(pChild);
+  pChild->hide();
+  return pChild;
+}
+
+void CMainFrame::ShowChild(CVexChildWnd* pChild) {
+  pChild->show();
+  m_pMdiArea->setActiveSubWindow(pChild);
+  pChild->View()->SetZoom(pChild->View()->Zoom());
+  UpdateTitle();
+  UpdateCommands();
+}
+
+CShellState CMainFrame::ShellState() const {
+  CShellState state;
+  state.m_bXforming = m_App.Worker().IsXforming();
+  state.m_iDocCount = m_App.State().m_iDocCount;
+  if (CVexmoView* pView = ActiveView()) {
+    state.m_bHasView = true;
+    state.m_bHasSurface = pView->DrawingSurface() != nullptr;
+    state.m_bCanZoom = pView->CanZoom();
+    state.m_iZoom = pView->Zoom();
+  }
+  for (int i = 0; i < CAppState::kRecentCount; ++i) state.m_abRecent[i] = m_App.State().HasRecent(i);
+  return state;
+}
+
+bool CMainFrame::IsCommandEnabled(int iId) const {
+  const int iCommand = CommandFor(iId);
+  if (CVexmoFilterDoc::HandlesCommand(iCommand)) {
+    const CVexmoFilterDoc* pDoc = ActiveDocument();
+    return pDoc && !pDoc->m_szName.empty() && pDoc->IsCommandEnabled(iCommand);
+  }
+  return IsShellCommandEnabled(iCommand, ShellState());
+}
+
+void CMainFrame::UpdateCommands() {
+  const CShellState state = ShellState();
+  const CVexmoFilterDoc* pDoc = ActiveDocument();
+  for (auto& [iId, aActions] : m_aActions) {
+    const int iCommand = CommandFor(iId);
+    const bool bEnabled = CVexmoFilterDoc::HandlesCommand(iCommand)
+                              ? pDoc && !pDoc->m_szName.empty() && pDoc->IsCommandEnabled(iCommand)
+                              : IsShellCommandEnabled(iCommand, state);
+    for (QAction* pAction : aActions) pAction->setEnabled(bEnabled);
+  }
+}
+
+void CMainFrame::UpdateRecentItems() {
+  for (int i = 0; i < CAppState::kRecentCount; ++i) {
+    const std::string& csPath = m_App.State().Recent(i);
+    for (QAction* pAction : Actions(ID_RECENT_FIRST + i)) {
+      if (pAction == KeyAction(ID_RECENT_FIRST + i)) continue;
+      if (!csPath.empty())
+        pAction->setText(QStringLiteral("&%1: %2").arg(i + 1).arg(QString::fromStdString(csPath)));
+      else
+        pAction->setText(QStringLiteral("(no file)"));
+    }
+  }
+}
+
+void CMainFrame::UpdateTitle() {
+  CVexChildWnd* pChild = ActiveChild();
+  if (pChild && !pChild->windowTitle().isEmpty())
+    setWindowTitle(QStringLiteral("Vexmora - %1").arg(pChild->windowTitle()));
+  else
+    setWindowTitle(QStringLiteral("Vexmora"));
+}
+
+void CMainFrame::PopupContextMenu(const QPoint& ptGlobal) {
+  UpdateCommands();
+  m_pContextMenu->exec(ptGlobal);
+}
+
+void CMainFrame::OnCommand(int iId) {
+  UpdateCommands();
+  if (!IsCommandEnabled(iId)) return;
+  const int iCommand = CommandFor(iId);
+  if (CVexmoFilterDoc::HandlesCommand(iCommand)) {
+    CVexChildWnd* pChild = ActiveChild();
+    pChild->Document()->OnCommand(iCommand);
+    // The document may have been closed by a dialog's side effects; the
+    // child is still the active one here.
+    NoteGenerationStart(pChild->View());
+    pChild->View()->Invalidate(false);
+  } else {
+    RunShellCommand(iCommand);
+  }
+  UpdateRecentItems();
+  UpdateCommands();
+}
+
+void CMainFrame::RunShellCommand(int iId) {
+  CVexmoView* pView = ActiveView();
+  switch (iId) {
+    case ID_OPEN_IMAGE:
+      m_App.OpenImageDocument(nullptr);
+      break;
+    case ID_EDIT_PASTE:
+      m_App.OnEditPaste();
+      break;
+    case ID_FILE_CLOSE:
+      if (CVexChildWnd* pChild = ActiveChild()) pChild->close();
+      break;
+    case ID_APP_EXIT:
+      close();
+      break;
+    case ID_STOP:
+      m_App.Worker().Stop();
+      break;
+    case ID_EDIT_COPY:
+      pView->OnEditCopy();
+      break;
+    case ID_EDIT_INTERNAL:
+      pView->OnEditCopy();
+      m_App.OnEditPaste();
+      QApplication::clipboard()->clear();
+      break;
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+      pView->SaveImage();
+      break;
+    case ID_VIEW_ZOOM_IN:
+      pView->ZoomIn();
+      break;
+    case ID_VIEW_ZOOM_OUT:
+      pView->ZoomOut();
+      break;
+    case ID_VIEW_25:
+      pView->SetZoom(25);
+      break;
+    case ID_VIEW_50:
+      pView->SetZoom(50);
+      break;
+    case ID_VIEW_75:
+      pView->SetZoom(75);
+      break;
+    case ID_VIEW_NORMAL:
+      pView->SetZoom(100);
+      break;
+    case ID_VIEW_TOOLBAR:
+      m_pToolBar->setVisible(!m_pToolBar->isVisible());
+      break;
+    case ID_WINDOW_CASCADE:
+      m_pMdiArea->cascadeSubWindows();
+      break;
+    case ID_WINDOW_TILE:
+      m_pMdiArea->tileSubWindows();
+      break;
+    case ID_HELP_TIP:
+      m_App.Dialogs().TipOfTheDay(m_App.State());
+      break;
+    case ID_APP_ABOUT:
+      m_App.Dialogs().About();
+      break;
+    case ID_CONTEXT_HELP:
+      QWhatsThis::enterWhatsThisMode();
+      break;
+    case ID_HELP_WHAT_IS:
+    case ID_HELP_NEW:
+    case ID_HELP_TUTORIAL:
+    case ID_HELP_CREDITS:
+    case ID_HELP_TOPICS:
+    case ID_HELP:
+      HelpWindow()->ShowTopic(iId);
+      break;
+    default:
+      if (iId >= ID_RECENT_FIRST && iId <= ID_RECENT_LAST) m_App.ReloadRecent(iId - ID_RECENT_FIRST);
+      break;
+  }
+}
+
+CHelpWindow* CMainFrame::HelpWindow() {
+  if (!m_pHelp) m_pHelp = new CHelpWindow(this);
+  return m_pHelp;
+}
+
+void CMainFrame::NoteGenerationStart(CVexmoView* pView) {
+  if (!pView || m_pThreadView || !m_App.Worker().IsXforming()) return;
+  m_pThreadView = pView;
+  pView->SetSurfaceBusy(true);
+}
+
+void CMainFrame::SetProgress(int iPercent) {
+  if (iPercent < 0 || iPercent > 99) {
+    if (m_pProgress) {
+      statusBar()->removeWidget(m_pProgress);
+      delete m_pProgress;
+      m_pProgress = nullptr;
+    }
+  } else {
+    if (!m_pProgress) {
+      m_pProgress = new QProgressBar(statusBar());
+      m_pProgress->setRange(0, 100);
+      m_pProgress->setTextVisible(false);
+      statusBar()->addWidget(m_pProgress, 1);
+      m_pProgress->show();
+      ResetStatusScroll();
+    }
+    m_pProgress->setValue(iPercent);
+  }
+  m_pStatusPane->setText(QString::fromStdString(m_pProgress ? NextScrolledStatusText()
+                                                            : GetStatusText()));
+}
+
+void CMainFrame::IdleCheck() {
+  switch (m_App.Worker().IdleCheck()) {
+    case CGenerationWorker::EPoll::Idle:
+      return;
+    case CGenerationWorker::EPoll::Running:
+      SetProgress(m_App.Worker().Progress());
+      break;
+    case CGenerationWorker::EPoll::Ended:
+      SetProgress(101);
+      if (CVexmoView* pView = m_pThreadView.data()) {
+        pView->SetSurfaceBusy(false);
+        pView->Invalidate(true);
+      }
+      m_pThreadView = nullptr;
+      break;
+  }
+  UpdateCommands();
+}
+
+void CMainFrame::RaiseWindow() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+  if (QWidget* pModal = QApplication::activeModalWidget()) {
+    pModal->raise();
+    pModal->activateWindow();
+  }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent) {
+  if (m_App.Worker().IsXforming()) {
+    ReportError("%s", kStillCreatingImage);
+    pEvent->ignore();
+    return;
+  }
+  m_pMdiArea->closeAllSubWindows();
+  if (!m_pMdiArea->subWindowList().isEmpty()) {
+    pEvent->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(pEvent);
+}

@@ -1,0 +1,125 @@
+// CMainFrame: the multiple-document main window with its menus, tool bar,
+// keys, two-pane status bar and progress bar, and CVexChildWnd, the child
+// window of one document. Every command, whatever started it (menu, context
+// menu, key, button), goes through OnCommand; UpdateCommands recomputes the
+// enabled state of every command from one place: the document's table for
+// the document's commands, IsShellCommandEnabled for the rest.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTimer>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/commands.h"
+#include "engine/document.h"
+
+class COceloApp;
+class CHelpWindow;
+class CMainFrame;
+class CVexmoView;
+class QMdiArea;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+
+// One document's child window: the view, and the document it shows.
+class CVexChildWnd final : public QMdiSubWindow {
+  Q_OBJECT
+
+ public:
+  CVexChildWnd(CMainFrame& frame, COceloApp& app);
+  ~CVexChildWnd() override;
+  CVexmoView* View() const { return m_pView; }
+  CVexmoFilterDoc* Document() const { return m_pDoc.get(); }
+
+ protected:
+  // Refused while a generation runs; otherwise the save prompt decides.
+  void closeEvent(QCloseEvent* pEvent) override;
+
+ private:
+  CVexmoView* m_pView;
+  std::unique_ptr<CVexmoFilterDoc> m_pDoc;
+};
+
+class CMainFrame final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The poll interval of a running generation.
+  static constexpr int kPollMs = 250;
+
+  explicit CMainFrame(COceloApp& app);
+  ~CMainFrame() override;
+
+  COceloApp& App() const { return m_App; }
+  QMdiArea* MdiArea() const { return m_pMdiArea; }
+  CVexChildWnd* ActiveChild() const;
+  CVexmoView* ActiveView() const;
+  CVexmoFilterDoc* ActiveDocument() const;
+
+  // A new, not yet shown child window with its view and document.
+  CVexChildWnd* CreateChild();
+  // Shows a child whose document has its picture.
+  void ShowChild(CVexChildWnd* pChild);
+
+  // Carries out a command (a disabled one does nothing) and refreshes the
+  // command states.
+  void OnCommand(int iId);
+  bool IsCommandEnabled(int iId) const;
+  void UpdateCommands();
+  // The actions that stand for a command: its key/tool bar action first,
+  // then its menu and context-menu entries.
+  const std::vector<QAction*>& Actions(int iId) const;
+  QAction* KeyAction(int iId) const;
+  QToolBar* ToolBar() const { return m_pToolBar; }
+  QMenu* ContextMenu() const { return m_pContextMenu; }
+  // Shows the child frame's context menu at a global position.
+  void PopupContextMenu(const QPoint& ptGlobal);
+
+  // The status pane (pane 1) and the progress bar (null unless shown).
+  QLabel* StatusPane() const { return m_pStatusPane; }
+  QProgressBar* ProgressBar() const { return m_pProgress; }
+  // Shows (0..99), updates or removes (any other value) the progress bar
+  // and refreshes the status pane.
+  void SetProgress(int iPercent);
+  // One poll of the generation worker (the timer runs it every 250 ms).
+  void IdleCheck();
+  // A generation may have started from this view's document: its surface is
+  // the worker's until the generation ends.
+  void NoteGenerationStart(CVexmoView* pView);
+  // Brings the window to the front (another start asked for it).
+  void RaiseWindow();
+  // Rebuilds the recent-file entries of the File menu.
+  void UpdateRecentItems();
+  void UpdateTitle();
+  CHelpWindow* HelpWindow();
+
+ protected:
+  void closeEvent(QCloseEvent* pEvent) override;
+
+ private:
+  QAction* AddAction(int iId, const QString& csText);
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildStatusBar();
+  CShellState ShellState() const;
+  void RunShellCommand(int iId);
+
+  COceloApp& m_App;
+  QMdiArea* m_pMdiArea;
+  QToolBar* m_pToolBar = nullptr;
+  QMenu* m_pContextMenu = nullptr;
+  QMenu* m_pFileMenu = nullptr;
+  QLabel* m_pStatusPane = nullptr;
+  QProgressBar* m_pProgress = nullptr;
+  QTimer m_IdleTimer;
+  QPointer<CVexmoView> m_pThreadView;
+  QPointer<CHelpWindow> m_pHelp;
+  std::map<int, std::vector<QAction*>> m_aActions;
+  std::map<int, QAction*> m_aKeyActions;
+};
