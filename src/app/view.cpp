@@ -133,7 +133,10 @@ void CVexmoView::SetViewSize(int iWidth, int iHeight) {
 void CVexmoView::UpdateScrollSizes() {
   const int iWidth = m_pDrawDC ? m_iZoom * m_pDrawDC->m_iWidth / 100 : 0;
   const int iHeight = m_pDrawDC ? m_iZoom * m_pDrawDC->m_iHeight / 100 : 0;
-  const QSize size = viewport()->size();
+  // A picture that fits the whole area needs no scroll bars, even when the
+  // bars shown now make the viewport smaller.
+  const QSize avail = maximumViewportSize();
+  const QSize size = iWidth <= avail.width() && iHeight <= avail.height() ? avail : viewport()->size();
   horizontalScrollBar()->setRange(0, std::max(0, iWidth - size.width()));
   verticalScrollBar()->setRange(0, std::max(0, iHeight - size.height()));
   horizontalScrollBar()->setSingleStep((iWidth / 100) | 1);

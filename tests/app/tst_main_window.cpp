@@ -1,0 +1,316 @@
+// The real main window under the offscreen platform: menus, keys and
+// buttons, the status bar, and the whole road of a picture (open, F7, F8,
+// back, stop, save, copy and paste, zoom, close).
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolBar>
+#include <atomic>
+#include <thread>
+
+#include "app/view.h"
+#include "engine/document.h"
+#include "imaging/constants.h"
+#include "imaging/dadc.h"
+#include "shell_test_support.h"
+#include "xforms/progress.h"
+
+namespace {
+
+// Holds the worker at its first progress report until STOP or release, so
+// that a test sees a generation that takes as long as it needs.
+std::atomic<bool> g_bHold{false};
+
+void HoldingHook(int, const char*) {
+  while (g_bHold.load() && g_bStop.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+QStringList MenuTexts(QMenu* pMenu) {
+  QStringList aTexts;
+  for (QAction* pAction : pMenu->actions()) aTexts << (pAction->isSeparator() ? "-" : pAction->text());
+  return aTexts;
+}
+
+QMenu* MainMenu(CMainFrame& frame, int i) { return frame.menuBar()->actions()[i]->menu(); }
+
+QString Title(CMainFrame& frame) {
+  CVexChildWnd* pChild = frame.ActiveChild();
+  return pChild ? pChild->windowTitle() : QString();
+}
+
+}  // namespace
+
+class CMainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { Reporter().Take(); }
+
+  void MenusInOrderWithTheirTexts() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    QStringList aTitles;
+    for (QAction* pAction : frame.menuBar()->actions()) aTitles << pAction->text();
+    QCOMPARE(aTitles, (QStringList{"&File", "&Edit", "&Sequence", "&Properties", "&View",
+                                   "&Window", "&Help"}));
+    QMenu* pFile = MainMenu(frame, 0);
+    emit pFile->aboutToShow();
+    QCOMPARE(MenuTexts(pFile),
+             (QStringList{"&Open image file...\tCtrl-O", "&Save image file...\tCtrl-S",
+                          "Save &As...", "Close image file", "E&xit\tAlt-F4", "-", "(no file)",
+                          "(no file)", "(no file)", "(no file)"}));
+    for (int i = 6; i < 10; ++i) QVERIFY(!pFile->actions()[i]->isEnabled());
+    QCOMPARE(MenuTexts(MainMenu(frame, 1)),
+             (QStringList{"&Copy to clipboard\tCtrl+C", "&Paste from clipboard\tCtrl+V",
+                          "Copy-Paste Internal\tF10", "Back\t<---", "Forward\t---->"}));
+    QCOMPARE(MenuTexts(MainMenu(frame, 2)),
+             (QStringList{"&Back\t<--", "&Last", "&Forward\t-->", "&Revert to Original",
+                          "Choose Xform\tF6", "&Wizard chooses all\tF7",
+                          "&Variations on theme\tF8", "Make a Vignette\tF11",
+                          "Sequence &Overview"}));
+    QCOMPARE(MenuTexts(MainMenu(frame, 4)),
+             (QStringList{"View Size &25%", "View Size &50%", "View Size &75%",
+                          "View Size &Normal\tCtrl-W", "-", "Zoom &In\tNum+", "Zoom &Out\tNum -",
+                          "-", "&Sequence Overview", "-", "&Toolbar"}));
+    QCOMPARE(MenuTexts(MainMenu(frame, 5)), (QStringList{"&Cascade", "&Tile"}));
+    QCOMPARE(MenuTexts(MainMenu(frame, 6)).last(), QStringLiteral("Helpful T&ip"));
+    QCOMPARE(MenuTexts(frame.ContextMenu()).size(), 13);
+    QCOMPARE(MenuTexts(frame.ContextMenu()).first(), QStringLiteral("Choose X&form...\tF6"));
+
+    // Prompts in the status bar, tool tips on the buttons.
+    QCOMPARE(frame.KeyAction(ID_WIZARD_ALL)->statusTip(),
+             QStringLiteral("Create image with Wizard chosen parameters"));
+    QCOMPARE(frame.KeyAction(ID_WIZARD_ALL)->toolTip(), QStringLiteral("Wizard chooses (F7)"));
+    QCOMPARE(pFile->actions()[0]->statusTip(),
+             QStringLiteral("Import a image for use as Xform source"));
+    QCOMPARE(frame.KeyAction(ID_STOP)->shortcut(), QKeySequence(Qt::Key_Escape));
+    QCOMPARE(frame.KeyAction(ID_EDIT_INTERNAL)->shortcuts(),
+             (QList<QKeySequence>{QKeySequence(Qt::Key_F10), QKeySequence(Qt::CTRL | Qt::Key_I)}));
+    int iButtons = 0;
+    for (QAction* pAction : frame.ToolBar()->actions()) {
+      if (pAction->isSeparator()) continue;
+      ++iButtons;
+      QVERIFY(!pAction->icon().isNull());
+      QVERIFY(!pAction->toolTip().isEmpty());
+    }
+    QCOMPARE(iButtons, 19);
+
+    // A recent file appears as "&1: path" and is offered.
+    fixture.m_pApp->State().AddRecent(fixture.WritePicture("recent.png").c_str());
+    emit pFile->aboutToShow();
+    QVERIFY(pFile->actions()[6]->text().startsWith("&1: /"));
+    QVERIFY(pFile->actions()[6]->isEnabled());
+    QCOMPARE(pFile->actions()[7]->text(), QStringLiteral("(no file)"));
+  }
+
+  void StatusBarShowsProgressAndScrollsTheText() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    QCOMPARE(frame.StatusPane()->text(), QStringLiteral("Welcome..."));
+    SetStatusText("Wind...");
+    frame.SetProgress(10);
+    QVERIFY(frame.ProgressBar());
+    QCOMPARE(frame.ProgressBar()->value(), 10);
+    QCOMPARE(frame.StatusPane()->text(), QStringLiteral("Wind..."));
+    frame.SetProgress(20);
+    QCOMPARE(frame.StatusPane()->text(), QStringLiteral("ind...W"));
+    frame.SetProgress(30);
+    QCOMPARE(frame.StatusPane()->text(), QStringLiteral("nd...Wi"));
+    // A new text starts from its beginning.
+    SetStatusText("Blowing bubbles...");
+    frame.SetProgress(40);
+    QCOMPARE(frame.StatusPane()->text(), QStringLiteral("Blowing bubbles..."));
+    frame.SetProgress(101);
+    QVERIFY(!frame.ProgressBar());
+    QCOMPARE(frame.StatusPane()->text(), QStringLiteral("Blowing bubbles..."));
+    SetStatusText("");
+  }
+
+  void OpenGenerateNavigateSaveCopyPaste() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    fixture.m_Dialogs.m_csOpenPath = fixture.WritePicture("cat.png");
+
+    // Ctrl+O opens the picture and makes the first idea with Mosaic.
+    QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoFilterDoc* pDoc = frame.ActiveDocument();
+    QVERIFY(pDoc);
+    QCOMPARE(Title(frame), QStringLiteral("cat, (Mosaic), #1 of 1"));
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Vexmora - cat, (Mosaic), #1 of 1"));
+    CVexmoView* pView = frame.ActiveView();
+    QCOMPARE(pView->ShownImage(), SurfaceToImage(*pView->DrawingSurface()));
+    QVERIFY(pView->ShownImage() != TestPicture());
+
+    // F7 and F8 add ideas; Left goes back one.
+    QTest::keyClick(&frame, Qt::Key_F7);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(pDoc->SequenceSize(), 3);
+    QTest::keyClick(&frame, Qt::Key_F8);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(pDoc->SequenceSize(), 4);
+    QCOMPARE(pDoc->m_iCurrent, 3);
+    const QString csF8Xform = QString::fromStdString(pDoc->GetXformName());
+    QCOMPARE(Title(frame), QStringLiteral("cat, (%1), #3 of 3").arg(csF8Xform));
+    QTest::keyClick(&frame, Qt::Key_Left);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(pDoc->m_iCurrent, 2);
+    QCOMPARE(pView->ShownImage(), SurfaceToImage(*pView->DrawingSurface()));
+
+    // Ctrl+S writes a PNG whose pixels are the view's.
+    fixture.m_Dialogs.m_csSavePath = fixture.m_Home.Path("idea.png");
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(fixture.m_Dialogs.m_csSaveDefault, std::string("cat2"));
+    const QImage saved(QString::fromStdString(fixture.m_Dialogs.m_csSavePath));
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB888), SurfaceToImage(*pView->DrawingSurface()));
+    QVERIFY(Title(frame).endsWith(QStringLiteral("saved as:\"idea.png\"")));
+    QCOMPARE(fixture.m_pApp->State().m_iSaveExt, 4);
+
+    // Ctrl+C, then Ctrl+V: a new document "Image1" with the same picture.
+    const QImage shown = pView->ShownImage();
+    QTest::keyClick(&frame, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB888), shown);
+    QTest::keyClick(&frame, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.MdiArea()->subWindowList().size(), 2);
+    CVexmoFilterDoc* pPasted = frame.ActiveDocument();
+    QVERIFY(pPasted != pDoc);
+    QCOMPARE(pPasted->m_szName, std::string("Image1"));
+    QCOMPARE(SurfaceToImage(*pPasted->Original()), shown);
+
+    // F10: another copy as a new document, and the clipboard is left empty.
+    QTest::keyClick(&frame, Qt::Key_F10);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.ActiveDocument()->m_szName, std::string("Image2"));
+    QVERIFY(QApplication::clipboard()->image().isNull());
+    QCOMPARE(fixture.m_pApp->State().m_iDocCount, 3);
+
+    // The overview goes to the chosen picture.
+    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
+    fixture.m_Dialogs.m_iOverviewChoice = 1;
+    frame.OnCommand(ID_OVERVIEW);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(pDoc->m_iCurrent, 1);
+
+    // Closing asks about saving; No closes.
+    Reporter().Take();
+    Reporter().m_iAnswer = IDNO;
+    const std::string csTitle = pDoc->Title(100);
+    frame.OnCommand(ID_FILE_CLOSE);
+    Reporter().m_iAnswer = IDYES;
+    QCOMPARE(Reporter().Take(), (std::vector<std::string>{"Save this image:\n" + csTitle + "?"}));
+    QCOMPARE(frame.MdiArea()->subWindowList().size(), 2);
+    QTRY_COMPARE(fixture.m_pApp->State().m_iDocCount, 2);
+  }
+
+  void StopDuringGenerationAndEnabling() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("dog.png").c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoFilterDoc* pDoc = frame.ActiveDocument();
+    QCOMPARE(pDoc->SequenceSize(), 2);
+
+    // Idle at the last idea of the sequence.
+    const QSet<int> aIdleOff{ID_STOP, ID_FORWARD, ID_FORWARD_KEY, ID_TO_LAST, ID_RECENT_FIRST + 1,
+                             ID_RECENT_FIRST + 2, ID_RECENT_LAST};
+    frame.UpdateCommands();
+    for (const CCommandInfo& info : Commands()) {
+      const bool bExpected = !aIdleOff.contains(info.m_iId);
+      QVERIFY2(frame.IsCommandEnabled(info.m_iId) == bExpected,
+               qPrintable(QString::number(info.m_iId)));
+      for (QAction* pAction : frame.Actions(info.m_iId)) QCOMPARE(pAction->isEnabled(), bExpected);
+    }
+
+    // A generation that waits for STOP.
+    SetProgressHook(&HoldingHook);
+    g_bHold = true;
+    QTest::keyClick(&frame, Qt::Key_F7);
+    QVERIFY(TheGenerationWorker().IsXforming());
+    QTRY_VERIFY(frame.ProgressBar() != nullptr);
+    const QSet<int> aBusyOn{ID_STOP,          ID_HELP_TIP,       ID_APP_ABOUT,     ID_HELP_WHAT_IS,
+                            ID_HELP_NEW,      ID_HELP_TUTORIAL,  ID_HELP_CREDITS,  ID_HELP_TOPICS,
+                            ID_HELP,          ID_CONTEXT_HELP,   ID_WINDOW_CASCADE, ID_WINDOW_TILE,
+                            ID_VIEW_TOOLBAR,  ID_IMAGE_PROPERTIES};
+    for (const CCommandInfo& info : Commands()) {
+      const bool bExpected = aBusyOn.contains(info.m_iId);
+      QVERIFY2(frame.IsCommandEnabled(info.m_iId) == bExpected,
+               qPrintable(QString::number(info.m_iId)));
+      for (QAction* pAction : frame.Actions(info.m_iId)) QCOMPARE(pAction->isEnabled(), bExpected);
+    }
+
+    // Closing the window now is refused with the message, and so is a
+    // double-click on the picture.
+    Reporter().Take();
+    frame.close();
+    QVERIFY(frame.isVisible());
+    QCOMPARE(Reporter().Take(), (std::vector<std::string>{kStillCreatingImage}));
+    QTest::mouseDClick(frame.ActiveView()->viewport(), Qt::LeftButton);
+    QCOMPARE(Reporter().Take(), (std::vector<std::string>{kStillCreatingImage}));
+
+    // Esc stops it: the sequence is as before, the bar goes.
+    QTest::keyClick(&frame, Qt::Key_Escape);
+    QVERIFY(CShellFixture::WaitIdle());
+    g_bHold = false;
+    SetProgressHook(nullptr);
+    QCOMPARE(pDoc->SequenceSize(), 2);
+    QCOMPARE(pDoc->m_iCurrent, 1);
+    QVERIFY(!frame.ProgressBar());
+    QCOMPARE(g_bStop.load(), 0);
+    QVERIFY(frame.KeyAction(ID_WIZARD_ALL)->isEnabled());
+    QVERIFY(!frame.KeyAction(ID_STOP)->isEnabled());
+  }
+
+  void ZoomSizesTheChildWindow() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("big.png", 400, 300).c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoView* pView = frame.ActiveView();
+    QTRY_COMPARE(pView->viewport()->size(), QSize(400, 300));
+    frame.OnCommand(ID_VIEW_75);
+    QTRY_COMPARE(pView->viewport()->size(), QSize(300, 225));
+    QVERIFY(Title(frame).endsWith(QStringLiteral("[75%]")));
+    pView->SetZoom(195);
+    frame.OnCommand(ID_VIEW_ZOOM_IN);
+    QCOMPARE(pView->Zoom(), 200);
+    QVERIFY(!frame.KeyAction(ID_VIEW_ZOOM_IN)->isEnabled());
+    pView->SetZoom(30);
+    frame.OnCommand(ID_VIEW_ZOOM_OUT);
+    QCOMPARE(pView->Zoom(), 25);
+    QVERIFY(!frame.KeyAction(ID_VIEW_ZOOM_OUT)->isEnabled());
+    // A maximised child becomes a normal window sized to the picture.
+    frame.ActiveChild()->showMaximized();
+    frame.OnCommand(ID_VIEW_NORMAL);
+    QVERIFY(!frame.ActiveChild()->isMaximized());
+    QTRY_COMPARE(pView->viewport()->size(), QSize(400, 300));
+    QCOMPARE(Title(frame), QString::fromStdString(frame.ActiveDocument()->Title(100)));
+  }
+
+  void PasteRefusesWhatIsNotAPicture() {
+    CShellFixture fixture;
+    QApplication::clipboard()->clear();
+    fixture.Frame().OnCommand(ID_EDIT_PASTE);
+    QCOMPARE(Reporter().Take(), (std::vector<std::string>{"The clipboard is empty"}));
+    QApplication::clipboard()->setText(QStringLiteral("words"));
+    fixture.Frame().OnCommand(ID_EDIT_PASTE);
+    QCOMPARE(Reporter().Take(),
+             (std::vector<std::string>{"The contents of the clipboard\nare not an image"}));
+    QCOMPARE(fixture.Frame().MdiArea()->subWindowList().size(), 0);
+    QCOMPARE(fixture.m_pApp->State().m_iDocCount, 0);
+  }
+};
+
+QTEST_MAIN(CMainWindowTest)
+#include "tst_main_window.moc"
