@@ -44,6 +44,7 @@ int CommandFor(int iId) { return iId == ID_CONTEXT_ORIGINAL ? static_cast<int>(I
 CVexChildWnd::CVexChildWnd(CMainFrame& frame, COceloApp& app)
     : m_pView(new CVexmoView(frame)) {
   setAttribute(Qt::WA_DeleteOnClose);
+  setWindowIcon(QIcon(QStringLiteral(":/icons/vexmora.svg")));
   setWidget(m_pView);
   m_pDoc = std::make_unique<CVexmoFilterDoc>(m_pView, app.State(), app.Worker(), app.Dialogs());
   m_pView->SetDocument(m_pDoc.get());

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -296,6 +297,28 @@ class CMainWindowTest : public QObject {
     QVERIFY(!frame.ActiveChild()->isMaximized());
     QTRY_COMPARE(pView->viewport()->size(), QSize(400, 300));
     QCOMPARE(Title(frame), QString::fromStdString(frame.ActiveDocument()->Title(100)));
+  }
+
+  // Not a check: renders the window with two documents to
+  // screenshots/main_window.png beside the test program, for people to look at.
+  void ScreenshotWithTwoDocuments() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    frame.resize(1100, 760);
+    for (const char* szSample : {"ladybird", "cups"}) {
+      const QImage photo(QStringLiteral(VX_RESOURCE_DIR "/samples/%1.jpg").arg(szSample));
+      QVERIFY(!photo.isNull());
+      const std::string csPath = fixture.m_Home.Path(std::string(szSample) + ".png");
+      photo.scaledToWidth(400, Qt::SmoothTransformation).save(QString::fromStdString(csPath));
+      fixture.m_Dialogs.m_iXform = std::string(szSample) == "cups" ? XFORM_MOSAIC : XFORM_CLOUDS;
+      QVERIFY(fixture.m_pApp->OpenImageDocument(csPath.c_str()));
+      QVERIFY(CShellFixture::WaitIdle());
+    }
+    frame.ActiveChild()->move(180, 90);
+    QTest::qWait(50);
+    const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
+    QDir().mkpath(csDir);
+    QVERIFY(frame.grab().save(csDir + "/main_window.png"));
   }
 
   void PasteRefusesWhatIsNotAPicture() {
