@@ -13,9 +13,7 @@
 #include "engine/filter_thread.h"
 #include "platform/report.h"
 
-// The icons and help topics live in the shell library, whose resources must
-// be registered by name.
-static void InitShellResources() { Q_INIT_RESOURCE(app); }
+void InitShellResources() { Q_INIT_RESOURCE(app); }
 
 COceloApp::COceloApp(CShellDialogs& dialogs, CUserPaths paths)
     : m_State(std::move(paths)), m_Worker(TheGenerationWorker()), m_Dialogs(dialogs) {

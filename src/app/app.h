@@ -15,6 +15,10 @@ class CMainFrame;
 class CShellDialogs;
 class CVexChildWnd;
 
+// The icons and help topics live in the shell library, whose resources must
+// be registered by name before use (the application object does it).
+void InitShellResources();
+
 class COceloApp {
  public:
   COceloApp(CShellDialogs& dialogs, CUserPaths paths = CUserPaths::FromEnvironment());

@@ -137,7 +137,9 @@ void CMainFrame::BuildMenus() {
       UpdateCommands();
     });
     if (!m_pFileMenu) m_pFileMenu = pMenu;
+    if (&menu == &MainMenu()[5]) m_pWindowMenu = pMenu;
   }
+  connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowList);
   m_pContextMenu = new QMenu(this);
   for (const CMenuItem& item : ::ContextMenu())
     m_pContextMenu->addAction(AddAction(item.m_iId, QString::fromLatin1(item.m_szText)));
@@ -257,6 +259,27 @@ void CMainFrame::UpdateRecentItems() {
       else
         pAction->setText(QStringLiteral("(no file)"));
     }
+  }
+}
+
+void CMainFrame::UpdateWindowList() {
+  for (QAction* pAction : m_aWindowItems) delete pAction;
+  m_aWindowItems.clear();
+  const QList<QMdiSubWindow*> aChildren = m_pMdiArea->subWindowList();
+  if (aChildren.isEmpty()) return;
+  m_aWindowItems.push_back(m_pWindowMenu->addSeparator());
+  for (qsizetype i = 0; i < aChildren.size(); ++i) {
+    QMdiSubWindow* pChild = aChildren[i];
+    const QString csText = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(pChild->windowTitle())
+                                 : QStringLiteral("%1 %2").arg(i + 1).arg(pChild->windowTitle());
+    QAction* pAction = m_pWindowMenu->addAction(csText);
+    pAction->setCheckable(true);
+    pAction->setChecked(pChild == m_pMdiArea->activeSubWindow());
+    connect(pAction, &QAction::triggered, this,
+            [this, pChild = QPointer<QMdiSubWindow>(pChild)] {
+              if (pChild) m_pMdiArea->setActiveSubWindow(pChild);
+            });
+    m_aWindowItems.push_back(pAction);
   }
 }
 

@@ -96,6 +96,8 @@ class CMainFrame final : public QMainWindow {
   void RaiseWindow();
   // Rebuilds the recent-file entries of the File menu.
   void UpdateRecentItems();
+  // The open documents listed at the end of the Window menu.
+  void UpdateWindowList();
   void UpdateTitle();
   CHelpWindow* HelpWindow();
 
@@ -115,6 +117,8 @@ class CMainFrame final : public QMainWindow {
   QToolBar* m_pToolBar = nullptr;
   QMenu* m_pContextMenu = nullptr;
   QMenu* m_pFileMenu = nullptr;
+  QMenu* m_pWindowMenu = nullptr;
+  std::vector<QAction*> m_aWindowItems;
   QLabel* m_pStatusPane = nullptr;
   QProgressBar* m_pProgress = nullptr;
   QTimer m_IdleTimer;

@@ -1,12 +1,16 @@
 // The command vocabulary without a window: enabling rules of the shell's
 // commands, the menu and tool bar tables, keys, file-dialog filters and the
 // clipboard's picture conversion.
+#include <QFile>
 #include <QKeySequence>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 #include <cstring>
 
+#include "app/app.h"
 #include "app/clipboard.h"
+#include "app/help_window.h"
 #include "app/commands.h"
 #include "app/dialog_hooks.h"
 #include "app/view.h"
@@ -129,6 +133,28 @@ class CCommandsTest : public QObject {
     QCOMPARE(aOpen.size(), 6);
     QVERIFY(aOpen[5].startsWith(QStringLiteral("All Files (")));
     QVERIFY(aOpen[5].contains(QStringLiteral("*.pcx")));
+  }
+
+  void HelpTopicsExistAndLinkToEachOther() {
+    InitShellResources();
+    for (int iId : {ID_HELP_WHAT_IS, ID_HELP_NEW, ID_HELP_TUTORIAL, ID_HELP_CREDITS,
+                    ID_HELP_TOPICS, ID_HELP}) {
+      QFile topic(CHelpWindow::TopicFor(iId).mid(3));
+      QVERIFY2(topic.open(QIODevice::ReadOnly), qPrintable(topic.fileName()));
+      QVERIFY(topic.readAll().contains("<h2>"));
+    }
+    QFile index(QStringLiteral(":/help/index.html"));
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    const QString csIndex = QString::fromUtf8(index.readAll());
+    static const QRegularExpression kLink(QStringLiteral("href=\"([^\"]+)\""));
+    int iLinks = 0;
+    for (auto it = kLink.globalMatch(csIndex); it.hasNext(); ++iLinks)
+      QVERIFY(QFile::exists(":/help/" + it.next().captured(1)));
+    QCOMPARE(iLinks, 7);
+    // Every tool bar icon is there.
+    for (const CCommandInfo& info : Commands())
+      if (info.m_szIcon)
+        QVERIFY(QFile::exists(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(info.m_szIcon))));
   }
 
   void ClipboardPictureRoundTrip() {

@@ -8,7 +8,11 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
@@ -16,6 +20,8 @@
 #include <atomic>
 #include <thread>
 
+#include "app/qt_reporter.h"
+#include "app/splash.h"
 #include "app/view.h"
 #include "engine/document.h"
 #include "imaging/constants.h"
@@ -195,8 +201,16 @@ class CMainWindowTest : public QObject {
     QVERIFY(QApplication::clipboard()->image().isNull());
     QCOMPARE(fixture.m_pApp->State().m_iDocCount, 3);
 
+    // The Window menu lists the documents, the active one checked.
+    QMenu* pWindow = MainMenu(frame, 5);
+    emit pWindow->aboutToShow();
+    QCOMPARE(pWindow->actions().size(), 2 + 1 + 3);
+    QVERIFY(pWindow->actions()[3]->text().startsWith(QStringLiteral("&1 cat, (")));
+    QVERIFY(pWindow->actions()[5]->isChecked());
+    pWindow->actions()[3]->trigger();
+    QCOMPARE(frame.ActiveDocument(), pDoc);
+
     // The overview goes to the chosen picture.
-    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
     fixture.m_Dialogs.m_iOverviewChoice = 1;
     frame.OnCommand(ID_OVERVIEW);
     QVERIFY(CShellFixture::WaitIdle());
@@ -319,6 +333,50 @@ class CMainWindowTest : public QObject {
     const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
     QDir().mkpath(csDir);
     QVERIFY(frame.grab().save(csDir + "/main_window.png"));
+  }
+
+  void SplashClosesOnAKeyAndThenTheTipOpens() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    fixture.m_Dialogs.m_csOpenPath = fixture.WritePicture("key.png");
+    CStartupSplash::Show(&frame, [&] { fixture.m_pApp->ShowStartupTip(); });
+    QVERIFY(CStartupSplash::Current());
+    QCOMPARE(CStartupSplash::Current()->size(), QSize(400, 300));
+    // The key closes the splash and goes no further (Ctrl+O would open).
+    QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(!CStartupSplash::Current());
+    QTRY_COMPARE(fixture.m_Dialogs.m_iTipCalls, 1);
+    QCOMPARE(frame.MdiArea()->subWindowList().size(), 0);
+    // With the tip switched off at start-up, the splash closes alone.
+    fixture.m_pApp->State().SetTipStartUp(1);
+    CStartupSplash::Show(&frame, [&] { fixture.m_pApp->ShowStartupTip(); });
+    CStartupSplash::Current()->Dismiss();
+    QTest::qWait(20);
+    QCOMPARE(fixture.m_Dialogs.m_iTipCalls, 1);
+  }
+
+  void ReporterAsksOnTheInterfaceThread() {
+    CQtReporter reporter;
+    QString csSeen;
+    bool bOnInterface = false;
+    QTimer answer;
+    answer.setInterval(20);
+    connect(&answer, &QTimer::timeout, [&] {
+      if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        csSeen = pBox->windowTitle() + "|" + pBox->text();
+        bOnInterface = QThread::currentThread() == qApp->thread() &&
+                       pBox->windowModality() == Qt::ApplicationModal;
+        pBox->button(QMessageBox::No)->click();
+      }
+    });
+    answer.start();
+    std::atomic<int> iAnswer{0};
+    std::thread worker([&] { iAnswer = reporter.Ask("Keep it?"); });
+    QTRY_VERIFY_WITH_TIMEOUT(iAnswer != 0, 10000);
+    worker.join();
+    QCOMPARE(iAnswer.load(), IDNO);
+    QCOMPARE(csSeen, QStringLiteral("Vexmora4|Keep it?"));
+    QVERIFY(bOnInterface);
   }
 
   void PasteRefusesWhatIsNotAPicture() {
