@@ -12,12 +12,6 @@
 #include "engine/catalogue.h"
 #include "imaging/image_files.h"
 
-namespace {
-
-constexpr const char* kTitle = "Vexmora4";
-
-}  // namespace
-
 QStringList QtNameFilters(const char* szFilter) {
   const QStringList aParts = QString::fromLatin1(szFilter).split('|', Qt::SkipEmptyParts);
   QStringList aFilters;
@@ -31,19 +25,30 @@ QStringList QtNameFilters(const char* szFilter) {
   return aFilters;
 }
 
-std::string CShellDialogs::OpenImagePath(int iFilterIndex, const std::string& csDefaultExtension,
-                                         const std::string& csInitialDir) {
-  (void)csDefaultExtension;
-  QFileDialog dialog(m_pOwner, QStringLiteral("Select image file to open"),
-                     QString::fromStdString(csInitialDir));
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  const QStringList aFilters = QtNameFilters(kOpenImageFilter);
+namespace {
+
+constexpr const char* kTitle = "Vexmora4";
+
+// Runs a file dialog with a filter list and one of its filters (1-based)
+// selected; the chosen path, or "" when cancelled.
+std::string RunFileDialog(QFileDialog& dialog, const char* szFilter, int iFilterIndex) {
+  const QStringList aFilters = QtNameFilters(szFilter);
   dialog.setNameFilters(aFilters);
   if (iFilterIndex >= 1 && iFilterIndex <= aFilters.size())
     dialog.selectNameFilter(aFilters[iFilterIndex - 1]);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first().toStdString();
+}
+
+}  // namespace
+
+std::string CShellDialogs::OpenImagePath(int iFilterIndex, const std::string& /*csDefaultExtension*/,
+                                         const std::string& csInitialDir) {
+  QFileDialog dialog(m_pOwner, QStringLiteral("Select image file to open"),
+                     QString::fromStdString(csInitialDir));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  return RunFileDialog(dialog, kOpenImageFilter, iFilterIndex);
 }
 
 std::string CShellDialogs::SaveImagePath(const std::string& csDefaultName, int iFilterIndex,
@@ -53,14 +58,9 @@ std::string CShellDialogs::SaveImagePath(const std::string& csDefaultName, int i
                      QString::fromStdString(csInitialDir));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  const QStringList aFilters = QtNameFilters(kSaveImageFilter);
-  dialog.setNameFilters(aFilters);
-  if (iFilterIndex >= 1 && iFilterIndex <= aFilters.size())
-    dialog.selectNameFilter(aFilters[iFilterIndex - 1]);
   dialog.setDefaultSuffix(QString::fromStdString(csDefaultExtension));
   dialog.selectFile(QString::fromStdString(csDefaultName));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first().toStdString();
+  return RunFileDialog(dialog, kSaveImageFilter, iFilterIndex);
 }
 
 bool CShellDialogs::ChooseXform(CFilSpec& spec, const std::int32_t* /*aUsage*/) {
