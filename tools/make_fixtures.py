@@ -100,6 +100,7 @@ def main():
     save("jpg_grey.jpg", grey, quality=95)
     save("jpg_rgb.jpg", rgb, quality=95)
     save("jpg_progressive.jpg", rgb, quality=95, progressive=True)
+    save("jpg_cmyk.jpg", rgb.convert("CMYK"), quality=95)
 
 
 if __name__ == "__main__":

@@ -26,6 +26,13 @@ void OrderBox(int& l, int& t, int& r, int& b) {
 
 void CBitmap::CFreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
 
+CBitmap::~CBitmap() {
+  if (m_pSelectedIn) {
+    m_pSelectedIn->m_pBitmap = nullptr;
+    m_pSelectedIn->UpdateWindow();
+  }
+}
+
 std::unique_ptr<CBitmap> CreateDIBSection(const BITMAPINFO& bmi, std::uint8_t** ppBits) {
   if (ppBits) *ppBits = nullptr;
   const BITMAPINFOHEADER& h = bmi.bmiHeader;
@@ -55,17 +62,18 @@ CDC::CDC() {
 }
 
 CDC::~CDC() {
-  SelectObject(static_cast<CBitmap*>(nullptr));
+  if (m_pBitmap) m_pBitmap->m_pSelectedIn = nullptr;
   if (m_hPen) m_hPen->RemoveSelection();
   if (m_hBrush) m_hBrush->RemoveSelection();
   if (m_hFont) m_hFont->RemoveSelection();
 }
 
 CBitmap* CDC::SelectObject(CBitmap* pBitmap) {
+  if (pBitmap && pBitmap->m_pSelectedIn && pBitmap->m_pSelectedIn != this) return nullptr;
   CBitmap* pOld = m_pBitmap;
-  if (pOld) --pOld->m_iSelected;
+  if (pOld) pOld->m_pSelectedIn = nullptr;
   m_pBitmap = pBitmap;
-  if (pBitmap) ++pBitmap->m_iSelected;
+  if (pBitmap) pBitmap->m_pSelectedIn = this;
   UpdateWindow();
   return pOld;
 }
@@ -100,7 +108,7 @@ int CDC::SetROP2(int iRop) {
 }
 
 int CDC::SaveDC() {
-  m_aSaved.push_back({m_pBitmap, m_hPen, m_hBrush, m_hFont, m_crText, m_crBk, m_iBkMode, m_iRop2,
+  m_aSaved.push_back({m_hPen, m_hBrush, m_hFont, m_crText, m_crBk, m_iBkMode, m_iRop2,
                       m_iStretchMode, m_iTextAlign, m_ptCurrent, m_pClip});
   return static_cast<int>(m_aSaved.size());
 }
@@ -110,7 +118,6 @@ BOOL CDC::RestoreDC(int iSaved) {
   if (iSaved == 0 || iLevel < 1 || iLevel > static_cast<int>(m_aSaved.size())) return FALSE;
   const CState s = m_aSaved[static_cast<std::size_t>(iLevel - 1)];
   m_aSaved.resize(static_cast<std::size_t>(iLevel - 1));
-  SelectObject(s.m_pBitmap);
   SelectObject(s.m_hPen);
   SelectObject(s.m_hBrush);
   SelectObject(s.m_hFont);
@@ -260,11 +267,15 @@ void CDC::CosmeticLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::i
   const std::int64_t uMin = bXMajor ? win.l : win.t, uMax = bXMajor ? win.r : win.b;
   const std::int64_t vMin = bXMajor ? win.t : win.l, vMax = bXMajor ? win.b : win.r;
   const std::int64_t D = 2 * n;
-  auto minor = [&](std::int64_t i) {
-    const __int128 num = static_cast<__int128>(2 * dv) * i + n;
+  auto floorDiv = [D](__int128 num) {
+    if (num >= INT64_MIN / 2 && num <= INT64_MAX / 2)  // the common, fast case
+      return __int128{gdi::FloorDiv(static_cast<std::int64_t>(num), D)};
     __int128 q = num / D;
     if (num % D != 0 && num < 0) --q;
-    return v0 + static_cast<std::int64_t>(q);
+    return q;
+  };
+  auto minor = [&](std::int64_t i) {
+    return v0 + static_cast<std::int64_t>(floorDiv(static_cast<__int128>(2 * dv) * i + n));
   };
   // Steps whose major coordinate is on the window.
   std::int64_t iLo = su > 0 ? uMin - u0 : u0 - (uMax - 1);
@@ -272,13 +283,15 @@ void CDC::CosmeticLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::i
   iLo = std::max<std::int64_t>(iLo, 0);
   iHi = std::min<std::int64_t>(iHi, n - 1);
   if (iLo > iHi) return;
-  // The minor coordinate is monotonic in i: narrow the range to the window.
+  // The minor coordinate is monotonic in i: narrow the range to the window
+  // (not needed when both ends lie on it).
+  const bool bInside = std::min(v0, v0 + dv) >= vMin && std::max(v0, v0 + dv) < vMax;
   auto inMinor = [&](std::int64_t i) { const std::int64_t v = minor(i); return v >= vMin && v < vMax; };
   auto beforeMinor = [&](std::int64_t i) {  // still before the window along the walk
     const std::int64_t v = minor(i);
     return dv >= 0 ? v < vMin : v >= vMax;
   };
-  {
+  if (!bInside) {
     std::int64_t a = iLo, b = iHi + 1;  // first i not before the window
     while (a < b) {
       const std::int64_t m = a + (b - a) / 2;
@@ -295,9 +308,8 @@ void CDC::CosmeticLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::i
   }
   if (iLo > iHi) return;
   // Incremental walk: v = v0 + q with q*D + r = 2 dv i + n, 0 <= r < D.
-  __int128 num = static_cast<__int128>(2 * dv) * iLo + n;
-  __int128 q128 = num / D;
-  if (num % D != 0 && num < 0) --q128;
+  const __int128 num = static_cast<__int128>(2 * dv) * iLo + n;
+  const __int128 q128 = floorDiv(num);
   std::int64_t q = static_cast<std::int64_t>(q128);
   std::int64_t r = static_cast<std::int64_t>(num - q128 * D);
   std::int64_t u = u0 + su * iLo;
@@ -365,6 +377,9 @@ BOOL CDC::LineTo(int x, int y) {
 
 // Points of a flattened path rounded to whole pixels, joined by one-pixel
 // lines; each line leaves out its end point, which the next one starts with.
+// Pixels where lines cross may be written twice, which neither R2_COPYPEN nor
+// R2_MERGEPEN (an OR) can tell from once; wide strokes are merged into one
+// union only because their pieces overlap so much.
 void CDC::CosmeticPolyline(const std::vector<gdi::FixPoint>& aPts, bool bClosed,
                            gdi::SpanList& out) {
   auto px = [](std::int64_t v) { return gdi::FloorDiv(v + gdi::kFixOne / 2, gdi::kFixOne); };
@@ -386,10 +401,10 @@ BOOL CDC::Polyline(const POINT* pPts, int n) {
     gdi::StrokePolyline(m_aPath.data(), n, false,
                         std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
                         m_aSpans);
+    gdi::NormaliseSpans(m_aSpans);
   } else {
     CosmeticPolyline(m_aPath, false, m_aSpans);
   }
-  gdi::NormaliseSpans(m_aSpans);
   PenSpans(m_aSpans);
   return TRUE;
 }
@@ -485,13 +500,14 @@ BOOL CDC::Polygon(const POINT* pPts, int n) {
   }
   if (HasPen()) {
     m_aSpans.clear();
-    if (m_hPen->IsWide())
+    if (m_hPen->IsWide()) {
       gdi::StrokePolyline(m_aPath.data(), n, true,
                           std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
                           m_aSpans);
-    else
+      gdi::NormaliseSpans(m_aSpans);
+    } else {
       CosmeticPolyline(m_aPath, true, m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
+    }
     PenSpans(m_aSpans);
   }
   return TRUE;
@@ -573,12 +589,13 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
                        gdi::FixFromInt(pPts[i + 3].x, pPts[i + 3].y), m_aPath);
   }
   m_aSpans.clear();
-  if (m_hPen->IsWide())
+  if (m_hPen->IsWide()) {
     gdi::StrokePolyline(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
                         std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window, m_aSpans);
-  else
+    gdi::NormaliseSpans(m_aSpans);
+  } else {
     CosmeticPolyline(m_aPath, false, m_aSpans);
-  gdi::NormaliseSpans(m_aSpans);
+  }
   PenSpans(m_aSpans);
   return TRUE;
 }
@@ -706,23 +723,13 @@ BOOL CDC::TextOut(int x, int y, const char* szText, int n) {
   for (int i = 0; i < n; ++i) {
     const auto c = static_cast<unsigned char>(szText[i]);
     const CGlyph& glyph = font.Glyph(c);
-    const long long gx = std::llround(px) + glyph.m_iLeft, gy = std::llround(py) - glyph.m_iTop;
-    for (int row = 0; row < glyph.m_iRows; ++row) {
-      const long long yy = gy + row;
+    const long long gx = std::llround(px), gy = std::llround(py);
+    for (const CGlyph::Run& run : glyph.m_aRuns) {
+      const long long yy = gy + run.y;
       if (yy < m_window.t || yy >= m_window.b) continue;
-      for (int col = 0; col < glyph.m_iWidth;) {
-        if (!glyph.Pixel(col, row)) {
-          ++col;
-          continue;
-        }
-        int end = col + 1;
-        while (end < glyph.m_iWidth && glyph.Pixel(end, row)) ++end;
-        const long long a = std::max<long long>(gx + col, m_window.l);
-        const long long b = std::min<long long>(gx + end, m_window.r);
-        if (a < b)
-          m_aSpans.push_back({static_cast<int>(yy), static_cast<int>(a), static_cast<int>(b)});
-        col = end;
-      }
+      const long long a = std::max<long long>(gx + run.x0, m_window.l);
+      const long long b = std::min<long long>(gx + run.x1, m_window.r);
+      if (a < b) m_aSpans.push_back({static_cast<int>(yy), static_cast<int>(a), static_cast<int>(b)});
     }
     const int iAdvance = font.Advance(c);
     px += ux * iAdvance;

@@ -63,8 +63,12 @@ struct BITMAP {
 
 // A 24-bit, bottom-up DIB section: pixel (x, y) lives in memory row
 // H - 1 - y at byte offset 3x, bytes blue, green, red; rows padded to 4 bytes.
+class CDC;
+
 class CBitmap {
  public:
+  // A bitmap that goes away while selected leaves its DC without a bitmap.
+  ~CBitmap();
   CBitmap(const CBitmap&) = delete;
   CBitmap& operator=(const CBitmap&) = delete;
 
@@ -81,7 +85,7 @@ class CBitmap {
     return m_pBits.get() + static_cast<std::size_t>(m_iHeight - 1 - y) * m_iBytesPerRow;
   }
   // Whether a DC has it selected (then DeleteObject refuses it).
-  bool IsSelected() const { return m_iSelected > 0; }
+  bool IsSelected() const { return m_pSelectedIn != nullptr; }
 
  private:
   friend std::unique_ptr<CBitmap> CreateDIBSection(const BITMAPINFO& bmi, std::uint8_t** ppBits);
@@ -94,7 +98,7 @@ class CBitmap {
   int m_iWidth = 0;
   int m_iHeight = 0;
   int m_iBytesPerRow = 0;
-  int m_iSelected = 0;
+  CDC* m_pSelectedIn = nullptr;  // a bitmap is selected into one DC at most
 };
 
 // Bytes per row of a 24-bit DIB of the given width.
@@ -117,6 +121,7 @@ class CDC {
   CDC& operator=(const CDC&) = delete;
 
   // --- Objects. SelectObject returns the previously selected object.
+  // A bitmap selected into another DC is refused (nullptr, nothing changes).
   CBitmap* SelectObject(CBitmap* pBitmap);
   HPEN SelectObject(const HPEN& hPen);        // nullptr: nothing changes, nullptr back
   HBRUSH SelectObject(const HBRUSH& hBrush);  // likewise
@@ -159,7 +164,8 @@ class CDC {
   int GetStretchBltMode() const { return m_iStretchMode; }
   int GetPolyFillMode() const { return ALTERNATE; }
 
-  // Saves the whole state (objects, attributes, position, clip) on a stack;
+  // Saves the state (pen, brush, font, attributes, position, clip; not the
+  // bitmap, which stays) on a stack;
   // returns its level (1, 2, ...). RestoreDC(-1) restores the last one,
   // RestoreDC(n > 0) level n; the levels above are dropped. FALSE when there
   // is no such level.
@@ -285,8 +291,8 @@ class CDC {
   const gdi::Window& DrawWindow() const { return m_window; }
 
  private:
+  friend class CBitmap;
   struct CState {
-    CBitmap* m_pBitmap;
     HPEN m_hPen;
     HBRUSH m_hBrush;
     HFONT m_hFont;
@@ -335,7 +341,7 @@ class CDC {
                     gdi::SpanList& out) const;
   void CosmeticPolyline(const std::vector<gdi::FixPoint>& aPts, bool bClosed, gdi::SpanList& out);
   // Draws a shape that is one run per row with the current pen and brush;
-  // pWidePath is the path a wide pen follows.
+  // aWidePath is the closed path a wide pen follows.
   void DrawRowShape(const gdi::CRowShape& shape, const gdi::CRowShape& nullPenShape,
                     const std::vector<gdi::FixPoint>& aWidePath);
 

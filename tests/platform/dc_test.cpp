@@ -262,6 +262,25 @@ TEST(DrawObjects, OffScreenCellBlittedIntoOutput) {
   EXPECT_EQ(DeleteObject(pCell), TRUE);
 }
 
+TEST(DrawObjects, BitmapAndDcMayGoInEitherOrder) {
+  std::unique_ptr<CDC> pDC = CreateCompatibleDC(nullptr), pOther = CreateCompatibleDC(nullptr);
+  std::unique_ptr<CBitmap> pBitmap = CreateCompatibleBitmap(*pDC, 4, 4);
+  pDC->SelectObject(pBitmap.get());
+  EXPECT_EQ(pOther->SelectObject(pBitmap.get()), nullptr);  // one DC at a time
+  EXPECT_EQ(pOther->GetCurrentBitmap(), nullptr);
+  // The DC goes first: the bitmap is free again.
+  DeleteDC(pDC);
+  EXPECT_EQ(DeleteObject(pBitmap), TRUE);
+  // The bitmap goes first: the DC is left without one and draws nothing.
+  pBitmap = CreateCompatibleBitmap(*pOther, 4, 4);
+  pOther->SelectObject(pBitmap.get());
+  pBitmap.reset();
+  EXPECT_EQ(pOther->GetCurrentBitmap(), nullptr);
+  pOther->FillSolidRect(0, 0, 4, 4, RGB(1, 2, 3));
+  pOther->Ellipse(0, 0, 4, 4);
+  EXPECT_EQ(pOther->GetPixel(0, 0), CLR_INVALID);
+}
+
 TEST(DrawRegions, CombineModesAndKinds) {
   HRGN a = CreateRectRgn(0, 0, 10, 10), b = CreateRectRgn(5, 5, 15, 15);
   HRGN r = CreateRectRgn(0, 0, 0, 0);

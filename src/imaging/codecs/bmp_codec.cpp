@@ -149,14 +149,11 @@ int LoadBmp(CBytes data, CImageDesc& desc) {
   CBmpLayout bmp;
   if (const int iErr = ParseBmp(data, bmp)) return iErr;
   const CDibLayout& d = bmp.m_dib;
-  if (!desc.IsAllocated() || desc.Width() != d.m_iWidth || desc.Height() != d.m_iHeight)
-    return kVicErrMismatch;
-  if (desc.BitsPerPixel() == 24) {
-    if (d.m_iBitCount != 24) return kVicErrMismatch;
+  if (!desc.IsOf(d.m_iWidth, d.m_iHeight, d.m_iBitCount)) return kVicErrMismatch;
+  if (d.m_iBitCount == 24) {
     DibTo24(bmp.m_pHeader, d, desc.Bits(), desc.BytesPerRow());
     return kVicOk;
   }
-  if (desc.BitsPerPixel() != d.m_iBitCount) return kVicErrMismatch;
   if (d.m_iBitCount <= 8) CopyPalette(bmp, desc);
   if (d.m_dwCompression == BI_RLE8 || d.m_dwCompression == BI_RLE4)
     return DecodeRle(bmp.m_pHeader + d.m_iBitsOffset, bmp.m_iRleSize,

@@ -88,9 +88,7 @@ int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel) {
 void FreeImage(CImageDesc& desc) { desc = CImageDesc(); }
 
 int ConvertTo24(const CImageDesc& src, CImageDesc& dst) {
-  if (!src.IsAllocated() || !dst.IsAllocated() || dst.BitsPerPixel() != 24 ||
-      src.Width() != dst.Width() || src.Height() != dst.Height())
-    return kVicErrMismatch;
+  if (!src.IsAllocated() || !dst.IsOf(src.Width(), src.Height(), 24)) return kVicErrMismatch;
   CDibLayout layout;
   if (!ParseDib(src.Dib().Data(), src.Dib().Size(), layout)) return kVicErrCorrupt;
   DibTo24(src.Dib().Data(), layout, dst.Bits(), dst.BytesPerRow());
@@ -104,14 +102,6 @@ struct CLiqDeleter {
   void operator()(liq_image* p) const { liq_image_destroy(p); }
   void operator()(liq_result* p) const { liq_result_destroy(p); }
 };
-
-// Feeds libimagequant one picture row at a time as RGBA, so that no RGBA copy
-// of the whole picture is needed.
-void QuantRow(liq_color aOut[], int iRow, int iWidth, void* pUser) {
-  const auto* pSrc = static_cast<const CImageDesc*>(pUser);
-  const std::uint8_t* s = pSrc->Row(iRow);
-  for (int x = 0; x < iWidth; ++x, s += 3) aOut[x] = liq_color{s[2], s[1], s[0], 255};
-}
 
 // The picture's colours when there are at most iColours of them.
 bool ExactPalette(const CImageDesc& src, int iColours, CImageDesc& dst) {
@@ -136,16 +126,32 @@ bool ExactPalette(const CImageDesc& src, int iColours, CImageDesc& dst) {
 }  // namespace
 
 int ReduceColours(int iColours, const CImageDesc& src, CImageDesc& dst) {
-  if (iColours < 2 || iColours > 256 || !src.IsAllocated() || !dst.IsAllocated() ||
-      src.BitsPerPixel() != 24 || dst.BitsPerPixel() != 8 || src.Width() != dst.Width() ||
-      src.Height() != dst.Height())
+  if (iColours < 2 || iColours > 256 || !src.IsOf(src.Width(), src.Height(), 24) ||
+      !dst.IsOf(src.Width(), src.Height(), 8))
     return kVicErrMismatch;
   if (ExactPalette(src, iColours, dst)) return kVicOk;
 
   std::unique_ptr<liq_attr, CLiqDeleter> pAttr(liq_attr_create());
   if (!pAttr || liq_set_max_colors(pAttr.get(), iColours) != LIQ_OK) return kVicErrNoMemory;
-  std::unique_ptr<liq_image, CLiqDeleter> pImage(liq_image_create_custom(
-      pAttr.get(), QuantRow, const_cast<CImageDesc*>(&src), src.Width(), src.Height(), 0));
+  // Speed 6 of 1-10 halves the time of the default with hardly a visible loss.
+  liq_set_speed(pAttr.get(), 6);
+  // An RGBA copy: libimagequant reads the picture several times, and a row
+  // callback would convert it again each time.
+  std::vector<liq_color> aRgba;
+  try {
+    aRgba.resize(static_cast<std::size_t>(src.Width()) * static_cast<std::size_t>(src.Height()));
+  } catch (const std::bad_alloc&) {
+    return kVicErrNoMemory;
+  }
+  std::vector<void*> aRgbaRows(static_cast<std::size_t>(src.Height()));
+  for (int y = 0; y < src.Height(); ++y) {
+    liq_color* d = aRgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(src.Width());
+    aRgbaRows[static_cast<std::size_t>(y)] = d;
+    const std::uint8_t* s = src.Row(y);
+    for (int x = 0; x < src.Width(); ++x, s += 3) d[x] = liq_color{s[2], s[1], s[0], 255};
+  }
+  std::unique_ptr<liq_image, CLiqDeleter> pImage(liq_image_create_rgba_rows(
+      pAttr.get(), aRgbaRows.data(), src.Width(), src.Height(), 0));
   if (!pImage) return kVicErrNoMemory;
   liq_result* pRaw = nullptr;
   if (liq_image_quantize(pImage.get(), pAttr.get(), &pRaw) != LIQ_OK || !pRaw)

@@ -49,6 +49,11 @@ struct CImageInfo {
 class CImageDesc {
  public:
   bool IsAllocated() const { return static_cast<bool>(m_hDib); }
+  // True when allocated at exactly this size and depth.
+  bool IsOf(int iWidth, int iHeight, int iBitsPerPixel) const {
+    return IsAllocated() && m_iWidth == iWidth && m_iHeight == iHeight &&
+           m_iBitsPerPixel == iBitsPerPixel;
+  }
   int Width() const { return m_iWidth; }
   int Height() const { return m_iHeight; }
   int BitsPerPixel() const { return m_iBitsPerPixel; }

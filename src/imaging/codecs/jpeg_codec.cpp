@@ -84,9 +84,7 @@ int RunDecode(CJpegDecoder& dec, CBytes data, CImageInfo& info, CImageDesc* pDes
   info.m_iHeight = static_cast<int>(ci.image_height);
   info.m_iBitsPerPixel = DepthOf(ci);
   if (!pDesc) return kVicOk;
-  if (!pDesc->IsAllocated() || pDesc->Width() != info.m_iWidth ||
-      pDesc->Height() != info.m_iHeight || pDesc->BitsPerPixel() != info.m_iBitsPerPixel)
-    return kVicErrMismatch;
+  if (!pDesc->IsOf(info.m_iWidth, info.m_iHeight, info.m_iBitsPerPixel)) return kVicErrMismatch;
   const bool bCmyk = ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK;
   if (ci.jpeg_color_space == JCS_GRAYSCALE) {
     ci.out_color_space = JCS_GRAYSCALE;
@@ -109,14 +107,15 @@ int RunDecode(CJpegDecoder& dec, CBytes data, CImageInfo& info, CImageDesc* pDes
       continue;
     }
     jpeg_read_scanlines(&ci, pCmyk, 1);
-    // Files with the Adobe marker store CMYK inverted.
+    // Each ink lets through the light it does not cover; files with the
+    // Adobe marker store that share directly, others the ink itself.
     for (JDIMENSION x = 0; x < ci.output_width; ++x) {
       const std::uint8_t* s = pCmyk[0] + 4 * x;
-      const auto ink = [&](int v) { return ci.saw_Adobe_marker ? v : 255 - v; };
-      const int k = ink(s[3]);
-      pRow[3 * x] = static_cast<std::uint8_t>(ink(s[2]) * k / 255);
-      pRow[3 * x + 1] = static_cast<std::uint8_t>(ink(s[1]) * k / 255);
-      pRow[3 * x + 2] = static_cast<std::uint8_t>(ink(s[0]) * k / 255);
+      const auto light = [&](int v) { return ci.saw_Adobe_marker ? v : 255 - v; };
+      const int k = light(s[3]);
+      pRow[3 * x] = static_cast<std::uint8_t>(light(s[2]) * k / 255);
+      pRow[3 * x + 1] = static_cast<std::uint8_t>(light(s[1]) * k / 255);
+      pRow[3 * x + 2] = static_cast<std::uint8_t>(light(s[0]) * k / 255);
     }
   }
   // The end of the file after the last row is not needed.

@@ -116,9 +116,7 @@ int PcxInfo(CBytes data, CImageInfo& info) {
 int LoadPcx(CBytes data, CImageDesc& desc) {
   CPcxLayout x;
   if (const int iErr = ParsePcx(data, x)) return iErr;
-  if (!desc.IsAllocated() || desc.Width() != x.m_iWidth || desc.Height() != x.m_iHeight ||
-      desc.BitsPerPixel() != x.m_iDescBits)
-    return kVicErrMismatch;
+  if (!desc.IsOf(x.m_iWidth, x.m_iHeight, x.m_iDescBits)) return kVicErrMismatch;
   const std::uint8_t* h = data.data();
   if (x.m_iDescBits == 1) {
     desc.SetPaletteEntry(0, 0, 0, 0);

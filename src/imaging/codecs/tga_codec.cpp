@@ -167,9 +167,7 @@ int TgaInfo(CBytes data, CImageInfo& info) {
 int LoadTga(CBytes data, CImageDesc& desc) {
   CTgaLayout t;
   if (const int iErr = ParseTga(data, t)) return iErr;
-  if (!desc.IsAllocated() || desc.Width() != t.m_iWidth || desc.Height() != t.m_iHeight ||
-      desc.BitsPerPixel() != t.m_iDescBits)
-    return kVicErrMismatch;
+  if (!desc.IsOf(t.m_iWidth, t.m_iHeight, t.m_iDescBits)) return kVicErrMismatch;
   CPixelSink sink(t, data, desc);
   if (t.m_iDescBits == 8) {
     for (int i = 0; i < 256; ++i) {

@@ -104,6 +104,15 @@ class CFontSystem {
     m_bSystemTried = false;
   }
 
+  // At exit: gives fontconfig's data back (the faces stay open; nothing may
+  // draw text any more).
+  void ReleaseConfigs() {
+    std::lock_guard lock(m_mutex);
+    Reset();
+    if (m_pShipped) FcConfigDestroy(m_pShipped);
+    m_pShipped = nullptr;
+  }
+
  private:
   CFontSystem() {
     if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
@@ -178,6 +187,10 @@ class CFontSystem {
   std::map<std::string, std::shared_ptr<CFace>> m_faces;  // faces stay open for the run
   std::map<std::string, CMatch> m_matches;
 };
+
+struct CFontConfigRelease {
+  ~CFontConfigRelease() { CFontSystem::Get().ReleaseConfigs(); }
+} s_fontConfigRelease;
 
 // Windows-1252 bytes 0x80..0x9F; the rest equal their code point.
 constexpr unsigned short kCp1252High[32] = {
@@ -266,19 +279,25 @@ const CGlyph& CFont::Glyph(unsigned char c) const {
       }
       if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 &&
           slot->bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+        // The 1-bit rows (most significant bit first) become runs.
         const FT_Bitmap& bm = slot->bitmap;
-        pGlyph->m_iLeft = slot->bitmap_left;
-        pGlyph->m_iTop = slot->bitmap_top;
-        pGlyph->m_iWidth = static_cast<int>(bm.width);
-        pGlyph->m_iRows = static_cast<int>(bm.rows);
-        pGlyph->m_iPitch = static_cast<int>((bm.width + 7) / 8);
-        pGlyph->m_aBits.resize(static_cast<std::size_t>(pGlyph->m_iPitch) * bm.rows);
         for (unsigned y = 0; y < bm.rows; ++y) {
-          const unsigned char* pSrc =
+          const unsigned char* pRow =
               bm.pitch >= 0 ? bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch
                             : bm.buffer + static_cast<std::ptrdiff_t>(bm.rows - 1 - y) * -bm.pitch;
-          std::memcpy(&pGlyph->m_aBits[static_cast<std::size_t>(y) * pGlyph->m_iPitch], pSrc,
-                      static_cast<std::size_t>(pGlyph->m_iPitch));
+          auto bit = [pRow](unsigned x) { return (pRow[x >> 3] >> (7 - (x & 7))) & 1; };
+          for (unsigned x = 0; x < bm.width;) {
+            if (!bit(x)) {
+              x = (x & 7) == 0 && pRow[x >> 3] == 0 ? x + 8 : x + 1;
+              continue;
+            }
+            unsigned end = x + 1;
+            while (end < bm.width && bit(end)) ++end;
+            pGlyph->m_aRuns.push_back({static_cast<int>(y) - slot->bitmap_top,
+                                       static_cast<int>(x) + slot->bitmap_left,
+                                       static_cast<int>(end) + slot->bitmap_left});
+            x = end;
+          }
         }
       }
     }

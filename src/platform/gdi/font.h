@@ -53,19 +53,16 @@ struct LOGFONT {
 static_assert(sizeof(LOGFONT) == 60);
 using LogFont = LOGFONT;
 
-// One rendered glyph: a 1-bit bitmap (most significant bit first) whose top
-// left pixel lies at (origin.x + m_iLeft, origin.y - m_iTop).
+// One rendered glyph as runs of set pixels, relative to the glyph's origin
+// on the baseline (x right, y down), row by row.
 struct CGlyph {
-  int m_iLeft = 0;
-  int m_iTop = 0;
-  int m_iWidth = 0;
-  int m_iRows = 0;
-  int m_iPitch = 0;
-  std::vector<std::uint8_t> m_aBits;
+  struct Run {
+    int y;
+    int x0;
+    int x1;  // excluded
+  };
+  std::vector<Run> m_aRuns;
   double m_dAdvance = 0;  // unhinted advance in pixels
-  bool Pixel(int x, int y) const {
-    return (m_aBits[static_cast<std::size_t>(y) * m_iPitch + (x >> 3)] >> (7 - (x & 7))) & 1;
-  }
 };
 
 struct CFace;

@@ -36,7 +36,10 @@ void StartEdge(Edge& ed, int y) {
   // num = x0 * dy + (16 y - y0) * dx.
   const Int128 num = static_cast<Int128>(ed.x0) * dy +
                      static_cast<Int128>(kFixOne * static_cast<std::int64_t>(y) - ed.y0) * dx;
-  const Int128 q = -FloorDiv128(-num, ed.den);
+  // 128-bit division is slow; most edges fit in 64 bits.
+  const Int128 q = (num >= INT64_MIN / 2 && num <= INT64_MAX / 2)
+                       ? Int128{CeilDiv(static_cast<std::int64_t>(num), ed.den)}
+                       : -FloorDiv128(-num, ed.den);
   ed.q = static_cast<std::int64_t>(q);
   ed.e = static_cast<std::int64_t>(q * ed.den - num);
   const std::int64_t s = kFixOne * dx;  // num grows by this per row
@@ -118,7 +121,13 @@ void FillPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, SpanList
     }
     aCross.clear();
     for (const Edge* pEd : aActive) aCross.push_back(pEd->q);
-    std::sort(aCross.begin(), aCross.end());
+    if (aCross.size() <= 8) {  // the usual few crossings: insertion sort
+      for (std::size_t i = 1; i < aCross.size(); ++i)
+        for (std::size_t j = i; j > 0 && aCross[j - 1] > aCross[j]; --j)
+          std::swap(aCross[j - 1], aCross[j]);
+    } else {
+      std::sort(aCross.begin(), aCross.end());
+    }
     // Even-odd: the crossings pair up; pixel x is inside when an odd number
     // of crossings lie at or left of it, i.e. ceil(c0) <= x < ceil(c1).
     for (std::size_t i = 0; i + 1 < aCross.size(); i += 2) {
@@ -175,9 +184,51 @@ void SortSpans(SpanList& spans) {
   });
 }
 
+namespace {
+thread_local std::vector<std::uint32_t> t_aRowStart;
+thread_local SpanList t_aSorted;
+
+// Sorts by row with a counting pass (strokes give many spans over few rows),
+// then each row by x.
+void SortSpansByRows(SpanList& spans) {
+  int yMin = spans[0].y, yMax = spans[0].y;
+  for (const Span& s : spans) {
+    yMin = std::min(yMin, s.y);
+    yMax = std::max(yMax, s.y);
+  }
+  const std::size_t iRows = static_cast<std::size_t>(yMax) - static_cast<std::size_t>(yMin) + 1;
+  if (iRows > 4 * spans.size() + 1024) {
+    SortSpans(spans);
+    return;
+  }
+  std::vector<std::uint32_t>& aStart = t_aRowStart;
+  aStart.assign(iRows + 1, 0);
+  for (const Span& s : spans) ++aStart[static_cast<std::size_t>(s.y - yMin) + 1];
+  for (std::size_t i = 1; i <= iRows; ++i) aStart[i] += aStart[i - 1];
+  SpanList& aSorted = t_aSorted;
+  aSorted.resize(spans.size());
+  for (const Span& s : spans) aSorted[aStart[static_cast<std::size_t>(s.y - yMin)]++] = s;
+  // aStart[i] is now the end of row i.
+  std::size_t iBegin = 0;
+  for (std::size_t i = 0; i < iRows; ++i) {
+    const std::size_t iEnd = aStart[i];
+    auto first = aSorted.begin() + static_cast<std::ptrdiff_t>(iBegin);
+    auto last = aSorted.begin() + static_cast<std::ptrdiff_t>(iEnd);
+    if (iEnd - iBegin <= 16) {
+      for (auto it = first + (first != last ? 1 : 0); it < last; ++it)
+        for (auto j = it; j != first && (j - 1)->x0 > j->x0; --j) std::iter_swap(j - 1, j);
+    } else {
+      std::sort(first, last, [](const Span& a, const Span& b) { return a.x0 < b.x0; });
+    }
+    iBegin = iEnd;
+  }
+  spans.swap(aSorted);
+}
+}  // namespace
+
 void NormaliseSpans(SpanList& spans) {
   if (spans.empty()) return;
-  SortSpans(spans);
+  SortSpansByRows(spans);
   std::size_t k = 0;
   for (std::size_t i = 1; i < spans.size(); ++i) {
     Span& last = spans[k];

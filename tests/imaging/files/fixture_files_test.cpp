@@ -36,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "tga_grey_rle.tga", "tga_map_raw.tga", "tga_map_rle.tga", "pcx_1.pcx",
                       "pcx_8.pcx", "pcx_8_grey.pcx", "pcx_24.pcx", "png_1.png", "png_pal.png",
                       "png_pal4.png", "png_grey.png", "png_rgb.png", "png_rgba.png",
-                      "png_interlaced.png", "jpg_grey.jpg", "jpg_rgb.jpg", "jpg_progressive.jpg"),
+                      "png_interlaced.png", "jpg_grey.jpg", "jpg_rgb.jpg", "jpg_progressive.jpg",
+                      "jpg_cmyk.jpg"),
     [](const ::testing::TestParamInfo<const char*>& info) {
       std::string cs = info.param;
       for (char& c : cs)

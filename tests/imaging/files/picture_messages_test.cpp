@@ -150,6 +150,15 @@ TEST_F(CPictureMessages, TruncatedFilesFailAtTheLoadStep) {
   EXPECT_THAT(Refused("cut.png", grey),
               ElementsAre("n bit loadpng error: -5", CouldNotOpen("cut.png")));
 
+  // Run-length BMP data ending early: the packed-DIB reader refuses it too.
+  const std::vector<std::uint8_t> aRle = {
+      'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 58, 0, 0, 0,  // file header
+      40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0,
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
+      0, 0, 255, 0,      // one colour
+      4, 0, 0, 0};       // one row of two, then nothing
+  EXPECT_THAT(Refused("cut.bmp", aRle), ElementsAre("loadbmp error: -5", CouldNotOpen("cut.bmp")));
+
   auto jpg = Written("src.jpg", 40, 40);
   jpg.resize(jpg.size() / 2);
   EXPECT_THAT(Refused("cut.jpg", jpg), ElementsAre("loadjpg error: -5", CouldNotOpen("cut.jpg")));

@@ -16,6 +16,7 @@ namespace {
 struct CRoundTrip {
   const char* m_szExtension;
   int m_iTolerance;
+  friend void PrintTo(const CRoundTrip& rt, std::ostream* pOut) { *pOut << rt.m_szExtension; }
 };
 
 class CRoundTripTest : public CScratchTest,

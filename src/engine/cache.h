@@ -1,0 +1,94 @@
+// The cache of generated pictures on disk. Every finished, mixed picture of a
+// sequence is written to one file per (document, position, quality level) in
+// the cache directory, so that stepping back and forth through a sequence
+// usually loads a file instead of regenerating. One table of 32 entries is
+// shared by all open documents; when it is full the least recently used file
+// is deleted. The files live for one run of the program only.
+//
+// Documents are told apart by a cache key, not by the name shown in their
+// titles: two documents may carry the same name (a picture opened three
+// times), and they must neither read nor delete each other's pictures. The key
+// holds the document name, the process id and a serial number unique to this
+// run, so it also never meets a file left behind by another run.
+//
+// Only the user-interface thread uses the cache.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class CDADC;
+
+// How the cache reads and writes its picture files. The program's own one
+// writes Targa pictures; tests put a stand-in in its place.
+class CCacheFiles {
+ public:
+  virtual ~CCacheFiles() = default;
+  // Loads the file into the surface, which must keep its size. 1/0; the
+  // loader reports its own failures.
+  virtual int Read(CDADC& surface, const char* szPath) = 0;
+  // Writes the surface to the file as a Targa picture. 1/0.
+  virtual int Write(const CDADC& surface, const char* szPath) = 0;
+};
+
+class CImageCache {
+ public:
+  static constexpr int kEntries = 32;
+
+  struct CCacheEntry {
+    std::int64_t m_iTime = 0;  // seconds of the last write or read; 0 = free
+    std::string m_csFile;      // full path of the cache file
+    std::string m_csDocument;  // cache key of the owning document
+  };
+
+  CImageCache();
+
+  // The cache directory. While it is empty no name can be made, so nothing is
+  // read, written or deleted.
+  void SetDirectory(std::string csDir) { m_csDir = std::move(csDir); }
+  const std::string& Directory() const { return m_csDir; }
+
+  // A cache key for a new document named szDocName: "%s~%d.%u" with the name
+  // (a leading "." or any "/" turned into "_", cut to 200 bytes so that file
+  // names stay within the system's limit), the process id and a serial number.
+  std::string NewDocumentKey(const char* szDocName);
+
+  // "%s/%s_%d-%d.TMP" from the directory, the key, the position (>= 1) and the
+  // level (1, 2 or 4); empty when one of them is unfit.
+  std::string MakeCacheName(const char* szKey, int iPosition, int iLevel) const;
+  // Loads the cached picture into the surface; false when there is none or it
+  // cannot be read (after "ERROR: Could not read cached image <%s>\ninto CDADC\n").
+  bool ReadCachedImage(CDADC& surface, const char* szKey, int iPosition, int iLevel);
+  // Stores the surface unless writing is switched off or the file exists. A
+  // failed write reports the disk-full message, removes what was left of the
+  // file and switches writing off for the rest of the run.
+  void WriteCachedImage(const CDADC& surface, const char* szKey, int iPosition, int iLevel);
+  // Deletes every registered file of the document (keys compared without case).
+  void RemoveDocCache(const char* szKey);
+  // Marks the entry of the file as used now.
+  void TouchCache(const std::string& csPath);
+  // When all entries are in use, deletes the file of the least recently used
+  // one that is older than the current second and frees the entry.
+  void EvictOldest();
+
+  const CCacheEntry& Entry(int i) const { return m_aEntries[static_cast<std::size_t>(i)]; }
+  int UsedEntries() const;
+
+  // Replaces the file reading and writing; nullptr restores the program's own.
+  void SetFiles(CCacheFiles* pFiles);
+
+  // 1 while sequence pictures are written to the cache; reads go on when off.
+  int m_bCacheEnabled = 1;
+  // The calendar time in seconds; replaceable so that tests control the clock.
+  std::function<std::int64_t()> m_pfnNow;
+
+ private:
+  void RemoveCacheFile(const std::string& csPath);
+
+  std::string m_csDir;
+  std::array<CCacheEntry, kEntries> m_aEntries;
+  CCacheFiles* m_pFiles;
+  unsigned m_iNextDocument = 1;
+};

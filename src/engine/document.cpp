@@ -1,0 +1,365 @@
+#include "engine/document.h"
+
+#include <algorithm>
+
+#include "engine/app_state.h"
+#include "engine/catalogue.h"
+#include "imaging/dadc.h"
+#include "imaging/image_files.h"
+#include "platform/global_block.h"
+#include "platform/report.h"
+
+namespace {
+
+// The open documents, for naming a picture opened more than once.
+std::vector<const CVexmoFilterDoc*>& OpenDocuments() {
+  static std::vector<const CVexmoFilterDoc*> aDocuments;
+  return aDocuments;
+}
+
+// The file name without its directory and its last extension.
+std::string BaseName(const std::string& csPath) {
+  std::string csName = csPath.substr(csPath.rfind('/') + 1);
+  const std::size_t iDot = csName.rfind('.');
+  if (iDot != std::string::npos) csName.resize(iDot);
+  return csName;
+}
+
+}  // namespace
+
+struct CVexmoFilterDoc::CCommand {
+  int m_iId;
+  bool (*m_pfnEnabled)(const CVexmoFilterDoc&);
+  void (CVexmoFilterDoc::*m_pfnAction)();
+};
+
+CVexmoFilterDoc::CVexmoFilterDoc(IDocumentView* pView, CAppState& app, CGenerationWorker& worker,
+                                 IDocumentDialogs& dialogs)
+    : CIdeaSequenceDoc(pView), m_App(app), m_Worker(worker), m_Dialogs(dialogs) {
+  m_aSpecs.push_back(m_Spec);  // stands for the original
+  InitUsageCounts(m_aUsage.data());
+  OpenDocuments().push_back(this);
+  m_App.DocumentOpened();
+}
+
+CVexmoFilterDoc::~CVexmoFilterDoc() {
+  auto& aDocuments = OpenDocuments();
+  aDocuments.erase(std::remove(aDocuments.begin(), aDocuments.end(), this), aDocuments.end());
+  m_App.DocumentClosed();
+  if (!m_szName.empty()) m_App.m_Cache.RemoveDocCache(m_csCacheKey.c_str());
+}
+
+CDADC* CVexmoFilterDoc::Drawing() const { return m_pView ? m_pView->DrawingSurface() : nullptr; }
+
+bool CVexmoFilterDoc::IsXforming() const { return m_Worker.IsXforming(); }
+
+std::string CVexmoFilterDoc::GetXformName() const { return ::GetXformName(m_Spec.m_iXform); }
+
+int CVexmoFilterDoc::SetDocBitmap(CGlobalBlock hDib, const std::string& csName) {
+  if (!m_pView || !hDib) {
+    ReportError("SDB:Strange pointers\n%p %p", static_cast<void*>(m_pView),
+                static_cast<const void*>(hDib.Data()));
+    return 0;
+  }
+  if (m_pOrgDC) {
+    ReportError("SDB:m_pOrgDC already allocated");
+    return 0;
+  }
+  if (csName.empty()) {
+    ReportError("SDB: missing bitmap name");
+    return 0;
+  }
+  m_szName = csName.substr(0, kMaxNameLength);
+  m_csCacheKey = m_App.m_Cache.NewDocumentKey(m_szName.c_str());
+  if (!m_pView->CreateViewBitmap(hDib)) {
+    ReportError("SDB, could not CreateViewBitmap");
+    return 0;
+  }
+  m_pOrgDC = CDADC::CBC(hDib);
+  if (!m_pOrgDC) {
+    ReportError("RIB,could not create Doc bitmap");
+    return 0;
+  }
+  if (m_Overview.AddToThumbnails(*m_pOrgDC, m_szName.c_str()) != 0)
+    ReportError("AddToThumbnails != 0");
+  m_pView->Invalidate(true);
+  hDib.Free();
+  m_Spec.m_iXform = m_App.m_iPrefXform;
+  m_Spec.m_bWizardAll = 1;
+  if (ChooseStep()) GenerateNew(false);
+  return 1;
+}
+
+bool CVexmoFilterDoc::ChooseStep() {
+  if (!m_Dialogs.ChooseXform(m_Spec, m_aUsage.data())) return false;
+  if (!m_Spec.m_bWizardAll) return m_Dialogs.XformSettings(m_Spec) == 1;
+  return true;
+}
+
+int CVexmoFilterDoc::OpenImage(const char* szPath) {
+  std::string csPath = szPath ? szPath : "";
+  if (csPath.empty()) {
+    const int iType = std::clamp(m_App.m_iReadExt, 0, kImageFilterCount - 1);
+    csPath = m_Dialogs.OpenImagePath(iType + 1, kImageDefaultExtensions[iType] + 2,
+                                     m_App.m_csInitialDir);
+    if (csPath.empty()) return 0;
+  }
+  CGlobalBlock hDib = OpenImageFile(csPath.c_str(), kImageFromName);
+  if (!hDib) return 0;
+  m_App.NoteImageOpened(csPath.c_str());
+  const std::string csBase = BaseName(csPath);
+  if (csBase.empty()) {
+    ReportError("Bad document name (empty!)");
+    return 0;
+  }
+  const auto iSameName = std::count_if(
+      OpenDocuments().begin(), OpenDocuments().end(),
+      [&](const CVexmoFilterDoc* pDoc) { return pDoc->m_szName == csBase; });
+  const std::string csName =
+      iSameName == 0 ? csBase : csBase + "-" + std::to_string(static_cast<int>(iSameName));
+  return SetDocBitmap(std::move(hDib), csName);
+}
+
+void CVexmoFilterDoc::GenerateNew(bool bKeepSeed) {
+  if (!m_pOrgDC) {
+    ReportError("OGN:m_pOrgDC == NULL");
+    return;
+  }
+  if (!m_Spec.Effect(m_pOrgDC->m_iWidth, m_pOrgDC->m_iHeight)) return;
+  if (!bKeepSeed) {
+    m_Spec.NewSeed();
+    m_Spec.Autochoose(m_pOrgDC.get());
+  }
+  m_aSpecs.push_back(m_Spec);
+  m_iGenMode = GEN_NEW;
+  m_iPrevious = m_iCurrent;
+  m_iCurrent = SequenceSize() - 1;
+  switch (Run()) {
+    case ERun::Started:
+      break;
+    case ERun::Cached:
+      // Made before (only a leftover file can say so): treat it as made now,
+      // so that the idea gets its thumbnail like every other.
+      OnGenerationDone(false);
+      break;
+    case ERun::Failed:
+      // Nothing will ever finish this idea: drop it as if stopped.
+      OnGenerationDone(true);
+      break;
+  }
+  m_App.m_iPrefXform = m_Spec.m_iXform;
+}
+
+void CVexmoFilterDoc::RunFilter() { Run(); }
+
+CVexmoFilterDoc::ERun CVexmoFilterDoc::Run() {
+  CDADC* pDrw = Drawing();
+  if (!m_pOrgDC || !pDrw) {
+    ReportError("ERROR, RFIT:\nmissing DCs, Org=%p Drw=%p", static_cast<void*>(m_pOrgDC.get()),
+                static_cast<void*>(pDrw));
+    return ERun::Failed;
+  }
+  if (IsXforming()) {
+    ReportError("ERROR, RFIT:\nalready Xforming");
+    return ERun::Failed;
+  }
+  if (m_iCurrent <= 0) {
+    ReportError("ERROR, RFIT:\nci=%d", m_iCurrent);
+    return ERun::Failed;
+  }
+  if (m_App.m_Cache.ReadCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel)) {
+    m_pView->Invalidate(true);
+    return ERun::Cached;
+  }
+  auto pOut = std::make_unique<CDADC>(m_iAALevel * m_pOrgDC->m_iWidth,
+                                      m_iAALevel * m_pOrgDC->m_iHeight);
+  if (!pOut->IsValid()) {
+    ReportError("RFIT:\nCould not Init data of Xform DC");
+    return ERun::Failed;
+  }
+  // The worker frees the out surface when it ends.
+  m_Spec.SetDCs(pDrw, pOut.release(), m_pOrgDC.get());
+  m_Worker.BeginFilterThread(this, &m_Spec);
+  return ERun::Started;
+}
+
+void CVexmoFilterDoc::OnGenerationDone(bool bStopped) {
+  if (bStopped) {
+    switch (m_iGenMode) {
+      case GEN_NONE:
+        ReportError("Generation Aborted, bad gen mode:NOGEN");
+        break;
+      case GEN_NEW:
+        if (SequenceSize() > 1) m_aSpecs.pop_back();
+        [[fallthrough]];
+      case GEN_SEQUENCE:
+        m_iCurrent = std::clamp(m_iPrevious, 0, SequenceSize() - 1);
+        m_Spec = m_aSpecs[static_cast<std::size_t>(m_iCurrent)];
+        break;
+      case GEN_QUALITY:
+        break;
+      default:
+        ReportError("Generation Aborted, bad gen mode:%d", m_iGenMode);
+        break;
+    }
+  } else if (CDADC* pDrw = Drawing()) {
+    if (m_iGenMode == GEN_NEW) {
+      m_Overview.AddToThumbnails(*pDrw, GetXformName().c_str());
+      if (m_Spec.m_iXform >= 0 && m_Spec.m_iXform < kXformCount) ++m_aUsage[m_Spec.m_iXform];
+    }
+    m_App.m_Cache.WriteCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel);
+  }
+  m_iGenMode = GEN_NONE;
+}
+
+void CVexmoFilterDoc::ShowOriginal() {
+  CDADC* pDrw = Drawing();
+  if (!m_pOrgDC || !pDrw) {
+    ReportError("Bad DC pointer in OOB\nDrw=%p, Org=%p", static_cast<void*>(pDrw),
+                static_cast<void*>(m_pOrgDC.get()));
+    return;
+  }
+  if (IsXforming()) return;
+  pDrw->m_pDC->BitBlt(0, 0, m_pOrgDC->m_iWidth, m_pOrgDC->m_iHeight, *m_pOrgDC->m_pDC, 0, 0,
+                      SRCCOPY);
+  m_iCurrent = 0;
+  m_pView->Invalidate(false);
+}
+
+void CVexmoFilterDoc::SetSpecFromSequence() {
+  if (m_iCurrent < 0 || m_iCurrent >= SequenceSize()) {
+    ReportError("Cannot SPFUB, %d :: %d ", m_iCurrent, SequenceSize());
+    return;
+  }
+  m_Spec = m_aSpecs[static_cast<std::size_t>(m_iCurrent)];
+}
+
+void CVexmoFilterDoc::ShowCurrent() {
+  if (m_iCurrent > 0)
+    RunFilter();
+  else
+    ShowOriginal();
+}
+
+void CVexmoFilterDoc::OnVariations() {
+  if (m_iCurrent <= 0) {
+    ReportError("Select an ObjectXform");
+    return;
+  }
+  m_Spec.SetWizardAll(0);
+  GenerateNew(false);
+}
+
+void CVexmoFilterDoc::OnWizardAll() {
+  m_Spec.ChooseRandomXform(m_aUsage.data(), false);
+  GenerateNew(false);
+}
+
+void CVexmoFilterDoc::OnVignette() {
+  m_Spec.ChooseRandomXform(m_aUsage.data(), true);
+  GenerateNew(false);
+}
+
+void CVexmoFilterDoc::OnChooseXform() {
+  if (ChooseStep()) GenerateNew(false);
+}
+
+void CVexmoFilterDoc::OnXformSettings() {
+  if (m_iCurrent == 0) m_Spec = m_aSpecs.back();
+  if (m_Dialogs.XformSettings(m_Spec) == 1) GenerateNew(false);
+}
+
+void CVexmoFilterDoc::OnMix() {
+  MixSettings mix = m_Spec.m_Mix;
+  const IDocumentDialogs::EClose eClose = m_Dialogs.Mix(mix, m_pOrgDC.get());
+  if (eClose == IDocumentDialogs::EClose::Cancel) return;
+  m_Spec.m_Mix = mix;
+  if (m_iCurrent > 0 && eClose == IDocumentDialogs::EClose::ApplyNow) GenerateNew(true);
+}
+
+void CVexmoFilterDoc::OnAdvancedSelection() {
+  if (m_Spec.m_iXform == XFORM_MOSAIC) {
+    ReportError(
+        "The current Xform Object is MOSAIC.\nMOSAIC is not affected by advanced selection");
+    return;
+  }
+  AreaSelection select = m_Spec.m_Select;
+  const IDocumentDialogs::EClose eClose = m_Dialogs.AdvancedSelection(select, m_pOrgDC.get());
+  if (eClose == IDocumentDialogs::EClose::Cancel) return;
+  m_Spec.m_Select = select;
+  if (m_iCurrent > 0 && eClose == IDocumentDialogs::EClose::ApplyNow) GenerateNew(true);
+}
+
+void CVexmoFilterDoc::OnImageQuality() {
+  if (IsXforming()) {
+    ReportError("%s", kStillCreatingImage);
+    return;
+  }
+  int iLevel = m_iAALevel;
+  const IDocumentDialogs::EClose eClose = m_Dialogs.ImageQuality(iLevel);
+  if (eClose == IDocumentDialogs::EClose::Cancel) return;
+  // Only 1, 2 and 4 make a surface the mix can reduce and a cache name.
+  if (iLevel != 1 && iLevel != 2 && iLevel != 4) {
+    ReportError("Bad AA level:%d", iLevel);
+    iLevel = 1;
+  }
+  m_iAALevel = iLevel;
+  if (eClose == IDocumentDialogs::EClose::ApplyNow && m_iCurrent > 0) {
+    m_iGenMode = GEN_QUALITY;
+    RunFilter();
+  }
+}
+
+void CVexmoFilterDoc::OnImageProperties() { m_Dialogs.ImageProperties(GetImageProperties()); }
+
+void CVexmoFilterDoc::OnOverview() {
+  if (m_Dialogs.Overview(m_Overview) && m_Overview.m_iCurrent != m_iCurrent)
+    GoTo(m_Overview.m_iCurrent);
+}
+
+void CVexmoFilterDoc::OnBack() {
+  if (m_iCurrent == 0)
+    ShowOriginal();
+  else
+    OnGoBack();
+}
+
+const CVexmoFilterDoc::CCommand* CVexmoFilterDoc::FindCommand(int iCommand) {
+  using Doc = CVexmoFilterDoc;
+  static const CCommand kCommands[] = {
+      {ID_VARIATIONS, [](const Doc& d) { return d.m_iCurrent > 0 && !d.IsXforming(); },
+       &Doc::OnVariations},
+      {ID_WIZARD_ALL, [](const Doc& d) { return !d.IsXforming(); }, &Doc::OnWizardAll},
+      {ID_VIGNETTE, [](const Doc& d) { return !d.IsXforming(); }, &Doc::OnVignette},
+      {ID_CHOOSE_XFORM, [](const Doc& d) { return !d.IsXforming(); }, &Doc::OnChooseXform},
+      {ID_XFORM_SETTINGS, [](const Doc& d) { return !d.IsXforming() && d.SequenceSize() > 1; },
+       &Doc::OnXformSettings},
+      {ID_MIX, [](const Doc& d) { return !d.IsXforming(); }, &Doc::OnMix},
+      {ID_ADVANCED_SELECTION, [](const Doc& d) { return !d.IsXforming(); },
+       &Doc::OnAdvancedSelection},
+      {ID_IMAGE_QUALITY, [](const Doc& d) { return !d.IsXforming(); }, &Doc::OnImageQuality},
+      {ID_IMAGE_PROPERTIES, [](const Doc&) { return true; }, &Doc::OnImageProperties},
+      {ID_OVERVIEW, [](const Doc& d) { return !d.IsXforming(); }, &Doc::OnOverview},
+      {ID_BACK, [](const Doc& d) { return d.CanGoBack(); }, &Doc::OnBack},
+      {ID_BACK_KEY, [](const Doc& d) { return d.CanGoBack(); }, &Doc::OnBack},
+      {ID_FORWARD, [](const Doc& d) { return d.CanGoForward(); }, &Doc::OnGoForward},
+      {ID_FORWARD_KEY, [](const Doc& d) { return d.CanGoForward(); }, &Doc::OnGoForward},
+      {ID_TO_FIRST, [](const Doc& d) { return d.CanGoToFirst(); }, &Doc::OnToFirst},
+      {ID_TO_LAST, [](const Doc& d) { return d.CanGoToLast(); }, &Doc::OnToLast},
+  };
+  for (const CCommand& command : kCommands)
+    if (command.m_iId == iCommand) return &command;
+  return nullptr;
+}
+
+bool CVexmoFilterDoc::HandlesCommand(int iCommand) { return FindCommand(iCommand) != nullptr; }
+
+bool CVexmoFilterDoc::IsCommandEnabled(int iCommand) const {
+  const CCommand* pCommand = FindCommand(iCommand);
+  return pCommand && pCommand->m_pfnEnabled(*this);
+}
+
+void CVexmoFilterDoc::OnCommand(int iCommand) {
+  const CCommand* pCommand = FindCommand(iCommand);
+  if (pCommand && pCommand->m_pfnEnabled(*this)) (this->*pCommand->m_pfnAction)();
+}

@@ -1,0 +1,249 @@
+#include "engine/cache.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "imaging/dadc.h"
+#include "support/recording_reporter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stands in for the picture codec: a file holds the surface's first pixel,
+// and reading copies it back.
+class CFakeFiles final : public CCacheFiles {
+ public:
+  int Read(CDADC& surface, const char* szPath) override {
+    ++m_iReads;
+    std::ifstream file(szPath, std::ios::binary);
+    char aPixel[3];
+    if (!file.read(aPixel, 3) || m_bFailReads) return 0;
+    std::copy(aPixel, aPixel + 3, surface.Row(0));
+    return 1;
+  }
+  int Write(const CDADC& surface, const char* szPath) override {
+    ++m_iWrites;
+    std::ofstream file(szPath, std::ios::binary);
+    // A full disk takes part of the file before it fails.
+    file.write(reinterpret_cast<const char*>(surface.Row(0)), m_bFailWrites ? 1 : 3);
+    return m_bFailWrites ? 0 : 1;
+  }
+  bool m_bFailWrites = false;
+  bool m_bFailReads = false;
+  int m_iReads = 0;
+  int m_iWrites = 0;
+};
+
+class CacheTest : public testing::Test {
+ protected:
+  CacheTest() {
+    m_dir = fs::path(testing::TempDir()) /
+            ("vexmora_cache_" + std::to_string(getpid()) + "_" +
+             testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+    m_cache.SetDirectory(m_dir.string());
+    m_cache.SetFiles(&m_files);
+    m_cache.m_pfnNow = [this] { return m_iNow; };
+  }
+  ~CacheTest() override { fs::remove_all(m_dir); }
+
+  void Paint(std::uint8_t iValue) { m_surface.Row(0)[0] = iValue; }
+  int FilesOnDisk() const {
+    return static_cast<int>(std::distance(fs::directory_iterator(m_dir), {}));
+  }
+
+  fs::path m_dir;
+  CFakeFiles m_files;
+  CImageCache m_cache;
+  std::int64_t m_iNow = 1000;
+  CDADC m_surface{4, 3};
+};
+
+TEST_F(CacheTest, NamesCarryKeyPositionAndLevel) {
+  const std::string csDir = m_dir.string();
+  EXPECT_EQ(m_cache.MakeCacheName("Photo", 3, 2), csDir + "/Photo_3-2.TMP");
+  EXPECT_EQ(m_cache.MakeCacheName("Photo", 1, 4), csDir + "/Photo_1-4.TMP");
+  EXPECT_EQ(m_cache.MakeCacheName("Photo", 0, 1), "");   // the original is never cached
+  EXPECT_EQ(m_cache.MakeCacheName("Photo", -1, 1), "");
+  EXPECT_EQ(m_cache.MakeCacheName("Photo", 1, 3), "");
+  EXPECT_EQ(m_cache.MakeCacheName("", 1, 1), "");
+  EXPECT_EQ(m_cache.MakeCacheName(nullptr, 1, 1), "");
+  EXPECT_EQ(m_cache.MakeCacheName("../up", 1, 1), "");  // would leave the directory
+  m_cache.SetDirectory("");
+  EXPECT_EQ(m_cache.MakeCacheName("Photo", 1, 1), "");  // would land in the root
+}
+
+TEST_F(CacheTest, DocumentsOfTheSameNameGetTheirOwnKeys) {
+  const std::string csPid = std::to_string(getpid());
+  const std::string csFirst = m_cache.NewDocumentKey("Photo-1");
+  const std::string csSecond = m_cache.NewDocumentKey("Photo-1");
+  EXPECT_EQ(csFirst, "Photo-1~" + csPid + ".1");
+  EXPECT_EQ(csSecond, "Photo-1~" + csPid + ".2");
+  EXPECT_EQ(m_cache.NewDocumentKey(".hidden/x"), "_hidden_x~" + csPid + ".3");
+  const std::string csLong = m_cache.NewDocumentKey(std::string(300, 'n').c_str());
+  EXPECT_EQ(csLong, std::string(200, 'n') + "~" + csPid + ".4");
+
+  // Each reads only its own pictures, and closing one leaves the other's.
+  Paint(11);
+  m_cache.WriteCachedImage(m_surface, csFirst.c_str(), 1, 1);
+  Paint(22);
+  m_cache.WriteCachedImage(m_surface, csSecond.c_str(), 1, 1);
+  ASSERT_TRUE(m_cache.ReadCachedImage(m_surface, csFirst.c_str(), 1, 1));
+  EXPECT_EQ(m_surface.Row(0)[0], 11);
+  m_cache.RemoveDocCache(csFirst.c_str());
+  EXPECT_FALSE(m_cache.ReadCachedImage(m_surface, csFirst.c_str(), 1, 1));
+  ASSERT_TRUE(m_cache.ReadCachedImage(m_surface, csSecond.c_str(), 1, 1));
+  EXPECT_EQ(m_surface.Row(0)[0], 22);
+  EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST_F(CacheTest, WritesOnceAndReadsBackWithItsLevel) {
+  Paint(7);
+  m_cache.WriteCachedImage(m_surface, "Doc", 2, 1);
+  m_cache.WriteCachedImage(m_surface, "Doc", 2, 1);  // the file exists: nothing to do
+  m_cache.WriteCachedImage(m_surface, "Doc", 2, 4);  // another quality, another file
+  EXPECT_EQ(m_files.m_iWrites, 2);
+  EXPECT_EQ(m_cache.UsedEntries(), 2);
+  EXPECT_TRUE(fs::exists(m_dir / "Doc_2-1.TMP"));
+  EXPECT_TRUE(fs::exists(m_dir / "Doc_2-4.TMP"));
+  EXPECT_FALSE(m_cache.ReadCachedImage(m_surface, "Doc", 2, 2));
+  EXPECT_FALSE(m_cache.ReadCachedImage(m_surface, "Doc", 3, 1));
+  EXPECT_EQ(m_files.m_iReads, 0);  // no file, no attempt
+
+  Paint(0);
+  m_iNow = 1005;
+  ASSERT_TRUE(m_cache.ReadCachedImage(m_surface, "Doc", 2, 4));
+  EXPECT_EQ(m_surface.Row(0)[0], 7);
+  EXPECT_EQ(m_cache.Entry(1).m_iTime, 1005);  // the read refreshed its entry
+  EXPECT_EQ(m_cache.Entry(0).m_iTime, 1000);
+
+  m_files.m_bFailReads = true;
+  EXPECT_FALSE(m_cache.ReadCachedImage(m_surface, "Doc", 2, 1));
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"ERROR: Could not read cached image <" +
+                                                     (m_dir / "Doc_2-1.TMP").string() +
+                                                     ">\ninto CDADC\n"});
+}
+
+TEST_F(CacheTest, TheThirtyThirdPictureEvictsTheLeastRecentlyUsed) {
+  for (int i = 1; i <= 32; ++i) {
+    m_iNow = 1000 + i;
+    m_cache.WriteCachedImage(m_surface, "Doc", i, 1);
+  }
+  EXPECT_EQ(m_cache.UsedEntries(), 32);
+  // The user keeps coming back to picture 1, so picture 2 is now the oldest.
+  m_iNow = 2000;
+  ASSERT_TRUE(m_cache.ReadCachedImage(m_surface, "Doc", 1, 1));
+  m_cache.WriteCachedImage(m_surface, "Doc", 33, 1);
+  EXPECT_TRUE(fs::exists(m_dir / "Doc_1-1.TMP"));
+  EXPECT_FALSE(fs::exists(m_dir / "Doc_2-1.TMP"));
+  EXPECT_EQ(m_cache.Entry(1).m_csFile, (m_dir / "Doc_33-1.TMP").string());
+  EXPECT_EQ(FilesOnDisk(), 32);
+
+  // An entry whose file has vanished is still freed when its turn comes.
+  fs::remove(m_dir / "Doc_3-1.TMP");
+  m_cache.WriteCachedImage(m_surface, "Doc", 34, 1);
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Cache image does not exist:\n<" +
+                                                     (m_dir / "Doc_3-1.TMP").string() + ">"});
+  EXPECT_EQ(m_cache.Entry(2).m_csFile, (m_dir / "Doc_34-1.TMP").string());
+}
+
+TEST_F(CacheTest, NothingYoungerThanThisSecondIsEvicted) {
+  for (int i = 1; i <= 33; ++i) m_cache.WriteCachedImage(m_surface, "Doc", i, 1);
+  // All 32 entries were written in this second: the 33rd file stays
+  // unregistered on disk.
+  EXPECT_EQ(FilesOnDisk(), 33);
+  EXPECT_EQ(m_cache.UsedEntries(), 32);
+  m_cache.RemoveDocCache("Doc");
+  EXPECT_EQ(FilesOnDisk(), 1);
+  EXPECT_TRUE(fs::exists(m_dir / "Doc_33-1.TMP"));
+}
+
+TEST_F(CacheTest, ClosingADocumentRemovesExactlyItsFiles) {
+  m_cache.WriteCachedImage(m_surface, "Cat", 1, 1);
+  m_cache.WriteCachedImage(m_surface, "Cat", 2, 2);
+  m_cache.WriteCachedImage(m_surface, "Catalogue", 1, 1);
+  m_cache.WriteCachedImage(m_surface, "Dog", 1, 1);
+  fs::remove(m_dir / "Cat_2-2.TMP");
+  m_cache.RemoveDocCache("CAT");  // names match without regard to case
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Cache image for doc <CAT> does not exist:\n<" +
+                                                     (m_dir / "Cat_2-2.TMP").string() + ">\n"});
+  EXPECT_FALSE(fs::exists(m_dir / "Cat_1-1.TMP"));
+  EXPECT_TRUE(fs::exists(m_dir / "Catalogue_1-1.TMP"));
+  EXPECT_TRUE(fs::exists(m_dir / "Dog_1-1.TMP"));
+  EXPECT_EQ(m_cache.UsedEntries(), 2);
+  // Free entries belong to no document.
+  m_cache.RemoveDocCache("");
+  m_cache.RemoveDocCache(nullptr);
+  EXPECT_TRUE(TakeMessages().empty());
+  EXPECT_EQ(m_cache.UsedEntries(), 2);
+}
+
+TEST_F(CacheTest, AFailedWriteSwitchesWritingOffButNotReading) {
+  m_cache.WriteCachedImage(m_surface, "Doc", 1, 1);
+  m_files.m_bFailWrites = true;
+  m_cache.WriteCachedImage(m_surface, "Doc", 2, 1);
+  m_cache.WriteCachedImage(m_surface, "Doc", 3, 1);
+  EXPECT_EQ(TakeMessages(),
+            std::vector<std::string>{"Could not save cache image.\nIf your disk is full please "
+                                     "exit Vexmora,\nfree some disk space, and restart Vexmora."});
+  EXPECT_EQ(m_cache.m_bCacheEnabled, 0);
+  EXPECT_EQ(m_files.m_iWrites, 2);
+  EXPECT_FALSE(fs::exists(m_dir / "Doc_2-1.TMP"));  // no half-written picture is left
+  EXPECT_EQ(m_cache.UsedEntries(), 1);
+  EXPECT_TRUE(m_cache.ReadCachedImage(m_surface, "Doc", 1, 1));
+}
+
+TEST_F(CacheTest, EvictionThatCannotDeleteReportsAndFreesTheEntry) {
+  for (int i = 1; i <= 32; ++i) {
+    m_iNow = 1000 + i;
+    m_cache.WriteCachedImage(m_surface, "Doc", i, 1);
+  }
+  // A directory in place of the file cannot be removed as a file.
+  fs::remove(m_dir / "Doc_1-1.TMP");
+  fs::create_directory(m_dir / "Doc_1-1.TMP");
+  fs::create_directory(m_dir / "Doc_1-1.TMP" / "inside");
+  m_iNow = 2000;
+  m_cache.WriteCachedImage(m_surface, "Doc", 33, 1);
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Could not remove cache image:\n<" +
+                                                     (m_dir / "Doc_1-1.TMP").string() + ">"});
+  EXPECT_EQ(m_cache.Entry(0).m_csFile, (m_dir / "Doc_33-1.TMP").string());
+}
+
+}  // namespace
+
+namespace {
+
+// The program's own cache files: Targa pictures of the display surface.
+TEST_F(CacheTest, PicturesGoThroughTargaFilesUnchanged) {
+  m_cache.SetFiles(nullptr);
+  CDADC picture(5, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x) picture.m_pDC->SetPixelV(x, y, RGB(40 * x, 50 * y, x * y));
+  m_cache.WriteCachedImage(picture, "Doc", 1, 2);
+  ASSERT_TRUE(fs::exists(m_dir / "Doc_1-2.TMP"));
+  std::ifstream file(m_dir / "Doc_1-2.TMP", std::ios::binary);
+  char aHeader[3] = {};
+  file.read(aHeader, 3);
+  EXPECT_EQ(aHeader[2], 2);  // an uncompressed true-colour Targa picture
+
+  CDADC shown(5, 4);
+  ASSERT_TRUE(m_cache.ReadCachedImage(shown, "Doc", 1, 2));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(shown.m_pDC->GetPixel(x, y), picture.m_pDC->GetPixel(x, y)) << x << "," << y;
+
+  // A surface of another size keeps its pixels; the loader says why.
+  CDADC other(3, 3);
+  EXPECT_FALSE(m_cache.ReadCachedImage(other, "Doc", 1, 2));
+  const std::vector<std::string> aMessages = TakeMessages();
+  ASSERT_EQ(aMessages.size(), 2u);
+  EXPECT_EQ(aMessages[1], "ERROR: Could not read cached image <" +
+                              (m_dir / "Doc_1-2.TMP").string() + ">\ninto CDADC\n");
+}
+
+}  // namespace

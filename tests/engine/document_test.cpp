@@ -1,0 +1,255 @@
+#include "engine/document.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "engine/app_state.h"
+#include "imaging/constants.h"
+#include "imaging/image_files.h"
+#include "support/recording_reporter.h"
+#include "xforms/test_pictures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs each generation at once on the calling thread; a planned stop is
+// pressed just before the Xform starts.
+class CInlineWorker final : public CGenerationWorker {
+ public:
+  bool m_bStopNext = false;
+
+ protected:
+  std::unique_ptr<std::thread> StartThread(std::function<void()> fn) override {
+    if (m_bStopNext) g_bStop = 1;
+    m_bStopNext = false;
+    fn();
+    return std::make_unique<std::thread>([] {});
+  }
+};
+
+class CFakeView final : public IDocumentView {
+ public:
+  CDADC* DrawingSurface() override { return m_pSurface.get(); }
+  int CreateViewBitmap(const CGlobalBlock& hDib) override {
+    m_pSurface = CDADC::CBC(hDib);
+    return m_pSurface ? 1 : 0;
+  }
+  void Invalidate(bool) override { ++m_iInvalidated; }
+  void SetTitle(const std::string& csTitle) override { m_csTitle = csTitle; }
+  bool SaveImage() override { return true; }
+  std::unique_ptr<CDADC> m_pSurface;
+  std::string m_csTitle;
+  int m_iInvalidated = 0;
+};
+
+// Chooses Mosaic with the wizard choosing its parameters; the other dialogs
+// answer as the test sets them.
+class CFakeDialogs final : public IDocumentDialogs {
+ public:
+  std::string OpenImagePath(int, const std::string&, const std::string&) override { return {}; }
+  bool ChooseXform(CFilSpec& spec, const std::int32_t*) override {
+    spec.m_iXform = XFORM_MOSAIC;
+    return true;
+  }
+  int XformSettings(CFilSpec&) override { return 1; }
+  EClose Mix(MixSettings& mix, const CDADC*) override {
+    mix = m_Mix;
+    return m_eClose;
+  }
+  EClose AdvancedSelection(AreaSelection&, const CDADC*) override { return m_eClose; }
+  EClose ImageQuality(int& iLevel) override {
+    iLevel = m_iLevel;
+    return m_eClose;
+  }
+  bool Overview(COverview& overview) override {
+    overview.m_iCurrent = m_iPick;
+    return true;
+  }
+  void ImageProperties(const CImageProperties&) override {}
+  MixSettings m_Mix;
+  EClose m_eClose = EClose::ApplyNow;
+  int m_iLevel = 2;
+  int m_iPick = 0;
+};
+
+class DocumentTest : public testing::Test {
+ protected:
+  DocumentTest() {
+    m_dir = fs::path(testing::TempDir()) /
+            ("vexmora_doc_" + std::to_string(getpid()) + "_" +
+             testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir / "main");
+    CUserPaths paths;
+    paths.m_csHome = m_dir.string();
+    m_pApp = std::make_unique<CAppState>(paths);
+    m_pApp->m_csMainDir = (m_dir / "main").string();
+    m_pApp->SetupDirectories();
+    m_csPhoto = (m_dir / "photo.bmp").string();
+    MakeTestPicture(36, 24)->WriteBmpFile(m_csPhoto.c_str());
+  }
+  ~DocumentTest() override { fs::remove_all(m_dir); }
+
+  std::unique_ptr<CVexmoFilterDoc> Open(CFakeView& view) {
+    auto pDoc = std::make_unique<CVexmoFilterDoc>(&view, *m_pApp, m_worker, m_dialogs);
+    EXPECT_EQ(pDoc->OpenImage(m_csPhoto.c_str()), 1);
+    Finish();
+    return pDoc;
+  }
+  // The interface thread's idle check after a generation.
+  void Finish() {
+    if (m_worker.IsXforming()) {
+      EXPECT_EQ(m_worker.IdleCheck(), CGenerationWorker::EPoll::Ended);
+    }
+  }
+  void Command(CVexmoFilterDoc& doc, int iCommand) {
+    ASSERT_TRUE(doc.IsCommandEnabled(iCommand)) << iCommand;
+    doc.OnCommand(iCommand);
+    Finish();
+  }
+  int CacheFiles() const {
+    return static_cast<int>(std::distance(fs::directory_iterator(m_pApp->TempDir()), {}));
+  }
+
+  fs::path m_dir;
+  std::unique_ptr<CAppState> m_pApp;
+  std::string m_csPhoto;
+  CInlineWorker m_worker;
+  CFakeDialogs m_dialogs;
+};
+
+TEST_F(DocumentTest, TheRoadOfVariationsOnATheme) {
+  CFakeView view;
+  auto pDoc = Open(view);
+  CVexmoFilterDoc& doc = *pDoc;
+  EXPECT_EQ(m_pApp->m_iDocCount, 1);
+  EXPECT_EQ(doc.m_szName, "photo");
+  EXPECT_EQ(doc.SequenceSize(), 2);
+  EXPECT_EQ(doc.m_iCurrent, 1);
+  EXPECT_EQ(doc.Title(100), "photo, (Mosaic), #1 of 1");
+  EXPECT_EQ(doc.m_Overview.Count(), 2);
+  EXPECT_EQ(m_pApp->m_iPrefXform, XFORM_MOSAIC);
+  EXPECT_FALSE(doc.IsCommandEnabled(ID_FORWARD));
+
+  Command(doc, ID_WIZARD_ALL);
+  Command(doc, ID_VARIATIONS);
+  ASSERT_EQ(doc.SequenceSize(), 4);
+  EXPECT_EQ(doc.m_aSpecs[3].m_iXform, doc.m_aSpecs[2].m_iXform);
+  EXPECT_EQ(doc.m_aSpecs[3].m_bWizardAll, 0);
+  EXPECT_EQ(doc.m_Overview.Count(), 4);
+  EXPECT_EQ(CacheFiles(), 3);
+  const std::string csThird = SurfaceDigest(*view.m_pSurface);
+
+  // Back shows the cached picture without a generation.
+  Command(doc, ID_BACK);
+  EXPECT_EQ(doc.m_iCurrent, 2);
+  EXPECT_FALSE(m_worker.IsXforming());
+  const std::string csSecond = SurfaceDigest(*view.m_pSurface);
+  EXPECT_NE(csSecond, csThird);
+  // Without its cache file the picture is made again, the same.
+  const std::string csFile = m_pApp->m_Cache.MakeCacheName(doc.CacheKey().c_str(), 3, 1);
+  ASSERT_TRUE(fs::remove(csFile));
+  Command(doc, ID_FORWARD);
+  EXPECT_EQ(SurfaceDigest(*view.m_pSurface), csThird);
+  EXPECT_TRUE(fs::exists(csFile));
+
+  Command(doc, ID_TO_FIRST);
+  EXPECT_EQ(doc.m_iCurrent, 0);
+  EXPECT_EQ(doc.m_Spec.m_iXform, XFORM_NULL);
+  EXPECT_TRUE(SameSurfaces(*view.m_pSurface, *doc.Original()));
+  EXPECT_EQ(doc.Title(50), "photo, (Original)[50%]");
+  EXPECT_FALSE(doc.IsCommandEnabled(ID_VARIATIONS));
+  Command(doc, ID_TO_LAST);
+  EXPECT_EQ(doc.m_iCurrent, 3);
+
+  // A new quality renders the same idea again and caches it under its level.
+  Command(doc, ID_IMAGE_QUALITY);
+  EXPECT_EQ(doc.m_iAALevel, 2);
+  EXPECT_EQ(doc.SequenceSize(), 4);
+  EXPECT_TRUE(fs::exists(m_pApp->m_Cache.MakeCacheName(doc.CacheKey().c_str(), 3, 2)));
+  m_dialogs.m_iLevel = 3;
+  m_dialogs.m_eClose = IDocumentDialogs::EClose::Ok;
+  Command(doc, ID_IMAGE_QUALITY);
+  EXPECT_EQ(doc.m_iAALevel, 1);
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Bad AA level:3"});
+
+  // A new mix makes a new idea with the same seed and parameters.
+  m_dialogs.m_eClose = IDocumentDialogs::EClose::ApplyNow;
+  m_dialogs.m_Mix.m_iMixMode = MIX_OFF + 1;
+  Command(doc, ID_MIX);
+  ASSERT_EQ(doc.SequenceSize(), 5);
+  EXPECT_EQ(doc.m_aSpecs[4].m_iSeed, doc.m_aSpecs[3].m_iSeed);
+  EXPECT_EQ(doc.m_aSpecs[4].m_Mix.m_iMixMode, MIX_OFF + 1);
+
+  // STOP during a generation drops the new idea and goes back.
+  const std::string csBefore = SurfaceDigest(*view.m_pSurface);
+  m_worker.m_bStopNext = true;
+  Command(doc, ID_WIZARD_ALL);
+  EXPECT_EQ(doc.SequenceSize(), 5);
+  EXPECT_EQ(doc.m_iCurrent, 4);
+  EXPECT_EQ(doc.m_Overview.Count(), 5);
+  EXPECT_EQ(SurfaceDigest(*view.m_pSurface), csBefore);
+  EXPECT_EQ(g_bStop, 0);
+
+  // The overview's choice moves the document.
+  m_dialogs.m_iPick = 1;
+  Command(doc, ID_OVERVIEW);
+  EXPECT_EQ(doc.m_iCurrent, 1);
+  EXPECT_TRUE(TakeMessages().empty());
+
+  // Closing deletes exactly this document's cache files.
+  pDoc.reset();
+  EXPECT_EQ(CacheFiles(), 0);
+  EXPECT_EQ(m_pApp->m_iDocCount, 0);
+}
+
+TEST_F(DocumentTest, DocumentsOfOnePictureKeepApartNamesAndCaches) {
+  CFakeView firstView, secondView;
+  auto pFirst = Open(firstView);
+  auto pSecond = Open(secondView);
+  EXPECT_EQ(pFirst->m_szName, "photo");
+  EXPECT_EQ(pSecond->m_szName, "photo-1");
+  {
+    CFakeView thirdView;
+    auto pThird = Open(thirdView);
+    EXPECT_EQ(pThird->m_szName, "photo-1");  // the naming rule allows it
+    EXPECT_NE(pThird->CacheKey(), pSecond->CacheKey());
+    EXPECT_EQ(CacheFiles(), 3);
+    EXPECT_EQ(m_pApp->m_iDocCount, 3);
+  }
+  EXPECT_EQ(CacheFiles(), 2);
+  Command(*pSecond, ID_BACK);
+  Command(*pSecond, ID_FORWARD);  // from its own cache file
+  EXPECT_FALSE(SameSurfaces(*secondView.m_pSurface, *firstView.m_pSurface));
+  EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST_F(DocumentTest, RefusalsAndTheirMessages) {
+  CFakeView view;
+  CVexmoFilterDoc doc(&view, *m_pApp, m_worker, m_dialogs);
+  doc.GenerateNew(false);
+  EXPECT_EQ(doc.OpenImage((m_dir / "missing.bmp").c_str()), 0);
+  EXPECT_EQ(doc.SetDocBitmap(CGlobalBlock(), "x"), 0);
+  TakeMessages();
+  ASSERT_EQ(doc.OpenImage(m_csPhoto.c_str()), 1);
+  Finish();
+  CGlobalBlock hDib = OpenImageFile(m_csPhoto.c_str(), kImageFromName);
+  EXPECT_EQ(doc.SetDocBitmap(std::move(hDib), "again"), 0);
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"SDB:m_pOrgDC already allocated"});
+  doc.m_Spec.m_iXform = XFORM_MOSAIC;
+  Command(doc, ID_ADVANCED_SELECTION);
+  EXPECT_EQ(TakeMessages(),
+            std::vector<std::string>{
+                "The current Xform Object is MOSAIC.\nMOSAIC is not affected by advanced selection"});
+  // Xform Settings from the original starts from the last idea.
+  Command(doc, ID_BACK);
+  EXPECT_EQ(doc.m_iCurrent, 0);
+  Command(doc, ID_XFORM_SETTINGS);
+  EXPECT_EQ(doc.SequenceSize(), 3);
+  EXPECT_EQ(doc.m_aSpecs[2].m_iXform, XFORM_MOSAIC);
+}
+
+}  // namespace
