@@ -113,9 +113,9 @@ std::int32_t* CFormRef::WizardFlag(void* pRecord) const {
   return i < 0 ? nullptr : static_cast<std::int32_t*>(Address(static_cast<std::size_t>(i), pRecord));
 }
 
-bool CFormRef::IsEnabled(std::size_t i, const void* pRecord) const {
+bool CFormRef::IsEnabled(std::size_t i, const void* pRecord, bool bSlider) const {
   const FieldDesc& f = Field(i);
-  if (f.m_bWizardLocks) {
+  if (f.m_bWizardLocks && (!bSlider || f.m_bWizardLocksSlider)) {
     const std::int32_t* pWizard = WizardFlag(const_cast<void*>(pRecord));
     if (pWizard && *pWizard) return false;
   }

@@ -84,6 +84,7 @@ struct FieldDesc {
   const char* m_szFlagLabel = nullptr;  // its check box text
   EHint m_eHint = EHint::None;
   bool m_bWizardLocks = true;  // disabled while "&Wizard chooses" is ticked
+  bool m_bWizardLocksSlider = true;  // a pair's slider too (else only its edit)
   int m_iSize = 0;             // Text: capacity in bytes; Font: record size
 };
 
@@ -109,6 +110,12 @@ struct FormField : FieldDesc {
   constexpr FormField NotLockedByWizard() const {
     FormField f = *this;
     f.m_bWizardLocks = false;
+    return f;
+  }
+  // The wizard switch locks a pair's edit but leaves its slider movable.
+  constexpr FormField SliderFreeOfWizard() const {
+    FormField f = *this;
+    f.m_bWizardLocksSlider = false;
     return f;
   }
   // Range an edit accepts before the value is clamped to the slider range.
@@ -400,9 +407,10 @@ class CFormRef {
   int WizardIndex() const;
   // The record's wizard flag, or null when it has none.
   std::int32_t* WizardFlag(void* pRecord) const;
-  // Whether the field's controls are enabled for this record: not locked by a
-  // ticked wizard switch, and its own rule (if any) holds.
-  bool IsEnabled(std::size_t i, const void* pRecord) const;
+  // Whether the field's controls (with bSlider: a pair's slider) are enabled
+  // for this record: not locked by a ticked wizard switch, and its own rule
+  // (if any) holds.
+  bool IsEnabled(std::size_t i, const void* pRecord, bool bSlider = false) const;
   // Index of the field (or flag) with this name, -1 when none; *pbFlag tells
   // whether the name was a flag's.
   int Find(const std::string& csName, bool* pbFlag = nullptr) const;
