@@ -1,5 +1,6 @@
 #include "engine/filspec.h"
 
+#include <cstring>
 #include <ctime>
 
 #include "imaging/dadc.h"
@@ -56,7 +57,7 @@ constexpr XformOps Mosaic() {
   return ops;
 }
 
-XformOps WebFadePending() {
+constexpr XformOps WebFadePending() {
   XformOps ops;
   ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
   return ops;
@@ -107,6 +108,41 @@ void* CFilSpec::Record(int iXform) {
 
 std::int32_t* CFilSpec::WizardFlag(int iXform) {
   return InCatalogue(iXform) && kOps[iXform].pfnWizard ? kOps[iXform].pfnWizard(*this) : nullptr;
+}
+
+int CFilSpec::CanEditSettings() const {
+  if (!IsBuilt(m_iXform)) {
+    ReportError("CFilSpec::OCP, Xforms %d not\n(yet) supported", m_iXform);
+    return 0;
+  }
+  return 1;
+}
+
+void CFilSpec::AcceptSettings(const void* pEdited) {
+  if (!IsBuilt(m_iXform) || !pEdited) return;
+  const CFormRef form = Form(m_iXform);
+  void* pRecord = Record(m_iXform);
+  for (std::size_t i = 0; i < form.Count(); ++i) {
+    const FieldDesc& f = form.Field(i);
+    void* pTo = form.Address(i, pRecord);
+    const void* pFrom = form.Address(i, pEdited);
+    if (!pTo) continue;
+    std::size_t iSize = 0;
+    switch (f.m_eKind) {
+      case EField::RealPair: iSize = sizeof(double); break;
+      case EField::Colour:
+      case EField::HexColour:
+      case EField::ColourChoice: iSize = sizeof(COLORREF); break;
+      case EField::Background: iSize = sizeof(COLORREF); break;  // the colour; the flag below
+      case EField::Text:
+      case EField::Font: iSize = static_cast<std::size_t>(f.m_iSize); break;
+      default: iSize = sizeof(std::int32_t); break;
+    }
+    std::memcpy(pTo, pFrom, iSize);
+    if (f.m_eKind == EField::ColourChoice || (f.m_eKind == EField::Background && f.m_iId3))
+      *form.FlagAddress(i, pRecord) = *form.FlagAddress(i, const_cast<void*>(pEdited));
+  }
+  if (const std::int32_t* pWizard = WizardFlag(m_iXform); pWizard && !*pWizard) m_bWizardAll = 0;
 }
 
 int CFilSpec::Apply() {

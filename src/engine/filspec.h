@@ -87,6 +87,16 @@ struct CFilSpec {
   // on, a fresh selection (inverted one time in five). aUsage: 28 counts.
   void ChooseRandomXform(const std::int32_t* aUsage, bool bVignette);
 
+  // The engine side of the settings dialog (the dialog itself is the shell's,
+  // built from Form(m_iXform) on a copy of Record(m_iXform)):
+  // 1 when the current Xform has settings; otherwise "CFilSpec::OCP, Xforms
+  // %d not\n(yet) supported" and 0.
+  int CanEditSettings() const;
+  // OK of the dialog: every field the form shows is copied back from the
+  // edited copy (a background's use-picture flag only when the form has a
+  // control for it); a cleared wizard flag clears m_bWizardAll.
+  void AcceptSettings(const void* pEdited);
+
   // For dialogs, the command line and recipes.
   // Whether Xform i is built (has Apply, validation and Autochoose).
   static bool IsBuilt(int iXform);
