@@ -57,6 +57,28 @@ constexpr XformOps Mosaic() {
   return ops;
 }
 
+constexpr XformOps TextOps() {
+  XformOps ops = Pending<&CFilSpec::m_Text>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyText(f.m_Text, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateText(f.m_Text); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
+    AutochooseText(f.m_Text, org.m_iWidth, org.m_iHeight);
+  };
+  ops.form = CFormRef(kTextForm);
+  return ops;
+}
+
+constexpr XformOps FallenLettersOps() {
+  XformOps ops = Pending<&CFilSpec::m_FallenLetters>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyFallenLetters(f.m_FallenLetters, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateFallenLetters(f.m_FallenLetters); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) {
+    AutochooseFallenLetters(f.m_FallenLetters, f.m_Select);
+  };
+  ops.form = CFormRef(kFallenLettersForm);
+  return ops;
+}
+
 constexpr XformOps WebFadePending() {
   XformOps ops;
   ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
@@ -69,7 +91,7 @@ const XformOps kOps[kXformCount] = {
     Clouds(),
     Pending<&CFilSpec::m_Explode>(),
     Pending<&CFilSpec::m_FallenLeaves>(),
-    Pending<&CFilSpec::m_FallenLetters>(),
+    FallenLettersOps(),
     Pending<&CFilSpec::m_Flowers>(),
     Pending<&CFilSpec::m_Haaisi>(),
     Pending<&CFilSpec::m_Ivy>(),
@@ -89,7 +111,7 @@ const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_StarDust>(),
     Pending<&CFilSpec::m_Swarm>(),
     Pending<&CFilSpec::m_TeknoFrag>(),
-    Pending<&CFilSpec::m_Text>(),
+    TextOps(),
     WebFadePending(),
     Pending<&CFilSpec::m_Wood>(),
 };

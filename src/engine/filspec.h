@@ -10,8 +10,10 @@
 #include "engine/catalogue.h"
 #include "imaging/area_selection.h"
 #include "xforms/clouds.h"
+#include "xforms/fallen_letters.h"
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
+#include "xforms/text.h"
 #include "xforms/xform_context.h"
 
 class CDADC;
@@ -40,7 +42,7 @@ struct CFilSpec {
   CloudsParams m_Clouds;
   PendingParams m_Explode;
   PendingParams m_FallenLeaves;
-  PendingParams m_FallenLetters;
+  FallenLettersParams m_FallenLetters;
   PendingParams m_Flowers;
   PendingParams m_Haaisi;
   PendingParams m_Ivy;
@@ -60,7 +62,7 @@ struct CFilSpec {
   PendingParams m_StarDust;
   PendingParams m_Swarm;
   PendingParams m_TeknoFrag;
-  PendingParams m_Text;
+  TextParams m_Text;
   PendingWebFadeParams m_WebFade;
   PendingParams m_Wood;
   PendingWebFadeParams m_WebFadeSpare;  // constructed, never read or written
