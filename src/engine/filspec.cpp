@@ -56,6 +56,17 @@ constexpr XformOps Mosaic() {
   return ops;
 }
 
+constexpr XformOps Phases() {
+  XformOps ops = Pending<&CFilSpec::m_Phases>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyPhases(f.m_Phases, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidatePhases(f.m_Phases); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
+    AutochoosePhases(f.m_Phases, org.m_iWidth, org.m_iHeight);
+  };
+  ops.form = CFormRef(kPhasesForm);
+  return ops;
+}
+
 XformOps WebFadePending() {
   XformOps ops;
   ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
@@ -82,7 +93,7 @@ const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_OldFilm>(),
     Pending<&CFilSpec::m_OpArt>(),
     Pending<&CFilSpec::m_Pearls>(),
-    Pending<&CFilSpec::m_Phases>(),
+    Phases(),
     Pending<&CFilSpec::m_PrimitiveArt>(),
     Pending<&CFilSpec::m_ReliefMap>(),
     Pending<&CFilSpec::m_StarDust>(),

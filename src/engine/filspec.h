@@ -12,6 +12,7 @@
 #include "xforms/clouds.h"
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
+#include "xforms/phases.h"
 #include "xforms/xform_context.h"
 
 class CDADC;
@@ -54,7 +55,7 @@ struct CFilSpec {
   PendingParams m_OldFilm;
   PendingParams m_OpArt;
   PendingParams m_Pearls;
-  PendingParams m_Phases;
+  PhasesParams m_Phases;
   PendingParams m_PrimitiveArt;
   PendingParams m_ReliefMap;
   PendingParams m_StarDust;
