@@ -67,6 +67,15 @@ constexpr XformOps Phases() {
   return ops;
 }
 
+constexpr XformOps TeknoFrag() {
+  XformOps ops = Pending<&CFilSpec::m_TeknoFrag>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyTeknoFrag(f.m_TeknoFrag, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateTeknoFrag(f.m_TeknoFrag); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseTeknoFrag(f.m_TeknoFrag); };
+  ops.form = CFormRef(kTeknoFragForm);
+  return ops;
+}
+
 XformOps WebFadePending() {
   XformOps ops;
   ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
@@ -98,7 +107,7 @@ const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_ReliefMap>(),
     Pending<&CFilSpec::m_StarDust>(),
     Pending<&CFilSpec::m_Swarm>(),
-    Pending<&CFilSpec::m_TeknoFrag>(),
+    TeknoFrag(),
     Pending<&CFilSpec::m_Text>(),
     WebFadePending(),
     Pending<&CFilSpec::m_Wood>(),

@@ -13,6 +13,7 @@
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
 #include "xforms/phases.h"
+#include "xforms/tekno_frag.h"
 #include "xforms/xform_context.h"
 
 class CDADC;
@@ -60,7 +61,7 @@ struct CFilSpec {
   PendingParams m_ReliefMap;
   PendingParams m_StarDust;
   PendingParams m_Swarm;
-  PendingParams m_TeknoFrag;
+  TeknoFragParams m_TeknoFrag;
   PendingParams m_Text;
   PendingWebFadeParams m_WebFade;
   PendingParams m_Wood;
