@@ -79,6 +79,26 @@ constexpr XformOps FallenLettersOps() {
   return ops;
 }
 
+constexpr XformOps Phases() {
+  XformOps ops = Pending<&CFilSpec::m_Phases>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyPhases(f.m_Phases, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidatePhases(f.m_Phases); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
+    AutochoosePhases(f.m_Phases, org.m_iWidth, org.m_iHeight);
+  };
+  ops.form = CFormRef(kPhasesForm);
+  return ops;
+}
+
+constexpr XformOps TeknoFrag() {
+  XformOps ops = Pending<&CFilSpec::m_TeknoFrag>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyTeknoFrag(f.m_TeknoFrag, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateTeknoFrag(f.m_TeknoFrag); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseTeknoFrag(f.m_TeknoFrag); };
+  ops.form = CFormRef(kTeknoFragForm);
+  return ops;
+}
+
 constexpr XformOps WebFadePending() {
   XformOps ops;
   ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
@@ -105,12 +125,12 @@ const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_OldFilm>(),
     Pending<&CFilSpec::m_OpArt>(),
     Pending<&CFilSpec::m_Pearls>(),
-    Pending<&CFilSpec::m_Phases>(),
+    Phases(),
     Pending<&CFilSpec::m_PrimitiveArt>(),
     Pending<&CFilSpec::m_ReliefMap>(),
     Pending<&CFilSpec::m_StarDust>(),
     Pending<&CFilSpec::m_Swarm>(),
-    Pending<&CFilSpec::m_TeknoFrag>(),
+    TeknoFrag(),
     TextOps(),
     WebFadePending(),
     Pending<&CFilSpec::m_Wood>(),

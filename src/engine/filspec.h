@@ -13,6 +13,8 @@
 #include "xforms/fallen_letters.h"
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
+#include "xforms/phases.h"
+#include "xforms/tekno_frag.h"
 #include "xforms/text.h"
 #include "xforms/xform_context.h"
 
@@ -56,12 +58,12 @@ struct CFilSpec {
   PendingParams m_OldFilm;
   PendingParams m_OpArt;
   PendingParams m_Pearls;
-  PendingParams m_Phases;
+  PhasesParams m_Phases;
   PendingParams m_PrimitiveArt;
   PendingParams m_ReliefMap;
   PendingParams m_StarDust;
   PendingParams m_Swarm;
-  PendingParams m_TeknoFrag;
+  TeknoFragParams m_TeknoFrag;
   TextParams m_Text;
   PendingWebFadeParams m_WebFade;
   PendingParams m_Wood;
