@@ -37,6 +37,15 @@ constexpr XformOps Pending() {
   return ops;
 }
 
+constexpr XformOps BubbleOps() {
+  XformOps ops = Pending<&CFilSpec::m_Bubble>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyBubble(f.m_Bubble, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateBubble(f.m_Bubble); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseBubble(f.m_Bubble, f.m_Select); };
+  ops.form = CFormRef(kBubbleForm);
+  return ops;
+}
+
 constexpr XformOps Clouds() {
   XformOps ops = Pending<&CFilSpec::m_Clouds>();
   ops.pfnApply = [](CFilSpec& f) { return ApplyClouds(f.m_Clouds, f.m_Context); };
@@ -99,6 +108,17 @@ constexpr XformOps TeknoFrag() {
   return ops;
 }
 
+constexpr XformOps PrimitiveArtOps() {
+  XformOps ops = Pending<&CFilSpec::m_PrimitiveArt>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyPrimitiveArt(f.m_PrimitiveArt, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidatePrimitiveArt(f.m_PrimitiveArt); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) {
+    AutochoosePrimitiveArt(f.m_PrimitiveArt, f.m_Select);
+  };
+  ops.form = CFormRef(kPrimitiveArtForm);
+  return ops;
+}
+
 constexpr XformOps WebFadePending() {
   XformOps ops;
   ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
@@ -107,7 +127,7 @@ constexpr XformOps WebFadePending() {
 
 const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_Banya>(),
-    Pending<&CFilSpec::m_Bubble>(),
+    BubbleOps(),
     Clouds(),
     Pending<&CFilSpec::m_Explode>(),
     Pending<&CFilSpec::m_FallenLeaves>(),
@@ -126,7 +146,7 @@ const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_OpArt>(),
     Pending<&CFilSpec::m_Pearls>(),
     Phases(),
-    Pending<&CFilSpec::m_PrimitiveArt>(),
+    PrimitiveArtOps(),
     Pending<&CFilSpec::m_ReliefMap>(),
     Pending<&CFilSpec::m_StarDust>(),
     Pending<&CFilSpec::m_Swarm>(),

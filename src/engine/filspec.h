@@ -9,11 +9,13 @@
 
 #include "engine/catalogue.h"
 #include "imaging/area_selection.h"
+#include "xforms/bubble.h"
 #include "xforms/clouds.h"
 #include "xforms/fallen_letters.h"
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
 #include "xforms/phases.h"
+#include "xforms/primitive_art.h"
 #include "xforms/tekno_frag.h"
 #include "xforms/text.h"
 #include "xforms/xform_context.h"
@@ -40,7 +42,7 @@ struct CFilSpec {
 
   // One record per Xform, in catalogue order, then the spare Web Fade record.
   PendingParams m_Banya;
-  PendingParams m_Bubble;
+  BubbleParams m_Bubble;
   CloudsParams m_Clouds;
   PendingParams m_Explode;
   PendingParams m_FallenLeaves;
@@ -59,7 +61,7 @@ struct CFilSpec {
   PendingParams m_OpArt;
   PendingParams m_Pearls;
   PhasesParams m_Phases;
-  PendingParams m_PrimitiveArt;
+  PrimitiveArtParams m_PrimitiveArt;
   PendingParams m_ReliefMap;
   PendingParams m_StarDust;
   PendingParams m_Swarm;
