@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "engine/app_state.h"
 #include "imaging/constants.h"
@@ -250,6 +252,21 @@ TEST_F(DocumentTest, RefusalsAndTheirMessages) {
   Command(doc, ID_XFORM_SETTINGS);
   EXPECT_EQ(doc.SequenceSize(), 3);
   EXPECT_EQ(doc.m_aSpecs[2].m_iXform, XFORM_MOSAIC);
+}
+
+TEST_F(DocumentTest, GenerationsRunOnTheWorkerThread) {
+  CGenerationWorker worker;
+  CFakeView view;
+  CVexmoFilterDoc doc(&view, *m_pApp, worker, m_dialogs);
+  ASSERT_EQ(doc.OpenImage(m_csPhoto.c_str()), 1);
+  EXPECT_FALSE(doc.IsCommandEnabled(ID_WIZARD_ALL));
+  EXPECT_FALSE(doc.CanCloseFrame());
+  while (worker.IdleCheck() == CGenerationWorker::EPoll::Running)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(doc.SequenceSize(), 2);
+  EXPECT_EQ(doc.m_Overview.Count(), 2);
+  EXPECT_TRUE(doc.CanCloseFrame());
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{kStillCreatingImage});
 }
 
 }  // namespace
