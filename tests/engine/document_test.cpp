@@ -1,7 +1,6 @@
 #include "engine/document.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include "imaging/constants.h"
 #include "imaging/image_files.h"
 #include "support/recording_reporter.h"
+#include "support/temp_dir.h"
 #include "xforms/test_pictures.h"
 
 namespace {
@@ -80,10 +80,6 @@ class CFakeDialogs final : public IDocumentDialogs {
 class DocumentTest : public testing::Test {
  protected:
   DocumentTest() {
-    m_dir = fs::path(testing::TempDir()) /
-            ("vexmora_doc_" + std::to_string(getpid()) + "_" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_dir);
     fs::create_directories(m_dir / "main");
     CUserPaths paths;
     paths.m_csHome = m_dir.string();
@@ -93,7 +89,6 @@ class DocumentTest : public testing::Test {
     m_csPhoto = (m_dir / "photo.bmp").string();
     MakeTestPicture(36, 24)->WriteBmpFile(m_csPhoto.c_str());
   }
-  ~DocumentTest() override { fs::remove_all(m_dir); }
 
   std::unique_ptr<CVexmoFilterDoc> Open(CFakeView& view) {
     auto pDoc = std::make_unique<CVexmoFilterDoc>(&view, *m_pApp, m_worker, m_dialogs);
@@ -116,7 +111,8 @@ class DocumentTest : public testing::Test {
     return static_cast<int>(std::distance(fs::directory_iterator(m_pApp->TempDir()), {}));
   }
 
-  fs::path m_dir;
+  CTempDir m_temp;
+  fs::path m_dir = m_temp.Dir();
   std::unique_ptr<CAppState> m_pApp;
   std::string m_csPhoto;
   CInlineWorker m_worker;
