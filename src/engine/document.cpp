@@ -308,6 +308,9 @@ void CVexmoFilterDoc::OnImageQuality() {
   }
   m_iAALevel = iLevel;
   if (eClose == IDocumentDialogs::EClose::ApplyNow && m_iCurrent > 0) {
+    // Render the idea from its stored recipe: a mix or selection changed with
+    // OK since would otherwise be cached under this idea's position.
+    SetSpecFromSequence();
     m_iGenMode = GEN_QUALITY;
     RunFilter();
   }

@@ -163,8 +163,14 @@ TEST_F(DocumentTest, TheRoadOfVariationsOnATheme) {
   Command(doc, ID_TO_LAST);
   EXPECT_EQ(doc.m_iCurrent, 3);
 
-  // A new quality renders the same idea again and caches it under its level.
+  // A new quality renders the same idea again and caches it under its level,
+  // from its own recipe even when a mix was changed since without a new idea.
+  m_dialogs.m_Mix.m_iMixMode = MIX_OFF + 2;
+  m_dialogs.m_eClose = IDocumentDialogs::EClose::Ok;
+  Command(doc, ID_MIX);
+  m_dialogs.m_eClose = IDocumentDialogs::EClose::ApplyNow;
   Command(doc, ID_IMAGE_QUALITY);
+  EXPECT_EQ(doc.m_Spec.m_Mix.m_iMixMode, doc.m_aSpecs[3].m_Mix.m_iMixMode);
   EXPECT_EQ(doc.m_iAALevel, 2);
   EXPECT_EQ(doc.SequenceSize(), 4);
   EXPECT_TRUE(fs::exists(m_pApp->m_Cache.MakeCacheName(doc.CacheKey().c_str(), 3, 2)));
