@@ -341,7 +341,7 @@ class CDC {
                     gdi::SpanList& out) const;
   void CosmeticPolyline(const std::vector<gdi::FixPoint>& aPts, bool bClosed, gdi::SpanList& out);
   // Draws a shape that is one run per row with the current pen and brush;
-  // pWidePath is the path a wide pen follows.
+  // aWidePath is the closed path a wide pen follows.
   void DrawRowShape(const gdi::CRowShape& shape, const gdi::CRowShape& nullPenShape,
                     const std::vector<gdi::FixPoint>& aWidePath);
 

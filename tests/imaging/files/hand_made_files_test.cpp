@@ -220,3 +220,41 @@ TEST(HandMadePcx, RunsMayCrossLinesAndPlainDataIsRead) {
 }
 
 }  // namespace
+
+namespace {
+
+int InfoOf(const std::vector<std::uint8_t>& a, PFN_IMAGE_INFO pfnInfo) {
+  CImageInfo info;
+  return pfnInfo(a, info);
+}
+
+TEST(LyingHeaders, AreRefusedWithTheirReason) {
+  // A colour table said to hold 70000 entries.
+  CBuilder bmp = BmpHeader(1, 1, 8, 0, 70000, 14 + 40 + 4);
+  bmp.B({0, 0, 0, 0}).B({0, 0, 0, 0});
+  EXPECT_EQ(InfoOf(bmp.a, BmpInfo), kVicErrTruncated);
+  // A pixel offset of 0 is a writer's slip: the pixels follow the table.
+  CBuilder slip = BmpHeader(1, 1, 24, 0, 0, 0);
+  slip.B({255, 0, 0, 0});
+  EXPECT_EQ(MaxDifference(Decode(slip.a, BmpInfo, LoadBmp, 24), Expect(1, 1, {kBlue})), 0);
+  // Width 0, and a header size no bitmap has.
+  EXPECT_EQ(InfoOf(BmpHeader(0, 1, 24, 0, 0, 54).Zeros(4).a, BmpInfo), kVicErrBadSize);
+  CBuilder odd = BmpHeader(1, 1, 24, 0, 0, 54);
+  odd.a[14] = 41;
+  EXPECT_EQ(InfoOf(odd.Zeros(4).a, BmpInfo), kVicErrUnsupported);
+
+  // A colour map running past the end of the file; raw pixels missing.
+  EXPECT_EQ(InfoOf(TgaHeader(1, 1, 0, 300, 24, 1, 1, 8, 0).B({1, 2, 3}).a, TgaInfo),
+            kVicErrTruncated);
+  EXPECT_EQ(InfoOf(TgaHeader(0, 2, 0, 0, 0, 4, 4, 24, 0).Zeros(47).a, TgaInfo), kVicErrTruncated);
+  // 20000 x 20000 run-length pixels cannot come from 10 bytes.
+  EXPECT_EQ(InfoOf(TgaHeader(0, 10, 0, 0, 0, 20000, 20000, 24, 0).Zeros(10).a, TgaInfo),
+            kVicErrTruncated);
+
+  // Lines shorter than the width, and a picture larger than the bound.
+  EXPECT_EQ(InfoOf(PcxHeader(1, 8, 9, 1, 1, 4).Zeros(10).a, PcxInfo), kVicErrCorrupt);
+  EXPECT_EQ(InfoOf(PcxHeader(1, 8, 65535, 65535, 1, 65535).Zeros(10).a, PcxInfo),
+            kVicErrTooLarge);
+}
+
+}  // namespace
