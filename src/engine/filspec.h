@@ -9,9 +9,15 @@
 
 #include "engine/catalogue.h"
 #include "imaging/area_selection.h"
+#include "xforms/bubble.h"
 #include "xforms/clouds.h"
+#include "xforms/fallen_letters.h"
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
+#include "xforms/phases.h"
+#include "xforms/primitive_art.h"
+#include "xforms/tekno_frag.h"
+#include "xforms/text.h"
 #include "xforms/xform_context.h"
 
 class CDADC;
@@ -36,11 +42,11 @@ struct CFilSpec {
 
   // One record per Xform, in catalogue order, then the spare Web Fade record.
   PendingParams m_Banya;
-  PendingParams m_Bubble;
+  BubbleParams m_Bubble;
   CloudsParams m_Clouds;
   PendingParams m_Explode;
   PendingParams m_FallenLeaves;
-  PendingParams m_FallenLetters;
+  FallenLettersParams m_FallenLetters;
   PendingParams m_Flowers;
   PendingParams m_Haaisi;
   PendingParams m_Ivy;
@@ -54,13 +60,13 @@ struct CFilSpec {
   PendingParams m_OldFilm;
   PendingParams m_OpArt;
   PendingParams m_Pearls;
-  PendingParams m_Phases;
-  PendingParams m_PrimitiveArt;
+  PhasesParams m_Phases;
+  PrimitiveArtParams m_PrimitiveArt;
   PendingParams m_ReliefMap;
   PendingParams m_StarDust;
   PendingParams m_Swarm;
-  PendingParams m_TeknoFrag;
-  PendingParams m_Text;
+  TeknoFragParams m_TeknoFrag;
+  TextParams m_Text;
   PendingWebFadeParams m_WebFade;
   PendingParams m_Wood;
   PendingWebFadeParams m_WebFadeSpare;  // constructed, never read or written
