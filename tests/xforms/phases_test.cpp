@@ -98,7 +98,8 @@ TEST(Phases, TextureIsTheSameInEveryCell) {
   const POINT c0 = grid.Centre(0, 0);
   int iTexture = 0;
   for (int dy = -R; dy < R; ++dy)
-    for (int dx = -R; dx < R; ++dx) iTexture += dc.GetPixel(c0.x + dx, c0.y + dy) == RGB(155, 155, 255);
+    for (int dx = -R; dx < R; ++dx)
+      iTexture += dc.GetPixel(c0.x + dx, c0.y + dy) == RGB(155, 155, 255);
   EXPECT_GT(iTexture, 0);
   for (int i = 0; i < grid.m_iColumns; i += 3)
     for (int j = 0; j < grid.m_iRows; ++j) {
