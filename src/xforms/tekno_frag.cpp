@@ -36,15 +36,15 @@ void AutochooseTeknoFrag(TeknoFragParams& p) {
 }
 
 int TeknoFragHalfSpread(double dSize, int iWidth, int iHeight) {
+  const double dDiagonal =
+      std::sqrt(static_cast<double>(iWidth) * iWidth + static_cast<double>(iHeight) * iHeight);
   int iSpread;
   if (dSize < 0)
     iSpread = 1;
   else if (!(dSize <= 100))
     iSpread = 3;
   else
-    iSpread = static_cast<int>(
-        dSize * std::sqrt(static_cast<double>(iWidth) * iWidth + static_cast<double>(iHeight) * iHeight) *
-        0.01);
+    iSpread = static_cast<int>(dSize * dDiagonal * 0.01);
   return iSpread / 2;
 }
 
