@@ -71,9 +71,11 @@ TEST(Bubble, ReproducibleSeededAndStoppable) {
   EXPECT_EQ(GetStatusText(), "");
   EXPECT_LT(CountColour(*stopped.m_pOut, kBubble), CountColour(*a.m_pOut, kBubble));
 
-  // All force values 0: only threshold draws of 0 start strings, but the run ends.
+  // All force values 0: only threshold draws of 0 start strings, but the run
+  // ends. Tiny pictures work too.
   CDADC black(40, 30);
   EXPECT_EQ(RunXform(BubbleSpec(8), black, 1).m_iResult, 1);
+  for (int w : {1, 2}) EXPECT_EQ(RunXform(BubbleSpec(8), *MakeTestPicture(w, 1), 4).m_iResult, 1);
 }
 
 TEST(Bubble, StringsClimbUntilTheTopOrADarkerPoint) {

@@ -64,6 +64,9 @@ TEST(PrimitiveArt, ReproducibleAndSeededInEveryShape) {
     EXPECT_FALSE(SameSurfaces(*a.m_pOut, *b.m_pOut));
   }
   EXPECT_FALSE(SameSurfaces(*a.m_pOut, *RunXform(PrimitiveSpec(32), *in, 1).m_pOut));
+  for (int w : {1, 2, 3}) {
+    EXPECT_EQ(RunXform(PrimitiveSpec(5), *MakeTestPicture(w, 2), 4).m_iResult, 1);
+  }
   EXPECT_TRUE(TakeMessages().empty());
 }
 
