@@ -94,7 +94,7 @@ class CNodeNetwork {
 
  private:
   void PickNodes(const NodeNetworkSettings& settings);
-  void LinkNodes(int iMaxLinks);
+  void LinkNodes(int iLinksPerNode);
 
   CLinkDrawer* m_pLinkDrawer;
   CNodeDrawer* m_pNodeDrawer;
