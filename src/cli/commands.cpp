@@ -230,11 +230,11 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
     spec.m_Select = sel;
     plan.m_Select = sel;
   }
+  if (!plan.m_bWizard && !CFilSpec::IsBuilt(spec.m_iXform)) {
+    Fail(std::string("Xform \"") + GetXformName(spec.m_iXform) + "\" is not yet available");
+    return kExitFailure;
+  }
   if (!opt.m_aSet.empty()) {
-    if (!CFilSpec::IsBuilt(spec.m_iXform)) {
-      Fail(std::string("Xform \"") + GetXformName(spec.m_iXform) + "\" is not yet available");
-      return kExitFailure;
-    }
     // Values given by hand are used as they are: the wizard keeps out.
     spec.m_bWizardAll = 0;
     if (std::int32_t* pWizard = spec.WizardFlag(spec.m_iXform)) *pWizard = 0;
@@ -288,7 +288,7 @@ int RunMake(const MakeOptions& opt) {
         case EIdea::Stopped: ++iStopped; break;
         case EIdea::Failed: ++iFailed; break;
       }
-      aProgress[iJob] = 101;
+      aProgress[iJob] = 0;
       ++iDone;
     }
     --iRunning;
@@ -302,7 +302,7 @@ int RunMake(const MakeOptions& opt) {
     int iPercent = 0;
     for (int i = 0; i < iJobs; ++i) {
       const int p = aProgress[i].load();
-      if (p <= 100 && p > iPercent) iPercent = p;
+      if (p > iPercent) iPercent = p > 100 ? 100 : p;  // 101: the Xform is done
     }
     display.Show(iPercent, iDone);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -269,13 +269,20 @@ void CVexmoFilterDoc::OnXformSettings() {
   if (m_Dialogs.XformSettings(m_Spec) == 1) GenerateNew(false);
 }
 
-void CVexmoFilterDoc::OnMix() {
-  MixSettings mix = m_Spec.m_Mix;
-  const IDocumentDialogs::EClose eClose = m_Dialogs.Mix(mix, m_pOrgDC.get());
+// A settings dialog on a copy of one part of the working specification: OK
+// stores it, "Apply Now" on an idea also makes a new idea with the same seed.
+template <typename T>
+void CVexmoFilterDoc::EditSpecPart(T& part,
+                                   IDocumentDialogs::EClose (IDocumentDialogs::*pfnDialog)(
+                                       T&, const CDADC*)) {
+  T copy = part;
+  const IDocumentDialogs::EClose eClose = (m_Dialogs.*pfnDialog)(copy, m_pOrgDC.get());
   if (eClose == IDocumentDialogs::EClose::Cancel) return;
-  m_Spec.m_Mix = mix;
+  part = copy;
   if (m_iCurrent > 0 && eClose == IDocumentDialogs::EClose::ApplyNow) GenerateNew(true);
 }
+
+void CVexmoFilterDoc::OnMix() { EditSpecPart(m_Spec.m_Mix, &IDocumentDialogs::Mix); }
 
 void CVexmoFilterDoc::OnAdvancedSelection() {
   if (m_Spec.m_iXform == XFORM_MOSAIC) {
@@ -283,11 +290,7 @@ void CVexmoFilterDoc::OnAdvancedSelection() {
         "The current Xform Object is MOSAIC.\nMOSAIC is not affected by advanced selection");
     return;
   }
-  AreaSelection select = m_Spec.m_Select;
-  const IDocumentDialogs::EClose eClose = m_Dialogs.AdvancedSelection(select, m_pOrgDC.get());
-  if (eClose == IDocumentDialogs::EClose::Cancel) return;
-  m_Spec.m_Select = select;
-  if (m_iCurrent > 0 && eClose == IDocumentDialogs::EClose::ApplyNow) GenerateNew(true);
+  EditSpecPart(m_Spec.m_Select, &IDocumentDialogs::AdvancedSelection);
 }
 
 void CVexmoFilterDoc::OnImageQuality() {
@@ -305,6 +308,9 @@ void CVexmoFilterDoc::OnImageQuality() {
   }
   m_iAALevel = iLevel;
   if (eClose == IDocumentDialogs::EClose::ApplyNow && m_iCurrent > 0) {
+    // Render the idea from its stored recipe: a mix or selection changed with
+    // OK since would otherwise be cached under this idea's position.
+    SetSpecFromSequence();
     m_iGenMode = GEN_QUALITY;
     RunFilter();
   }

@@ -125,6 +125,9 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   enum class ERun { Started, Cached, Failed };
   ERun Run();
   CDADC* Drawing() const;
+  template <typename T>
+  void EditSpecPart(T& part,
+                    IDocumentDialogs::EClose (IDocumentDialogs::*pfnDialog)(T&, const CDADC*));
 
   void OnVariations();
   void OnWizardAll();

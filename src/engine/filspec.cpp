@@ -1,5 +1,6 @@
 #include "engine/filspec.h"
 
+#include <cstring>
 #include <ctime>
 
 #include "imaging/dadc.h"
@@ -36,6 +37,15 @@ constexpr XformOps Pending() {
   return ops;
 }
 
+constexpr XformOps BubbleOps() {
+  XformOps ops = Pending<&CFilSpec::m_Bubble>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyBubble(f.m_Bubble, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateBubble(f.m_Bubble); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseBubble(f.m_Bubble, f.m_Select); };
+  ops.form = CFormRef(kBubbleForm);
+  return ops;
+}
+
 constexpr XformOps Clouds() {
   XformOps ops = Pending<&CFilSpec::m_Clouds>();
   ops.pfnApply = [](CFilSpec& f) { return ApplyClouds(f.m_Clouds, f.m_Context); };
@@ -56,7 +66,60 @@ constexpr XformOps Mosaic() {
   return ops;
 }
 
-XformOps WebFadePending() {
+constexpr XformOps TextOps() {
+  XformOps ops = Pending<&CFilSpec::m_Text>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyText(f.m_Text, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateText(f.m_Text); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
+    AutochooseText(f.m_Text, org.m_iWidth, org.m_iHeight);
+  };
+  ops.form = CFormRef(kTextForm);
+  return ops;
+}
+
+constexpr XformOps FallenLettersOps() {
+  XformOps ops = Pending<&CFilSpec::m_FallenLetters>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyFallenLetters(f.m_FallenLetters, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateFallenLetters(f.m_FallenLetters); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) {
+    AutochooseFallenLetters(f.m_FallenLetters, f.m_Select);
+  };
+  ops.form = CFormRef(kFallenLettersForm);
+  return ops;
+}
+
+constexpr XformOps Phases() {
+  XformOps ops = Pending<&CFilSpec::m_Phases>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyPhases(f.m_Phases, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidatePhases(f.m_Phases); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
+    AutochoosePhases(f.m_Phases, org.m_iWidth, org.m_iHeight);
+  };
+  ops.form = CFormRef(kPhasesForm);
+  return ops;
+}
+
+constexpr XformOps TeknoFrag() {
+  XformOps ops = Pending<&CFilSpec::m_TeknoFrag>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyTeknoFrag(f.m_TeknoFrag, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateTeknoFrag(f.m_TeknoFrag); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseTeknoFrag(f.m_TeknoFrag); };
+  ops.form = CFormRef(kTeknoFragForm);
+  return ops;
+}
+
+constexpr XformOps PrimitiveArtOps() {
+  XformOps ops = Pending<&CFilSpec::m_PrimitiveArt>();
+  ops.pfnApply = [](CFilSpec& f) { return ApplyPrimitiveArt(f.m_PrimitiveArt, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidatePrimitiveArt(f.m_PrimitiveArt); };
+  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) {
+    AutochoosePrimitiveArt(f.m_PrimitiveArt, f.m_Select);
+  };
+  ops.form = CFormRef(kPrimitiveArtForm);
+  return ops;
+}
+
+constexpr XformOps WebFadePending() {
   XformOps ops;
   ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
   return ops;
@@ -64,11 +127,11 @@ XformOps WebFadePending() {
 
 const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_Banya>(),
-    Pending<&CFilSpec::m_Bubble>(),
+    BubbleOps(),
     Clouds(),
     Pending<&CFilSpec::m_Explode>(),
     Pending<&CFilSpec::m_FallenLeaves>(),
-    Pending<&CFilSpec::m_FallenLetters>(),
+    FallenLettersOps(),
     Pending<&CFilSpec::m_Flowers>(),
     Pending<&CFilSpec::m_Haaisi>(),
     Pending<&CFilSpec::m_Ivy>(),
@@ -82,13 +145,13 @@ const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_OldFilm>(),
     Pending<&CFilSpec::m_OpArt>(),
     Pending<&CFilSpec::m_Pearls>(),
-    Pending<&CFilSpec::m_Phases>(),
-    Pending<&CFilSpec::m_PrimitiveArt>(),
+    Phases(),
+    PrimitiveArtOps(),
     Pending<&CFilSpec::m_ReliefMap>(),
     Pending<&CFilSpec::m_StarDust>(),
     Pending<&CFilSpec::m_Swarm>(),
-    Pending<&CFilSpec::m_TeknoFrag>(),
-    Pending<&CFilSpec::m_Text>(),
+    TeknoFrag(),
+    TextOps(),
     WebFadePending(),
     Pending<&CFilSpec::m_Wood>(),
 };
@@ -107,6 +170,41 @@ void* CFilSpec::Record(int iXform) {
 
 std::int32_t* CFilSpec::WizardFlag(int iXform) {
   return InCatalogue(iXform) && kOps[iXform].pfnWizard ? kOps[iXform].pfnWizard(*this) : nullptr;
+}
+
+int CFilSpec::CanEditSettings() const {
+  if (!IsBuilt(m_iXform)) {
+    ReportError("CFilSpec::OCP, Xforms %d not\n(yet) supported", m_iXform);
+    return 0;
+  }
+  return 1;
+}
+
+void CFilSpec::AcceptSettings(const void* pEdited) {
+  if (!IsBuilt(m_iXform) || !pEdited) return;
+  const CFormRef form = Form(m_iXform);
+  void* pRecord = Record(m_iXform);
+  for (std::size_t i = 0; i < form.Count(); ++i) {
+    const FieldDesc& f = form.Field(i);
+    void* pTo = form.Address(i, pRecord);
+    const void* pFrom = form.Address(i, pEdited);
+    if (!pTo) continue;
+    std::size_t iSize = 0;
+    switch (f.m_eKind) {
+      case EField::RealPair: iSize = sizeof(double); break;
+      case EField::Colour:
+      case EField::HexColour:
+      case EField::ColourChoice: iSize = sizeof(COLORREF); break;
+      case EField::Background: iSize = sizeof(COLORREF); break;  // the colour; the flag below
+      case EField::Text:
+      case EField::Font: iSize = static_cast<std::size_t>(f.m_iSize); break;
+      default: iSize = sizeof(std::int32_t); break;
+    }
+    std::memcpy(pTo, pFrom, iSize);
+    if (f.m_eKind == EField::ColourChoice || (f.m_eKind == EField::Background && f.m_iId3))
+      *form.FlagAddress(i, pRecord) = *form.FlagAddress(i, const_cast<void*>(pEdited));
+  }
+  if (const std::int32_t* pWizard = WizardFlag(m_iXform); pWizard && !*pWizard) m_bWizardAll = 0;
 }
 
 int CFilSpec::Apply() {

@@ -9,9 +9,15 @@
 
 #include "engine/catalogue.h"
 #include "imaging/area_selection.h"
+#include "xforms/bubble.h"
 #include "xforms/clouds.h"
+#include "xforms/fallen_letters.h"
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
+#include "xforms/phases.h"
+#include "xforms/primitive_art.h"
+#include "xforms/tekno_frag.h"
+#include "xforms/text.h"
 #include "xforms/xform_context.h"
 
 class CDADC;
@@ -36,11 +42,11 @@ struct CFilSpec {
 
   // One record per Xform, in catalogue order, then the spare Web Fade record.
   PendingParams m_Banya;
-  PendingParams m_Bubble;
+  BubbleParams m_Bubble;
   CloudsParams m_Clouds;
   PendingParams m_Explode;
   PendingParams m_FallenLeaves;
-  PendingParams m_FallenLetters;
+  FallenLettersParams m_FallenLetters;
   PendingParams m_Flowers;
   PendingParams m_Haaisi;
   PendingParams m_Ivy;
@@ -54,13 +60,13 @@ struct CFilSpec {
   PendingParams m_OldFilm;
   PendingParams m_OpArt;
   PendingParams m_Pearls;
-  PendingParams m_Phases;
-  PendingParams m_PrimitiveArt;
+  PhasesParams m_Phases;
+  PrimitiveArtParams m_PrimitiveArt;
   PendingParams m_ReliefMap;
   PendingParams m_StarDust;
   PendingParams m_Swarm;
-  PendingParams m_TeknoFrag;
-  PendingParams m_Text;
+  TeknoFragParams m_TeknoFrag;
+  TextParams m_Text;
   PendingWebFadeParams m_WebFade;
   PendingParams m_Wood;
   PendingWebFadeParams m_WebFadeSpare;  // constructed, never read or written
@@ -86,6 +92,16 @@ struct CFilSpec {
   // A least used Xform, a random mix (or the vignette mix), all wizard flags
   // on, a fresh selection (inverted one time in five). aUsage: 28 counts.
   void ChooseRandomXform(const std::int32_t* aUsage, bool bVignette);
+
+  // The engine side of the settings dialog (the dialog itself is the shell's,
+  // built from Form(m_iXform) on a copy of Record(m_iXform)):
+  // 1 when the current Xform has settings; otherwise "CFilSpec::OCP, Xforms
+  // %d not\n(yet) supported" and 0.
+  int CanEditSettings() const;
+  // OK of the dialog: every field the form shows is copied back from the
+  // edited copy (a background's use-picture flag only when the form has a
+  // control for it); a cleared wizard flag clears m_bWizardAll.
+  void AcceptSettings(const void* pEdited);
 
   // For dialogs, the command line and recipes.
   // Whether Xform i is built (has Apply, validation and Autochoose).

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <strings.h>
 
+#include "platform/gdi/font.h"
+
 namespace {
 
 bool IsSettable(EField e) {
@@ -94,6 +96,62 @@ std::string RangeText(double dMin, double dMax) {
   return NumberText(dMin) + " .. " + NumberText(dMax);
 }
 
+// Text fields hold Windows-1252 bytes, as the text drawing decodes them; their
+// text form (command line, recipes) is UTF-8. False with a reason when the
+// text is not UTF-8 or holds a character that has no Windows-1252 byte.
+bool Utf8ToWindows1252(const std::string& cs, std::string& csBytes, std::string& csWhy) {
+  csBytes.clear();
+  for (std::size_t i = 0; i < cs.size();) {
+    const unsigned char c = static_cast<unsigned char>(cs[i]);
+    const int iLength = c < 0x80          ? 1
+                        : (c >> 5) == 0x6  ? 2
+                        : (c >> 4) == 0xE  ? 3
+                        : (c >> 3) == 0x1E ? 4
+                                           : 0;
+    if (iLength == 0 || i + iLength > cs.size()) return csWhy = "is not valid UTF-8 text", false;
+    unsigned cp = iLength == 1 ? c : c & (0x7F >> iLength);
+    for (int k = 1; k < iLength; ++k) {
+      const unsigned char cc = static_cast<unsigned char>(cs[i + k]);
+      if ((cc & 0xC0) != 0x80) return csWhy = "is not valid UTF-8 text", false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    static constexpr unsigned kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[iLength] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
+      return csWhy = "is not valid UTF-8 text", false;
+    int iByte = -1;
+    for (int b = 0; b < 256 && iByte < 0; ++b)
+      if (CodePointOfByte(static_cast<unsigned char>(b), ANSI_CHARSET) == cp) iByte = b;
+    if (iByte < 0) {
+      char szCode[16];
+      std::snprintf(szCode, sizeof szCode, "U+%04X", cp);
+      csWhy = "cannot hold \"" + cs.substr(i, iLength) + "\" (" + szCode +
+              "): only Windows-1252 characters can be stored";
+      return false;
+    }
+    csBytes += static_cast<char>(iByte);
+    i += iLength;
+  }
+  return true;
+}
+
+std::string Windows1252ToUtf8(const char* p, std::size_t n) {
+  std::string cs;
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned cp = CodePointOfByte(static_cast<unsigned char>(p[i]), ANSI_CHARSET);
+    if (cp < 0x80) {
+      cs += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      cs += static_cast<char>(0xC0 | (cp >> 6));
+      cs += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      cs += static_cast<char>(0xE0 | (cp >> 12));
+      cs += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      cs += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return cs;
+}
+
 const RadioOption* FindOption(const FieldDesc& f, const std::string& cs) {
   for (int k = 0; k < f.m_iOptions; ++k)
     if (EqualNoCase(cs, OptionName(f.m_aOptions[k]).c_str())) return &f.m_aOptions[k];
@@ -113,9 +171,9 @@ std::int32_t* CFormRef::WizardFlag(void* pRecord) const {
   return i < 0 ? nullptr : static_cast<std::int32_t*>(Address(static_cast<std::size_t>(i), pRecord));
 }
 
-bool CFormRef::IsEnabled(std::size_t i, const void* pRecord) const {
+bool CFormRef::IsEnabled(std::size_t i, const void* pRecord, bool bSlider) const {
   const FieldDesc& f = Field(i);
-  if (f.m_bWizardLocks) {
+  if (f.m_bWizardLocks && (!bSlider || f.m_bWizardLocksSlider)) {
     const std::int32_t* pWizard = WizardFlag(const_cast<void*>(pRecord));
     if (pWizard && *pWizard) return false;
   }
@@ -252,13 +310,15 @@ bool SetFieldFromText(const CFormRef& form, void* pRecord, const std::string& cs
       return true;
     }
     case EField::Text: {
-      if (csValue.size() + 1 > static_cast<std::size_t>(f.m_iSize) ||
-          csValue.find('\0') != std::string::npos)
+      std::string csBytes, csWhy;
+      if (!Utf8ToWindows1252(csValue, csBytes, csWhy)) return csError = csName + " " + csWhy, false;
+      if (csBytes.size() + 1 > static_cast<std::size_t>(f.m_iSize) ||
+          csBytes.find('\0') != std::string::npos)
         return csError = csName + " holds at most " + std::to_string(f.m_iSize - 1) + " characters",
                false;
       char* p = static_cast<char*>(pData);
       std::memset(p, 0, static_cast<std::size_t>(f.m_iSize));
-      std::memcpy(p, csValue.data(), csValue.size());
+      std::memcpy(p, csBytes.data(), csBytes.size());
       return true;
     }
     case EField::Font: {
@@ -316,7 +376,7 @@ std::string FieldText(const CFormRef& form, const void* pRecord, std::size_t i, 
       return ColourText(static_cast<const BackgroundSpec*>(pData)->m_crColour);
     case EField::Text: {
       const char* p = static_cast<const char*>(pData);
-      return std::string(p, strnlen(p, static_cast<std::size_t>(f.m_iSize)));
+      return Windows1252ToUtf8(p, strnlen(p, static_cast<std::size_t>(f.m_iSize)));
     }
     case EField::Font: {
       std::string cs;

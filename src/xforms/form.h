@@ -43,7 +43,7 @@ enum class EField : std::uint8_t {
   ColourChoice,  // COLORREF plus an int32 flag (e.g. "random colour") with its own check box
   Background,    // BackgroundSpec: colour button and swatch, use-picture flag
   Font,          // a logical font record, edited by the font chooser
-  Text,          // zero-terminated char array with an edit
+  Text,          // zero-terminated char array (Windows-1252 bytes) with an edit
   Wizard,        // the "&Wizard chooses" switch (control 1142)
 };
 
@@ -84,6 +84,7 @@ struct FieldDesc {
   const char* m_szFlagLabel = nullptr;  // its check box text
   EHint m_eHint = EHint::None;
   bool m_bWizardLocks = true;  // disabled while "&Wizard chooses" is ticked
+  bool m_bWizardLocksSlider = true;  // a pair's slider too (else only its edit)
   int m_iSize = 0;             // Text: capacity in bytes; Font: record size
 };
 
@@ -109,6 +110,12 @@ struct FormField : FieldDesc {
   constexpr FormField NotLockedByWizard() const {
     FormField f = *this;
     f.m_bWizardLocks = false;
+    return f;
+  }
+  // The wizard switch locks a pair's edit but leaves its slider movable.
+  constexpr FormField SliderFreeOfWizard() const {
+    FormField f = *this;
+    f.m_bWizardLocksSlider = false;
     return f;
   }
   // Range an edit accepts before the value is clamped to the slider range.
@@ -400,9 +407,10 @@ class CFormRef {
   int WizardIndex() const;
   // The record's wizard flag, or null when it has none.
   std::int32_t* WizardFlag(void* pRecord) const;
-  // Whether the field's controls are enabled for this record: not locked by a
-  // ticked wizard switch, and its own rule (if any) holds.
-  bool IsEnabled(std::size_t i, const void* pRecord) const;
+  // Whether the field's controls (with bSlider: a pair's slider) are enabled
+  // for this record: not locked by a ticked wizard switch, and its own rule
+  // (if any) holds.
+  bool IsEnabled(std::size_t i, const void* pRecord, bool bSlider = false) const;
   // Index of the field (or flag) with this name, -1 when none; *pbFlag tells
   // whether the name was a flag's.
   int Find(const std::string& csName, bool* pbFlag = nullptr) const;
@@ -472,13 +480,15 @@ std::string OptionName(const RadioOption& o);
 // Sets a field (or a colour choice's or background's flag, by its flag name)
 // from text: numbers for pairs (clamped to the slider range), an option name
 // or id for radios and lists, 0/1/on/off/yes/no/true/false for flags,
-// "#RRGGBB" (red first) or "R,G,B" for colours, the text itself for texts, a
+// "#RRGGBB" (red first) or "R,G,B" for colours, UTF-8 text for texts (stored
+// as Windows-1252 bytes; a character outside that set is refused), a
 // hexadecimal byte string for fonts. Pairs outside their slider range are
 // refused when bCheckRange is set (the command line); recipes replay any
 // stored number. False with a reason in csError when the text does not fit.
 bool SetFieldFromText(const CFormRef& form, void* pRecord, const std::string& csName,
                       const std::string& csValue, std::string& csError, bool bCheckRange = true);
-// The value in the form SetFieldFromText reads; reals with 17 significant digits.
+// The value in the form SetFieldFromText reads; reals with 17 significant
+// digits, texts as UTF-8.
 std::string FieldText(const CFormRef& form, const void* pRecord, std::size_t i, bool bFlag = false);
 // Every settable name with its value as text, in declaration order.
 struct NamedValue {

@@ -45,10 +45,13 @@ static_assert(std::is_trivially_copyable_v<MosaicParams>);
 inline constexpr auto kMosaicForm = MakeForm<MosaicParams>(
     142, "Mosaic settings",
     Group("Sizes",
+          // The wizard switch locks the edits only; the sliders stay movable.
           RealPair(&MosaicParams::m_dTileSize, "tile_size", 1091, 1031,
-                   "Tile size (% of x dimension)", 1.0, 7.0),
+                   "Tile size (% of x dimension)", 1.0, 7.0)
+              .SliderFreeOfWizard(),
           RealPair(&MosaicParams::m_dSpacing, "spacing", 1092, 1032, "Spacing (% of tile size)",
-                   5.0, 40.0)),
+                   5.0, 40.0)
+              .SliderFreeOfWizard()),
     Group("Geometry", Radios(&MosaicParams::m_iGeometry, "geometry", "Geometry",
                              {{MOSAIC_RECTANGULAR, "&Rectangular"},
                               {MOSAIC_CIRCULAR, "&Circular"},

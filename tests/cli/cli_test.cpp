@@ -77,7 +77,7 @@ TEST(CliOptions, SelectionQualityNamesAndOutputs) {
   EXPECT_EQ(spec.m_Mosaic.m_dTileSize, 2.5);
   EXPECT_FALSE(ApplySetting(spec, "tile_size", csError));
   EXPECT_FALSE(ApplySetting(spec, "tile_size=9", csError));
-  spec.m_iXform = XFORM_BUBBLE;
+  spec.m_iXform = XFORM_WOOD;
   EXPECT_FALSE(ApplySetting(spec, "size=1", csError));
   EXPECT_THAT(csError, HasSubstr("has no settings yet"));
 }
@@ -185,8 +185,8 @@ TEST(CliTool, UsageAndFailures) {
   EXPECT_EQ(Cli("make " + csPic + " clouds --set nothing=1", &csErr), 2);
   EXPECT_EQ(Cli("make " + csPic + " clouds --count 2 -o " + tmp.Path("one.png"), &csErr), 2);
   EXPECT_EQ(Cli("make " + csPic + " clouds --bogus", &csErr), 2);
-  EXPECT_EQ(Cli("make " + csPic + " bubble -o " + tmp.Path("b.png"), &csErr), 1);
-  EXPECT_THAT(csErr, HasSubstr("\"Bubble\" is not yet available"));
+  EXPECT_EQ(Cli("make " + csPic + " wood -o " + tmp.Path("b.png"), &csErr), 1);
+  EXPECT_THAT(csErr, HasSubstr("\"Wood\" is not yet available"));
   EXPECT_EQ(Cli("make " + tmp.Path("missing.png") + " clouds", &csErr), 1);
   EXPECT_THAT(csErr, HasSubstr("Could not open imagefile"));
   EXPECT_EQ(Cli("describe wood", &csErr), 1);

@@ -1,7 +1,6 @@
 #include "engine/app_state.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,7 @@
 
 #include "imaging/constants.h"
 #include "support/recording_reporter.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -28,15 +28,10 @@ void Touch(const fs::path& path) { std::ofstream(path) << "x"; }
 class AppStateTest : public testing::Test {
  protected:
   AppStateTest() {
-    m_home = fs::path(testing::TempDir()) /
-             ("vexmora_home_" + std::to_string(getpid()) + "_" +
-              testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_home);
     fs::create_directories(m_home / "work");
     m_paths.m_csHome = m_home.string();
     m_paths.m_csWorkingDir = (m_home / "work").string();
   }
-  ~AppStateTest() override { fs::remove_all(m_home); }
 
   fs::path ProfileFile() const { return m_home / ".config/vexmora/vexmora.ini"; }
   void WriteProfile(const std::string& csText) {
@@ -44,7 +39,8 @@ class AppStateTest : public testing::Test {
     std::ofstream(ProfileFile(), std::ios::binary) << csText;
   }
 
-  fs::path m_home;
+  CTempDir m_temp;
+  fs::path m_home = m_temp.Dir();
   CUserPaths m_paths;
 };
 

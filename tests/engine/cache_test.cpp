@@ -8,6 +8,7 @@
 
 #include "imaging/dadc.h"
 #include "support/recording_reporter.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -41,23 +42,18 @@ class CFakeFiles final : public CCacheFiles {
 class CacheTest : public testing::Test {
  protected:
   CacheTest() {
-    m_dir = fs::path(testing::TempDir()) /
-            ("vexmora_cache_" + std::to_string(getpid()) + "_" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
     m_cache.SetDirectory(m_dir.string());
     m_cache.SetFiles(&m_files);
     m_cache.m_pfnNow = [this] { return m_iNow; };
   }
-  ~CacheTest() override { fs::remove_all(m_dir); }
 
   void Paint(std::uint8_t iValue) { m_surface.Row(0)[0] = iValue; }
   int FilesOnDisk() const {
     return static_cast<int>(std::distance(fs::directory_iterator(m_dir), {}));
   }
 
-  fs::path m_dir;
+  CTempDir m_temp;
+  fs::path m_dir = m_temp.Dir();
   CFakeFiles m_files;
   CImageCache m_cache;
   std::int64_t m_iNow = 1000;

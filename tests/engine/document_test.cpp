@@ -1,14 +1,16 @@
 #include "engine/document.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "engine/app_state.h"
 #include "imaging/constants.h"
 #include "imaging/image_files.h"
 #include "support/recording_reporter.h"
+#include "support/temp_dir.h"
 #include "xforms/test_pictures.h"
 
 namespace {
@@ -78,10 +80,6 @@ class CFakeDialogs final : public IDocumentDialogs {
 class DocumentTest : public testing::Test {
  protected:
   DocumentTest() {
-    m_dir = fs::path(testing::TempDir()) /
-            ("vexmora_doc_" + std::to_string(getpid()) + "_" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(m_dir);
     fs::create_directories(m_dir / "main");
     CUserPaths paths;
     paths.m_csHome = m_dir.string();
@@ -91,7 +89,6 @@ class DocumentTest : public testing::Test {
     m_csPhoto = (m_dir / "photo.bmp").string();
     MakeTestPicture(36, 24)->WriteBmpFile(m_csPhoto.c_str());
   }
-  ~DocumentTest() override { fs::remove_all(m_dir); }
 
   std::unique_ptr<CVexmoFilterDoc> Open(CFakeView& view) {
     auto pDoc = std::make_unique<CVexmoFilterDoc>(&view, *m_pApp, m_worker, m_dialogs);
@@ -114,7 +111,8 @@ class DocumentTest : public testing::Test {
     return static_cast<int>(std::distance(fs::directory_iterator(m_pApp->TempDir()), {}));
   }
 
-  fs::path m_dir;
+  CTempDir m_temp;
+  fs::path m_dir = m_temp.Dir();
   std::unique_ptr<CAppState> m_pApp;
   std::string m_csPhoto;
   CInlineWorker m_worker;
@@ -165,8 +163,14 @@ TEST_F(DocumentTest, TheRoadOfVariationsOnATheme) {
   Command(doc, ID_TO_LAST);
   EXPECT_EQ(doc.m_iCurrent, 3);
 
-  // A new quality renders the same idea again and caches it under its level.
+  // A new quality renders the same idea again and caches it under its level,
+  // from its own recipe even when a mix was changed since without a new idea.
+  m_dialogs.m_Mix.m_iMixMode = MIX_OFF + 2;
+  m_dialogs.m_eClose = IDocumentDialogs::EClose::Ok;
+  Command(doc, ID_MIX);
+  m_dialogs.m_eClose = IDocumentDialogs::EClose::ApplyNow;
   Command(doc, ID_IMAGE_QUALITY);
+  EXPECT_EQ(doc.m_Spec.m_Mix.m_iMixMode, doc.m_aSpecs[3].m_Mix.m_iMixMode);
   EXPECT_EQ(doc.m_iAALevel, 2);
   EXPECT_EQ(doc.SequenceSize(), 4);
   EXPECT_TRUE(fs::exists(m_pApp->m_Cache.MakeCacheName(doc.CacheKey().c_str(), 3, 2)));
@@ -250,6 +254,21 @@ TEST_F(DocumentTest, RefusalsAndTheirMessages) {
   Command(doc, ID_XFORM_SETTINGS);
   EXPECT_EQ(doc.SequenceSize(), 3);
   EXPECT_EQ(doc.m_aSpecs[2].m_iXform, XFORM_MOSAIC);
+}
+
+TEST_F(DocumentTest, GenerationsRunOnTheWorkerThread) {
+  CGenerationWorker worker;
+  CFakeView view;
+  CVexmoFilterDoc doc(&view, *m_pApp, worker, m_dialogs);
+  ASSERT_EQ(doc.OpenImage(m_csPhoto.c_str()), 1);
+  EXPECT_FALSE(doc.IsCommandEnabled(ID_WIZARD_ALL));
+  EXPECT_FALSE(doc.CanCloseFrame());
+  while (worker.IdleCheck() == CGenerationWorker::EPoll::Running)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(doc.SequenceSize(), 2);
+  EXPECT_EQ(doc.m_Overview.Count(), 2);
+  EXPECT_TRUE(doc.CanCloseFrame());
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{kStillCreatingImage});
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST(FilSpec, FreshSpecification) {
   EXPECT_TRUE(CFilSpec::IsBuilt(XFORM_CLOUDS));
   EXPECT_TRUE(CFilSpec::IsBuilt(XFORM_MOSAIC));
   EXPECT_FALSE(CFilSpec::IsBuilt(XFORM_NULL));
-  EXPECT_TRUE(CFilSpec::Form(XFORM_BUBBLE).IsEmpty());
+  EXPECT_TRUE(CFilSpec::Form(XFORM_WOOD).IsEmpty());
   EXPECT_EQ(CFilSpec::Form(XFORM_MOSAIC).DialogId(), 142);
   CFilSpec g;
   EXPECT_EQ(g.Record(XFORM_MOSAIC), &g.m_Mosaic);
@@ -83,9 +83,9 @@ TEST(FilSpec, DispatchMessages) {
   CFilSpec f;
   EXPECT_EQ(f.Effect(16, 12), 0);
   EXPECT_THAT(TakeMessages(), ElementsAre("CFilSpec::Effect 28 not\n(yet) supported"));
-  f.m_iXform = XFORM_BUBBLE;
+  f.m_iXform = XFORM_WOOD;
   EXPECT_EQ(f.Effect(16, 12), 0);
-  EXPECT_THAT(TakeMessages(), ElementsAre("CFilSpec::Effect 1 not\n(yet) supported"));
+  EXPECT_THAT(TakeMessages(), ElementsAre("CFilSpec::Effect 27 not\n(yet) supported"));
 
   EXPECT_EQ(f.Apply(), 0);
   EXPECT_THAT(TakeMessages(),
@@ -96,8 +96,8 @@ TEST(FilSpec, DispatchMessages) {
               ElementsAre(MatchesRegex("Bad DC in CFilSpec::SetDCs\\(\\)\nin=.* out=.* drw=.*")));
   EXPECT_EQ(f.m_Context.m_pDrw, nullptr);
   f.SetDCs(&drw, &out, in.get());
-  EXPECT_EQ(f.Apply(), 0);  // Bubble is not built yet
-  EXPECT_THAT(TakeMessages(), ElementsAre("FI:Xform 1 not\n(yet) supported"));
+  EXPECT_EQ(f.Apply(), 0);  // Wood is not built yet
+  EXPECT_THAT(TakeMessages(), ElementsAre("FI:Xform 27 not\n(yet) supported"));
   f.m_iXform = XFORM_NULL;
   EXPECT_EQ(f.Apply(), 0);
   EXPECT_TRUE(TakeMessages().empty());
@@ -165,7 +165,7 @@ TEST(FilSpec, PickLeastUsed) {
   for (unsigned s = 0; s < 200; ++s) {
     SeedRandom(s);
     const int i = PickLeastUsedXform(aUsage);
-    EXPECT_TRUE(i == XFORM_CLOUDS || i == XFORM_MOSAIC) << i;
+    EXPECT_TRUE(CFilSpec::IsBuilt(i) && aUsage[i] == 0) << i;  // a built Xform, never Mist
   }
   // Nobody below the starting minimum: 2801 draws, the last one stays.
   for (auto& n : aUsage) n = 70000;
@@ -216,4 +216,25 @@ TEST(FilSpec, SeedsAndWizardAll) {
   EXPECT_EQ(f.m_bWizardAll, 0);
   EXPECT_EQ(f.m_Clouds.m_bWizard, 1);
   EXPECT_EQ(f.m_Mosaic.m_bWizard, 1);
+}
+
+TEST(FilSpec, SettingsDialogHandBack) {
+  CFilSpec f;
+  EXPECT_EQ(f.CanEditSettings(), 0);
+  EXPECT_THAT(TakeMessages(), ElementsAre("CFilSpec::OCP, Xforms 28 not\n(yet) supported"));
+  f.m_iXform = XFORM_MOSAIC;
+  ASSERT_EQ(f.CanEditSettings(), 1);
+  f.m_Mosaic.m_Background.m_bUsePicture = 1;
+  MosaicParams edited = f.m_Mosaic;
+  edited.m_dTileSize = 3.0;
+  edited.m_iHighLight = HIGHLIGHT_TOP;
+  edited.m_Background = {RGB(9, 9, 9), 0};  // the dialog has no picture switch: the flag stays
+  edited.m_bWizard = 0;
+  f.AcceptSettings(&edited);
+  EXPECT_EQ(f.m_Mosaic.m_dTileSize, 3.0);
+  EXPECT_EQ(f.m_Mosaic.m_iHighLight, HIGHLIGHT_TOP);
+  EXPECT_EQ(f.m_Mosaic.m_Background.m_crColour, RGB(9, 9, 9));
+  EXPECT_EQ(f.m_Mosaic.m_Background.m_bUsePicture, 1);
+  EXPECT_EQ(f.m_Mosaic.m_bWizard, 0);
+  EXPECT_EQ(f.m_bWizardAll, 0);
 }

@@ -1,13 +1,13 @@
 #include "engine/profile.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "support/recording_reporter.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -64,9 +64,8 @@ TEST(Profile, WritesInPlaceAppendsKeysAndSectionsAndKeepsTheRest) {
 }
 
 TEST(Profile, ValuesReadBackUnchangedThroughTheFile) {
-  const fs::path dir = fs::path(testing::TempDir()) / ("profile_" + std::to_string(getpid()));
-  fs::remove_all(dir);
-  const std::string csPath = (dir / "deeper" / "vexmora.ini").string();
+  CTempDir temp;
+  const std::string csPath = temp.Path("deeper/vexmora.ini");
   const char* aValues[] = {"plain", " leading", "trailing ", "\"quoted\"", "'single'",
                            "a=b;c#d", "[not a section]", "\"half"};
   CProfile written;
@@ -80,7 +79,6 @@ TEST(Profile, ValuesReadBackUnchangedThroughTheFile) {
   for (int i = 0; i < 8; ++i)
     EXPECT_EQ(read.GetProfileString("s", ("k" + std::to_string(i)).c_str(), "?"), aValues[i]);
   EXPECT_EQ(read.Text(), written.Text());  // line for line as written
-  fs::remove_all(dir);
 }
 
 TEST(Profile, RefusesWhatWouldBreakTheFileAndReportsFailedSaves) {
@@ -94,12 +92,12 @@ TEST(Profile, RefusesWhatWouldBreakTheFileAndReportsFailedSaves) {
 
   // A missing file is an empty profile; a path through a file cannot be saved.
   EXPECT_EQ(profile.Load("/nonexistent/vexmora.ini"), 1);
-  const std::string csFile = testing::TempDir() + "/profile_plain_file";
+  CTempDir temp;
+  const std::string csFile = temp.Path("plain_file");
   std::ofstream(csFile) << "x";
   EXPECT_EQ(profile.Save(csFile + "/vexmora.ini"), 0);
   EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Could not write settings file\n<" +
                                                      csFile + "/vexmora.ini>"});
-  std::remove(csFile.c_str());
 }
 
 }  // namespace

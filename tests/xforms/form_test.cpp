@@ -107,6 +107,12 @@ TEST(Form, EnablingFollowsWizardAndHooks) {
   EXPECT_TRUE(mosaic.IsEnabled(iColour, &p));
   p.m_bWizard = 1;
   EXPECT_FALSE(mosaic.IsEnabled(iColour, &p));
+  // Mosaic's wizard locks the tile size's edit, not its slider; Clouds locks both.
+  EXPECT_FALSE(mosaic.IsEnabled(mosaic.Find("tile_size"), &p));
+  EXPECT_TRUE(mosaic.IsEnabled(mosaic.Find("tile_size"), &p, true));
+  const CFormRef clouds(kCloudsForm);
+  const CloudsParams c;
+  EXPECT_FALSE(clouds.IsEnabled(clouds.Find("coverage"), &c, true));
 }
 
 TEST(Form, ValuesFromText) {

@@ -1,0 +1,146 @@
+#include "xforms/primitive_art.h"
+
+#include <cmath>
+
+#include "imaging/colour.h"
+#include "imaging/constants.h"
+#include "imaging/force_field.h"
+#include "imaging/gdi_helpers.h"
+#include "imaging/random.h"
+#include "imaging/xform_helpers.h"
+#include "platform/dc.h"
+#include "xforms/progress.h"
+
+int ValidatePrimitiveArt(PrimitiveArtParams& /*p*/) { return 1; }
+
+void AutochoosePrimitiveArt(PrimitiveArtParams& p, AreaSelection& sel) {
+  p.m_crLine = RandomColour();
+  p.m_crPaper = RandomColour();
+  sel.Reset();
+  sel.m_bInvert = RandomInt(0, 100) < 20 ? 1 : 0;
+  p.m_iDensity = RandomInt(80, 300);
+  p.m_iAreaCovered = RandomInt(5, 60);
+  p.m_dFeatureWidth = RandomReal(3.5, 6);
+  const int r = RandomInt(1, 100);
+  if (r <= 24)
+    p.m_iShape = PRIMITIVE_NONE;
+  else if (r < 50)
+    p.m_iShape = PRIMITIVE_CIRCLE;
+  else if (r > 74)
+    p.m_iShape = PRIMITIVE_TRIANGLE;
+  else
+    p.m_iShape = PRIMITIVE_SQUARE;
+}
+
+int PercentOfDiagonal(double p, int iWidth, int iHeight) {
+  if (!(p >= 0.0 && p <= 100.0)) return 3;
+  return static_cast<int>(
+      p * std::sqrt(static_cast<double>(iWidth) * iWidth + static_cast<double>(iHeight) * iHeight) *
+      0.01);
+}
+
+void CGradedLinkDrawer::DrawLinks(CDC& dc, int s, const std::vector<CNetNode>& aNodes,
+                                  const std::vector<CNetLink>& aLinks) {
+  const HPEN hOldPen = dc.GetCurrentPen();
+  const int iOldRop = dc.GetROP2();
+  const int n = m_iPasses;
+  HPEN hPen;
+  for (int i = 0; i < n; ++i) {
+    // Wide and dark first, merged into what lies below; thin and in the full
+    // colour last, copied on top.
+    HPEN hNew =
+        CreatePen(PS_SOLID, s * (n - i), ScaleColour(m_crLine, static_cast<double>(i + 1) / n));
+    dc.SelectObject(hNew);
+    DeleteObject(hPen);
+    hPen = std::move(hNew);
+    dc.SetROP2(i == n - 1 ? R2_COPYPEN : R2_MERGEPEN);
+    for (const CNetLink& link : aLinks) {
+      const CNetNode& a = aNodes[static_cast<std::size_t>(link.m_iA)];
+      const CNetNode& b = aNodes[static_cast<std::size_t>(link.m_iB)];
+      dc.MoveTo(s * a.m_iX, s * a.m_iY);
+      dc.LineTo(s * b.m_iX, s * b.m_iY);
+    }
+  }
+  dc.SetROP2(iOldRop);
+  dc.SelectObject(hOldPen);
+  DeleteObject(hPen);
+}
+
+void CShapeNodeDrawer::DrawNode(CDC& dc, int s, const CNetNode& node) {
+  const int cx = s * node.m_iX, cy = s * node.m_iY;
+  const double dRotation = RandomReal(0, 3.14159);
+  const int r0 = s * m_iSize / 2;
+  const int c = (node.m_iV - 127) * r0 / 255 + r0;
+  POINT aPts[4];
+  const int k = m_iShape == PRIMITIVE_SQUARE ? 4 : 3;
+  if (m_iShape != PRIMITIVE_CIRCLE) {
+    for (int i = 0; i < k; ++i) {
+      const double dAngle = dRotation + static_cast<double>(i) / k * TWO_PI;
+      aPts[i] = {static_cast<LONG>(cx + std::sin(dAngle) * c),
+                 static_cast<LONG>(cy + std::cos(dAngle) * c)};
+    }
+  }
+  const int e = m_iPasses;
+  for (int l = 0; l <= e; ++l) {
+    const COLORREF cr = ScaleColour(m_crLine, static_cast<double>(l + 1) / (e + 1));
+    SelectPenAndBrush(m_hPen, PS_SOLID, (e + 1 - l) * s, cr, m_hBrush, m_crFill, dc);
+    dc.SetROP2(l == e ? R2_COPYPEN : R2_MERGEPEN);
+    if (m_iShape == PRIMITIVE_CIRCLE)
+      dc.Ellipse(cx - c, cy - c, cx + c, cy + c);
+    else
+      dc.Polygon(aPts, k);
+  }
+}
+
+void CShapeNodeDrawer::End(CDC& /*dc*/) {
+  // The network has put the DC's own objects back: the last pair is free.
+  DeleteObject(m_hPen);
+  DeleteObject(m_hBrush);
+}
+
+int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
+  if (!ctx.IsValid()) return 0;
+  const CDADC& in = *ctx.m_pIn;
+  CDC& dc = *ctx.m_pOut->m_pDC;
+  const int w = in.m_iWidth, h = in.m_iHeight, s = ctx.ScaleFactor();
+
+  SetPercent(ctx.m_pPercent, 0, 5, 100);
+  SetStatusText("Soaking tools...");
+  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select);
+  if (!pField) return 0;
+  SetPercent(ctx.m_pPercent, 0, 10, 100);
+
+  // The paper: one colour, about one pixel in five varied, more where the
+  // picture is dark.
+  dc.FillSolidRect(0, 0, w * s, h * s, p.m_crPaper);
+  for (int x = 0; x < w; ++x) {
+    for (int y = 0; y < h; ++y)
+      if (RandomInt(0, 100) > 80)
+        JitterPixel(dc, x, y, s, p.m_crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
+    if (g_bStop) break;
+  }
+
+  if (!g_bStop) {
+    const int iWidth = PercentOfDiagonal(p.m_dFeatureWidth, w, h);
+    const int iHalf = PercentOfDiagonal(p.m_dFeatureWidth * 0.5, w, h);
+    CShapeNodeDrawer nodeDrawer(p.m_crLine, p.m_crPaper, iWidth / 2, iHalf / 2, p.m_iShape);
+    CGradedLinkDrawer linkDrawer(p.m_crLine, iHalf);
+    NodeNetworkSettings settings;
+    settings.m_pField = pField.get();
+    settings.m_iWidth = w;
+    settings.m_iHeight = h;
+    settings.m_iThreshold =
+        ForceFieldThreshold(p.m_iAreaCovered, pField.get(), static_cast<std::size_t>(w) * h);
+    settings.m_dJitter = 1.0;
+    settings.m_iTarget = p.m_iDensity;
+    settings.m_iLinksPerNode = 2;
+    settings.m_iMode = NODE_NETWORK_RINGS;
+    CNodeNetwork network(&linkDrawer, p.m_iShape == PRIMITIVE_NONE ? nullptr : &nodeDrawer,
+                         ctx.m_pPercent, "Insertion...", "Acretion...", "Baking...");
+    if (network.Build(settings)) network.Draw(dc, s);
+  }
+
+  pField.reset();
+  SetStatusText("");
+  return g_bStop ? 0 : 1;
+}
