@@ -88,6 +88,11 @@ void CStartupSplash::paintEvent(QPaintEvent*) {
 
 bool CStartupSplash::eventFilter(QObject* pObject, QEvent* pEvent) {
   switch (pEvent->type()) {
+    case QEvent::ShortcutOverride:
+      // Claim the key, so that it arrives as a key press (swallowed below)
+      // instead of running a command.
+      pEvent->accept();
+      return true;
     case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
     case QEvent::NonClientAreaMouseButtonPress:
