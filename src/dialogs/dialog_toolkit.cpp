@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -271,7 +272,7 @@ QValidator::State CWindows1252Validator::validate(QString& csInput, int& /*iPos*
 
 CRealPair::CRealPair(double* pVal, double dMin, double dMax, QSlider* pSlider, QLineEdit* pEdit,
                      bool bInverted, const char* szFormat)
-    : m_pVal(pVal), m_dMin(dMin), m_dMax(dMax), m_dAcceptMin(dMin), m_dAcceptMax(dMax),
+    : m_pVal(pVal), m_dMin(dMin), m_dMax(dMax), m_dAcceptMin(-HUGE_VAL), m_dAcceptMax(HUGE_VAL),
       m_pSld(pSlider), m_pEdit(pEdit), m_bInverted(bInverted),
       m_csFormat(szFormat ? szFormat : "") {}
 
@@ -349,7 +350,7 @@ void CRealPair::SliderToPair() {
 
 CIntPair::CIntPair(std::int32_t* pVal, int iMin, int iMax, QSlider* pSlider, QLineEdit* pEdit,
                    bool bVertical)
-    : m_pVal(pVal), m_iMin(iMin), m_iMax(iMax), m_iAcceptMin(iMin), m_iAcceptMax(iMax),
+    : m_pVal(pVal), m_iMin(iMin), m_iMax(iMax), m_iAcceptMin(INT_MIN), m_iAcceptMax(INT_MAX),
       m_pSld(pSlider), m_pEdit(pEdit), m_bVertical(bVertical) {}
 
 void CIntPair::ShowPair() {

@@ -137,13 +137,14 @@ class CRealPair {
   void ValueToPair();
   // The edit has lost the focus: its text read as a single-precision number
   // (widened), limited, shown and stored. A text without a number keeps the
-  // member as it was. With an accepted range wider than the slider's, a
-  // value outside it gives "Please enter a number between %s and %s." and
-  // false, leaving the member.
+  // member as it was. With an accepted range set (a form's wider range for
+  // its edit), a value outside it gives "Please enter a number between %g
+  // and %g." and false, leaving the member.
   bool EditToPair();
   // The slider moved: the member takes its position's value.
   void SliderToPair();
-  // What the edit accepts before the value is limited to [dMin, dMax].
+  // What the edit accepts before the value is limited to [dMin, dMax]
+  // (by default anything).
   void SetAcceptedRange(double dMin, double dMax);
 
   int Position(double v) const;
@@ -167,7 +168,8 @@ class CIntPair {
  public:
   CIntPair(std::int32_t* pVal, int iMin, int iMax, QSlider* pSlider, QLineEdit* pEdit,
            bool bVertical = false);
-  // The values the edit accepts before limiting (the data exchange's check).
+  // The values the edit accepts before limiting (the data exchange's check;
+  // by default any int).
   void SetAcceptedRange(int iMin, int iMax) {
     m_iAcceptMin = iMin;
     m_iAcceptMax = iMax;

@@ -13,8 +13,6 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include <climits>
-
 #include "dialogs/dialog_toolkit.h"
 #include "imaging/dadc.h"
 #include "imaging/force_field.h"
@@ -302,7 +300,6 @@ CMixDlg::CMixDlg(const MixSettings& mix, QWidget* pParent)
   pTop->addWidget(m_pLabel);
   m_pPair = std::make_unique<CIntPair>(&m_iPercent, 1, 99, m_pSlider, m_pEdit);
   // Leaving the edit limits whatever was typed to 1..99.
-  m_pPair->SetAcceptedRange(INT_MIN, INT_MAX);
   m_pPair->ShowPair();
 
   pTop->addWidget(MakeNote("F1 for help on mixing"));

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -167,11 +168,15 @@ void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
   QLabel* pLabel = MakeLabel(d.m_szLabel, pEdit);
   f.m_pEdit = pEdit;
   f.m_apInputs = {pLabel, pSlider, pEdit};
+  // A form may let its edit accept a wider range than the slider's: typed
+  // values outside that range are refused, values inside it are limited to
+  // the slider's range. Without one every typed value is simply limited.
+  const bool bWiderEdit = d.m_dHardMin < d.m_dMin || d.m_dHardMax > d.m_dMax;
 
   if (d.m_eKind == EField::RealPair) {
     f.m_pReal = std::make_unique<CRealPair>(static_cast<double*>(pValue), d.m_dMin, d.m_dMax,
                                             pSlider, pEdit, bVertical, d.m_szFormat);
-    f.m_pReal->SetAcceptedRange(d.m_dHardMin, d.m_dHardMax);
+    if (bWiderEdit) f.m_pReal->SetAcceptedRange(d.m_dHardMin, d.m_dHardMax);
     f.m_pReal->ShowPair();
     connect(pSlider, &QSlider::valueChanged, this, [this, &f] {
       f.m_pReal->SliderToPair();
@@ -181,7 +186,8 @@ void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
     f.m_pInt = std::make_unique<CIntPair>(static_cast<std::int32_t*>(pValue),
                                           static_cast<int>(d.m_dMin), static_cast<int>(d.m_dMax),
                                           pSlider, pEdit, bVertical);
-    f.m_pInt->SetAcceptedRange(static_cast<int>(d.m_dHardMin), static_cast<int>(d.m_dHardMax));
+    f.m_pInt->SetAcceptedRange(bWiderEdit ? static_cast<int>(d.m_dHardMin) : INT_MIN,
+                               bWiderEdit ? static_cast<int>(d.m_dHardMax) : INT_MAX);
     f.m_pInt->ShowPair();
     connect(pSlider, &QSlider::valueChanged, this, [this, &f] {
       f.m_pInt->SliderToPair();
