@@ -143,6 +143,9 @@ class CRealPair {
   bool EditToPair();
   // The slider moved: the member takes its position's value.
   void SliderToPair();
+  // Whether the user changed the edit since it was last set (an edit shows
+  // the value rounded, so only a changed one is read back).
+  bool EditModified() const { return m_pEdit && m_pEdit->isModified(); }
   // What the edit accepts before the value is limited to [dMin, dMax]
   // (by default anything).
   void SetAcceptedRange(double dMin, double dMax);

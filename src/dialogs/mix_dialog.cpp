@@ -105,8 +105,8 @@ CAreaSelectionDlg::CAreaSelectionDlg(const AreaSelection& sel, QWidget* pParent,
       RefreshPreview();
     });
     CRealPair* pPair = c.ppPair->get();
-    connect(pEdit, &QLineEdit::editingFinished, this, [this, pPair, pEdit] {
-      if (!pEdit->isModified()) return;
+    connect(pEdit, &QLineEdit::editingFinished, this, [this, pPair] {
+      if (!pPair->EditModified()) return;
       pPair->EditToPair();
       RefreshPreview();
     });
@@ -226,7 +226,8 @@ void CAreaSelectionDlg::OnDefault() {
 
 void CAreaSelectionDlg::accept() {
   // An edit the user changed but never left is taken first.
-  for (CRealPair* pPair : {m_pHue.get(), m_pSat.get(), m_pVal.get()}) pPair->EditToPair();
+  for (CRealPair* pPair : {m_pHue.get(), m_pSat.get(), m_pVal.get()})
+    if (pPair->EditModified()) pPair->EditToPair();
   m_Selection.SetHsv(m_dHue, m_dSat, m_dVal);
   m_Selection.SetSmooth(SmoothingFromSlider());
   m_Selection.m_bInvert = m_pInvert->isChecked() ? 1 : 0;
