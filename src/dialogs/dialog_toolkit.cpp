@@ -386,6 +386,11 @@ void CIntPair::SliderToPair() {
   Quietly(m_pEdit, [&](QLineEdit* e) { e->setText(QString::number(*m_pVal)); });
 }
 
+void DisconnectControls(QWidget* pDialog) {
+  for (QObject* pChild : pDialog->findChildren<QObject*>())
+    QObject::disconnect(pChild, nullptr, pDialog, nullptr);
+}
+
 QLabel* MakeNote(const char* szText, QWidget* pParent) {
   auto* pLabel = new QLabel(QString::fromUtf8(szText), pParent);
   pLabel->setTextFormat(Qt::PlainText);

@@ -204,6 +204,12 @@ void Quietly(W* pWidget, F&& fn) {
   pWidget->blockSignals(bOld);
 }
 
+// Cuts every connection from the dialog's controls to the dialog. A dialog
+// whose handlers use its own members calls this in its destructor: the
+// members are gone before the base class deletes the controls, and a control
+// losing the focus on its way out must not reach them.
+void DisconnectControls(QWidget* pDialog);
+
 // A note such as "F1 for help on mixing".
 class QLabel;
 QLabel* MakeNote(const char* szText, QWidget* pParent = nullptr);

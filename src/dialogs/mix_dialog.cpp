@@ -13,6 +13,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "dialogs/dialog_toolkit.h"
 #include "imaging/dadc.h"
 #include "imaging/force_field.h"
@@ -153,7 +155,7 @@ CAreaSelectionDlg::CAreaSelectionDlg(const AreaSelection& sel, QWidget* pParent,
   RefreshPreview();
 }
 
-CAreaSelectionDlg::~CAreaSelectionDlg() = default;
+CAreaSelectionDlg::~CAreaSelectionDlg() { DisconnectControls(this); }
 
 int CAreaSelectionDlg::SetupPreview(const CDADC* pOriginal, int iDivisor) {
   if (!pOriginal || !pOriginal->IsValid()) return ReportError("Bad pOrgDC handle"), 0;
@@ -249,7 +251,9 @@ EDialogEnd RunAreaSelectionDialog(QWidget* pParent, AreaSelection& sel, const CD
 
 CMixDlg::CMixDlg(const MixSettings& mix, QWidget* pParent)
     : QDialog(pParent), m_iMixMode(mix.m_iMixMode), m_Selection(mix.m_Selection),
-      m_iPercent(mix.m_iPercent) {
+      // A stored percentage outside 1..99 would be refused on OK even while
+      // its edit is disabled, leaving no way out but Cancel.
+      m_iPercent(std::clamp<int>(mix.m_iPercent, 1, 99)) {
   setWindowTitle(tr("Mix Settings"));
   SetControlId(this, 169);
   auto* pTop = new QVBoxLayout(this);
@@ -321,7 +325,7 @@ CMixDlg::CMixDlg(const MixSettings& mix, QWidget* pParent)
   ShowData();
 }
 
-CMixDlg::~CMixDlg() = default;
+CMixDlg::~CMixDlg() { DisconnectControls(this); }
 
 void CMixDlg::SetupDCs(const CDADC* pOriginal) {
   if (!pOriginal) {

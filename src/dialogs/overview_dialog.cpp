@@ -76,11 +76,11 @@ COvDlg::COvDlg(COverview& overview, QWidget* pParent) : QDialog(pParent), m_Over
     const char* szText;
     int iId;
     const char* szTip;
-    void (COverview::*pfnMove)();
-  } aMoves[] = {{"|<<", 32803, "Go to original image", &COverview::GoFirst},
-                {"<<", 32773, "Go back to the previous image", &COverview::GoBack},
-                {">>", 32774, "Go forward to the next image", &COverview::GoForward},
-                {">>|", 32801, "Go to last image generated", &COverview::GoLast}};
+    void (*pfnMove)(COverview&);
+  } aMoves[] = {{"|<<", 32803, "Go to original image", [](COverview& o) { o.GoFirst(); }},
+                {"<<", 32773, "Go back to the previous image", [](COverview& o) { o.GoBack(); }},
+                {">>", 32774, "Go forward to the next image", [](COverview& o) { o.GoForward(); }},
+                {">>|", 32801, "Go to last image generated", [](COverview& o) { o.GoLast(); }}};
   for (const auto& m : aMoves) {
     QPushButton* pButton = MakeButton(QString::fromUtf8(m.szText), m.iId);
     pButton->setToolTip(tr(m.szTip));
@@ -88,7 +88,7 @@ COvDlg::COvDlg(COverview& overview, QWidget* pParent) : QDialog(pParent), m_Over
     pNavigation->addWidget(pButton);
     auto pfnMove = m.pfnMove;
     connect(pButton, &QPushButton::clicked, this, [this, pfnMove] {
-      if (m_Overview.Count() > 0) (m_Overview.*pfnMove)();
+      if (m_Overview.Count() > 0) pfnMove(m_Overview);
       Refresh();
     });
   }

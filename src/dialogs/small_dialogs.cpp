@@ -23,10 +23,8 @@ namespace {
 
 constexpr int kIdChooseWizard = 1142;
 constexpr int kIdChooseList = 1153;
-constexpr int kIdNone = 1154;  // the "None" button, which cancels
 
-QHBoxLayout* OkCancelRow(QDialog* pDialog, const QString& csOk, const QString& csCancel,
-                         int iCancelId = kIdCancel) {
+QHBoxLayout* OkCancelRow(QDialog* pDialog, const QString& csOk, const QString& csCancel) {
   auto* pRow = new QHBoxLayout;
   pRow->addStretch(1);
   QPushButton* pOk = MakeButton(csOk, kIdOk);
@@ -34,7 +32,7 @@ QHBoxLayout* OkCancelRow(QDialog* pDialog, const QString& csOk, const QString& c
   pRow->addWidget(pOk);
   QObject::connect(pOk, &QPushButton::clicked, pDialog, &QDialog::accept);
   if (!csCancel.isEmpty()) {
-    QPushButton* pCancel = MakeButton(csCancel, iCancelId);
+    QPushButton* pCancel = MakeButton(csCancel, kIdCancel);
     pRow->addWidget(pCancel);
     QObject::connect(pCancel, &QPushButton::clicked, pDialog, &QDialog::reject);
   }
@@ -97,7 +95,8 @@ CChooseXformDlg::CChooseXformDlg(int iXform, int bWizardAll, QWidget* pParent)
   m_pList->setEnabled(!m_bWizardAll);
   pTop->addWidget(m_pWizard);
   pTop->addWidget(m_pList);
-  pTop->addLayout(OkCancelRow(this, tr("OK"), tr("None"), kIdNone));
+  // "None" is the cancel button.
+  pTop->addLayout(OkCancelRow(this, tr("OK"), tr("None")));
   connect(m_pWizard, &QCheckBox::toggled, this, [this](bool b) {
     m_bWizardAll = b ? 1 : 0;
     m_pList->setEnabled(!b);

@@ -53,7 +53,7 @@ CXformDialog::CXformDialog(const CFormRef& form, void* pRecord, QWidget* pParent
   RefreshEnabling();
 }
 
-CXformDialog::~CXformDialog() = default;
+CXformDialog::~CXformDialog() { DisconnectControls(this); }
 
 void CXformDialog::Build() {
   auto* pTop = new QVBoxLayout(this);

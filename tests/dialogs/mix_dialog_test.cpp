@@ -103,6 +103,15 @@ class CMixDialogTest : public QObject {
     QCOMPARE(TakeMessages(), std::vector<std::string>{"Please enter an integer between 1 and 99."});
   }
 
+  void AStoredPercentageOutsideTheRangeDoesNotBlockOk() {
+    MixSettings mix;
+    mix.m_iPercent = 0;
+    CMixDlg dlg(mix);
+    dlg.accept();
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(dlg.Settings().m_iPercent, 1);
+  }
+
   void ApplyNowAndCancel() {
     auto pOrg = TestPicture();
     MixSettings mix;

@@ -139,7 +139,8 @@ class CSmallDialogsTest : public QObject {
     QTimer::singleShot(0, [] {
       QWidget* pDialog = QApplication::activeModalWidget();
       FindControlAs<QCheckBox>(pDialog, 1142)->click();
-      FindControlAs<QPushButton>(pDialog, 1154)->click();
+      QCOMPARE(FindControlAs<QPushButton>(pDialog, kIdCancel)->text(), QString("None"));
+      FindControlAs<QPushButton>(pDialog, kIdCancel)->click();
     });
     std::array<std::int32_t, kXformCount> aUsage{};
     InitUsageCounts(aUsage.data());
