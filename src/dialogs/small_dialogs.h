@@ -31,7 +31,7 @@ class CChooseXformDlg : public QDialog {
   QComboBox* m_pList = nullptr;
 };
 
-// Runs Choose Xform on the specification. OK: the wizard-all flag from the
+// Runs Choose Xform on the recipe. OK: the wizard-all flag from the
 // switch; with it set a random Xform and mix are chosen from the usage
 // counts, otherwise the listed Xform becomes current; true. "None": nothing
 // changes; false.

@@ -68,7 +68,7 @@ class CXformDialog : public QDialog {
 bool RunXformDialog(QWidget* pParent, const CFormRef& form, void* pRecord,
                     const CXformDialog::OkCheckFn& fnOkCheck = {});
 
-// The settings dialog of the specification's current Xform on a copy of its
+// The settings dialog of the recipe's current Xform on a copy of its
 // record. OK copies the record back and, when the Xform's own wizard flag is
 // now clear, clears the wizard-all flag: 1. Cancel: 0, nothing changed. An
 // index that is not a built Xform gives "CFilSpec::OCP, Xforms %d not\n(yet)
