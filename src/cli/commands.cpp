@@ -175,7 +175,7 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
   return EIdea::Made;
 }
 
-// Usage checks and the base specification; kExitOk when the plan is ready.
+// Usage checks and the base recipe; kExitOk when the plan is ready.
 int PlanMake(const MakeOptions& opt, MakePlan& plan) {
   std::string csError;
   auto usage = [](const std::string& cs) {

@@ -24,7 +24,7 @@ struct MakeOptions {
   int m_iCount = 1;
   int m_iJobs = 1;
   std::string m_csOutput;      // empty: "<picture stem>_idea%d.png"
-  std::string m_csRecipe;      // read the whole specification from this file
+  std::string m_csRecipe;      // read the whole recipe from this file
   std::string m_csSaveRecipe;  // write each idea's recipe ("%d" for several)
   bool m_bQuiet = false;
 };

@@ -1,4 +1,4 @@
-// Recipes: a whole filter specification (Xform, its parameters by their
+// Recipes: a whole CFilSpec (Xform, its parameters by their
 // declared names, mix, selection, seed) and the image quality as JSON. A
 // recipe replays its own seed and parameters, so it regenerates the same
 // idea later or elsewhere; numbers are written so that they read back

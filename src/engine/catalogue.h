@@ -43,7 +43,7 @@ enum : std::int32_t {
 // What an Xform's Autochoose receives besides its record.
 enum : int {
   AUTO_NOTHING = 0,
-  AUTO_SELECTION = 1,  // the specification's area selection (which it may change)
+  AUTO_SELECTION = 1,  // the recipe's area selection (which it may change)
   AUTO_SIZE = 2,       // the original's width and height
   AUTO_ORIGINAL = 4,   // the original surface
   AUTO_NONE = 8,       // no Autochoose at all (Web Fade)

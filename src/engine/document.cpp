@@ -269,7 +269,7 @@ void CVexmoFilterDoc::OnXformSettings() {
   if (m_Dialogs.XformSettings(m_Spec) == 1) GenerateNew(false);
 }
 
-// A settings dialog on a copy of one part of the working specification: OK
+// A settings dialog on a copy of one part of the working recipe: OK
 // stores it, "Apply Now" on an idea also makes a new idea with the same seed.
 template <typename T>
 void CVexmoFilterDoc::EditSpecPart(T& part,

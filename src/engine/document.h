@@ -1,9 +1,9 @@
 // The image idea sequence document: one opened picture, its working
-// specification and its sequence of ideas. Position 0 stands for the original
+// recipe and its sequence of ideas. Position 0 stands for the original
 // picture, every generated idea takes the next position. Pictures are not
 // kept in memory: the view's drawing surface holds the one shown, the
 // overview keeps thumbnails, the cache keeps full pictures on disk, and any
-// other picture is regenerated from its stored specification (same seed,
+// other picture is regenerated from its stored recipe (same seed,
 // same picture).
 //
 // The shell creates one document per window and drives it through the
@@ -36,9 +36,9 @@ class IDocumentDialogs {
   // index selected; "" when cancelled.
   virtual std::string OpenImagePath(int iFilterIndex, const std::string& csDefaultExtension,
                                     const std::string& csInitialDir) = 0;
-  // The Choose Xform dialog on the specification; false when cancelled.
+  // The Choose Xform dialog on the recipe; false when cancelled.
   virtual bool ChooseXform(CFilSpec& spec, const std::int32_t* aUsage) = 0;
-  // The settings dialog of the specification's Xform; 1 when accepted (it
+  // The settings dialog of the recipe's Xform; 1 when accepted (it
   // may clear the wizard-all flag).
   virtual int XformSettings(CFilSpec& spec) = 0;
   virtual EClose Mix(MixSettings& mix, const CDADC* pOriginal) = 0;
@@ -84,7 +84,7 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   int SetDocBitmap(CGlobalBlock hDib, const std::string& csName);
   // Chooses (without a path), loads and names a picture. 1/0.
   int OpenImage(const char* szPath);
-  // Appends a new idea made from the working specification and shows it.
+  // Appends a new idea made from the working recipe and shows it.
   void GenerateNew(bool bKeepSeed);
   // Shows the picture at the current position from the cache or starts the
   // worker on it.

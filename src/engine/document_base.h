@@ -59,9 +59,9 @@ class CIdeaSequenceDoc {
   CIdeaSequenceDoc(const CIdeaSequenceDoc&) = delete;
   CIdeaSequenceDoc& operator=(const CIdeaSequenceDoc&) = delete;
 
-  // The catalogue name of the working specification's Xform.
+  // The catalogue name of the working recipe's Xform.
   virtual std::string GetXformName() const = 0;
-  // The working specification := the sequence's element at m_iCurrent.
+  // The working recipe := the sequence's element at m_iCurrent.
   virtual void SetSpecFromSequence() = 0;
   // Shows the image at m_iCurrent (from the cache, by a generation, or the
   // original).

@@ -9,7 +9,7 @@
 
 namespace {
 
-// How the specification reaches one Xform. Xforms not built yet have only
+// How the recipe reaches one Xform. Xforms not built yet have only
 // their record and wizard flag.
 struct XformOps {
   void* (*pfnRecord)(CFilSpec&) = nullptr;

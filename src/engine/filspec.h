@@ -116,7 +116,7 @@ struct CFilSpec {
 };
 
 static_assert(std::is_trivially_copyable_v<CFilSpec>,
-              "the document copies specifications bitwise");
+              "the document copies recipes bitwise");
 
 // Smallest of the 28 counts (starting from 64000); RandomInt(0, 27) drawn
 // until it hits an Xform with that count, at most 2801 times (the last draw

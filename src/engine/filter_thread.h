@@ -1,7 +1,7 @@
 // The generation worker: at most one generation runs in the application, on
 // its own thread, while the interface thread polls it about four times a
 // second (progress, status text) and collects it when it has ended. The
-// interface never touches the working specification while it runs; STOP
+// interface never touches the working recipe while it runs; STOP
 // sets g_bStop, which the Xform polls.
 #pragma once
 
@@ -49,7 +49,7 @@ class CGenerationWorker {
   // Waits for a running generation (after asking it to stop).
   virtual ~CGenerationWorker();
 
-  // Starts the worker on the working specification, whose context holds the
+  // Starts the worker on the working recipe, whose context holds the
   // three surfaces (the out surface is freed by the worker). A second start
   // reports "BFT:A thread is already running" and returns false. When the
   // system refuses the thread, "Could not CreateThread(Filter)" is reported,

@@ -13,7 +13,7 @@
 //       WizardSwitch(&MosaicParams::m_bWizard));
 //
 // The records keep the types the program stores (32-bit ints for flags and
-// radio ids, doubles, COLORREF), so a whole specification stays plain data.
+// radio ids, doubles, COLORREF), so a whole recipe stays plain data.
 #pragma once
 
 #include <array>

@@ -1,6 +1,6 @@
 // What every Xform's Apply receives: a copy of the area selection, the three
 // surfaces of the run and where progress goes. Plain data: it lives inside
-// the filter specification, which is copied bitwise.
+// the recipe, which is copied bitwise.
 #pragma once
 
 #include <atomic>
@@ -11,7 +11,7 @@
 #include "xforms/progress.h"
 
 struct XformContext {
-  AreaSelection m_Select;            // the specification's selection, refreshed by every Apply
+  AreaSelection m_Select;            // the recipe's selection, refreshed by every Apply
   CDADC* m_pIn = nullptr;            // the original picture (Xforms only read it)
   CDADC* m_pOut = nullptr;           // the Xform's result, 1, 2 or 4 times the original's size
   CDADC* m_pDrw = nullptr;           // the view's drawing surface: only the final mix writes it

@@ -24,7 +24,7 @@ class CFakeView final : public IDocumentView {
   int m_iSaves = 0;
 };
 
-// A sequence of named placeholders instead of specifications: what the base
+// A sequence of named placeholders instead of recipes: what the base
 // needs to know is its size, which element is current and what is shown.
 class CFakeDoc final : public CIdeaSequenceDoc {
  public:

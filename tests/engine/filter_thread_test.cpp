@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 
 namespace {
 
-// The surfaces of one run, set into a working specification as the document does.
+// The surfaces of one run, set into a working recipe as the document does.
 struct CRun {
   explicit CRun(int iXform, int q = 1, int iWidth = 48, int iHeight = 32)
       : m_pIn(MakeTestPicture(iWidth, iHeight)), m_drw(iWidth, iHeight) {

@@ -88,7 +88,7 @@ class CDigestFile {
   std::map<std::string, std::string> m_aEntries;
 };
 
-// Runs the specification's Xform (Apply seeds the generator) on a fresh out
+// Runs the recipe's Xform (Apply seeds the generator) on a fresh out
 // surface of quality q and hands the surfaces back.
 struct CXformRun {
   std::unique_ptr<CDADC> m_pOut;
@@ -105,7 +105,7 @@ inline CXformRun RunXform(CFilSpec spec, CDADC& in, int q) {
   return run;
 }
 
-// A specification of one Xform with its wizard off (its record is used as it is).
+// A recipe of one Xform with its wizard off (its record is used as it is).
 inline CFilSpec SpecFor(int iXform, int iSeed) {
   CFilSpec spec;
   spec.m_iXform = iXform;

@@ -1,0 +1,421 @@
+#include "dialogs/xform_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "dialogs/dialog_toolkit.h"
+#include "engine/catalogue.h"
+#include "engine/filspec.h"
+#include "platform/gdi/font.h"
+#include "platform/report.h"
+
+struct CXformDialog::CField {
+  std::size_t m_iIndex = 0;
+  const FieldDesc* m_pDesc = nullptr;
+  std::vector<QWidget*> m_apInputs;  // enabled and disabled with the field
+  std::unique_ptr<CRealPair> m_pReal;
+  std::unique_ptr<CIntPair> m_pInt;
+  QLineEdit* m_pEdit = nullptr;      // the pair's, hex colour's or text's edit
+  CColourSwatch* m_pSwatch = nullptr;
+  QLabel* m_pFace = nullptr;         // a font's face name
+};
+
+namespace {
+
+QString Text(const char* sz) { return QString::fromUtf8(sz ? sz : ""); }
+
+QLabel* MakeLabel(const char* szText, QWidget* pBuddy) {
+  auto* pLabel = new QLabel(Text(szText));
+  if (pBuddy) pLabel->setBuddy(pBuddy);
+  return pLabel;
+}
+
+}  // namespace
+
+CXformDialog::CXformDialog(const CFormRef& form, void* pRecord, QWidget* pParent)
+    : QDialog(pParent), m_Form(form), m_pRecord(pRecord) {
+  setWindowTitle(Text(form.Caption()));
+  SetControlId(this, form.DialogId());
+  Build();
+  RefreshEnabling();
+}
+
+CXformDialog::~CXformDialog() { DisconnectControls(this); }
+
+void CXformDialog::Build() {
+  auto* pTop = new QVBoxLayout(this);
+  std::vector<QBoxLayout*> aStack{pTop};
+  for (std::size_t i = 0; i < m_Form.Count(); ++i) {
+    const FieldDesc& d = m_Form.Field(i);
+    if (d.m_eKind == EField::GroupBegin) {
+      auto* pBox = new QGroupBox(Text(d.m_szLabel));
+      aStack.back()->addWidget(pBox);
+      aStack.push_back(new QVBoxLayout(pBox));
+      continue;
+    }
+    if (d.m_eKind == EField::GroupEnd) {
+      if (aStack.size() > 1) aStack.pop_back();
+      continue;
+    }
+    AddField(i, aStack.back(), aStack.size() > 1);
+  }
+
+  auto* pButtons = new QHBoxLayout;
+  pButtons->addStretch(1);
+  auto* pOk = new QPushButton(tr("OK"));
+  SetControlId(pOk, kIdOk);
+  pOk->setDefault(true);
+  auto* pCancel = new QPushButton(tr("Cancel"));
+  SetControlId(pCancel, kIdCancel);
+  pButtons->addWidget(pOk);
+  pButtons->addWidget(pCancel);
+  pTop->addLayout(pButtons);
+  connect(pOk, &QPushButton::clicked, this, &CXformDialog::accept);
+  connect(pCancel, &QPushButton::clicked, this, &CXformDialog::reject);
+}
+
+void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, bool bInGroup) {
+  auto pField = std::make_unique<CField>();
+  CField& f = *pField;
+  f.m_iIndex = i;
+  f.m_pDesc = &m_Form.Field(i);
+  const FieldDesc& d = *f.m_pDesc;
+  void* pValue = m_Form.Address(i, m_pRecord);
+  switch (d.m_eKind) {
+    case EField::Note: {
+      QLabel* pNote = MakeNote(d.m_szLabel);
+      if (d.m_iId) SetControlId(pNote, d.m_iId);
+      pLayout->addWidget(pNote);
+      break;
+    }
+    case EField::IntPair:
+    case EField::RealPair:
+      AddPair(f, pLayout);
+      break;
+    case EField::Radios:
+      AddRadios(f, pLayout, bInGroup);
+      break;
+    case EField::Choice: {
+      auto* pCombo = new QComboBox;
+      SetControlId(pCombo, d.m_iId);
+      for (int k = 0; k < d.m_iOptions; ++k) pCombo->addItem(Text(d.m_aOptions[k].m_szLabel));
+      auto* pInt = static_cast<std::int32_t*>(pValue);
+      pCombo->setCurrentIndex(*pInt >= 0 && *pInt < d.m_iOptions ? *pInt : -1);
+      auto* pRow = new QHBoxLayout;
+      QLabel* pLabel = MakeLabel(d.m_szLabel, pCombo);
+      pRow->addWidget(pLabel);
+      pRow->addWidget(pCombo, 1);
+      pLayout->addLayout(pRow);
+      f.m_apInputs = {pLabel, pCombo};
+      connect(pCombo, &QComboBox::currentIndexChanged, this, [this, pInt](int k) {
+        if (k >= 0) *pInt = k;
+        RefreshEnabling();
+      });
+      break;
+    }
+    case EField::Check:
+    case EField::Wizard: {
+      auto* pCheck = new QCheckBox(Text(d.m_szLabel));
+      SetControlId(pCheck, d.m_iId);
+      auto* pInt = static_cast<std::int32_t*>(pValue);
+      pCheck->setChecked(*pInt != 0);
+      pLayout->addWidget(pCheck);
+      f.m_apInputs = {pCheck};
+      connect(pCheck, &QCheckBox::toggled, this, [this, pInt](bool b) {
+        *pInt = b ? 1 : 0;
+        RefreshEnabling();
+      });
+      break;
+    }
+    case EField::Colour:
+    case EField::HexColour:
+    case EField::ColourChoice:
+    case EField::Background:
+      AddColour(f, pLayout);
+      break;
+    case EField::Font:
+      AddFont(f, pLayout);
+      break;
+    case EField::Text:
+      AddText(f, pLayout);
+      break;
+    case EField::GroupBegin:
+    case EField::GroupEnd:
+      break;
+  }
+  m_aFields.push_back(std::move(pField));
+}
+
+void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
+  const FieldDesc& d = *f.m_pDesc;
+  void* pValue = m_Form.Address(f.m_iIndex, m_pRecord);
+  const bool bVertical = d.m_eHint == EHint::Vertical;
+  QSlider* pSlider = MakeSlider(bVertical ? Qt::Vertical : Qt::Horizontal, d.m_iId);
+  QLineEdit* pEdit = MakeEdit(d.m_iId2, d.m_iEditChars);
+  QLabel* pLabel = MakeLabel(d.m_szLabel, pEdit);
+  f.m_pEdit = pEdit;
+  f.m_apInputs = {pLabel, pSlider, pEdit};
+  // A form may let its edit accept a wider range than the slider's: typed
+  // values outside that range are refused, values inside it are limited to
+  // the slider's range. Without one every typed value is simply limited.
+  const bool bWiderEdit = d.m_dHardMin < d.m_dMin || d.m_dHardMax > d.m_dMax;
+
+  if (d.m_eKind == EField::RealPair) {
+    f.m_pReal = std::make_unique<CRealPair>(static_cast<double*>(pValue), d.m_dMin, d.m_dMax,
+                                            pSlider, pEdit, bVertical, d.m_szFormat);
+    if (bWiderEdit) f.m_pReal->SetAcceptedRange(d.m_dHardMin, d.m_dHardMax);
+    f.m_pReal->ShowPair();
+    connect(pSlider, &QSlider::valueChanged, this, [this, &f] {
+      f.m_pReal->SliderToPair();
+      RefreshEnabling();
+    });
+  } else {
+    f.m_pInt = std::make_unique<CIntPair>(static_cast<std::int32_t*>(pValue),
+                                          static_cast<int>(d.m_dMin), static_cast<int>(d.m_dMax),
+                                          pSlider, pEdit, bVertical);
+    f.m_pInt->SetAcceptedRange(bWiderEdit ? static_cast<int>(d.m_dHardMin) : INT_MIN,
+                               bWiderEdit ? static_cast<int>(d.m_dHardMax) : INT_MAX);
+    f.m_pInt->ShowPair();
+    connect(pSlider, &QSlider::valueChanged, this, [this, &f] {
+      f.m_pInt->SliderToPair();
+      RefreshEnabling();
+    });
+  }
+  connect(pEdit, &QLineEdit::editingFinished, this, [this, &f] {
+    TakeEdit(f, true);
+    RefreshEnabling();
+  });
+
+  if (bVertical) {
+    auto* pColumn = new QVBoxLayout;
+    pColumn->addWidget(pLabel);
+    pColumn->addWidget(pSlider, 1, Qt::AlignHCenter);
+    pColumn->addWidget(pEdit);
+    pLayout->addLayout(pColumn);
+  } else {
+    pLayout->addWidget(pLabel);
+    auto* pRow = new QHBoxLayout;
+    pRow->addWidget(pSlider, 1);
+    pRow->addWidget(pEdit);
+    pLayout->addLayout(pRow);
+  }
+}
+
+void CXformDialog::AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup) {
+  const FieldDesc& d = *f.m_pDesc;
+  auto* pInt = static_cast<std::int32_t*>(m_Form.Address(f.m_iIndex, m_pRecord));
+  auto* pGroup = new QButtonGroup(this);
+  QWidget* pHost = new QWidget;
+  if (!bInGroup && d.m_szLabel && *d.m_szLabel) {
+    auto* pBox = new QGroupBox(Text(d.m_szLabel));
+    pLayout->addWidget(pBox);
+    (new QVBoxLayout(pBox))->addWidget(pHost);
+  } else {
+    pLayout->addWidget(pHost);
+  }
+  QGridLayout* pGrid = new QGridLayout(pHost);
+  pGrid->setContentsMargins(0, 0, 0, 0);
+  for (int k = 0; k < d.m_iOptions; ++k) {
+    const RadioOption& o = d.m_aOptions[k];
+    auto* pButton = new QRadioButton(Text(o.m_szLabel));
+    SetControlId(pButton, o.m_iId);
+    pButton->setChecked(*pInt == o.m_iId);
+    pGroup->addButton(pButton, o.m_iId);
+    if (d.m_eHint == EHint::Compass)
+      pGrid->addWidget(pButton, k / 3, k % 3);
+    else
+      pGrid->addWidget(pButton, k, 0);
+    f.m_apInputs.push_back(pButton);
+  }
+  connect(pGroup, &QButtonGroup::idClicked, this, [this, pInt](int iId) {
+    *pInt = iId;
+    RefreshEnabling();
+  });
+}
+
+void CXformDialog::AddColour(CField& f, QBoxLayout* pLayout) {
+  const FieldDesc& d = *f.m_pDesc;
+  void* pValue = m_Form.Address(f.m_iIndex, m_pRecord);
+  COLORREF* pColour = d.m_eKind == EField::Background
+                          ? &static_cast<BackgroundSpec*>(pValue)->m_crColour
+                          : static_cast<COLORREF*>(pValue);
+  auto* pRow = new QHBoxLayout;
+  f.m_pSwatch = new CColourSwatch;
+  SetControlId(f.m_pSwatch, d.m_iId2);
+  f.m_pSwatch->SetColour(*pColour);
+
+  QPushButton* pButton = nullptr;
+  if (d.m_eKind == EField::HexColour) {
+    QLabel* pLabel = MakeLabel(d.m_szLabel, nullptr);
+    f.m_pEdit = MakeEdit(d.m_iId3, d.m_iEditChars);
+    pLabel->setBuddy(f.m_pEdit);
+    f.m_pEdit->setText(HexColourText(*pColour));
+    pButton = new QPushButton(tr("Choose..."));
+    pRow->addWidget(pLabel);
+    pRow->addWidget(f.m_pEdit);
+    f.m_apInputs = {pLabel, f.m_pEdit, pButton};
+    connect(f.m_pEdit, &QLineEdit::editingFinished, this, [this, &f] {
+      TakeEdit(f, true);
+      RefreshEnabling();
+    });
+  } else {
+    pButton = new QPushButton(Text(d.m_szLabel));
+    f.m_apInputs = {pButton};
+  }
+  SetControlId(pButton, d.m_iId);
+  pRow->addWidget(pButton);
+  pRow->addWidget(f.m_pSwatch);
+  connect(pButton, &QPushButton::clicked, this, [this, &f, pColour] {
+    if (!ChooseColour(this, *pColour)) return;
+    f.m_pSwatch->SetColour(*pColour);
+    if (f.m_pEdit) f.m_pEdit->setText(HexColourText(*pColour));
+    RefreshEnabling();
+  });
+
+  // The flag of a colour choice or a background (use the picture) has its own
+  // check box when the form gives it one.
+  std::int32_t* pFlag = m_Form.FlagAddress(f.m_iIndex, m_pRecord);
+  if (pFlag && d.m_iId3 && d.m_eKind != EField::HexColour) {
+    auto* pCheck = new QCheckBox(Text(d.m_szFlagLabel));
+    SetControlId(pCheck, d.m_iId3);
+    pCheck->setChecked(*pFlag != 0);
+    pRow->addWidget(pCheck);
+    f.m_apInputs.push_back(pCheck);
+    connect(pCheck, &QCheckBox::toggled, this, [this, pFlag](bool b) {
+      *pFlag = b ? 1 : 0;
+      RefreshEnabling();
+    });
+  }
+  pRow->addStretch(1);
+  pLayout->addLayout(pRow);
+}
+
+void CXformDialog::AddText(CField& f, QBoxLayout* pLayout) {
+  const FieldDesc& d = *f.m_pDesc;
+  auto* pBytes = static_cast<char*>(m_Form.Address(f.m_iIndex, m_pRecord));
+  const std::size_t iSize = static_cast<std::size_t>(d.m_iSize);
+  // One byte of the member is the terminator.
+  const int iChars = std::min(d.m_iEditChars, d.m_iSize - 1);
+  f.m_pEdit = MakeEdit(d.m_iId, iChars);
+  f.m_pEdit->setMaximumWidth(QWIDGETSIZE_MAX);
+  f.m_pEdit->setAlignment(Qt::AlignLeft);
+  f.m_pEdit->setValidator(new CWindows1252Validator(f.m_pEdit));
+  QLabel* pLabel = MakeLabel(d.m_szLabel, f.m_pEdit);
+  f.m_apInputs = {pLabel, f.m_pEdit};
+  // A member without its terminator cannot be shown faithfully.
+  if (iSize == 0 || strnlen(pBytes, iSize) >= iSize)
+    f.m_pEdit->setText(QStringLiteral("Errors"));
+  else
+    f.m_pEdit->setText(FromWindows1252(pBytes));
+  auto* pRow = new QHBoxLayout;
+  pRow->addWidget(pLabel);
+  pRow->addWidget(f.m_pEdit, 1);
+  pLayout->addLayout(pRow);
+  // Every change of the text is taken at once.
+  connect(f.m_pEdit, &QLineEdit::textEdited, this, [this, pBytes, iSize](const QString& cs) {
+    std::string csBytes;
+    if (iSize == 0 || !ToWindows1252(cs, csBytes)) return;
+    if (csBytes.size() >= iSize) csBytes.resize(iSize - 1);
+    std::memset(pBytes, 0, iSize);
+    std::memcpy(pBytes, csBytes.data(), csBytes.size());
+    RefreshEnabling();
+  });
+}
+
+void CXformDialog::AddFont(CField& f, QBoxLayout* pLayout) {
+  const FieldDesc& d = *f.m_pDesc;
+  auto* pFont = static_cast<LOGFONT*>(m_Form.Address(f.m_iIndex, m_pRecord));
+  auto* pButton = new QPushButton(Text(d.m_szLabel));
+  SetControlId(pButton, d.m_iId);
+  f.m_pFace = new QLabel(FontFaceText(*pFont));
+  SetControlId(f.m_pFace, d.m_iId2);
+  f.m_pFace->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  f.m_pFace->setMinimumWidth(160);
+  f.m_apInputs = {pButton};
+  auto* pRow = new QHBoxLayout;
+  pRow->addWidget(pButton);
+  pRow->addWidget(f.m_pFace, 1);
+  pLayout->addLayout(pRow);
+  connect(pButton, &QPushButton::clicked, this, [this, &f, pFont] {
+    if (!ChooseFont(this, *pFont)) return;
+    f.m_pFace->setText(FontFaceText(*pFont));
+    RefreshEnabling();
+  });
+}
+
+bool CXformDialog::TakeEdit(CField& f, bool bOnlyModified) {
+  if (!f.m_pEdit || (bOnlyModified && !f.m_pEdit->isModified())) return true;
+  bool bOk = true;
+  if (f.m_pReal)
+    bOk = f.m_pReal->EditToPair();
+  else if (f.m_pInt)
+    bOk = f.m_pInt->EditToPair();
+  else if (f.m_pDesc->m_eKind == EField::HexColour) {
+    auto* pColour = static_cast<COLORREF*>(m_Form.Address(f.m_iIndex, m_pRecord));
+    *pColour = ParseHexColour(f.m_pEdit->text());
+    f.m_pEdit->setText(HexColourText(*pColour));
+    f.m_pSwatch->SetColour(*pColour);
+  }
+  f.m_pEdit->setModified(false);
+  return bOk;
+}
+
+void CXformDialog::RefreshEnabling() {
+  for (const auto& pField : m_aFields) {
+    const bool bEnabled = m_Form.IsEnabled(pField->m_iIndex, m_pRecord);
+    for (QWidget* pInput : pField->m_apInputs) pInput->setEnabled(bEnabled);
+  }
+}
+
+void CXformDialog::accept() {
+  // Edits the user changed but never left are taken now; a refused value
+  // keeps the dialog open on that edit. The hex colours are read once more.
+  for (const auto& pField : m_aFields) {
+    const bool bHex = pField->m_pDesc->m_eKind == EField::HexColour;
+    if (!TakeEdit(*pField, !bHex)) {
+      pField->m_pEdit->setFocus();
+      return;
+    }
+  }
+  RefreshEnabling();
+  if (m_fnOkCheck && !m_fnOkCheck(m_pRecord)) return;
+  QDialog::accept();
+}
+
+bool RunXformDialog(QWidget* pParent, const CFormRef& form, void* pRecord,
+                    const CXformDialog::OkCheckFn& fnOkCheck) {
+  if (form.IsEmpty() || !pRecord) return false;
+  // The dialog works on a copy, so Cancel leaves the record as it was.
+  std::vector<unsigned char> aCopy(form.RecordSize());
+  std::memcpy(aCopy.data(), pRecord, aCopy.size());
+  CXformDialog dlg(form, aCopy.data(), pParent);
+  dlg.SetOkCheck(fnOkCheck);
+  if (dlg.exec() != QDialog::Accepted) return false;
+  std::memcpy(pRecord, aCopy.data(), aCopy.size());
+  return true;
+}
+
+int OCP(QWidget* pParent, CFilSpec& spec) {
+  const int iXform = spec.m_iXform;
+  if (iXform < 0 || iXform >= kXformCount || !CFilSpec::IsBuilt(iXform)) {
+    ReportError("CFilSpec::OCP, Xforms %d not\n(yet) supported", iXform);
+    return 0;
+  }
+  if (!RunXformDialog(pParent, CFilSpec::Form(iXform), spec.Record(iXform))) return 0;
+  const std::int32_t* pWizard = spec.WizardFlag(iXform);
+  if (pWizard && *pWizard == 0) spec.m_bWizardAll = 0;
+  return 1;
+}
