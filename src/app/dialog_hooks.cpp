@@ -1,7 +1,6 @@
-// The file dialogs, and simple stand-ins for the dialogs of the dialogs
-// library until it is linked in: they let every command run (a list to
-// choose an Xform or a quality, the properties as text) without offering
-// the full settings.
+// The file dialogs, and the document's dialogs: those of the dialogs library
+// when it is built, else simple stand-ins (a list to choose an Xform or a
+// quality, the properties as text) that let every command run.
 #include "app/dialog_hooks.h"
 
 #include <QFileDialog>
@@ -11,6 +10,11 @@
 
 #include "engine/catalogue.h"
 #include "imaging/image_files.h"
+
+#ifdef VX_HAVE_DIALOGS
+#include "dialogs/small_dialogs.h"
+#include "dialogs/tip_dialog.h"
+#endif
 
 QStringList QtNameFilters(const char* szFilter) {
   const QStringList aParts = QString::fromLatin1(szFilter).split('|', Qt::SkipEmptyParts);
@@ -44,7 +48,7 @@ std::string RunFileDialog(QFileDialog& dialog, const char* szFilter, int iFilter
 
 std::string CShellDialogs::OpenImagePath(int iFilterIndex, const std::string& /*csDefaultExtension*/,
                                          const std::string& csInitialDir) {
-  QFileDialog dialog(m_pOwner, QStringLiteral("Select image file to open"),
+  QFileDialog dialog(Owner(), QStringLiteral("Select image file to open"),
                      QString::fromStdString(csInitialDir));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -54,7 +58,7 @@ std::string CShellDialogs::OpenImagePath(int iFilterIndex, const std::string& /*
 std::string CShellDialogs::SaveImagePath(const std::string& csDefaultName, int iFilterIndex,
                                          const std::string& csDefaultExtension,
                                          const std::string& csInitialDir) {
-  QFileDialog dialog(m_pOwner, QStringLiteral("Save image to file"),
+  QFileDialog dialog(Owner(), QStringLiteral("Save image to file"),
                      QString::fromStdString(csInitialDir));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
@@ -63,7 +67,15 @@ std::string CShellDialogs::SaveImagePath(const std::string& csDefaultName, int i
   return RunFileDialog(dialog, kSaveImageFilter, iFilterIndex);
 }
 
-bool CShellDialogs::ChooseXform(CFilSpec& spec, const std::int32_t* /*aUsage*/) {
+#ifdef VX_HAVE_DIALOGS
+
+void CShellDialogs::TipOfTheDay(CAppState& state) { RunTipDialog(Owner(), state); }
+void CShellDialogs::About() { RunAboutDialog(Owner()); }
+
+#else
+
+// Without the dialogs library: simple stand-ins that let every command run.
+bool CDocumentDialogsBase::ChooseXform(CFilSpec& spec, const std::int32_t* /*aUsage*/) {
   QStringList aNames;
   QList<int> aIndexes;
   int iCurrent = 0;
@@ -76,7 +88,7 @@ bool CShellDialogs::ChooseXform(CFilSpec& spec, const std::int32_t* /*aUsage*/) 
   }
   if (aNames.isEmpty()) return false;
   bool bOk = false;
-  const QString csChoice = QInputDialog::getItem(m_pOwner, QStringLiteral("Choose Xform"),
+  const QString csChoice = QInputDialog::getItem(Parent(), QStringLiteral("Choose Xform"),
                                                  QStringLiteral("Xform:"), aNames, iCurrent,
                                                  false, &bOk);
   if (!bOk) return false;
@@ -84,37 +96,37 @@ bool CShellDialogs::ChooseXform(CFilSpec& spec, const std::int32_t* /*aUsage*/) 
   return true;
 }
 
-int CShellDialogs::XformSettings(CFilSpec& /*spec*/) {
+int CDocumentDialogsBase::XformSettings(CFilSpec& /*spec*/) {
   // Without the settings dialog the current settings are taken as they are.
   return 1;
 }
 
-IDocumentDialogs::EClose CShellDialogs::Mix(MixSettings& /*mix*/, const CDADC* /*pOriginal*/) {
-  QMessageBox::information(m_pOwner, kTitle, QStringLiteral("The mix settings are not available."));
+IDocumentDialogs::EClose CDocumentDialogsBase::Mix(MixSettings& /*mix*/, const CDADC* /*pOriginal*/) {
+  QMessageBox::information(Parent(), kTitle, QStringLiteral("The mix settings are not available."));
   return EClose::Cancel;
 }
 
-IDocumentDialogs::EClose CShellDialogs::AdvancedSelection(AreaSelection& /*select*/,
+IDocumentDialogs::EClose CDocumentDialogsBase::AdvancedSelection(AreaSelection& /*select*/,
                                                           const CDADC* /*pOriginal*/) {
-  QMessageBox::information(m_pOwner, kTitle,
+  QMessageBox::information(Parent(), kTitle,
                            QStringLiteral("The advanced selection is not available."));
   return EClose::Cancel;
 }
 
-IDocumentDialogs::EClose CShellDialogs::ImageQuality(int& iLevel) {
+IDocumentDialogs::EClose CDocumentDialogsBase::ImageQuality(int& iLevel) {
   const QStringList aLevels = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")};
   bool bOk = false;
   const QString csLevel = QInputDialog::getItem(
-      m_pOwner, QStringLiteral("Image Quality"), QStringLiteral("Oversampling:"), aLevels,
+      Parent(), QStringLiteral("Image Quality"), QStringLiteral("Oversampling:"), aLevels,
       std::max<int>(0, static_cast<int>(aLevels.indexOf(QString::number(iLevel)))), false, &bOk);
   if (!bOk) return EClose::Cancel;
   iLevel = csLevel.toInt();
   return EClose::ApplyNow;
 }
 
-bool CShellDialogs::Overview(COverview& overview) {
+bool CDocumentDialogsBase::Overview(COverview& overview) {
   bool bOk = false;
-  const int iPicture = QInputDialog::getInt(m_pOwner, QStringLiteral("Sequence Overview"),
+  const int iPicture = QInputDialog::getInt(Parent(), QStringLiteral("Sequence Overview"),
                                             QStringLiteral("Picture (0 = original):"),
                                             overview.m_iCurrent, 0,
                                             std::max(0, overview.Count() - 1), 1, &bOk);
@@ -123,9 +135,9 @@ bool CShellDialogs::Overview(COverview& overview) {
   return true;
 }
 
-void CShellDialogs::ImageProperties(const CImageProperties& props) {
+void CDocumentDialogsBase::ImageProperties(const CImageProperties& props) {
   QMessageBox::information(
-      m_pOwner, QStringLiteral("Image Properties"),
+      Parent(), QStringLiteral("Image Properties"),
       QString::fromStdString(props.m_csOriginal + "\n" + props.m_csXform + "\n" +
                              props.m_csSavedAs + "\n" + props.m_csPosition + "\n" +
                              props.m_csPixels + "\n" + props.m_csBytes));
@@ -134,6 +146,8 @@ void CShellDialogs::ImageProperties(const CImageProperties& props) {
 void CShellDialogs::TipOfTheDay(CAppState& /*state*/) {}
 
 void CShellDialogs::About() {
-  QMessageBox::about(m_pOwner, QStringLiteral("About Vexmora"),
+  QMessageBox::about(Parent(), QStringLiteral("About Vexmora"),
                      QStringLiteral("Vexmora 4\nImage ideas from your pictures."));
 }
+
+#endif  // VX_HAVE_DIALOGS

@@ -13,11 +13,34 @@
 class CAppState;
 class QWidget;
 
-class CShellDialogs : public IDocumentDialogs {
+#ifdef VX_HAVE_DIALOGS
+#include "dialogs/document_dialogs.h"
+using CDocumentDialogsBase = CDocumentDialogs;
+#else
+// Without the dialogs library, simple stand-ins for its dialogs.
+class CDocumentDialogsBase : public IDocumentDialogs {
+ public:
+  void SetParent(QWidget* pParent) { m_pParent = pParent; }
+  QWidget* Parent() const { return m_pParent; }
+
+  bool ChooseXform(CFilSpec& spec, const std::int32_t* aUsage) override;
+  int XformSettings(CFilSpec& spec) override;
+  EClose Mix(MixSettings& mix, const CDADC* pOriginal) override;
+  EClose AdvancedSelection(AreaSelection& select, const CDADC* pOriginal) override;
+  EClose ImageQuality(int& iLevel) override;
+  bool Overview(COverview& overview) override;
+  void ImageProperties(const CImageProperties& props) override;
+
+ private:
+  QWidget* m_pParent = nullptr;
+};
+#endif
+
+class CShellDialogs : public CDocumentDialogsBase {
  public:
   // Dialogs open over this window (null: no owner).
-  void SetOwner(QWidget* pOwner) { m_pOwner = pOwner; }
-  QWidget* Owner() const { return m_pOwner; }
+  void SetOwner(QWidget* pOwner) { SetParent(pOwner); }
+  QWidget* Owner() const { return Parent(); }
 
   // "Select image file to open" with the open filter; "" when cancelled.
   std::string OpenImagePath(int iFilterIndex, const std::string& csDefaultExtension,
@@ -28,20 +51,9 @@ class CShellDialogs : public IDocumentDialogs {
   virtual std::string SaveImagePath(const std::string& csDefaultName, int iFilterIndex,
                                     const std::string& csDefaultExtension,
                                     const std::string& csInitialDir);
-
-  bool ChooseXform(CFilSpec& spec, const std::int32_t* aUsage) override;
-  int XformSettings(CFilSpec& spec) override;
-  EClose Mix(MixSettings& mix, const CDADC* pOriginal) override;
-  EClose AdvancedSelection(AreaSelection& select, const CDADC* pOriginal) override;
-  EClose ImageQuality(int& iLevel) override;
-  bool Overview(COverview& overview) override;
-  void ImageProperties(const CImageProperties& props) override;
   // Tip of the day (Helpful Tip, and after the splash window).
   virtual void TipOfTheDay(CAppState& state);
   virtual void About();
-
- private:
-  QWidget* m_pOwner = nullptr;
 };
 
 // A file dialog's filter list ("Name (*.EXT)|*.EXT|...|") as Qt name

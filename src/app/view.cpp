@@ -25,6 +25,7 @@ constexpr int kMaxSavedNameLength = 126;
 
 }  // namespace
 
+#ifndef VX_HAVE_DIALOGS
 QImage SurfaceToImage(const CDADC& surface) {
   if (!surface.IsValid()) return {};
   QImage image(surface.m_iWidth, surface.m_iHeight, QImage::Format_RGB888);
@@ -39,6 +40,7 @@ QImage SurfaceToImage(const CDADC& surface) {
   }
   return image;
 }
+#endif
 
 CVexmoView::CVexmoView(CMainFrame& frame, QWidget* pParent)
     : QAbstractScrollArea(pParent), m_Frame(frame) {

@@ -78,5 +78,6 @@ class CVexmoView final : public QAbstractScrollArea, public IDocumentView {
   QImage m_imgShown;
 };
 
-// The surface's pixels as a 24-bit image (top row first).
+// The surface's pixels as a 24-bit image (top row first); the dialogs
+// library has the same, when it is built.
 QImage SurfaceToImage(const CDADC& surface);

@@ -178,14 +178,16 @@ class CMainWindowTest : public QObject {
     QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(fixture.m_Dialogs.m_csSaveDefault, std::string("cat2"));
     const QImage saved(QString::fromStdString(fixture.m_Dialogs.m_csSavePath));
-    QCOMPARE(saved.convertToFormat(QImage::Format_RGB888), SurfaceToImage(*pView->DrawingSurface()));
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB888),
+             SurfaceToImage(*pView->DrawingSurface()).convertToFormat(QImage::Format_RGB888));
     QVERIFY(Title(frame).endsWith(QStringLiteral("saved as:\"idea.png\"")));
     QCOMPARE(fixture.m_pApp->State().m_iSaveExt, 4);
 
     // Ctrl+C, then Ctrl+V: a new document "Image1" with the same picture.
     const QImage shown = pView->ShownImage();
     QTest::keyClick(&frame, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB888), shown);
+    QCOMPARE(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB888),
+             shown.convertToFormat(QImage::Format_RGB888));
     QTest::keyClick(&frame, Qt::Key_V, Qt::ControlModifier);
     QVERIFY(CShellFixture::WaitIdle());
     QCOMPARE(frame.MdiArea()->subWindowList().size(), 2);
