@@ -303,8 +303,7 @@ void CMainFrame::OnCommand(int iId) {
   if (CVexmoFilterDoc::HandlesCommand(iCommand)) {
     CVexChildWnd* pChild = ActiveChild();
     pChild->Document()->OnCommand(iCommand);
-    // The document may have been closed by a dialog's side effects; the
-    // child is still the active one here.
+    // The command may have started a generation of this document.
     NoteGenerationStart(pChild->View());
     pChild->View()->Invalidate(false);
   } else {
