@@ -13,30 +13,9 @@
 class CAppState;
 class QWidget;
 
-#ifdef VX_HAVE_DIALOGS
 #include "dialogs/document_dialogs.h"
-using CDocumentDialogsBase = CDocumentDialogs;
-#else
-// Without the dialogs library, simple stand-ins for its dialogs.
-class CDocumentDialogsBase : public IDocumentDialogs {
- public:
-  void SetParent(QWidget* pParent) { m_pParent = pParent; }
-  QWidget* Parent() const { return m_pParent; }
 
-  bool ChooseXform(CFilSpec& spec, const std::int32_t* aUsage) override;
-  int XformSettings(CFilSpec& spec) override;
-  EClose Mix(MixSettings& mix, const CDADC* pOriginal) override;
-  EClose AdvancedSelection(AreaSelection& select, const CDADC* pOriginal) override;
-  EClose ImageQuality(int& iLevel) override;
-  bool Overview(COverview& overview) override;
-  void ImageProperties(const CImageProperties& props) override;
-
- private:
-  QWidget* m_pParent = nullptr;
-};
-#endif
-
-class CShellDialogs : public CDocumentDialogsBase {
+class CShellDialogs : public CDocumentDialogs {
  public:
   // Dialogs open over this window (null: no owner).
   void SetOwner(QWidget* pOwner) { SetParent(pOwner); }

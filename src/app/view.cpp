@@ -12,6 +12,7 @@
 #include "app/app.h"
 #include "app/dialog_hooks.h"
 #include "app/main_frame.h"
+#include "dialogs/dialog_toolkit.h"
 #include "engine/app_state.h"
 #include "engine/document.h"
 #include "imaging/dadc.h"
@@ -24,23 +25,6 @@ namespace {
 constexpr int kMaxSavedNameLength = 126;
 
 }  // namespace
-
-#ifndef VX_HAVE_DIALOGS
-QImage SurfaceToImage(const CDADC& surface) {
-  if (!surface.IsValid()) return {};
-  QImage image(surface.m_iWidth, surface.m_iHeight, QImage::Format_RGB888);
-  for (int y = 0; y < surface.m_iHeight; ++y) {
-    const std::uint8_t* pSrc = surface.Row(y);
-    uchar* pDst = image.scanLine(y);
-    for (int x = 0; x < surface.m_iWidth; ++x) {
-      pDst[3 * x] = pSrc[3 * x + 2];
-      pDst[3 * x + 1] = pSrc[3 * x + 1];
-      pDst[3 * x + 2] = pSrc[3 * x];
-    }
-  }
-  return image;
-}
-#endif
 
 CVexmoView::CVexmoView(CMainFrame& frame, QWidget* pParent)
     : QAbstractScrollArea(pParent), m_Frame(frame) {

@@ -77,7 +77,3 @@ class CVexmoView final : public QAbstractScrollArea, public IDocumentView {
   bool m_bSurfaceBusy = false;
   QImage m_imgShown;
 };
-
-// The surface's pixels as a 24-bit image (top row first); the dialogs
-// library has the same, when it is built.
-QImage SurfaceToImage(const CDADC& surface);

@@ -14,6 +14,7 @@
 #include "app/commands.h"
 #include "app/dialog_hooks.h"
 #include "app/view.h"
+#include "dialogs/dialog_toolkit.h"
 #include "engine/document.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"

@@ -23,6 +23,7 @@
 #include "app/qt_reporter.h"
 #include "app/splash.h"
 #include "app/view.h"
+#include "dialogs/dialog_toolkit.h"
 #include "engine/document.h"
 #include "imaging/constants.h"
 #include "imaging/dadc.h"

@@ -158,8 +158,9 @@ class CSmallDialogsTest : public QObject {
     QCOMPARE(spec.m_iXform, XFORM_CLOUDS);
     QCOMPARE(spec.m_bWizardAll, 0);
 
-    // The wizard picks one of the least used Xforms.
-    spec.m_Mosaic.m_bWizard = 0;
+    // The wizard picks one of the least used Xforms and lets its own wizard choose.
+    for (int i = 0; i < kXformCount; ++i)
+      if (std::int32_t* pFlag = spec.WizardFlag(i)) *pFlag = 0;
     aUsage[XFORM_CLOUDS] = 5;
     QTimer::singleShot(0, [] {
       QWidget* pDialog = QApplication::activeModalWidget();
@@ -168,8 +169,10 @@ class CSmallDialogsTest : public QObject {
     });
     QVERIFY(RunChooseXformDialog(nullptr, spec, aUsage.data()));
     QCOMPARE(spec.m_bWizardAll, 1);
-    QCOMPARE(spec.m_iXform, XFORM_MOSAIC);
-    QCOMPARE(spec.m_Mosaic.m_bWizard, 1);
+    QVERIFY(CFilSpec::IsBuilt(spec.m_iXform));
+    QCOMPARE(aUsage[spec.m_iXform], 0);
+    QVERIFY(spec.WizardFlag(spec.m_iXform));
+    QCOMPARE(*spec.WizardFlag(spec.m_iXform), 1);
   }
 
   void ImageQualityLevels() {
