@@ -1,21 +1,8 @@
 // Phases and Tekno Frag on the bundled photo (1600 x 1000) at image quality 1
 // and 4: Apply alone, on the oversampled surface.
-#include <benchmark/benchmark.h>
-
-#include <atomic>
-#include <memory>
-
-#include "engine/filspec.h"
-#include "imaging/dadc.h"
-#include "imaging/image_files.h"
+#include "bench_support.h"
 
 namespace {
-
-const CDADC* LadybirdPhoto() {
-  static std::unique_ptr<CDADC> pPhoto =
-      CDADC::CBC(OpenImageFile(VX_SAMPLE_DIR "/ladybird.jpg", kImageFromName));
-  return pPhoto.get();
-}
 
 CFilSpec ClipSpec(int iXform, int iVariant) {
   CFilSpec spec;
@@ -33,22 +20,7 @@ CFilSpec ClipSpec(int iXform, int iVariant) {
 }
 
 void RunClipApply(benchmark::State& state, int iXform, int iVariant) {
-  const CDADC* pIn = LadybirdPhoto();
-  if (!pIn) {
-    state.SkipWithError("the sample photo cannot be read");
-    return;
-  }
-  const int q = static_cast<int>(state.range(0));
-  CDADC out(pIn->m_iWidth * q, pIn->m_iHeight * q), drw(pIn->m_iWidth, pIn->m_iHeight);
-  std::atomic<int> iPercent{0};
-  for (auto _ : state) {
-    CFilSpec spec = ClipSpec(iXform, iVariant);
-    spec.SetDCs(&drw, &out, const_cast<CDADC*>(pIn));
-    spec.m_Context.m_pPercent = &iPercent;
-    benchmark::DoNotOptimize(spec.Apply());
-    benchmark::ClobberMemory();
-  }
-  state.counters["out_Mpx"] = out.m_iWidth * static_cast<double>(out.m_iHeight) / 1e6;
+  RunXformApply(state, ClipSpec(iXform, iVariant));
 }
 
 void BM_PhasesPlain(benchmark::State& state) { RunClipApply(state, XFORM_PHASES, 0); }

@@ -1,21 +1,14 @@
 // Mosaic and Clouds on the bundled photo (1600 x 1000) at each image quality,
 // and one whole generation (Xform and final mix) through the worker's code.
-#include <benchmark/benchmark.h>
+#include "bench_support.h"
 
 #include <atomic>
 #include <memory>
 
 #include "engine/filter_thread.h"
 #include "imaging/dadc.h"
-#include "imaging/image_files.h"
 
 namespace {
-
-const CDADC* Photo() {
-  static std::unique_ptr<CDADC> pPhoto =
-      CDADC::CBC(OpenImageFile(VX_SAMPLE_DIR "/ladybird.jpg", kImageFromName));
-  return pPhoto.get();
-}
 
 CFilSpec SpecFor(int iXform, int iGeometry) {
   CFilSpec spec;
@@ -30,25 +23,8 @@ CFilSpec SpecFor(int iXform, int iGeometry) {
   return spec;
 }
 
-// Apply alone: the Xform's own drawing on the oversampled surface.
 void RunApply(benchmark::State& state, int iXform, int iGeometry) {
-  const CDADC* pIn = Photo();
-  if (!pIn) {
-    state.SkipWithError("the sample photo cannot be read");
-    return;
-  }
-  const int q = static_cast<int>(state.range(0));
-  CDADC out(pIn->m_iWidth * q, pIn->m_iHeight * q), drw(pIn->m_iWidth, pIn->m_iHeight);
-  std::atomic<int> iPercent{0};
-  for (auto _ : state) {
-    CFilSpec spec = SpecFor(iXform, iGeometry);
-    spec.SetDCs(&drw, &out, const_cast<CDADC*>(pIn));
-    spec.m_Context.m_pPercent = &iPercent;
-    benchmark::DoNotOptimize(spec.Apply());
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * pIn->m_iWidth * pIn->m_iHeight);
-  state.counters["out_Mpx"] = out.m_iWidth * static_cast<double>(out.m_iHeight) / 1e6;
+  RunXformApply(state, SpecFor(iXform, iGeometry));
 }
 
 void BM_Clouds(benchmark::State& state) { RunApply(state, XFORM_CLOUDS, 0); }
@@ -58,7 +34,7 @@ void BM_MosaicRectAndCircle(benchmark::State& state) { RunApply(state, XFORM_MOS
 
 // A whole idea as the worker makes it: Apply, the mix (left-right), freeing.
 void BM_GenerationMosaic(benchmark::State& state) {
-  const CDADC* pIn = Photo();
+  const CDADC* pIn = SamplePhoto();
   if (!pIn) {
     state.SkipWithError("the sample photo cannot be read");
     return;
