@@ -414,7 +414,13 @@ int OCP(QWidget* pParent, CFilSpec& spec) {
     ReportError("CFilSpec::OCP, Xforms %d not\n(yet) supported", iXform);
     return 0;
   }
-  if (!RunXformDialog(pParent, CFilSpec::Form(iXform), spec.Record(iXform))) return 0;
+  // The Xform's own check on OK: its message keeps the dialog open.
+  auto fnCheck = [iXform](void* pRecord) {
+    const char* szMessage = CFilSpec::CheckSettings(iXform, pRecord);
+    if (szMessage) ReportError("%s", szMessage);
+    return szMessage == nullptr;
+  };
+  if (!RunXformDialog(pParent, CFilSpec::Form(iXform), spec.Record(iXform), fnCheck)) return 0;
   const std::int32_t* pWizard = spec.WizardFlag(iXform);
   if (pWizard && *pWizard == 0) spec.m_bWizardAll = 0;
   return 1;

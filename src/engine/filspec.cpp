@@ -17,6 +17,7 @@ struct XformOps {
   int (*pfnApply)(CFilSpec&) = nullptr;
   int (*pfnEffect)(CFilSpec&, int, int) = nullptr;
   void (*pfnAutochoose)(CFilSpec&, const CDADC&) = nullptr;
+  const char* (*pfnCheckSettings)(void* pRecord) = nullptr;
   CFormRef form;
 };
 
@@ -83,6 +84,9 @@ constexpr XformOps FallenLettersOps() {
   ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateFallenLetters(f.m_FallenLetters); };
   ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) {
     AutochooseFallenLetters(f.m_FallenLetters, f.m_Select);
+  };
+  ops.pfnCheckSettings = [](void* pRecord) {
+    return CheckFallenLettersSettings(*static_cast<FallenLettersParams*>(pRecord));
   };
   ops.form = CFormRef(kFallenLettersForm);
   return ops;
@@ -161,6 +165,11 @@ bool InCatalogue(int i) { return i >= 0 && i < kXformCount; }
 }  // namespace
 
 bool CFilSpec::IsBuilt(int iXform) { return InCatalogue(iXform) && kOps[iXform].pfnApply; }
+
+const char* CFilSpec::CheckSettings(int iXform, void* pRecord) {
+  if (!InCatalogue(iXform) || !pRecord || !kOps[iXform].pfnCheckSettings) return nullptr;
+  return kOps[iXform].pfnCheckSettings(pRecord);
+}
 
 CFormRef CFilSpec::Form(int iXform) { return InCatalogue(iXform) ? kOps[iXform].form : CFormRef(); }
 

@@ -113,6 +113,10 @@ struct CFilSpec {
   const void* Record(int iXform) const { return const_cast<CFilSpec*>(this)->Record(iXform); }
   // The wizard flag of Xform i, null when it has none.
   std::int32_t* WizardFlag(int iXform);
+  // The check a settings dialog makes on OK, on a record of Xform i: the
+  // message to show (the dialog then stays open), or null when it may close.
+  // The check may tidy the record (e.g. cut a text to its size).
+  static const char* CheckSettings(int iXform, void* pRecord);
 };
 
 static_assert(std::is_trivially_copyable_v<CFilSpec>,

@@ -247,6 +247,24 @@ class CXformDialogTest : public QObject {
     QCOMPARE(TakeMessages(), std::vector<std::string>{"CFilSpec::OCP, Xforms 28 not\n(yet) supported"});
   }
 
+  void OcpRunsTheXformsOwnCheckOnOk() {
+    CFilSpec spec;
+    spec.m_iXform = XFORM_FALLEN_LETTERS;
+    spec.m_FallenLetters.m_bWizard = 0;
+    spec.m_FallenLetters.m_bIntensity = 0;
+    spec.m_FallenLetters.m_bSize = 0;
+    bool bStillOpen = false;
+    WhenModal([&bStillOpen](QWidget* pDialog) {
+      Click(pDialog, kIdOk);  // refused: neither Intensity nor Size
+      bStillOpen = pDialog->isVisible();
+      Click(pDialog, kIdCancel);
+    });
+    QCOMPARE(OCP(nullptr, spec), 0);
+    QVERIFY(bStillOpen);
+    QCOMPARE(TakeMessages(),
+             std::vector<std::string>{"You must choose at least one of\nIntensity Size"});
+  }
+
   void ColourButtonsUseTheChooser() {
     SetColourChooser([](QWidget*, COLORREF& cr) {
       cr = RGB(1, 2, 3);
