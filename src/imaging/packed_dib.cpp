@@ -87,17 +87,19 @@ std::size_t DibBitsOffset(const std::uint8_t* pHeader) {
 }
 
 bool ParseDib(const std::uint8_t* pDib, std::size_t iSize, CDibLayout& layout,
-              const char** pszWhy) {
-  auto fail = [pszWhy](const char* szWhy) {
+              const char** pszWhy, EDibProblem* pProblem) {
+  if (pProblem) *pProblem = EDibProblem::None;
+  auto fail = [pszWhy, pProblem](EDibProblem eProblem, const char* szWhy) {
     if (pszWhy) *pszWhy = szWhy;
+    if (pProblem) *pProblem = eProblem;
     return false;
   };
-  if (!pDib || iSize < 12) return fail("too short for a header");
+  if (!pDib || iSize < 12) return fail(EDibProblem::Truncated, "too short for a header");
   const DWORD dwHeader = ReadAt<DWORD>(pDib, 0);
   if (dwHeader != 12 && dwHeader != 40 && dwHeader != 52 && dwHeader != 56 && dwHeader != 64 &&
       dwHeader != 108 && dwHeader != 124)
-    return fail("unknown header size");
-  if (dwHeader > iSize) return fail("header beyond the end");
+    return fail(EDibProblem::UnknownHeader, "unknown header size");
+  if (dwHeader > iSize) return fail(EDibProblem::Truncated, "header beyond the end");
   layout = CDibLayout{};
   layout.m_bCore = dwHeader == 12;
   layout.m_iWidth = DibWidth(pDib);
@@ -106,21 +108,21 @@ bool ParseDib(const std::uint8_t* pDib, std::size_t iSize, CDibLayout& layout,
   layout.m_iHeight = static_cast<int>(iHeight < 0 ? -iHeight : iHeight);
   layout.m_iBitCount = DibBitCount(pDib);
   layout.m_dwCompression = DibCompression(pDib);
-  if (layout.m_iWidth <= 0 || layout.m_iHeight <= 0) return fail("empty or negative size");
+  if (layout.m_iWidth <= 0 || layout.m_iHeight <= 0) return fail(EDibProblem::BadSize, "empty or negative size");
   if (layout.m_iWidth > kMaxPictureSide || layout.m_iHeight > kMaxPictureSide ||
       static_cast<long long>(layout.m_iWidth) * layout.m_iHeight > kMaxPicturePixels)
-    return fail("picture too large");
+    return fail(EDibProblem::TooLarge, "picture too large");
   switch (layout.m_iBitCount) {
     case 1: case 4: case 8: case 24:
-      if (layout.m_dwCompression != BI_RGB) return fail("unsupported compression");
+      if (layout.m_dwCompression != BI_RGB) return fail(EDibProblem::Unsupported, "unsupported compression");
       break;
     case 16: case 32:
       if (layout.m_dwCompression != BI_RGB && layout.m_dwCompression != BI_BITFIELDS &&
           layout.m_dwCompression != BI_ALPHABITFIELDS)
-        return fail("unsupported compression");
+        return fail(EDibProblem::Unsupported, "unsupported compression");
       break;
     default:
-      return fail("unsupported bit count");
+      return fail(EDibProblem::Unsupported, "unsupported bit count");
   }
   if (layout.m_iBitCount <= 8) {
     layout.m_iNumColors = DibNumColors(pDib);
@@ -133,13 +135,13 @@ bool ParseDib(const std::uint8_t* pDib, std::size_t iSize, CDibLayout& layout,
   }
   if (layout.m_dwCompression != BI_RGB) {
     // Right after a 40-byte header, or inside the longer headers: offset 40 either way.
-    if (40 + 12 > iSize) return fail("colour masks beyond the end");
+    if (40 + 12 > iSize) return fail(EDibProblem::Truncated, "colour masks beyond the end");
     for (int i = 0; i < 3; ++i) layout.m_aMasks[i] = ReadAt<DWORD>(pDib, 40 + 4 * i);
   }
   layout.m_iBitsOffset = DibBitsOffset(pDib);
   layout.m_iStride = ((static_cast<std::size_t>(layout.m_iWidth) * layout.m_iBitCount + 31) / 32) * 4;
   const std::size_t iNeeded = layout.m_iBitsOffset + layout.m_iStride * layout.m_iHeight;
-  if (iNeeded > iSize) return fail("pixels beyond the end");
+  if (iNeeded > iSize) return fail(EDibProblem::Truncated, "pixels beyond the end");
   return true;
 }
 

@@ -51,10 +51,21 @@ struct CDibLayout {
   DWORD m_aMasks[3] = {0, 0, 0};  // red, green, blue for 16 and 32 bits
 };
 
+// Why a block is not a usable DIB.
+enum class EDibProblem {
+  None,
+  Truncated,      // header, masks or pixels run past the end of the block
+  UnknownHeader,  // a header size no DIB has
+  BadSize,        // zero or negative width or height
+  TooLarge,       // more than kMaxPicturePixels
+  Unsupported,    // a bit count or compression this reader does not decode
+};
+
 // Checks the header, the colour table and the pixel block against iSize.
-// Returns false with a short reason when the block is not a usable DIB.
+// Returns false when the block is not a usable DIB, with the kind of problem
+// and a short reason for messages.
 bool ParseDib(const std::uint8_t* pDib, std::size_t iSize, CDibLayout& layout,
-              const char** pszWhy = nullptr);
+              const char** pszWhy = nullptr, EDibProblem* pProblem = nullptr);
 
 // Converts a parsed DIB of any depth to 24-bit BGR rows, bottom row first,
 // iDstStride bytes apart (the layout of a CDADC's pixel memory).

@@ -17,12 +17,14 @@ struct CBmpLayout {
   std::size_t m_iRleSize = 0;        // bytes of RLE data
 };
 
-int CodeForReason(const char* szWhy) {
-  if (std::strstr(szWhy, "beyond") || std::strstr(szWhy, "too short")) return kVicErrTruncated;
-  if (std::strstr(szWhy, "unsupported")) return kVicErrUnsupported;
-  if (std::strstr(szWhy, "too large")) return kVicErrTooLarge;
-  if (std::strstr(szWhy, "empty")) return kVicErrBadSize;
-  return kVicErrCorrupt;
+int CodeForProblem(EDibProblem eProblem) {
+  switch (eProblem) {
+    case EDibProblem::Truncated: return kVicErrTruncated;
+    case EDibProblem::Unsupported: return kVicErrUnsupported;
+    case EDibProblem::TooLarge: return kVicErrTooLarge;
+    case EDibProblem::BadSize: return kVicErrBadSize;
+    default: return kVicErrCorrupt;
+  }
 }
 
 int ParseBmp(CBytes data, CBmpLayout& bmp) {
@@ -64,8 +66,8 @@ int ParseBmp(CBytes data, CBmpLayout& bmp) {
     return kVicOk;
   }
 
-  const char* szWhy = "";
-  if (!ParseDib(pDib, iDibSize, bmp.m_dib, &szWhy)) return CodeForReason(szWhy);
+  EDibProblem eProblem = EDibProblem::None;
+  if (!ParseDib(pDib, iDibSize, bmp.m_dib, nullptr, &eProblem)) return CodeForProblem(eProblem);
   bmp.m_iPaletteOffset =
       iHeader + ((iHeader == 40 && dwCompression != BI_RGB)
                      ? (dwCompression == BI_ALPHABITFIELDS ? 16 : 12)
