@@ -39,18 +39,7 @@ inline constexpr auto kBubbleForm = MakeForm<BubbleParams>(
           Background(&BubbleParams::m_Background, "background", 1130, 1017, "Select",
                      "background_picture", 1087, "Image")),
     Group("High Lighting",
-          // Row by row as the compass shows them.
-          Radios(&BubbleParams::m_iHighLight, "highlight", "High Lighting",
-                 {{HIGHLIGHT_TOP_LEFT, "", "top-left"},
-                  {HIGHLIGHT_TOP, "Top", "top"},
-                  {HIGHLIGHT_TOP_RIGHT, "", "top-right"},
-                  {HIGHLIGHT_LEFT, "", "left"},
-                  {HIGHLIGHT_OFF, "Off", "off"},
-                  {HIGHLIGHT_RIGHT, "", "right"},
-                  {HIGHLIGHT_BOTTOM_LEFT, "", "bottom-left"},
-                  {HIGHLIGHT_BOTTOM, "Bot.", "bottom"},
-                  {HIGHLIGHT_BOTTOM_RIGHT, "", "bottom-right"}})
-              .Hint(EHint::Compass),
+          HighlightCompass(&BubbleParams::m_iHighLight),
           Colour(&BubbleParams::m_crHighLight, "highlight_colour", 1035, 1036, "High Light Color")
               .EnabledWhen([](const BubbleParams& p) { return p.m_iHighLight != HIGHLIGHT_OFF; })),
     WizardSwitch(&BubbleParams::m_bWizard));

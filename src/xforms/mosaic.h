@@ -31,6 +31,23 @@ enum : std::int32_t {
   HIGHLIGHT_LEFT = 1108,
 };
 
+// The nine highlight directions as the 3 x 3 compass of radio buttons that
+// Mosaic's and Bubble's dialogs show, row by row.
+template <class P>
+constexpr FormField<P> HighlightCompass(std::int32_t P::*pMember) {
+  return Radios(pMember, "highlight", "High Lighting",
+                {{HIGHLIGHT_TOP_LEFT, "", "top-left"},
+                 {HIGHLIGHT_TOP, "Top", "top"},
+                 {HIGHLIGHT_TOP_RIGHT, "", "top-right"},
+                 {HIGHLIGHT_LEFT, "", "left"},
+                 {HIGHLIGHT_OFF, "Off", "off"},
+                 {HIGHLIGHT_RIGHT, "", "right"},
+                 {HIGHLIGHT_BOTTOM_LEFT, "", "bottom-left"},
+                 {HIGHLIGHT_BOTTOM, "Bot.", "bottom"},
+                 {HIGHLIGHT_BOTTOM_RIGHT, "", "bottom-right"}})
+      .Hint(EHint::Compass);
+}
+
 struct MosaicParams {
   double m_dTileSize = 5.0;   // percent of the input width, 1..7
   double m_dSpacing = 10.0;   // percent of the tile size, 5..40
@@ -59,18 +76,7 @@ inline constexpr auto kMosaicForm = MakeForm<MosaicParams>(
     Background(&MosaicParams::m_Background, "background", 1034, 1033, "Background color",
                "background_picture"),
     Group("High Lighting",
-          // Row by row as the compass shows them.
-          Radios(&MosaicParams::m_iHighLight, "highlight", "High Lighting",
-                 {{HIGHLIGHT_TOP_LEFT, "", "top-left"},
-                  {HIGHLIGHT_TOP, "Top", "top"},
-                  {HIGHLIGHT_TOP_RIGHT, "", "top-right"},
-                  {HIGHLIGHT_LEFT, "", "left"},
-                  {HIGHLIGHT_OFF, "Off", "off"},
-                  {HIGHLIGHT_RIGHT, "", "right"},
-                  {HIGHLIGHT_BOTTOM_LEFT, "", "bottom-left"},
-                  {HIGHLIGHT_BOTTOM, "Bot.", "bottom"},
-                  {HIGHLIGHT_BOTTOM_RIGHT, "", "bottom-right"}})
-              .Hint(EHint::Compass),
+          HighlightCompass(&MosaicParams::m_iHighLight),
           Colour(&MosaicParams::m_crHighLight, "highlight_colour", 1035, 1036, "High Light Color")
               .EnabledWhen([](const MosaicParams& p) { return p.m_iHighLight != HIGHLIGHT_OFF; })),
     Note<MosaicParams>("F1 for help with mosaics"),
