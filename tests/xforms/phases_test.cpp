@@ -36,15 +36,7 @@ TEST(Phases, ReproducibleAndSeeded) {
   auto in = MakeTestPicture(240, 150);
   for (int bTextured : {0, 1}) {
     const std::string csKind = bTextured ? "phases_textured" : "phases_plain";
-    for (int q : {1, 2}) {
-      const CXformRun a = RunXform(PhasesSpec(bTextured), *in, q);
-      const CXformRun b = RunXform(PhasesSpec(bTextured), *in, q);
-      ASSERT_EQ(a.m_iResult, 1);
-      EXPECT_TRUE(SameSurfaces(*a.m_pOut, *b.m_pOut)) << csKind;
-      const std::string csName = csKind + "_q" + std::to_string(q);
-      EXPECT_TRUE(CDigestFile::Get().Check(csName, SurfaceDigest(*a.m_pOut)))
-          << csName << " " << SurfaceDigest(*a.m_pOut);
-    }
+    ExpectReproducedAndPinned(PhasesSpec(bTextured), *in, csKind);
   }
   // The texture is what the seed changes.
   EXPECT_FALSE(SameSurfaces(*RunXform(PhasesSpec(1), *in, 1).m_pOut,

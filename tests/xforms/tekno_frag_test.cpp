@@ -33,15 +33,7 @@ TEST(TeknoFrag, ReproducibleAndSeeded) {
   auto in = MakeTestPicture(160, 100);
   for (int bSolid : {1, 0}) {
     const std::string csKind = bSolid ? "tekno_frag_solid" : "tekno_frag_picture";
-    for (int q : {1, 2}) {
-      const CXformRun a = RunXform(TeknoSpec(bSolid), *in, q);
-      const CXformRun b = RunXform(TeknoSpec(bSolid), *in, q);
-      ASSERT_EQ(a.m_iResult, 1);
-      EXPECT_TRUE(SameSurfaces(*a.m_pOut, *b.m_pOut)) << csKind;
-      const std::string csName = csKind + "_q" + std::to_string(q);
-      EXPECT_TRUE(CDigestFile::Get().Check(csName, SurfaceDigest(*a.m_pOut)))
-          << csName << " " << SurfaceDigest(*a.m_pOut);
-    }
+    ExpectReproducedAndPinned(TeknoSpec(bSolid), *in, csKind);
     EXPECT_FALSE(SameSurfaces(*RunXform(TeknoSpec(bSolid), *in, 1).m_pOut,
                               *RunXform(TeknoSpec(bSolid, 32), *in, 1).m_pOut));
   }

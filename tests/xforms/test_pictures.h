@@ -105,6 +105,20 @@ inline CXformRun RunXform(CFilSpec spec, CDADC& in, int q) {
   return run;
 }
 
+// Runs the recipe twice at quality 1 and 2: each run succeeds, both give the
+// same picture, and its digest matches the checked-in "<kind>_q<quality>".
+inline void ExpectReproducedAndPinned(const CFilSpec& spec, CDADC& in, const std::string& csKind) {
+  for (int q : {1, 2}) {
+    const CXformRun a = RunXform(spec, in, q);
+    const CXformRun b = RunXform(spec, in, q);
+    ASSERT_EQ(a.m_iResult, 1) << csKind;
+    EXPECT_TRUE(SameSurfaces(*a.m_pOut, *b.m_pOut)) << csKind;
+    const std::string csName = csKind + "_q" + std::to_string(q);
+    EXPECT_TRUE(CDigestFile::Get().Check(csName, SurfaceDigest(*a.m_pOut)))
+        << csName << " " << SurfaceDigest(*a.m_pOut);
+  }
+}
+
 // A recipe of one Xform with its wizard off (its record is used as it is).
 inline CFilSpec SpecFor(int iXform, int iSeed) {
   CFilSpec spec;
