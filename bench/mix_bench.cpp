@@ -8,6 +8,7 @@
 
 #include "imaging/aa_mix.h"
 #include "imaging/dadc.h"
+#include "imaging/constants.h"
 #include "imaging/force_field.h"
 
 namespace {
@@ -74,7 +75,7 @@ void BM_MakeForceField(benchmark::State& state) {
   if (bColour) sel.SetHsv(120, 0.6, 0.8);
   sel.SetSmooth(iSmooth);
   for (auto _ : state) {
-    ForceFieldMap map = MakeForceField(&pic, sel);
+    ForceFieldMap map = MakeForceField(&pic, sel, &g_bStop);
     benchmark::DoNotOptimize(map.get());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(pic.m_iImageSize));

@@ -358,14 +358,13 @@ int RunDescribe(const std::string& csXform) {
   std::string csError;
   const int iXform = ParseXformName(csXform, csError);
   if (iXform < 0) return Fail(csError), kExitUsage;
-  const XformInfo& info = GetXformInfo(iXform);
   if (!CFilSpec::IsBuilt(iXform)) {
-    Fail(std::string("Xform \"") + info.m_szName + "\" is not yet available");
+    Fail(std::string("Xform \"") + GetXformName(iXform) + "\" is not yet available");
     return kExitFailure;
   }
   static const CFilSpec kFresh;
   const CFormRef form = CFilSpec::Form(iXform);
-  std::printf("%s (%s)\n", info.m_szName, form.Caption());
+  std::printf("%s (%s)\n", GetXformName(iXform), form.Caption());
   std::printf("%s", DescribeForm(form, kFresh.Record(iXform)).c_str());
   return kExitOk;
 }

@@ -106,6 +106,7 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, bool bInGroup) {
       AddPair(f, pLayout);
       break;
     case EField::Radios:
+    case EField::RadioPair:
       AddRadios(f, pLayout, bInGroup);
       break;
     case EField::Choice: {
@@ -228,12 +229,16 @@ void CXformDialog::AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup) {
   }
   QGridLayout* pGrid = new QGridLayout(pHost);
   pGrid->setContentsMargins(0, 0, 0, 0);
+  // Radios store the checked button's id; a radio pair stores 0 or 1 (its
+  // first or second button).
+  const bool bPair = d.m_eKind == EField::RadioPair;
   for (int k = 0; k < d.m_iOptions; ++k) {
     const RadioOption& o = d.m_aOptions[k];
     auto* pButton = new QRadioButton(Text(o.m_szLabel));
     SetControlId(pButton, o.m_iId);
-    pButton->setChecked(*pInt == o.m_iId);
-    pGroup->addButton(pButton, o.m_iId);
+    const int iValue = bPair ? k : o.m_iId;
+    pButton->setChecked(bPair ? (*pInt != 0) == (k == 1) : *pInt == iValue);
+    pGroup->addButton(pButton, iValue);
     if (d.m_eHint == EHint::Compass)
       pGrid->addWidget(pButton, k / 3, k % 3);
     else

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <type_traits>
 
 #include "imaging/dadc.h"
 #include "imaging/random.h"
@@ -9,15 +10,14 @@
 
 namespace {
 
-// How the recipe reaches one Xform. Xforms not built yet have only
-// their record and wizard flag.
+// How the recipe reaches one Xform. Xforms not built yet have only their
+// record and wizard flag.
 struct XformOps {
   void* (*pfnRecord)(CFilSpec&) = nullptr;
   std::int32_t* (*pfnWizard)(CFilSpec&) = nullptr;
   int (*pfnApply)(CFilSpec&) = nullptr;
   int (*pfnEffect)(CFilSpec&, int, int) = nullptr;
   void (*pfnAutochoose)(CFilSpec&, const CDADC&) = nullptr;
-  const char* (*pfnCheckSettings)(void* pRecord) = nullptr;
   CFormRef form;
 };
 
@@ -27,7 +27,10 @@ void* RecordOf(CFilSpec& f) {
 }
 template <auto pMember>
 std::int32_t* WizardOf(CFilSpec& f) {
-  return &(f.*pMember).m_bWizard;
+  if constexpr (requires { (f.*pMember).m_bWizard; })
+    return &(f.*pMember).m_bWizard;
+  else
+    return nullptr;  // Web Fade's record has no wizard flag
 }
 
 template <auto pMember>
@@ -38,104 +41,61 @@ constexpr XformOps Pending() {
   return ops;
 }
 
-constexpr XformOps BubbleOps() {
-  XformOps ops = Pending<&CFilSpec::m_Bubble>();
-  ops.pfnApply = [](CFilSpec& f) { return ApplyBubble(f.m_Bubble, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateBubble(f.m_Bubble); };
-  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseBubble(f.m_Bubble, f.m_Select); };
-  ops.form = CFormRef(kBubbleForm);
-  return ops;
+// An Xform's validation takes its record, and the original's size when it
+// asks for it.
+template <auto pfnValidate, class P>
+int CallValidate(P& p, int iWidth, int iHeight) {
+  if constexpr (std::is_invocable_v<decltype(pfnValidate), P&, int, int>)
+    return pfnValidate(p, iWidth, iHeight);
+  else
+    return pfnValidate(p);
 }
 
-constexpr XformOps Clouds() {
-  XformOps ops = Pending<&CFilSpec::m_Clouds>();
-  ops.pfnApply = [](CFilSpec& f) { return ApplyClouds(f.m_Clouds, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateClouds(f.m_Clouds); };
-  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseClouds(f.m_Clouds, f.m_Select); };
-  ops.form = CFormRef(kCloudsForm);
-  return ops;
+// An Xform's Autochoose takes its record and what its parameters ask for:
+// nothing more, the recipe's area selection (which it may change), the
+// original's size, both, or the original surface. Null: no Autochoose.
+template <auto pfnAutochoose, class P>
+void CallAutochoose(P& p, AreaSelection& sel, const CDADC& org) {
+  using Fn = decltype(pfnAutochoose);
+  if constexpr (std::is_null_pointer_v<Fn>)
+    return;
+  else if constexpr (std::is_invocable_v<Fn, P&>)
+    pfnAutochoose(p);
+  else if constexpr (std::is_invocable_v<Fn, P&, AreaSelection&, int, int>)
+    pfnAutochoose(p, sel, org.m_iWidth, org.m_iHeight);
+  else if constexpr (std::is_invocable_v<Fn, P&, AreaSelection&>)
+    pfnAutochoose(p, sel);
+  else if constexpr (std::is_invocable_v<Fn, P&, int, int>)
+    pfnAutochoose(p, org.m_iWidth, org.m_iHeight);
+  else
+    pfnAutochoose(p, org);
 }
 
-constexpr XformOps Mosaic() {
-  XformOps ops = Pending<&CFilSpec::m_Mosaic>();
-  ops.pfnApply = [](CFilSpec& f) { return ApplyMosaic(f.m_Mosaic, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateMosaic(f.m_Mosaic); };
+// A built Xform: its record in the recipe, its declared form and its three
+// functions. The dialog's id, caption and check on OK come with the form.
+template <auto pMember, const auto& kForm, auto pfnValidate, auto pfnAutochoose, auto pfnApply>
+constexpr XformOps Registered() {
+  XformOps ops = Pending<pMember>();
+  ops.pfnApply = [](CFilSpec& f) { return pfnApply(f.*pMember, f.m_Context); };
+  ops.pfnEffect = [](CFilSpec& f, int iWidth, int iHeight) {
+    return CallValidate<pfnValidate>(f.*pMember, iWidth, iHeight);
+  };
   ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
-    AutochooseMosaic(f.m_Mosaic, org.m_iWidth, org.m_iHeight);
+    CallAutochoose<pfnAutochoose>(f.*pMember, f.m_Select, org);
   };
-  ops.form = CFormRef(kMosaicForm);
+  ops.form = CFormRef(kForm);
   return ops;
 }
 
-constexpr XformOps TextOps() {
-  XformOps ops = Pending<&CFilSpec::m_Text>();
-  ops.pfnApply = [](CFilSpec& f) { return ApplyText(f.m_Text, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateText(f.m_Text); };
-  ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
-    AutochooseText(f.m_Text, org.m_iWidth, org.m_iHeight);
-  };
-  ops.form = CFormRef(kTextForm);
-  return ops;
-}
-
-constexpr XformOps FallenLettersOps() {
-  XformOps ops = Pending<&CFilSpec::m_FallenLetters>();
-  ops.pfnApply = [](CFilSpec& f) { return ApplyFallenLetters(f.m_FallenLetters, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateFallenLetters(f.m_FallenLetters); };
-  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) {
-    AutochooseFallenLetters(f.m_FallenLetters, f.m_Select);
-  };
-  ops.pfnCheckSettings = [](void* pRecord) {
-    return CheckFallenLettersSettings(*static_cast<FallenLettersParams*>(pRecord));
-  };
-  ops.form = CFormRef(kFallenLettersForm);
-  return ops;
-}
-
-constexpr XformOps Phases() {
-  XformOps ops = Pending<&CFilSpec::m_Phases>();
-  ops.pfnApply = [](CFilSpec& f) { return ApplyPhases(f.m_Phases, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidatePhases(f.m_Phases); };
-  ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
-    AutochoosePhases(f.m_Phases, org.m_iWidth, org.m_iHeight);
-  };
-  ops.form = CFormRef(kPhasesForm);
-  return ops;
-}
-
-constexpr XformOps TeknoFrag() {
-  XformOps ops = Pending<&CFilSpec::m_TeknoFrag>();
-  ops.pfnApply = [](CFilSpec& f) { return ApplyTeknoFrag(f.m_TeknoFrag, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidateTeknoFrag(f.m_TeknoFrag); };
-  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) { AutochooseTeknoFrag(f.m_TeknoFrag); };
-  ops.form = CFormRef(kTeknoFragForm);
-  return ops;
-}
-
-constexpr XformOps PrimitiveArtOps() {
-  XformOps ops = Pending<&CFilSpec::m_PrimitiveArt>();
-  ops.pfnApply = [](CFilSpec& f) { return ApplyPrimitiveArt(f.m_PrimitiveArt, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int, int) { return ValidatePrimitiveArt(f.m_PrimitiveArt); };
-  ops.pfnAutochoose = [](CFilSpec& f, const CDADC&) {
-    AutochoosePrimitiveArt(f.m_PrimitiveArt, f.m_Select);
-  };
-  ops.form = CFormRef(kPrimitiveArtForm);
-  return ops;
-}
-
-constexpr XformOps WebFadePending() {
-  XformOps ops;
-  ops.pfnRecord = &RecordOf<&CFilSpec::m_WebFade>;
-  return ops;
-}
-
+// The catalogue in index order: one line per Xform.
 const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_Banya>(),
-    BubbleOps(),
-    Clouds(),
+    Registered<&CFilSpec::m_Bubble, kBubbleForm, ValidateBubble, AutochooseBubble, ApplyBubble>(),
+    Registered<&CFilSpec::m_Clouds, kCloudsForm, ValidateClouds, AutochooseClouds, ApplyClouds>(),
     Pending<&CFilSpec::m_Explode>(),
     Pending<&CFilSpec::m_FallenLeaves>(),
-    FallenLettersOps(),
+    Registered<&CFilSpec::m_FallenLetters, kFallenLettersForm, ValidateFallenLetters,
+               AutochooseFallenLetters, ApplyFallenLetters>(),
     Pending<&CFilSpec::m_Flowers>(),
     Pending<&CFilSpec::m_Haaisi>(),
     Pending<&CFilSpec::m_Ivy>(),
@@ -144,19 +104,21 @@ const XformOps kOps[kXformCount] = {
     Pending<&CFilSpec::m_MadPainter>(),
     Pending<&CFilSpec::m_MarilynWarhol>(),
     Pending<&CFilSpec::m_Mist>(),
-    Mosaic(),
+    Registered<&CFilSpec::m_Mosaic, kMosaicForm, ValidateMosaic, AutochooseMosaic, ApplyMosaic>(),
     Pending<&CFilSpec::m_Net>(),
     Pending<&CFilSpec::m_OldFilm>(),
     Pending<&CFilSpec::m_OpArt>(),
     Pending<&CFilSpec::m_Pearls>(),
-    Phases(),
-    PrimitiveArtOps(),
+    Registered<&CFilSpec::m_Phases, kPhasesForm, ValidatePhases, AutochoosePhases, ApplyPhases>(),
+    Registered<&CFilSpec::m_PrimitiveArt, kPrimitiveArtForm, ValidatePrimitiveArt,
+               AutochoosePrimitiveArt, ApplyPrimitiveArt>(),
     Pending<&CFilSpec::m_ReliefMap>(),
     Pending<&CFilSpec::m_StarDust>(),
     Pending<&CFilSpec::m_Swarm>(),
-    TeknoFrag(),
-    TextOps(),
-    WebFadePending(),
+    Registered<&CFilSpec::m_TeknoFrag, kTeknoFragForm, ValidateTeknoFrag, AutochooseTeknoFrag,
+               ApplyTeknoFrag>(),
+    Registered<&CFilSpec::m_Text, kTextForm, ValidateText, AutochooseText, ApplyText>(),
+    Pending<&CFilSpec::m_WebFade>(),
     Pending<&CFilSpec::m_Wood>(),
 };
 
@@ -167,8 +129,7 @@ bool InCatalogue(int i) { return i >= 0 && i < kXformCount; }
 bool CFilSpec::IsBuilt(int iXform) { return InCatalogue(iXform) && kOps[iXform].pfnApply; }
 
 const char* CFilSpec::CheckSettings(int iXform, void* pRecord) {
-  if (!InCatalogue(iXform) || !pRecord || !kOps[iXform].pfnCheckSettings) return nullptr;
-  return kOps[iXform].pfnCheckSettings(pRecord);
+  return InCatalogue(iXform) ? kOps[iXform].form.CheckOnOk(pRecord) : nullptr;
 }
 
 CFormRef CFilSpec::Form(int iXform) { return InCatalogue(iXform) ? kOps[iXform].form : CFormRef(); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/dadc.h"
+#include "imaging/constants.h"
 #include "imaging/force_field.h"
 #include "platform/report.h"
 
@@ -329,7 +330,7 @@ void AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSetti
     if (pMix->m_iMixMode == MIX_HSV) {
       status("Hsv mix analysis...");
       if (pPercent) pPercent->store(5, std::memory_order_relaxed);
-      field = MakeForceField(pOrg, selection);
+      field = MakeForceField(pOrg, selection, &g_bStop);
       if (!field) return;  // stopped or out of memory: no output
     }
   }

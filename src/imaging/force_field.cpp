@@ -50,7 +50,8 @@ enum class SmoothResult { Smoothed, Kept, Stopped };
 // the window's rows slide down the picture and a row sum over the window's
 // columns slides along each row, so a pixel costs a few additions whatever n
 // is. Tracks the new map's minimum and maximum.
-SmoothResult Smooth(ForceFieldMap& map, int iWidth, int iHeight, int n, int& iMin, int& iMax) {
+SmoothResult Smooth(ForceFieldMap& map, int iWidth, int iHeight, int n, int& iMin, int& iMax,
+                    const std::atomic<int>* pStop) {
   const std::size_t iSize = static_cast<std::size_t>(iWidth) * iHeight;
   ForceFieldMap smoothed = NewMap(iSize);
   if (!smoothed) {
@@ -92,7 +93,7 @@ SmoothResult Smooth(ForceFieldMap& map, int iWidth, int iHeight, int n, int& iMi
       iMin = std::min(iMin, v);
       iMax = std::max(iMax, v);
     }
-    if (g_bStop) return SmoothResult::Stopped;
+    if (pStop && pStop->load(std::memory_order_relaxed)) return SmoothResult::Stopped;
   }
   map = std::move(smoothed);
   return SmoothResult::Smoothed;
@@ -100,7 +101,9 @@ SmoothResult Smooth(ForceFieldMap& map, int iWidth, int iHeight, int n, int& iMi
 
 }  // namespace
 
-ForceFieldMap MakeForceField(const CDADC* pSurface, const AreaSelection& sel) {
+ForceFieldMap MakeForceField(const CDADC* pSurface, const AreaSelection& sel,
+                             const std::atomic<int>* pStop) {
+  const auto Stopped = [pStop] { return pStop && pStop->load(std::memory_order_relaxed) != 0; };
   if (!pSurface || !pSurface->IsValid()) return nullptr;
   const int iWidth = pSurface->m_iWidth, iHeight = pSurface->m_iHeight;
   const std::size_t iSize = static_cast<std::size_t>(iWidth) * iHeight;
@@ -120,22 +123,22 @@ ForceFieldMap MakeForceField(const CDADC* pSurface, const AreaSelection& sel) {
       iMin = std::min(iMin, v);
       iMax = std::max(iMax, v);
     }
-    if (g_bStop) return nullptr;
+    if (Stopped()) return nullptr;
   }
 
   if (sel.m_iSmooth > 1) {
     // A record written without SetSmooth may hold more than 8: smooth as 8.
-    switch (Smooth(map, iWidth, iHeight, std::min<int>(sel.m_iSmooth, 8), iMin, iMax)) {
+    switch (Smooth(map, iWidth, iHeight, std::min<int>(sel.m_iSmooth, 8), iMin, iMax, pStop)) {
       case SmoothResult::Stopped:
         return nullptr;
       case SmoothResult::Kept:  // neither smoothed nor normalised
-        return g_bStop ? nullptr : std::move(map);
+        return Stopped() ? nullptr : std::move(map);
       case SmoothResult::Smoothed:
         break;
     }
   }
   Normalise(map.get(), iSize, iMin, iMax);
-  if (g_bStop) return nullptr;
+  if (Stopped()) return nullptr;
   return map;
 }
 
@@ -152,7 +155,7 @@ int ShowForceField(CDADC* pTarget, const CDADC* pSource, const AreaSelection& se
     ReportError("AHRF: in-out size y error");
     return 0;
   }
-  const ForceFieldMap map = MakeForceField(pSource, sel);
+  const ForceFieldMap map = MakeForceField(pSource, sel, &g_bStop);
   if (!map) return 0;
   const int iWidth = pTarget->m_iWidth;
   for (int y = 0; y < pTarget->m_iHeight; ++y) {

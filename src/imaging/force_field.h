@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,9 +22,10 @@ using ForceFieldMap = std::unique_ptr<std::uint8_t[]>;
 using ForceFieldHistogramCounts = std::array<std::uint32_t, 256>;
 
 // The map of pSurface with the selection; nullptr when the surface is
-// missing, when memory runs out or when the stop flag is set while it runs
-// (polled once per row).
-ForceFieldMap MakeForceField(const CDADC* pSurface, const AreaSelection& sel);
+// missing, when memory runs out or when *pStop is set while it runs (polled
+// once per row; a null pStop never stops).
+ForceFieldMap MakeForceField(const CDADC* pSurface, const AreaSelection& sel,
+                             const std::atomic<int>* pStop);
 
 inline int ForceAt(const std::uint8_t* pMap, int x, int y, int iWidth) {
   return pMap[x + static_cast<std::ptrdiff_t>(y) * iWidth];

@@ -101,7 +101,7 @@ int ApplyBubble(const BubbleParams& p, XformContext& ctx) {
   const double dR0 = p.m_dSize * out.m_iWidth * 0.005;
 
   SetPercent(ctx.m_pPercent, 0, 100, 5, "Analysing soap...");
-  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select);
+  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select, ctx.m_pStop);
   if (!pField) return 0;
 
   SetPercent(ctx.m_pPercent, 0, 100, 10);
@@ -111,7 +111,7 @@ int ApplyBubble(const BubbleParams& p, XformContext& ctx) {
   {
     CBubbleBlower blower(*out.m_pDC, p, dR0, pField.get(), w, s);
     int n = 0;
-    while (!g_bStop) {
+    while (!ctx.Stopped()) {
       const int x = RandomInt(0, w - 1);
       const int y = RandomInt(0, h - 1);
       const int v = ForceAt(pField, x, y, w);
@@ -126,5 +126,5 @@ int ApplyBubble(const BubbleParams& p, XformContext& ctx) {
   }
   pField.reset();
   SetStatusText("");
-  return g_bStop ? 0 : 1;
+  return ctx.Stopped() ? 0 : 1;
 }

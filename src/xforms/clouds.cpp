@@ -140,7 +140,7 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   std::atomic<int>* pPercent = ctx.m_pPercent;
 
   SetPercent(pPercent, 0, 100, 5, "Breeze...");
-  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select);
+  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select, ctx.m_pStop);
   if (!pField) return 0;
   const double T =
       ForceFieldThreshold(p.m_iCoverage, pField.get(), static_cast<std::size_t>(w) * h) / 255.0;
@@ -153,7 +153,7 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   std::unique_ptr<double[]> pOffsets(new (std::nothrow) double[static_cast<std::size_t>(h)]);
   CCloudRow row(p.m_iDetail, dF0, dPhase);
   if (!pOffsets || !row.IsValid()) {
-    g_bStop = 1;
+    ctx.RequestStop();
     return 0;
   }
 
@@ -168,7 +168,7 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
       if (n < dMin) dMin = n;
     }
     SetPercent(pPercent, 10, 40, i * 100 / h);
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
   }
 
   SetStatusText("clouds and sky and wind and ");
@@ -190,10 +190,10 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
         out.m_pDC->FillSolidRect(k * s, j * s, k * s + s, j * s + s, cr);
     }
     SetPercent(pPercent, 40, 95, j * 100 / h);
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
   }
 
   SetPercent(pPercent, 0, 100, 101);
   SetStatusText("");
-  return g_bStop ? 0 : 1;
+  return ctx.Stopped() ? 0 : 1;
 }

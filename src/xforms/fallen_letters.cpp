@@ -80,7 +80,7 @@ int ApplyFallenLetters(const FallenLettersParams& p, XformContext& ctx) {
   std::memcpy(szLetters, p.m_szLetters, static_cast<std::size_t>(L));
   SetPercent(pPercent, 0, 5, 100, szLetters);
   FillBackground(out, in, p.m_Paper);
-  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select);
+  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select, ctx.m_pStop);
   if (!pField) return 0;
 
   const LOGFONT lf = p.m_lfFont;
@@ -93,7 +93,7 @@ int ApplyFallenLetters(const FallenLettersParams& p, XformContext& ctx) {
                            : 3.0;
   const char cOnly = L > 0 ? p.m_szLetters[0] : 'A';
   int iCount = 0;
-  while (!g_bStop) {
+  while (!ctx.Stopped()) {
     const int x = RandomInt(0, w - 1);
     const int y = RandomInt(0, h - 1);
     const int m = ForceAt(pField, x, y, w);
@@ -121,5 +121,5 @@ int ApplyFallenLetters(const FallenLettersParams& p, XformContext& ctx) {
   pField.reset();
   dc.SetTextColor(crOldText);
   dc.SetBkMode(iOldBkMode);
-  return g_bStop ? 0 : 1;
+  return ctx.Stopped() ? 0 : 1;
 }

@@ -42,6 +42,12 @@ struct FallenLettersParams {
 };
 static_assert(std::is_trivially_copyable_v<FallenLettersParams>);
 
+// The checks of the settings dialog's OK, in order: neither Intensity nor
+// Size, an empty letter set, a letter set of white space only. The letters
+// are stored with their white space removed. Null when the settings can be
+// taken, else the message to show (the dialog then stays open).
+const char* CheckFallenLettersSettings(FallenLettersParams& p);
+
 inline constexpr auto kFallenLettersForm = MakeForm<FallenLettersParams>(
     182, "Fallen Letters Settings",
     Check(&FallenLettersParams::m_bIntensity, "intensity", 1124, "&Intensity"),
@@ -69,7 +75,7 @@ inline constexpr auto kFallenLettersForm = MakeForm<FallenLettersParams>(
     Font<&FallenLettersParams::m_lfFont>("font", 1265, 1267, "&Font:"),
     Text<&FallenLettersParams::m_szLetters>("letters", 1177, "Letters:", 26),
     Note<FallenLettersParams>("F1 for help on this dialog"),
-    WizardSwitch(&FallenLettersParams::m_bWizard));
+    WizardSwitch(&FallenLettersParams::m_bWizard)).CheckedBy(&CheckFallenLettersSettings);
 
 // An empty letter set becomes "A" (one without a terminator is cut to 26
 // letters); the number of letters is clamped into 400..850. Always 1.
@@ -79,12 +85,6 @@ int ValidateFallenLetters(FallenLettersParams& p);
 void AutochooseFallenLetters(FallenLettersParams& p, AreaSelection& sel);
 // 1 when every letter has fallen; 0 on a bad context, no force field or a stop.
 int ApplyFallenLetters(const FallenLettersParams& p, XformContext& ctx);
-
-// The checks of the settings dialog's OK, in order: neither Intensity nor
-// Size, an empty letter set, a letter set of white space only. The letters
-// are stored with their white space removed. Null when the settings can be
-// taken, else the message to show (the dialog then stays open).
-const char* CheckFallenLettersSettings(FallenLettersParams& p);
 
 // Draws one letter turned by iAngle degrees with its left top at about
 // (x, y): the offset that centres the turn is measured in the font the DC

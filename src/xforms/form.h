@@ -36,7 +36,8 @@ enum class EField : std::uint8_t {
   IntPair,       // int32 with slider and edit
   RealPair,      // double with slider (0..10000) and edit
   Radios,        // int32 holding the id of the checked radio button
-  Choice,        // int32 index into a drop-down list
+  RadioPair,     // int32 0/1 flag shown as two radio buttons (off first)
+  Choice,        // int32 value of the chosen entry of a drop-down list (the entry's m_iId)
   Check,         // int32 0/1 check box
   Colour,        // COLORREF with "choose" button and swatch
   HexColour,     // COLORREF with hex edit, "Choose..." button and swatch
@@ -138,6 +139,15 @@ struct FormField : FieldDesc {
   constexpr FormField Format(const char* szFormat) const {
     FormField f = *this;
     f.m_szFormat = szFormat;
+    return f;
+  }
+  // The flag of a colour choice or background as two radio buttons, off (0:
+  // the colour) first, e.g. {1086, "Solid color"}, {1087, "Image"}.
+  constexpr FormField FlagRadios(RadioOption off, RadioOption on) const {
+    FormField f = *this;
+    f.m_aOptions[0] = off;
+    f.m_aOptions[1] = on;
+    f.m_iOptions = 2;
     return f;
   }
 };
@@ -251,7 +261,22 @@ constexpr FormField<P> Radios(std::int32_t P::*pMember, const char* szName, cons
   return f;
 }
 
-// A drop-down list iList; the index of the chosen entry is stored.
+// A flag shown as two radio buttons: off (0) checks the first, on (1) the second.
+template <class P>
+constexpr FormField<P> RadioPair(std::int32_t P::*pMember, const char* szName,
+                                 const char* szLabel, RadioOption off, RadioOption on) {
+  FormField<P> f = form_detail::Make<P>(EField::RadioPair, szName, szLabel, off.m_iId);
+  f.m_pInt = pMember;
+  f.m_aOptions[0] = off;
+  f.m_aOptions[1] = on;
+  f.m_iOptions = 2;
+  f.m_dMin = 0;
+  f.m_dMax = 1;
+  return f;
+}
+
+// A drop-down list iList; the value of the chosen entry (its m_iId, e.g.
+// {{0, "Circle"}, {1, "Square"}, {4, "None"}}) is stored.
 template <class P>
 constexpr FormField<P> Choice(std::int32_t P::*pMember, const char* szName, int iList,
                               const char* szLabel, std::initializer_list<RadioOption> options) {
@@ -292,7 +317,8 @@ constexpr FormField<P> HexColour(COLORREF P::*pMember, const char* szName, int i
   return f;
 }
 
-// A colour plus a flag with its own check box (e.g. "random colour").
+// A colour plus a flag with its own check box (e.g. "random colour"); with
+// .FlagRadios the flag is shown as two radio buttons instead.
 template <class P>
 constexpr FormField<P> ColourChoice(COLORREF P::*pColour, std::int32_t P::*pFlag,
                                     const char* szName, int iButton, int iSwatch,
@@ -357,6 +383,16 @@ struct Form {
   std::array<FormField<P>, N> m_aFields{};
   int m_iDialogId = 0;
   const char* m_szCaption = nullptr;
+  // The Xform's own check when its dialog is closed with OK: the message to
+  // show (the dialog then stays open), or null when it may close. It may tidy
+  // the record (e.g. cut a text to its field).
+  const char* (*m_pfnCheck)(P&) = nullptr;
+
+  constexpr Form CheckedBy(const char* (*pfnCheck)(P&)) const {
+    Form f = *this;
+    f.m_pfnCheck = pfnCheck;
+    return f;
+  }
 };
 
 template <class P, class... Items>
@@ -386,7 +422,9 @@ class CFormRef {
         m_pfnDesc(&DescOf<P>),
         m_pfnAddress(&AddressOf<P>),
         m_pfnFlag(&FlagOf<P>),
-        m_pfnRule(&RuleOf<P>) {}
+        m_pfnRule(&RuleOf<P>),
+        m_pForm(&form),
+        m_pfnCheck(&CheckOf<P, N>) {}
 
   bool IsEmpty() const { return m_iCount == 0; }
   std::size_t Count() const { return m_iCount; }
@@ -414,6 +452,11 @@ class CFormRef {
   // Index of the field (or flag) with this name, -1 when none; *pbFlag tells
   // whether the name was a flag's.
   int Find(const std::string& csName, bool* pbFlag = nullptr) const;
+  // The Xform's own check on OK (see Form::CheckedBy): a message, or null
+  // when the record may be accepted (also when the form has no check).
+  const char* CheckOnOk(void* pRecord) const {
+    return m_pForm && pRecord ? m_pfnCheck(m_pForm, pRecord) : nullptr;
+  }
 
  private:
   template <class P>
@@ -427,6 +470,7 @@ class CFormRef {
     switch (f.m_eKind) {
       case EField::IntPair:
       case EField::Radios:
+      case EField::RadioPair:
       case EField::Choice:
       case EField::Check:
       case EField::Wizard:
@@ -459,6 +503,11 @@ class CFormRef {
     const FormField<P>& f = static_cast<const FormField<P>*>(pFields)[i];
     return !f.m_pfnEnabled || f.m_pfnEnabled(*static_cast<const P*>(pRecord));
   }
+  template <class P, std::size_t N>
+  static const char* CheckOf(const void* pForm, void* pRecord) {
+    const auto pfnCheck = static_cast<const Form<P, N>*>(pForm)->m_pfnCheck;
+    return pfnCheck ? pfnCheck(*static_cast<P*>(pRecord)) : nullptr;
+  }
 
   const void* m_pFields = nullptr;
   std::size_t m_iCount = 0;
@@ -469,6 +518,8 @@ class CFormRef {
   void* (*m_pfnAddress)(const void*, std::size_t, void*) = nullptr;
   std::int32_t* (*m_pfnFlag)(const void*, std::size_t, void*) = nullptr;
   bool (*m_pfnRule)(const void*, std::size_t, const void*) = nullptr;
+  const void* m_pForm = nullptr;
+  const char* (*m_pfnCheck)(const void*, void*) = nullptr;
 };
 
 // ---- Text views of the values (command line, recipes, describe) ----------

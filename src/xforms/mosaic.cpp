@@ -122,7 +122,7 @@ int Rectangular(const MosaicParams& p, XformContext& ctx, int s) {
       painter.Tile(in, sample, aPts, 4, iTile);
     }
     SetPercent(ctx.m_pPercent, 0, 100, 100 * i / iRows);
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
   }
   return 1;
 }
@@ -191,7 +191,7 @@ int Circular(const MosaicParams& p, XformContext& ctx, int s) {
         if (PushOutOfDisc(aPts, cx, cy, R2, iTile)) painter.Tile(in, sample, aPts, 4, iTile);
       }
       SetPercent(ctx.m_pPercent, 0, 50, 100 * i / iRows);
-      if (g_bStop) break;
+      if (ctx.Stopped()) break;
     }
   }
 
@@ -236,7 +236,7 @@ int Circular(const MosaicParams& p, XformContext& ctx, int s) {
       painter.Tile(in, sample, aPts, 4, iTile);
     }
     SetPercent(ctx.m_pPercent, 50, 100, 100 * j / iRings);
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
   }
 
   // The centre octagon. Fewer than one ring (a picture under two tiles in its

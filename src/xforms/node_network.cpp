@@ -43,11 +43,12 @@ CRingGrid::CRingGrid(int iWidth, int iHeight, int iTarget) {
 }
 
 CNodeNetwork::CNodeNetwork(CLinkDrawer* pLinkDrawer, CNodeDrawer* pNodeDrawer,
-                           std::atomic<int>* pPercent, const char* szLinks, const char* szNodes,
-                           const char* szBuild)
+                           std::atomic<int>* pPercent, const std::atomic<int>* pStop,
+                           const char* szLinks, const char* szNodes, const char* szBuild)
     : m_pLinkDrawer(pLinkDrawer),
       m_pNodeDrawer(pNodeDrawer),
       m_pPercent(pPercent),
+      m_pStop(pStop),
       m_szLinks(szLinks),
       m_szNodes(szNodes),
       m_szBuild(szBuild) {}
@@ -62,8 +63,8 @@ int CNodeNetwork::Build(const NodeNetworkSettings& settings) {
   const int m = settings.m_iLinksPerNode >= 2 && settings.m_iLinksPerNode <= kMaxLinksPerNode
                     ? settings.m_iLinksPerNode
                     : 3;
-  if (!g_bStop) LinkNodes(m);
-  return g_bStop ? 0 : 1;
+  if (!Stopped()) LinkNodes(m);
+  return Stopped() ? 0 : 1;
 }
 
 void CNodeNetwork::PickNodes(const NodeNetworkSettings& settings) {
@@ -104,7 +105,7 @@ void CNodeNetwork::PickNodes(const NodeNetworkSettings& settings) {
     } else {
       break;
     }
-    if (g_bStop) break;
+    if (Stopped()) break;
   }
 }
 
@@ -139,7 +140,7 @@ void CNodeNetwork::LinkNodes(int m) {
       aPartners[iBest][aCount[iBest]++] = i;
       m_aLinks.push_back({i, iBest});
     }
-    if (m_aLinks.size() >= static_cast<std::size_t>(kMaxLinks) || g_bStop) break;
+    if (m_aLinks.size() >= static_cast<std::size_t>(kMaxLinks) || Stopped()) break;
     SetPercent(m_pPercent, 20, 80, 100 * i / n, m_szBuild);
   }
 }
@@ -149,14 +150,14 @@ void CNodeNetwork::Draw(CDC& dc, int s) {
     SetPercent(m_pPercent, 80, 90, 85, m_szLinks);
     m_pLinkDrawer->DrawLinks(dc, s, m_aNodes, m_aLinks);
   }
-  if (g_bStop || !m_pNodeDrawer) return;
+  if (Stopped() || !m_pNodeDrawer) return;
   const int iSaved = dc.SaveDC();
   m_pNodeDrawer->Begin(dc, s);
   const int n = static_cast<int>(m_aNodes.size());
   for (int i = 0; i < n; ++i) {
     m_pNodeDrawer->DrawNode(dc, s, m_aNodes[i]);
     SetPercent(m_pPercent, 90, 100, 100 * i / n, m_szNodes);
-    if (g_bStop) break;
+    if (Stopped()) break;
   }
   dc.RestoreDC(iSaved);
   m_pNodeDrawer->End(dc);

@@ -73,9 +73,11 @@ class CNodeNetwork {
  public:
   // Either drawer may be null. Progress goes to pPercent with the texts
   // szLinks (drawing links), szNodes (drawing nodes) and szBuild (linking);
-  // the texts must outlive the network.
+  // the texts must outlive the network. Building and drawing end early once
+  // *pStop is set (a null pStop never stops).
   CNodeNetwork(CLinkDrawer* pLinkDrawer, CNodeDrawer* pNodeDrawer, std::atomic<int>* pPercent,
-               const char* szLinks, const char* szNodes, const char* szBuild);
+               const std::atomic<int>* pStop, const char* szLinks, const char* szNodes,
+               const char* szBuild);
 
   // Picks the nodes (up to 30 passes adapting threshold and target) and links
   // them. 0 when there is no field or when the stop flag ends it, else 1.
@@ -95,10 +97,12 @@ class CNodeNetwork {
  private:
   void PickNodes(const NodeNetworkSettings& settings);
   void LinkNodes(int iLinksPerNode);
+  bool Stopped() const { return m_pStop && m_pStop->load(std::memory_order_relaxed) != 0; }
 
   CLinkDrawer* m_pLinkDrawer;
   CNodeDrawer* m_pNodeDrawer;
   std::atomic<int>* m_pPercent;
+  const std::atomic<int>* m_pStop;
   const char* m_szLinks;
   const char* m_szNodes;
   const char* m_szBuild;

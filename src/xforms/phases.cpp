@@ -113,7 +113,7 @@ bool CopyPlanets(const PhasesParams& p, XformContext& ctx, const CellGrid& grid,
       const RECT cell = grid.Cell(i, j);
       dc.BitBlt(cell.left, cell.top, cw, ch, *pCellDC, 0, 0, SRCCOPY);
     }
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
     SetPercent(ctx.m_pPercent, 10, 30, i * 100 / n);
   }
   pCellDC->SelectObject(static_cast<CBitmap*>(nullptr));
@@ -154,7 +154,11 @@ void CutShadow(CDC& dc, const RECT& rc, int v, int R) {
 
 }  // namespace
 
-int ApplyPhases(const PhasesParams& p, XformContext& ctx, PhasesBitmapMaker pfnMakeBitmap) {
+int ApplyPhases(const PhasesParams& p, XformContext& ctx) {
+  return ApplyPhasesWith(p, ctx, &CreateCompatibleBitmap);
+}
+
+int ApplyPhasesWith(const PhasesParams& p, XformContext& ctx, PhasesBitmapMaker pfnMakeBitmap) {
   if (!ctx.IsValid()) return 0;
   CDADC& in = *ctx.m_pIn;
   CDADC& out = *ctx.m_pOut;
@@ -162,7 +166,7 @@ int ApplyPhases(const PhasesParams& p, XformContext& ctx, PhasesBitmapMaker pfnM
   std::atomic<int>* pPercent = ctx.m_pPercent;
 
   SetPercent(pPercent, 0, 100, 5, "Pointing telescope...");
-  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select);
+  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select, ctx.m_pStop);
   if (!pField) return 0;
 
   SetPercent(pPercent, 0, 100, 10);
@@ -192,7 +196,7 @@ int ApplyPhases(const PhasesParams& p, XformContext& ctx, PhasesBitmapMaker pfnM
       const POINT c = gridIn.Centre(i, j);
       CutShadow(dc, gridOut.Cell(i, j), ForceAt(pField, c.x, c.y, in.m_iWidth), R);
     }
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
     SetPercent(pPercent, 35, 100, 100 * j / iRows);
   }
   dc.SelectObject(hOldPen);
@@ -202,5 +206,5 @@ int ApplyPhases(const PhasesParams& p, XformContext& ctx, PhasesBitmapMaker pfnM
 
   pField.reset();
   SetStatusText("");
-  return g_bStop ? 0 : 1;
+  return ctx.Stopped() ? 0 : 1;
 }

@@ -50,5 +50,6 @@ void AutochoosePhases(PhasesParams& p, int iWidth, int iHeight);
 using PhasesBitmapMaker = std::unique_ptr<CBitmap> (*)(const CDC& dc, int iWidth, int iHeight);
 // 1 when drawn; 0 on a bad context, no force field, a planet image that
 // cannot be made (nothing is worth showing then) or a stop.
-int ApplyPhases(const PhasesParams& p, XformContext& ctx,
-                PhasesBitmapMaker pfnMakeBitmap = &CreateCompatibleBitmap);
+int ApplyPhases(const PhasesParams& p, XformContext& ctx);
+// The same with the planet image made by pfnMakeBitmap.
+int ApplyPhasesWith(const PhasesParams& p, XformContext& ctx, PhasesBitmapMaker pfnMakeBitmap);

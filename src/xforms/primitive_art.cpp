@@ -106,7 +106,7 @@ int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
 
   SetPercent(ctx.m_pPercent, 0, 5, 100);
   SetStatusText("Soaking tools...");
-  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select);
+  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select, ctx.m_pStop);
   if (!pField) return 0;
   SetPercent(ctx.m_pPercent, 0, 10, 100);
 
@@ -117,10 +117,10 @@ int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
     for (int y = 0; y < h; ++y)
       if (RandomInt(0, 100) > 80)
         JitterPixel(dc, x, y, s, p.m_crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
   }
 
-  if (!g_bStop) {
+  if (!ctx.Stopped()) {
     const int iWidth = PercentOfDiagonal(p.m_dFeatureWidth, w, h);
     const int iHalf = PercentOfDiagonal(p.m_dFeatureWidth * 0.5, w, h);
     CShapeNodeDrawer nodeDrawer(p.m_crLine, p.m_crPaper, iWidth / 2, iHalf / 2, p.m_iShape);
@@ -136,11 +136,11 @@ int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
     settings.m_iLinksPerNode = 2;
     settings.m_iMode = NODE_NETWORK_RINGS;
     CNodeNetwork network(&linkDrawer, p.m_iShape == PRIMITIVE_NONE ? nullptr : &nodeDrawer,
-                         ctx.m_pPercent, "Insertion...", "Acretion...", "Baking...");
+                         ctx.m_pPercent, ctx.m_pStop, "Insertion...", "Acretion...", "Baking...");
     if (network.Build(settings)) network.Draw(dc, s);
   }
 
   pField.reset();
   SetStatusText("");
-  return g_bStop ? 0 : 1;
+  return ctx.Stopped() ? 0 : 1;
 }

@@ -113,7 +113,7 @@ int ApplyTeknoFrag(const TeknoFragParams& p, XformContext& ctx) {
   // possible to build it.
   ForceFieldMap pField;
   if (p.m_bSolid1 || p.m_bSolid2) {
-    pField = MakeForceField(&in, ctx.m_Select);
+    pField = MakeForceField(&in, ctx.m_Select, ctx.m_pStop);
     if (!pField) return 0;
   }
 
@@ -126,7 +126,7 @@ int ApplyTeknoFrag(const TeknoFragParams& p, XformContext& ctx) {
   const CDC& src = *in.m_pDC;
   for (int i = 0; i < p.m_iNumber; ++i) {
     SetPercent(pPercent, 10, 100, static_cast<int>(100LL * i / p.m_iNumber));
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
     const int cx = RandomInt(0, w - 1);
     const int cy = RandomInt(0, h - 1);
     POINT aIn[3], aOut[3];
@@ -150,5 +150,5 @@ int ApplyTeknoFrag(const TeknoFragParams& p, XformContext& ctx) {
 
   pField.reset();
   SetStatusText("");
-  return g_bStop ? 0 : 1;
+  return ctx.Stopped() ? 0 : 1;
 }

@@ -78,7 +78,7 @@ int ApplyText(const TextParams& p, XformContext& ctx) {
   std::atomic<int>* pPercent = ctx.m_pPercent;
 
   SetPercent(pPercent, 0, 5, 100, "Composing...");
-  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select);
+  ForceFieldMap pField = MakeForceField(&in, ctx.m_Select, ctx.m_pStop);
   if (!pField) return 0;
   SetPercent(pPercent, 0, 10, 100);
   FillBackground(out, in, p.m_Paper);
@@ -131,7 +131,7 @@ int ApplyText(const TextParams& p, XformContext& ctx) {
       }
     }
     SetPercent(pPercent, 10, 100, 100 * r / iRows);
-    if (g_bStop) break;
+    if (ctx.Stopped()) break;
   }
 
   dc.SetTextColor(crOldText);
@@ -141,5 +141,5 @@ int ApplyText(const TextParams& p, XformContext& ctx) {
   SetStatusText("");
   dc.SelectObject(hOldFont);
   DeleteObject(hFont);
-  return g_bStop ? 0 : 1;
+  return ctx.Stopped() ? 0 : 1;
 }

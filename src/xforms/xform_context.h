@@ -1,12 +1,13 @@
 // What every Xform's Apply receives: a copy of the area selection, the three
-// surfaces of the run and where progress goes. Plain data: it lives inside
-// the recipe, which is copied bitwise.
+// surfaces of the run, where progress goes and the run's stop flag. Plain
+// data: it lives inside the recipe, which is copied bitwise.
 #pragma once
 
 #include <atomic>
 #include <type_traits>
 
 #include "imaging/area_selection.h"
+#include "imaging/constants.h"
 #include "imaging/dadc.h"
 #include "xforms/progress.h"
 
@@ -16,6 +17,15 @@ struct XformContext {
   CDADC* m_pOut = nullptr;           // the Xform's result, 1, 2 or 4 times the original's size
   CDADC* m_pDrw = nullptr;           // the view's drawing surface: only the final mix writes it
   std::atomic<int>* m_pPercent = &g_iProgress;  // where progress percentages go
+  std::atomic<int>* m_pStop = &g_bStop;         // set by STOP; polled by the Xform
+
+  // STOP has been asked for: leave the main loops and return 0. Xforms poll
+  // this once per row, column or drawn element.
+  bool Stopped() const { return m_pStop && m_pStop->load(std::memory_order_relaxed) != 0; }
+  // Ends the run as stopped (an Xform that runs out of memory may do so).
+  void RequestStop() const {
+    if (m_pStop) m_pStop->store(1, std::memory_order_relaxed);
+  }
 
   // All three surfaces present, and out / in (integer division) is the same
   // 1, 2 or 4 in both directions.

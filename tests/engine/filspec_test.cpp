@@ -38,10 +38,10 @@ TEST(Catalogue, NamesAndLookUp) {
   EXPECT_EQ(FindXform("null"), XFORM_NULL);
   EXPECT_EQ(FindXform("sunset"), -1);
   EXPECT_EQ(FindXform(""), -1);
-  EXPECT_EQ(GetXformInfo(XFORM_MOSAIC).m_iDialogId, 142);
-  EXPECT_STREQ(GetXformInfo(XFORM_CLOUDS).m_szCaption, "Cloud Formation Settings");
-  EXPECT_FALSE(GetXformInfo(XFORM_WEB_FADE).m_bHasWizard);
-  EXPECT_STREQ(GetXformInfo(-3).m_szName, "Null");
+  EXPECT_EQ(CFilSpec::Form(XFORM_MOSAIC).DialogId(), 142);
+  EXPECT_STREQ(CFilSpec::Form(XFORM_CLOUDS).Caption(), "Cloud Formation Settings");
+  CFilSpec spec;
+  EXPECT_EQ(spec.WizardFlag(XFORM_WEB_FADE), nullptr);
 }
 
 TEST(FilSpec, FreshSpecification) {

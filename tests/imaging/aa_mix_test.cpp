@@ -90,7 +90,7 @@ double ReferenceWeight(const MixSettings& mix, int x, int y, int w, int h,
 void ReferenceMix(CDADC& out, const CDADC& src, const CDADC& org, const MixSettings& mix) {
   const int w = out.m_iWidth, h = out.m_iHeight, L = src.m_iWidth / w;
   ForceFieldMap field;
-  if (mix.m_iMixMode == MIX_HSV) field = MakeForceField(&org, mix.m_Selection);
+  if (mix.m_iMixMode == MIX_HSV) field = MakeForceField(&org, mix.m_Selection, &g_bStop);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       int aSum[3] = {0, 0, 0};

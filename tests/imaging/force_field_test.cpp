@@ -69,14 +69,14 @@ TEST(ForceField, DefaultSelectionIsBrightnessAnyChangeSelectsColour) {
   Paint(dc, 1, 0, RGB(255, 0, 0));
   AreaSelection sel;
   // Brightness: white 255, red 85, black 0, already spanning 0..255.
-  EXPECT_EQ(MapOf(MakeForceField(&dc, sel), 3), (std::vector<int>{255, 85, 0}));
+  EXPECT_EQ(MapOf(MakeForceField(&dc, sel, &g_bStop), 3), (std::vector<int>{255, 85, 0}));
   // Value 0.99 makes the colour (252, 252, 252): squared weights 249, 29, 0,
   // stretched to 255, 29, 0.
   sel.SetHsv(0, 0, 0.99);
-  EXPECT_EQ(MapOf(MakeForceField(&dc, sel), 3), (std::vector<int>{255, 29, 0}));
+  EXPECT_EQ(MapOf(MakeForceField(&dc, sel, &g_bStop), 3), (std::vector<int>{255, 29, 0}));
   // Smoothing 1 keeps the weights linear (252, 86, 3) without averaging.
   sel.SetSmooth(1);
-  EXPECT_EQ(MapOf(MakeForceField(&dc, sel), 3), (std::vector<int>{255, 85, 0}));
+  EXPECT_EQ(MapOf(MakeForceField(&dc, sel, &g_bStop), 3), (std::vector<int>{255, 85, 0}));
 }
 
 TEST(ForceField, MatchesTheWindowMeanOnRandomPicturesForEverySmoothing) {
@@ -96,13 +96,13 @@ TEST(ForceField, MatchesTheWindowMeanOnRandomPicturesForEverySmoothing) {
         if (n > 0 || iPattern == 1) sel.SetHsv(rng() % 360, (rng() % 100) / 99.0, 1.0);
         sel.m_bInvert = static_cast<int>(rng() & 1) * (iPattern == 0);
         sel.SetSmooth(n);
-        const ForceFieldMap map = MakeForceField(&dc, sel);
+        const ForceFieldMap map = MakeForceField(&dc, sel, &g_bStop);
         ASSERT_TRUE(map);
         EXPECT_EQ(MapOf(map, w * h), ReferenceField(dc, sel))
             << w << "x" << h << " pattern " << iPattern << " smoothing " << n;
         if (n == 8) {  // beyond the range (set directly): smoothed as 8
           sel.m_iSmooth = 40;
-          EXPECT_EQ(MapOf(MakeForceField(&dc, sel), w * h), MapOf(map, w * h));
+          EXPECT_EQ(MapOf(MakeForceField(&dc, sel, &g_bStop), w * h), MapOf(map, w * h));
         }
       }
     }
@@ -114,32 +114,32 @@ TEST(ForceField, UniformPictureKeepsItsValuesUnstretched) {
   // A range of zero would otherwise read white as 255 * 255 cut to a byte (1).
   CDADC dc(20, 20);
   dc.m_pDC->FillSolidRect(0, 0, 20, 20, RGB(255, 255, 255));
-  ForceFieldMap map = MakeForceField(&dc, AreaSelection{});
+  ForceFieldMap map = MakeForceField(&dc, AreaSelection{}, &g_bStop);
   EXPECT_EQ(MapOf(map, 400), std::vector<int>(400, 255));
 
   dc.m_pDC->FillSolidRect(0, 0, 20, 20, RGB(90, 100, 110));
-  map = MakeForceField(&dc, AreaSelection{});
+  map = MakeForceField(&dc, AreaSelection{}, &g_bStop);
   EXPECT_EQ(MapOf(map, 400), std::vector<int>(400, 100));
 
   // The same after smoothing: a white selection weighs (100, 100, 100) as 100.
   AreaSelection sel;
   sel.SetSmooth(3);
   dc.m_pDC->FillSolidRect(0, 0, 20, 20, RGB(100, 100, 100));
-  map = MakeForceField(&dc, sel);
+  map = MakeForceField(&dc, sel, &g_bStop);
   EXPECT_EQ(MapOf(map, 400), std::vector<int>(400, 100));
 }
 
 TEST(ForceField, MissingSurfaceOrStopGivesNoMap) {
-  EXPECT_FALSE(MakeForceField(nullptr, AreaSelection{}));
+  EXPECT_FALSE(MakeForceField(nullptr, AreaSelection{}, &g_bStop));
   CDADC empty;
-  EXPECT_FALSE(MakeForceField(&empty, AreaSelection{}));
+  EXPECT_FALSE(MakeForceField(&empty, AreaSelection{}, &g_bStop));
   CDADC dc(30, 30);
   {
     CStopGuard stop;
-    EXPECT_FALSE(MakeForceField(&dc, AreaSelection{}));
+    EXPECT_FALSE(MakeForceField(&dc, AreaSelection{}, &g_bStop));
     AreaSelection sel;
     sel.SetSmooth(8);
-    EXPECT_FALSE(MakeForceField(&dc, sel));
+    EXPECT_FALSE(MakeForceField(&dc, sel, &g_bStop));
   }
   EXPECT_THAT(TakeMessages(), ElementsAre());
 }

@@ -70,7 +70,7 @@ TEST(Clouds, FlatTextureLeavesTheForceFieldAlone) {
   const CFilSpec spec = CloudsSpec(3);
   const CXformRun run = RunXform(spec, *in, 4);
   ASSERT_EQ(run.m_iResult, 1);
-  ForceFieldMap field = MakeForceField(in.get(), spec.m_Select);
+  ForceFieldMap field = MakeForceField(in.get(), spec.m_Select, &g_bStop);
   ASSERT_TRUE(field);
   const double T = ForceFieldThreshold(spec.m_Clouds.m_iCoverage, field.get(), 1) / 255.0;
   const COLORREF cr = CloudColour(spec.m_Clouds, T, 0.67 * (field[0] / 255.0), 1.0);

@@ -18,7 +18,7 @@ struct CNet {
   CNet(int w, int h, int v, int iTarget, int iThreshold, int iLinks, int iSeed,
        CLinkDrawer* pLinks = nullptr, CNodeDrawer* pNodes = nullptr)
       : m_aField(static_cast<std::size_t>(w) * h, static_cast<std::uint8_t>(v)),
-        m_net(pLinks, pNodes, &m_iPercent, "links...", "nodes...", "build...") {
+        m_net(pLinks, pNodes, &m_iPercent, &g_bStop, "links...", "nodes...", "build...") {
     m_settings.m_pField = m_aField.data();
     m_settings.m_iWidth = w;
     m_settings.m_iHeight = h;

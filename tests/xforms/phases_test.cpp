@@ -91,7 +91,7 @@ TEST(Phases, NoPlanetImageFailsTheIdea) {
   ctx.m_pOut = &out;
   ctx.m_pDrw = &drw;
   const PhasesParams p = PhasesSpec(1).m_Phases;
-  EXPECT_EQ(ApplyPhases(p, ctx, &NoBitmap), 0);
+  EXPECT_EQ(ApplyPhasesWith(p, ctx, &NoBitmap), 0);
   EXPECT_THAT(TakeMessages(), ElementsAre("Could not create bitmap for Phases"));
   EXPECT_EQ(g_bStop, 0);
   EXPECT_EQ(GetStatusText(), "");
