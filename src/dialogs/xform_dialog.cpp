@@ -113,16 +113,20 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, bool bInGroup) {
       auto* pCombo = new QComboBox;
       SetControlId(pCombo, d.m_iId);
       for (int k = 0; k < d.m_iOptions; ++k) pCombo->addItem(Text(d.m_aOptions[k].m_szLabel));
+      // The list stores the value of its entry (the option's id).
       auto* pInt = static_cast<std::int32_t*>(pValue);
-      pCombo->setCurrentIndex(*pInt >= 0 && *pInt < d.m_iOptions ? *pInt : -1);
+      int iCurrent = -1;
+      for (int k = 0; k < d.m_iOptions; ++k)
+        if (d.m_aOptions[k].m_iId == *pInt) iCurrent = k;
+      pCombo->setCurrentIndex(iCurrent);
       auto* pRow = new QHBoxLayout;
       QLabel* pLabel = MakeLabel(d.m_szLabel, pCombo);
       pRow->addWidget(pLabel);
       pRow->addWidget(pCombo, 1);
       pLayout->addLayout(pRow);
       f.m_apInputs = {pLabel, pCombo};
-      connect(pCombo, &QComboBox::currentIndexChanged, this, [this, pInt](int k) {
-        if (k >= 0) *pInt = k;
+      connect(pCombo, &QComboBox::currentIndexChanged, this, [this, pInt, &d](int k) {
+        if (k >= 0 && k < d.m_iOptions) *pInt = d.m_aOptions[k].m_iId;
         RefreshEnabling();
       });
       break;

@@ -252,7 +252,8 @@ bool SetFieldFromText(const CFormRef& form, void* pRecord, const std::string& cs
       *static_cast<double*>(pData) = v;
       return true;
     }
-    case EField::Radios: {
+    case EField::Radios:
+    case EField::Choice: {
       if (const RadioOption* o = FindOption(f, csValue)) {
         *static_cast<std::int32_t*>(pData) = o->m_iId;
         return true;
@@ -272,16 +273,15 @@ bool SetFieldFromText(const CFormRef& form, void* pRecord, const std::string& cs
       }
       return csError = "unknown value " + csWhat + " (one of " + csChoices + ")", false;
     }
-    case EField::Choice: {
-      for (int k = 0; k < f.m_iOptions; ++k)
-        if (EqualNoCase(csValue, OptionName(f.m_aOptions[k]).c_str()))
-          return *static_cast<std::int32_t*>(pData) = k, true;
-      long v;
-      if (ParseLong(csValue, v) && ((v >= 0 && v < f.m_iOptions) || !bCheckRange) && v >= INT32_MIN &&
-          v <= INT32_MAX)
-        return *static_cast<std::int32_t*>(pData) = static_cast<std::int32_t>(v), true;
-      return csError = "unknown value " + csWhat, false;
-    }
+    case EField::RadioPair:
+      // The name of either button, or the flag itself.
+      if (const RadioOption* o = FindOption(f, csValue))
+        return *static_cast<std::int32_t*>(pData) = o == &f.m_aOptions[1] ? 1 : 0, true;
+      if (!ParseFlag(csValue, *static_cast<std::int32_t*>(pData)))
+        return csError = "expected " + OptionName(f.m_aOptions[0]) + " or " +
+                         OptionName(f.m_aOptions[1]) + ", not " + csWhat,
+               false;
+      return true;
     case EField::Check:
     case EField::Wizard:
       if (!ParseFlag(csValue, *static_cast<std::int32_t*>(pData)))
@@ -353,15 +353,13 @@ std::string FieldText(const CFormRef& form, const void* pRecord, std::size_t i, 
       return std::to_string(*static_cast<const std::int32_t*>(pData));
     case EField::RealPair:
       return NumberText(*static_cast<const double*>(pData));
-    case EField::Radios: {
+    case EField::RadioPair:
+      return OptionName(f.m_aOptions[*static_cast<const std::int32_t*>(pData) != 0 ? 1 : 0]);
+    case EField::Radios:
+    case EField::Choice: {
       const std::int32_t v = *static_cast<const std::int32_t*>(pData);
       for (int k = 0; k < f.m_iOptions; ++k)
         if (f.m_aOptions[k].m_iId == v) return OptionName(f.m_aOptions[k]);
-      return std::to_string(v);
-    }
-    case EField::Choice: {
-      const std::int32_t v = *static_cast<const std::int32_t*>(pData);
-      if (v >= 0 && v < f.m_iOptions) return OptionName(f.m_aOptions[v]);
       return std::to_string(v);
     }
     case EField::HexColour: {
@@ -434,6 +432,7 @@ std::string DescribeForm(const CFormRef& form, const void* pDefaults) {
         line(f.m_szName, "number " + RangeText(f.m_dMin, f.m_dMax), csDefault, csLabel.c_str());
         break;
       case EField::Radios:
+      case EField::RadioPair:
       case EField::Choice: {
         std::string cs = "one of ";
         for (int k = 0; k < f.m_iOptions; ++k) {
@@ -491,7 +490,7 @@ int ClampToForm(const CFormRef& form, void* pRecord) {
       if (!(v >= f.m_dMin)) v = f.m_dMin;
       if (v > f.m_dMax) v = f.m_dMax;
       iChanged += !(v == dOld);
-    } else if (f.m_eKind == EField::Radios) {
+    } else if (f.m_eKind == EField::Radios || f.m_eKind == EField::Choice) {
       std::int32_t& v = *static_cast<std::int32_t*>(pData);
       bool bKnown = false;
       for (int k = 0; k < f.m_iOptions; ++k) bKnown |= f.m_aOptions[k].m_iId == v;
