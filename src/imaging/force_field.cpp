@@ -20,7 +20,13 @@ ForceFieldMap NewMap(std::size_t iSize) {
 // Stretches the values iMin..iMax of a map to 0..255. A map whose values are
 // all equal has no range to stretch and is kept as it is (dividing by a range
 // of 1 instead would turn a value v into v * 255 cut to a byte).
+//
+// The range comes from the selection's weights, which a hand-made recipe can
+// push outside 0..255: it is cut to the byte range that the map can hold, so
+// the level table is never indexed outside itself.
 void Normalise(std::uint8_t* pMap, std::size_t iSize, int iMin, int iMax) {
+  iMin = std::clamp(iMin, 0, 255);
+  iMax = std::clamp(iMax, 0, 255);
   if (iMin >= iMax) return;
   std::uint8_t aLevel[256] = {};
   for (int v = iMin; v <= iMax; ++v)

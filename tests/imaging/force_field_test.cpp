@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "imaging/constants.h"
@@ -62,6 +63,23 @@ struct CStopGuard {
 };
 
 }  // namespace
+
+// A selection from a hand-made recipe may hold any numbers: the map is made
+// (its bytes are whatever they are) and nothing is written outside it.
+TEST(ForceField, SelectionOutsideItsRangesIsSafe) {
+  CDADC dc(4, 3);
+  Paint(dc, 0, 0, RGB(255, 255, 255));
+  Paint(dc, 1, 1, RGB(0, 90, 200));
+  for (const auto& [dHue, dSat, dVal] : {std::tuple{10.0, -2.0, 1.0}, std::tuple{1e300, 5.0, -3.0},
+                                         std::tuple{-720.0, 0.5, 40.0}}) {
+    AreaSelection sel;
+    sel.SetHsv(dHue, dSat, dVal);
+    for (int iSmooth : {0, 3}) {
+      sel.m_iSmooth = iSmooth;
+      EXPECT_TRUE(MakeForceField(&dc, sel, &g_bStop)) << dHue << ' ' << dSat << ' ' << dVal;
+    }
+  }
+}
 
 TEST(ForceField, DefaultSelectionIsBrightnessAnyChangeSelectsColour) {
   CDADC dc(3, 1);
