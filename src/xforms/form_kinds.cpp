@@ -1,9 +1,9 @@
 #include "xforms/form_kinds.h"
 
+#include <array>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <strings.h>
 
 #include "xforms/form_text.h"
@@ -246,28 +246,33 @@ constexpr FieldKind kHexColour{EValueShape::Word, SizeOf<COLORREF>, ParseHex, Fo
 constexpr FieldKind kText{EValueShape::Word, DeclaredSize, ParseText, FormatText, DescribeText};
 constexpr FieldKind kFont{EValueShape::Font, DeclaredSize, ParseFont, FormatFont, DescribeFont};
 
-// In the order of EField.
-constexpr const FieldKind* kKinds[] = {
-    &kNone,    // GroupBegin
-    &kNone,    // GroupEnd
-    &kNone,    // Note
-    &kIntPair,  &kRealPair, &kRadios, &kRadioPair, &kChoice,
-    &kSwitch,   // Check
-    &kColour,   // Colour
-    &kHexColour,
-    &kColour,   // ColourChoice: the colour; its flag is a switch or a radio pair
-    &kColour,   // Background: the colour (the BackgroundSpec's first member); its flag likewise
-    &kFont,    &kText,
-    &kSwitch,   // Wizard
-};
-static_assert(std::size(kKinds) == kFieldKinds);
-static_assert(static_cast<int>(EField::Font) == 13 && static_cast<int>(EField::Text) == 14);
+// By kind; groups and notes hold no value.
+constexpr auto kKinds = [] {
+  std::array<const FieldKind*, kFieldKinds> a{};
+  auto set = [&a](EField e, const FieldKind& k) { a[static_cast<std::size_t>(e)] = &k; };
+  set(EField::IntPair, kIntPair);
+  set(EField::RealPair, kRealPair);
+  set(EField::Radios, kRadios);
+  set(EField::RadioPair, kRadioPair);
+  set(EField::Choice, kChoice);
+  set(EField::Check, kSwitch);
+  set(EField::Colour, kColour);
+  set(EField::HexColour, kHexColour);
+  // A colour choice and a background: the colour (a BackgroundSpec's first
+  // member); their flag reads as a switch or a radio pair (FlagKindOf).
+  set(EField::ColourChoice, kColour);
+  set(EField::Background, kColour);
+  set(EField::Font, kFont);
+  set(EField::Text, kText);
+  set(EField::Wizard, kSwitch);
+  return a;
+}();
 
 }  // namespace
 
 const FieldKind& KindOf(EField eKind) {
-  const int i = static_cast<int>(eKind);
-  return i >= 0 && i < kFieldKinds ? *kKinds[i] : kNone;
+  const std::size_t i = static_cast<std::size_t>(eKind);
+  return i < kKinds.size() && kKinds[i] ? *kKinds[i] : kNone;
 }
 
 const FieldKind& FlagKindOf(const FieldDesc& f) {
