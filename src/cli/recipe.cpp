@@ -33,27 +33,48 @@ bool SelectionFromJson(const json& j, AreaSelection& sel, std::string& csError) 
 }
 
 // Every value as the text the declared form reads: numbers stay numbers in
-// the JSON, the rest are strings.
+// the JSON, switches booleans, a font an object of its fields (a record the
+// readable fields cannot restore stays a hexadecimal string), the rest strings.
 json ValueToJson(const NamedValue& v) {
-  switch (v.m_eKind) {
-    case EField::IntPair:
-    case EField::RealPair: {
+  switch (v.m_eShape) {
+    case EValueShape::Number: {
       json n = json::parse(v.m_csValue, nullptr, false);
       return n.is_number() ? n : json(v.m_csValue);
     }
-    case EField::Check:
-    case EField::Wizard:
+    case EValueShape::Switch:
       return v.m_csValue != "0";
+    case EValueShape::Font: {
+      LOGFONT lf;
+      std::string csError;
+      if (!FontFromText(v.m_csValue, lf, csError) || !IsReadableFont(lf)) return v.m_csValue;
+      json font = json::object();
+      for (const auto& [csKey, csValue] : FontFields(lf))
+        font[csKey] = csKey == "face" ? json(csValue) : json(std::stol(csValue));
+      return font;
+    }
     default:
-      if (v.m_bFlag) return v.m_csValue != "0";
       return v.m_csValue;
   }
 }
 
-std::string JsonToText(const json& j) {
-  if (j.is_string()) return j.get<std::string>();
-  if (j.is_boolean()) return j.get<bool>() ? "1" : "0";
-  return j.dump();
+// The text SetFieldFromText reads; a font object as its key=value items.
+bool JsonToText(const json& j, std::string& csText, std::string& csError) {
+  if (j.is_object()) {
+    csText.clear();
+    for (auto it = j.begin(); it != j.end(); ++it) {
+      const std::string csValue = it.value().is_string() ? it.value().get<std::string>()
+                                  : it.value().is_boolean() ? (it.value().get<bool>() ? "1" : "0")
+                                                            : it.value().dump();
+      if (csValue.find(',') != std::string::npos)
+        return csError = "a font's " + it.key() + " cannot hold a comma", false;
+      csText += (csText.empty() ? "" : ",") + it.key() + "=" + csValue;
+    }
+    return true;
+  }
+  if (j.is_string()) csText = j.get<std::string>();
+  else if (j.is_boolean()) csText = j.get<bool>() ? "1" : "0";
+  else csText = j.dump();
+  return true;
 }
 
 }  // namespace
@@ -116,7 +137,9 @@ bool RecipeFromJson(const std::string& csJson, Recipe& recipe, std::string& csEr
       for (auto it = params.begin(); it != params.end(); ++it) {
         if (form.IsEmpty() || !pRecord)
           return csError = "the recipe's Xform has no parameters yet", false;
-        if (!SetFieldFromText(form, pRecord, it.key(), JsonToText(it.value()), csError, false))
+        std::string csText;
+        if (!JsonToText(it.value(), csText, csError) ||
+            !SetFieldFromText(form, pRecord, it.key(), csText, csError, false))
           return false;
       }
     }

@@ -30,6 +30,7 @@ struct CXformDialog::CField {
   std::unique_ptr<CIntPair> m_pInt;
   QLineEdit* m_pEdit = nullptr;      // the pair's, hex colour's or text's edit
   CColourSwatch* m_pSwatch = nullptr;
+  QWidget* m_pColourButton = nullptr;  // a colour's button: a background's only for a colour
   QLabel* m_pFace = nullptr;         // a font's face name
 };
 
@@ -41,6 +42,13 @@ QLabel* MakeLabel(const char* szText, QWidget* pBuddy) {
   auto* pLabel = new QLabel(Text(szText));
   if (pBuddy) pLabel->setBuddy(pBuddy);
   return pLabel;
+}
+
+// A hex colour field stores RRGGBB; the chooser and the swatch take the
+// colour reference it names (red in the low byte). The swap is its own inverse.
+COLORREF SwapRedBlue(COLORREF v) {
+  return RGB(static_cast<int>((v >> 16) & 0xFF), static_cast<int>((v >> 8) & 0xFF),
+             static_cast<int>(v & 0xFF));
 }
 
 }  // namespace
@@ -58,19 +66,21 @@ CXformDialog::~CXformDialog() { DisconnectControls(this); }
 void CXformDialog::Build() {
   auto* pTop = new QVBoxLayout(this);
   std::vector<QBoxLayout*> aStack{pTop};
+  std::vector<const char*> aGroups{nullptr};
   for (std::size_t i = 0; i < m_Form.Count(); ++i) {
     const FieldDesc& d = m_Form.Field(i);
     if (d.m_eKind == EField::GroupBegin) {
       auto* pBox = new QGroupBox(Text(d.m_szLabel));
       aStack.back()->addWidget(pBox);
       aStack.push_back(new QVBoxLayout(pBox));
+      aGroups.push_back(d.m_szLabel ? d.m_szLabel : "");
       continue;
     }
     if (d.m_eKind == EField::GroupEnd) {
-      if (aStack.size() > 1) aStack.pop_back();
+      if (aStack.size() > 1) aStack.pop_back(), aGroups.pop_back();
       continue;
     }
-    AddField(i, aStack.back(), aStack.size() > 1);
+    AddField(i, aStack.back(), aGroups.back());
   }
 
   auto* pButtons = new QHBoxLayout;
@@ -87,7 +97,7 @@ void CXformDialog::Build() {
   connect(pCancel, &QPushButton::clicked, this, &CXformDialog::reject);
 }
 
-void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, bool bInGroup) {
+void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, const char* szGroup) {
   auto pField = std::make_unique<CField>();
   CField& f = *pField;
   f.m_iIndex = i;
@@ -107,7 +117,7 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, bool bInGroup) {
       break;
     case EField::Radios:
     case EField::RadioPair:
-      AddRadios(f, pLayout, bInGroup);
+      AddRadios(f, pLayout, szGroup != nullptr);
       break;
     case EField::Choice: {
       auto* pCombo = new QComboBox;
@@ -120,11 +130,15 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, bool bInGroup) {
         if (d.m_aOptions[k].m_iId == *pInt) iCurrent = k;
       pCombo->setCurrentIndex(iCurrent);
       auto* pRow = new QHBoxLayout;
-      QLabel* pLabel = MakeLabel(d.m_szLabel, pCombo);
-      pRow->addWidget(pLabel);
+      f.m_apInputs = {pCombo};
+      // Inside a group box of the same title the list needs no label of its own.
+      if (!szGroup || std::strcmp(szGroup, d.m_szLabel ? d.m_szLabel : "") != 0) {
+        QLabel* pLabel = MakeLabel(d.m_szLabel, pCombo);
+        pRow->addWidget(pLabel);
+        f.m_apInputs.push_back(pLabel);
+      }
       pRow->addWidget(pCombo, 1);
       pLayout->addLayout(pRow);
-      f.m_apInputs = {pLabel, pCombo};
       connect(pCombo, &QComboBox::currentIndexChanged, this, [this, pInt, &d](int k) {
         if (k >= 0 && k < d.m_iOptions) *pInt = d.m_aOptions[k].m_iId;
         RefreshEnabling();
@@ -222,7 +236,6 @@ void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
 void CXformDialog::AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup) {
   const FieldDesc& d = *f.m_pDesc;
   auto* pInt = static_cast<std::int32_t*>(m_Form.Address(f.m_iIndex, m_pRecord));
-  auto* pGroup = new QButtonGroup(this);
   QWidget* pHost = new QWidget;
   if (!bInGroup && d.m_szLabel && *d.m_szLabel) {
     auto* pBox = new QGroupBox(Text(d.m_szLabel));
@@ -235,14 +248,17 @@ void CXformDialog::AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup) {
   pGrid->setContentsMargins(0, 0, 0, 0);
   // Radios store the checked button's id; a radio pair stores 0 or 1 (its
   // first or second button).
-  const bool bPair = d.m_eKind == EField::RadioPair;
+  if (d.m_eKind == EField::RadioPair) {
+    AddFlagRadios(f, pInt, pGrid);
+    return;
+  }
+  auto* pGroup = new QButtonGroup(this);
   for (int k = 0; k < d.m_iOptions; ++k) {
     const RadioOption& o = d.m_aOptions[k];
     auto* pButton = new QRadioButton(Text(o.m_szLabel));
     SetControlId(pButton, o.m_iId);
-    const int iValue = bPair ? k : o.m_iId;
-    pButton->setChecked(bPair ? (*pInt != 0) == (k == 1) : *pInt == iValue);
-    pGroup->addButton(pButton, iValue);
+    pButton->setChecked(*pInt == o.m_iId);
+    pGroup->addButton(pButton, o.m_iId);
     if (d.m_eHint == EHint::Compass)
       pGrid->addWidget(pButton, k / 3, k % 3);
     else
@@ -255,6 +271,28 @@ void CXformDialog::AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup) {
   });
 }
 
+void CXformDialog::AddFlagRadios(CField& f, std::int32_t* pFlag, QGridLayout* pGrid) {
+  const FieldDesc& d = *f.m_pDesc;
+  auto* pGroup = new QButtonGroup(this);
+  // The two buttons in the order of their ids, as the dialog's resource has
+  // them; the first declared one clears the flag, the second sets it.
+  const bool bSwap = d.m_aOptions[1].m_iId < d.m_aOptions[0].m_iId;
+  for (int iRow = 0; iRow < 2; ++iRow) {
+    const int k = bSwap ? 1 - iRow : iRow;
+    const RadioOption& o = d.m_aOptions[k];
+    auto* pButton = new QRadioButton(Text(o.m_szLabel));
+    SetControlId(pButton, o.m_iId);
+    pButton->setChecked((*pFlag != 0) == (k == 1));
+    pGroup->addButton(pButton, k);
+    pGrid->addWidget(pButton, iRow, 0);
+    f.m_apInputs.push_back(pButton);
+  }
+  connect(pGroup, &QButtonGroup::idClicked, this, [this, pFlag](int k) {
+    *pFlag = k;
+    RefreshEnabling();
+  });
+}
+
 void CXformDialog::AddColour(CField& f, QBoxLayout* pLayout) {
   const FieldDesc& d = *f.m_pDesc;
   void* pValue = m_Form.Address(f.m_iIndex, m_pRecord);
@@ -262,12 +300,13 @@ void CXformDialog::AddColour(CField& f, QBoxLayout* pLayout) {
                           ? &static_cast<BackgroundSpec*>(pValue)->m_crColour
                           : static_cast<COLORREF*>(pValue);
   auto* pRow = new QHBoxLayout;
+  const bool bHex = d.m_eKind == EField::HexColour;
   f.m_pSwatch = new CColourSwatch;
   SetControlId(f.m_pSwatch, d.m_iId2);
-  f.m_pSwatch->SetColour(*pColour);
+  f.m_pSwatch->SetColour(bHex ? SwapRedBlue(*pColour) : *pColour);
 
   QPushButton* pButton = nullptr;
-  if (d.m_eKind == EField::HexColour) {
+  if (bHex) {
     QLabel* pLabel = MakeLabel(d.m_szLabel, nullptr);
     f.m_pEdit = MakeEdit(d.m_iId3, d.m_iEditChars);
     pLabel->setBuddy(f.m_pEdit);
@@ -275,29 +314,37 @@ void CXformDialog::AddColour(CField& f, QBoxLayout* pLayout) {
     pButton = new QPushButton(tr("Choose..."));
     pRow->addWidget(pLabel);
     pRow->addWidget(f.m_pEdit);
-    f.m_apInputs = {pLabel, f.m_pEdit, pButton};
+    f.m_apInputs = {pLabel, f.m_pEdit};
     connect(f.m_pEdit, &QLineEdit::editingFinished, this, [this, &f] {
       TakeEdit(f, true);
       RefreshEnabling();
     });
   } else {
     pButton = new QPushButton(Text(d.m_szLabel));
-    f.m_apInputs = {pButton};
   }
+  f.m_pColourButton = pButton;
   SetControlId(pButton, d.m_iId);
   pRow->addWidget(pButton);
   pRow->addWidget(f.m_pSwatch);
-  connect(pButton, &QPushButton::clicked, this, [this, &f, pColour] {
-    if (!ChooseColour(this, *pColour)) return;
-    f.m_pSwatch->SetColour(*pColour);
+  connect(pButton, &QPushButton::clicked, this, [this, &f, pColour, bHex] {
+    COLORREF cr = bHex ? SwapRedBlue(*pColour) : *pColour;
+    if (!ChooseColour(this, cr)) return;
+    *pColour = bHex ? SwapRedBlue(cr) : cr;
+    f.m_pSwatch->SetColour(cr);
     if (f.m_pEdit) f.m_pEdit->setText(HexColourText(*pColour));
     RefreshEnabling();
   });
 
-  // The flag of a colour choice or a background (use the picture) has its own
-  // check box when the form gives it one.
+  // The flag of a colour choice or a background (use the picture): two radio
+  // buttons, or a check box, when the form shows it.
   std::int32_t* pFlag = m_Form.FlagAddress(f.m_iIndex, m_pRecord);
-  if (pFlag && d.m_iId3 && d.m_eKind != EField::HexColour) {
+  if (pFlag && d.m_iOptions == 2) {
+    auto* pRadios = new QWidget;
+    auto* pGrid = new QGridLayout(pRadios);
+    pGrid->setContentsMargins(0, 0, 0, 0);
+    AddFlagRadios(f, pFlag, pGrid);
+    pLayout->addWidget(pRadios);
+  } else if (pFlag && d.m_iId3 && !bHex) {
     auto* pCheck = new QCheckBox(Text(d.m_szFlagLabel));
     SetControlId(pCheck, d.m_iId3);
     pCheck->setChecked(*pFlag != 0);
@@ -376,7 +423,7 @@ bool CXformDialog::TakeEdit(CField& f, bool bOnlyModified) {
     auto* pColour = static_cast<COLORREF*>(m_Form.Address(f.m_iIndex, m_pRecord));
     *pColour = ParseHexColour(f.m_pEdit->text());
     f.m_pEdit->setText(HexColourText(*pColour));
-    f.m_pSwatch->SetColour(*pColour);
+    f.m_pSwatch->SetColour(SwapRedBlue(*pColour));
   }
   f.m_pEdit->setModified(false);
   return bOk;
@@ -386,6 +433,8 @@ void CXformDialog::RefreshEnabling() {
   for (const auto& pField : m_aFields) {
     const bool bEnabled = m_Form.IsEnabled(pField->m_iIndex, m_pRecord);
     for (QWidget* pInput : pField->m_apInputs) pInput->setEnabled(bEnabled);
+    if (pField->m_pColourButton)
+      pField->m_pColourButton->setEnabled(m_Form.IsColourEnabled(pField->m_iIndex, m_pRecord));
   }
 }
 

@@ -1,10 +1,11 @@
 // The one settings dialog of every Xform, built from the Xform's declared
 // form: slider/edit pairs, radio groups (a 3 x 3 compass where the form asks
-// for one), check boxes, colour buttons with swatches, hex colour edits,
-// colour choices with their flag, backgrounds, the font chooser, Windows-1252
-// text edits, group boxes, notes and the "&Wizard chooses" switch, which
-// disables every control it governs. Enabling rules declared beside a field
-// are evaluated after every change.
+// for one), radio pairs, drop-down lists, check boxes, colour buttons with
+// swatches, hex colour edits, colour choices and backgrounds with their flag
+// (a check box or two radios; a background's button only while it is a
+// colour), the font chooser, Windows-1252 text edits, group boxes, notes and
+// the wizard switch, which disables every control it governs. Enabling rules
+// declared beside a field are evaluated after every change.
 #pragma once
 
 #include <QDialog>
@@ -47,9 +48,13 @@ class CXformDialog : public QDialog {
  private:
   struct CField;
   void Build();
-  void AddField(std::size_t i, class QBoxLayout* pLayout, bool bInGroup);
+  // szGroup: the title of the group box around the field, null outside one.
+  void AddField(std::size_t i, class QBoxLayout* pLayout, const char* szGroup);
   void AddPair(CField& f, QBoxLayout* pLayout);
   void AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup);
+  // A 0/1 flag as two radio buttons (a radio pair, or the flag of a colour
+  // choice or background declared with FlagRadios).
+  void AddFlagRadios(CField& f, std::int32_t* pFlag, class QGridLayout* pGrid);
   void AddColour(CField& f, QBoxLayout* pLayout);
   void AddText(CField& f, QBoxLayout* pLayout);
   void AddFont(CField& f, QBoxLayout* pLayout);

@@ -157,21 +157,10 @@ void CFilSpec::AcceptSettings(const void* pEdited) {
   for (std::size_t i = 0; i < form.Count(); ++i) {
     const FieldDesc& f = form.Field(i);
     void* pTo = form.Address(i, pRecord);
-    const void* pFrom = form.Address(i, pEdited);
     if (!pTo) continue;
-    std::size_t iSize = 0;
-    switch (f.m_eKind) {
-      case EField::RealPair: iSize = sizeof(double); break;
-      case EField::Colour:
-      case EField::HexColour:
-      case EField::ColourChoice: iSize = sizeof(COLORREF); break;
-      case EField::Background: iSize = sizeof(COLORREF); break;  // the colour; the flag below
-      case EField::Text:
-      case EField::Font: iSize = static_cast<std::size_t>(f.m_iSize); break;
-      default: iSize = sizeof(std::int32_t); break;
-    }
-    std::memcpy(pTo, pFrom, iSize);
-    if (f.m_eKind == EField::ColourChoice || (f.m_eKind == EField::Background && f.m_iId3))
+    std::memcpy(pTo, form.Address(i, pEdited), KindOf(f.m_eKind).m_pfnSize(f));
+    // A flag the dialog shows (a background's use-picture flag only then).
+    if (form.ShowsFlag(i))
       *form.FlagAddress(i, pRecord) = *form.FlagAddress(i, const_cast<void*>(pEdited));
   }
   if (const std::int32_t* pWizard = WizardFlag(m_iXform); pWizard && !*pWizard) m_bWizardAll = 0;

@@ -35,9 +35,9 @@ inline constexpr auto kBubbleForm = MakeForm<BubbleParams>(
         .EditAccepts(10, 60000),
     RealPair(&BubbleParams::m_dSize, "size", 1149, 1150, "Size (% of x)", 0.5, 3.0).EditChars(12),
     Group("Background",
-          // "Solid color" (1086) and "Image" (1087) set the use-picture flag.
           Background(&BubbleParams::m_Background, "background", 1130, 1017, "Select",
-                     "background_picture", 1087, "Image")),
+                     "background_picture")
+              .FlagRadios({1086, "Solid color"}, {1087, "Image"})),
     Group("High Lighting",
           HighlightCompass(&BubbleParams::m_iHighLight),
           Colour(&BubbleParams::m_crHighLight, "highlight_colour", 1035, 1036, "High Light Color")

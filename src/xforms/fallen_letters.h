@@ -61,11 +61,9 @@ inline constexpr auto kFallenLettersForm = MakeForm<FallenLettersParams>(
                  {{FALLEN_COLOUR_FIXED, "Fixed color", "fixed"},
                   {FALLEN_COLOUR_PICTURE, "Color from image", "picture"},
                   {FALLEN_COLOUR_RANDOM, "Random color", "random"}})),
-    // The use-picture flag is the pair of radios "&Solid color" (1086) and
-    // "&Image" (1087); the form shows it as the one switch 1087.
     Group("Background color",
-          Background(&FallenLettersParams::m_Paper, "paper", 1130, 1017, "Solid", "paper_picture",
-                     1087, "&Image")),
+          Background(&FallenLettersParams::m_Paper, "paper", 1130, 1017, "Solid", "paper_picture")
+              .FlagRadios({1086, "&Solid color"}, {1087, "&Image"})),
     IntPair(&FallenLettersParams::m_iCount, "letter_count", 1178, 1179, "Total Number of Letters",
             400, 850)
         .EditAccepts(0, 4000),
@@ -75,7 +73,7 @@ inline constexpr auto kFallenLettersForm = MakeForm<FallenLettersParams>(
     Font<&FallenLettersParams::m_lfFont>("font", 1265, 1267, "&Font:"),
     Text<&FallenLettersParams::m_szLetters>("letters", 1177, "Letters:", 26),
     Note<FallenLettersParams>("F1 for help on this dialog"),
-    WizardSwitch(&FallenLettersParams::m_bWizard)).CheckedBy(&CheckFallenLettersSettings);
+    WizardSwitch(&FallenLettersParams::m_bWizard, "&Wizard Chooses")).CheckedBy(&CheckFallenLettersSettings);
 
 // An empty letter set becomes "A" (one without a terminator is cut to 26
 // letters); the number of letters is clamped into 400..850. Always 1.

@@ -40,8 +40,8 @@ inline constexpr auto kPrimitiveArtForm = MakeForm<PrimitiveArtParams>(
             90),
     RealPair(&PrimitiveArtParams::m_dFeatureWidth, "feature_width", 1259, 1263,
              "Feature width (% of diagonal)", 1.0, 6.0),
-    // The shape list (1264) stores the shape's code, not its place in the list.
-    Radios(&PrimitiveArtParams::m_iShape, "feature_shape", "Feature Shape",
+    // The shape list stores the shape's code, not its place in the list.
+    Choice(&PrimitiveArtParams::m_iShape, "feature_shape", 1264, "Feature Shape",
            {{PRIMITIVE_SQUARE, "SQUARE"},
             {PRIMITIVE_CIRCLE, "CIRCLE"},
             {PRIMITIVE_TRIANGLE, "TRIANGLE"},

@@ -28,34 +28,30 @@ struct TeknoFragParams {
 };
 static_assert(std::is_trivially_copyable_v<TeknoFragParams>);
 
-namespace tekno_frag_detail {
-// A solid colour or the picture: the radio pair stores the flag itself.
-constexpr RadioOption kSolid{1, "Solid color", "solid"};
-constexpr RadioOption kImage{0, "Image", "image"};
-}  // namespace tekno_frag_detail
-
 inline constexpr auto kTeknoFragForm = MakeForm<TeknoFragParams>(
     224, "Tekno Cubism Settings",
     Group("Color 1",
-          Radios(&TeknoFragParams::m_bSolid1, "colour_1_source", "Color 1",
-                 {tekno_frag_detail::kSolid, tekno_frag_detail::kImage}),
+          // 1: the solid colour ("Solid color" 1088), 0: the picture ("Image" 1089).
+          RadioPair(&TeknoFragParams::m_bSolid1, "colour_1_source", "Color 1",
+                    {1089, "Image", "image"}, {1088, "Solid color", "solid"}),
           Colour(&TeknoFragParams::m_crColour1, "colour_1", 1131, 1018, "Select")
               .EnabledWhen([](const TeknoFragParams& p) { return p.m_bSolid1 != 0; })),
     Group("Color 2",
-          Radios(&TeknoFragParams::m_bSolid2, "colour_2_source", "Color 2",
-                 {tekno_frag_detail::kSolid, tekno_frag_detail::kImage}),
+          RadioPair(&TeknoFragParams::m_bSolid2, "colour_2_source", "Color 2",
+                    {1277, "Image", "image"}, {1276, "Solid color", "solid"}),
           Colour(&TeknoFragParams::m_crColour2, "colour_2", 1278, 1281, "Select")
               .EnabledWhen([](const TeknoFragParams& p) { return p.m_bSolid2 != 0; })),
     IntPair(&TeknoFragParams::m_iNumber, "triangles", 1279, 1280, "Number of Triangles", 300,
             1400)
         .EditAccepts(0, 10000),
     Group("Background", Background(&TeknoFragParams::m_Background, "background", 1130, 1017,
-                                   "Select", "background_picture", 1087, "Image")),
+                                   "Select", "background_picture")
+                            .FlagRadios({1086, "Solid color"}, {1087, "Image"})),
     RealPair(&TeknoFragParams::m_dSize, "size", 1180, 1181,
              "Average Triangle Size (% of diagonal)", 4.0, 12.0)
         .EditChars(10),
     Note<TeknoFragParams>("F1 for help with Tekno Cubism"),
-    WizardSwitch(&TeknoFragParams::m_bWizard));
+    WizardSwitch(&TeknoFragParams::m_bWizard, "&Wizard Chooses"));
 
 // Accepts every record unchanged.
 int ValidateTeknoFrag(TeknoFragParams& p);

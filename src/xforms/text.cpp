@@ -30,6 +30,13 @@ int ValidateText(TextParams& p) {
   return 1;
 }
 
+const char* CheckTextSettings(TextParams& p) {
+  // The dialog shows such a phrase as "Errors"; it is only taken once edited.
+  if (strnlen(p.m_szPhrase, kTextPhraseSize) >= static_cast<std::size_t>(kTextPhraseSize))
+    return "Too many characters in the phrases";
+  return nullptr;
+}
+
 void AutochooseText(TextParams& p, int iWidth, int /*iHeight*/) {
   ChooseBackground(p.m_Paper, 0.25, 10);
   if (p.m_Paper.m_bUsePicture) {

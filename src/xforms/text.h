@@ -39,6 +39,11 @@ struct TextParams {
 };
 static_assert(std::is_trivially_copyable_v<TextParams>);
 
+// The check of the settings dialog's OK: a phrase that fills its whole field
+// (no terminator) gives "Too many characters in the phrases" and keeps the
+// dialog open. Null when the settings can be taken.
+const char* CheckTextSettings(TextParams& p);
+
 inline constexpr auto kTextForm = MakeForm<TextParams>(
     221, "Text Settings",
     Group("Letters",
@@ -47,16 +52,15 @@ inline constexpr auto kTextForm = MakeForm<TextParams>(
           Radios(&TextParams::m_iMode, "mode", "Letters",
                  {{TEXT_MODE_OVERTYPE, "S&olid color overtype", "overtype"},
                   {TEXT_MODE_IMAGE, "I&mage", "image"}})),
-    // The paper's use-picture flag is the pair of radios "&Solid color" (1086)
-    // and "&Image" (1087); the form shows it as the one switch 1087.
-    Group("Paper", Background(&TextParams::m_Paper, "paper", 1130, 1120, "Select", "paper_picture",
-                              1087, "&Image")),
+    Group("Paper", Background(&TextParams::m_Paper, "paper", 1130, 1120, "Select", "paper_picture")
+                       .FlagRadios({1086, "&Solid color"}, {1087, "&Image"})),
     IntPair(&TextParams::m_iAcross, "letters_across", 1178, 1179,
             "Number of letters (in width of image)", 20, 80)
         .EditAccepts(1, 500),
     Text<&TextParams::m_szPhrase>("phrase", 1266, "Phrase", 200),
     Font<&TextParams::m_lfFont>("font", 1265, 1267, "&Font:"),
-    Note<TextParams>("F1 for help on this dialog"), WizardSwitch(&TextParams::m_bWizard));
+    Note<TextParams>("F1 for help on this dialog"), WizardSwitch(&TextParams::m_bWizard))
+    .CheckedBy(&CheckTextSettings);
 
 // Letters across into 20..80; a phrase without a terminator is cut to 255
 // characters, an empty one becomes phrase 0. Always 1.

@@ -82,6 +82,34 @@ TEST(CliOptions, SelectionQualityNamesAndOutputs) {
   EXPECT_THAT(csError, HasSubstr("has no settings yet"));
 }
 
+TEST(Recipe, FontsAreObjects) {
+  Recipe a;
+  a.m_Spec.m_iXform = XFORM_TEXT;
+  std::string csError;
+  ASSERT_TRUE(ApplySetting(a.m_Spec, "font=Liberation Mono,italic,-30,quality=3", csError))
+      << csError;
+  const std::string csJson = RecipeToJson(a);
+  EXPECT_THAT(csJson, HasSubstr("\"face\": \"Liberation Mono\""));
+  EXPECT_THAT(csJson, HasSubstr("\"height\": -30"));
+  Recipe b;
+  ASSERT_TRUE(RecipeFromJson(csJson, b, csError)) << csError;
+  EXPECT_EQ(std::memcmp(&a.m_Spec.m_Text.m_lfFont, &b.m_Spec.m_Text.m_lfFont, sizeof(LOGFONT)), 0);
+
+  // Fields left out are a plain font's; the old hex string still reads.
+  const std::string csHead = "{\"vexmora_recipe\": 1, \"xform\": \"Text\", \"parameters\": ";
+  ASSERT_TRUE(RecipeFromJson(csHead + "{\"font\": {\"face\": \"Courier New\", \"italic\": true}}}",
+                             b, csError))
+      << csError;
+  EXPECT_STREQ(b.m_Spec.m_Text.m_lfFont.lfFaceName, "Courier New");
+  EXPECT_EQ(b.m_Spec.m_Text.m_lfFont.lfItalic, 1);
+  EXPECT_EQ(b.m_Spec.m_Text.m_lfFont.lfWeight, FW_NORMAL);
+  const std::string csHex(120, '0');  // a zeroed record
+  ASSERT_TRUE(RecipeFromJson(csHead + "{\"font\": \"" + csHex + "\"}}", b, csError)) << csError;
+  EXPECT_EQ(b.m_Spec.m_Text.m_lfFont.lfWeight, 0);
+  EXPECT_FALSE(RecipeFromJson(csHead + "{\"font\": {\"face\": \"Papyrus\"}}}", b, csError));
+  EXPECT_THAT(csError, HasSubstr("shipped faces: Liberation Sans"));
+}
+
 TEST(Recipe, RoundTripIsExact) {
   Recipe a;
   CFilSpec& s = a.m_Spec;

@@ -48,6 +48,9 @@ class CDialogScreenshots : public QObject {
     CFilSpec spec;
     spec.m_Mosaic.m_bWizard = 0;
     spec.m_Mosaic.m_iHighLight = HIGHLIGHT_TOP_LEFT;
+    // The picture as background disables the background's colour button.
+    spec.m_Bubble.m_bWizard = 0;
+    spec.m_Bubble.m_Background.m_bUsePicture = 1;
     for (int i = 0; i < kXformCount; ++i) {
       if (!CFilSpec::IsBuilt(i)) continue;
       CXformDialog dlg(CFilSpec::Form(i), spec.Record(i));

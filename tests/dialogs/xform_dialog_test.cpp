@@ -288,10 +288,26 @@ class CXformDialogTest : public QObject {
     auto* pHex = FindControlAs<QLineEdit>(&dlg, 903);
     QCOMPARE(pHex->text(), QString("0000FF"));
     QCOMPARE(pHex->maxLength(), 8);
+    // The hex colour holds RRGGBB as typed; the swatch and the chooser see
+    // the colour those digits name.
+    auto* pSwatch = FindControlAs<CColourSwatch>(&dlg, 902);
+    QCOMPARE(pSwatch->Colour(), RGB(0, 0, 255));
     TypeAndLeave(pHex, "ff 00 00");
     QCOMPARE(p.m_crHex, COLORREF(0xFF0000));
     QCOMPARE(pHex->text(), QString("FF0000"));
-    QCOMPARE(FindControlAs<CColourSwatch>(&dlg, 902)->Colour(), COLORREF(0xFF0000));
+    QCOMPARE(pSwatch->Colour(), RGB(255, 0, 0));
+    COLORREF crOffered = 0;
+    SetColourChooser([&crOffered](QWidget*, COLORREF& cr) {
+      crOffered = cr;
+      cr = RGB(0x12, 0x34, 0x56);
+      return true;
+    });
+    Click(&dlg, 901);
+    SetColourChooser({});
+    QCOMPARE(crOffered, RGB(255, 0, 0));
+    QCOMPARE(p.m_crHex, COLORREF(0x123456));
+    QCOMPARE(pHex->text(), QString("123456"));
+    QCOMPARE(pSwatch->Colour(), RGB(0x12, 0x34, 0x56));
     TypeAndLeave(pHex, "1000000");
     QCOMPARE(TakeMessages(), std::vector<std::string>{"Colours must be between 0 and FFFFFF"});
     QCOMPARE(p.m_crHex, COLORREF(0xFFFFFF));
@@ -302,10 +318,11 @@ class CXformDialogTest : public QObject {
     QCOMPARE(p.m_Back.m_bUsePicture, 1);
     Click(&dlg, 911);
     QCOMPARE(p.m_bFlag, 1);
-    // The check box is offered only in colour mode 0.
+    // The check box is offered only in colour mode 0; the paper's colour only
+    // while the paper is not the picture.
     FindControlAs<QComboBox>(&dlg, 910)->setCurrentIndex(2);
     QCOMPARE(p.m_iMode, 2);
-    QCOMPARE(DisabledInputs(dlg), std::set<int>{911});
+    QCOMPARE(DisabledInputs(dlg), (std::set<int>{907, 911}));
     Click(&dlg, kWizardControlId);
     QCOMPARE(DisabledInputs(dlg),
              (std::set<int>{901, 903, 904, 906, 907, 909, 910, 911, 912, 913}));

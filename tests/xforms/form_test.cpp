@@ -5,6 +5,7 @@
 #include <new>
 
 #include "support/recording_reporter.h"
+#include "engine/filspec.h"
 #include "xforms/clouds.h"
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
@@ -24,10 +25,7 @@ struct KitchenSink {
   std::int32_t m_bRandomLetters = 0;
   BackgroundSpec m_Paper;
   char m_szPhrase[8] = "abc";
-  struct {
-    std::int32_t m_iHeight = 12;
-    char m_szFace[8] = "Arial";
-  } m_Font;
+  LOGFONT m_Font = {12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"};
   std::int32_t m_bWizard = 1;
 };
 
@@ -76,7 +74,7 @@ TEST(Form, DeclarationIsFlatAndTyped) {
   EXPECT_EQ(kSink.Find("nothing"), -1);
   const FieldDesc& text = kSink.Field(kSink.Find("phrase"));
   EXPECT_EQ(text.m_iSize, 8);
-  EXPECT_EQ(kSink.Field(kSink.Find("font")).m_iSize, 12);
+  EXPECT_EQ(kSink.Field(kSink.Find("font")).m_iSize, 60);
 
   KitchenSink s;
   EXPECT_EQ(kSink.Address(kSink.Find("amount"), &s), &s.m_dAmount);
@@ -172,7 +170,7 @@ TEST(Form, TextRoundTripRestoresTheRecordBytes) {
   a.m_bRandomLetters = 1;
   a.m_Paper = {RGB(5, 6, 7), 1};
   std::strcpy(a.m_szPhrase, "xyz");
-  a.m_Font.m_iHeight = -17;
+  a.m_Font.lfHeight = -17;
   a.m_bWizard = 0;
   KitchenSink& b = *new (aBufB) KitchenSink;
   b.m_dAmount = 0;
@@ -209,4 +207,101 @@ TEST(Form, OptionNamesAndDescription) {
   EXPECT_THAT(csM, ::testing::HasSubstr("Sizes:"));
   EXPECT_THAT(csM, ::testing::HasSubstr("top-left|top|top-right|left|off|right|bottom-left|bottom|bottom-right"));
   EXPECT_THAT(csM, ::testing::HasSubstr("background_picture"));
+}
+
+TEST(Form, FontsReadAsFields) {
+  KitchenSink s;
+  std::string csError;
+  ASSERT_TRUE(Set(s, "font", "Liberation Serif, bold,italic , -24", &csError)) << csError;
+  EXPECT_STREQ(s.m_Font.lfFaceName, "Liberation Serif");
+  EXPECT_EQ(s.m_Font.lfWeight, FW_BOLD);
+  EXPECT_EQ(s.m_Font.lfItalic, 1);
+  EXPECT_EQ(s.m_Font.lfHeight, -24);
+  EXPECT_EQ(s.m_Font.lfUnderline, 0);
+  const std::size_t iFont = kSink.Find("font");
+  EXPECT_EQ(FieldText(kSink, &s, iFont), "Liberation Serif,bold,italic,-24");
+  // Any field by key, faces in any case (stored as shipped).
+  ASSERT_TRUE(Set(s, "font", "times new roman,weight=600,charset=2,escapement=-900", &csError));
+  EXPECT_STREQ(s.m_Font.lfFaceName, "Times New Roman");
+  EXPECT_EQ(FieldText(kSink, &s, iFont), "Times New Roman,escapement=-900,weight=600,charset=2");
+
+  EXPECT_FALSE(Set(s, "font", "Comic Sans,bold", &csError));
+  EXPECT_EQ(csError,
+            "font: unknown font face \"Comic Sans\" (shipped faces: Liberation Sans, Liberation "
+            "Serif, Liberation Mono, Arial, Helvetica, Times New Roman, Times, Courier New, "
+            "Courier)");
+  EXPECT_FALSE(Set(s, "font", "Arial,heavy", &csError));
+  EXPECT_FALSE(Set(s, "font", "Arial,italic=256", &csError));
+  EXPECT_FALSE(Set(s, "font", "bold=1", &csError));
+  EXPECT_STREQ(s.m_Font.lfFaceName, "Times New Roman");  // refusals change nothing
+
+  // The old form, the record's bytes in hex, still reads; a record the fields
+  // cannot restore exactly (a face not shipped, bytes after the terminator)
+  // is written that way.
+  LOGFONT lf{};
+  lf.lfHeight = 7;
+  std::strcpy(lf.lfFaceName, "DejaVu Sans");
+  lf.lfFaceName[30] = 'x';
+  const std::string csHex = FontText(lf);
+  EXPECT_EQ(csHex.size(), 120u);
+  ASSERT_TRUE(Set(s, "font", csHex.c_str(), &csError)) << csError;
+  EXPECT_EQ(std::memcmp(&s.m_Font, &lf, sizeof lf), 0);
+  EXPECT_EQ(FieldText(kSink, &s, iFont), csHex);
+}
+
+TEST(Form, ColoursPairsAndFlagRadios) {
+  struct Rec {
+    COLORREF m_crWeb = 0x00FFFFFF;  // RRGGBB
+    std::int32_t m_bSolid = 1;
+    BackgroundSpec m_Back;
+  };
+  static constexpr auto kForm = MakeForm<Rec>(
+      1, "Rec", HexColour(&Rec::m_crWeb, "web", 2, 3, 4, "Web"),
+      // The first button (lower id) means on.
+      RadioPair(&Rec::m_bSolid, "source", "Source", {11, "Image"}, {10, "Solid color", "solid"}),
+      Background(&Rec::m_Back, "back", 5, 6, "Select", "back_picture")
+          .FlagRadios({7, "&Solid color"}, {8, "&Image"}));
+  const CFormRef form(kForm);
+  Rec r;
+  std::string csError;
+  // A hex colour reads and writes as every other colour, red first.
+  ASSERT_TRUE(SetFieldFromText(form, &r, "web", "#FF8000", csError)) << csError;
+  EXPECT_EQ(r.m_crWeb, 0xFF8000u);
+  ASSERT_TRUE(SetFieldFromText(form, &r, "web", "1,2,3", csError)) << csError;
+  EXPECT_EQ(r.m_crWeb, 0x010203u);
+  EXPECT_EQ(FieldText(form, &r, 0), "#010203");
+  EXPECT_FALSE(SetFieldFromText(form, &r, "web", "#1000000", csError));
+
+  ASSERT_TRUE(SetFieldFromText(form, &r, "source", "image", csError)) << csError;
+  EXPECT_EQ(r.m_bSolid, 0);
+  EXPECT_EQ(FieldText(form, &r, 1), "image");
+  ASSERT_TRUE(SetFieldFromText(form, &r, "back_picture", "image", csError)) << csError;
+  EXPECT_EQ(r.m_Back.m_bUsePicture, 1);
+  EXPECT_EQ(FieldText(form, &r, 2, true), "image");
+  ASSERT_TRUE(SetFieldFromText(form, &r, "back_picture", "0", csError));  // older recipes
+  EXPECT_EQ(FieldText(form, &r, 2, true), "solid-color");
+  EXPECT_TRUE(form.ShowsFlag(2));
+
+  // A background's colour button only while it is a colour.
+  EXPECT_TRUE(form.IsColourEnabled(2, &r));
+  r.m_Back.m_bUsePicture = 1;
+  EXPECT_FALSE(form.IsColourEnabled(2, &r));
+  EXPECT_TRUE(form.IsEnabled(2, &r));
+
+  const std::string cs = DescribeForm(form, &r);
+  EXPECT_THAT(cs, ::testing::HasSubstr("radios solid|image"));
+  EXPECT_THAT(cs, ::testing::HasSubstr("radios solid-color|image"));
+  KitchenSink s;
+  EXPECT_THAT(DescribeForm(kSink, &s), ::testing::HasSubstr("list fixed-colour|from-picture|rnd"));
+  EXPECT_THAT(DescribeForm(kSink, &s), ::testing::HasSubstr("default Arial,12"));
+}
+
+TEST(Form, SettingsHandBackTakesFlagsShownAsRadios) {
+  CFilSpec f;
+  f.m_iXform = XFORM_BUBBLE;
+  BubbleParams edited = f.m_Bubble;
+  edited.m_Background = {RGB(1, 2, 3), 1};
+  f.AcceptSettings(&edited);
+  EXPECT_EQ(f.m_Bubble.m_Background.m_crColour, RGB(1, 2, 3));
+  EXPECT_EQ(f.m_Bubble.m_Background.m_bUsePicture, 1);
 }
