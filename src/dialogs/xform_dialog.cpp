@@ -80,7 +80,7 @@ void CXformDialog::Build() {
       if (aStack.size() > 1) aStack.pop_back(), aGroups.pop_back();
       continue;
     }
-    AddField(i, aStack.back(), aGroups.back());
+    if (d.m_bInDialog) AddField(i, aStack.back(), aGroups.back());
   }
 
   auto* pButtons = new QHBoxLayout;

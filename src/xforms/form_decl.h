@@ -99,6 +99,7 @@ struct FieldDesc {
   bool m_bWizardLocks = true;  // disabled while "&Wizard chooses" is ticked
   bool m_bWizardLocksSlider = true;  // a pair's slider too (else only its edit)
   int m_iSize = 0;             // Text: capacity in bytes; Font: record size
+  bool m_bInDialog = true;     // false: a stored value with no control (recipes and --set only)
 };
 
 // A declared item of record P.
@@ -122,6 +123,14 @@ struct FormField : FieldDesc {
     return f;
   }
   // Stays editable while "&Wizard chooses" is ticked.
+  // A value the Xform keeps (Autochoose draws it, Apply reads it) that its
+  // dialog has no control for: recipes and --set carry it, the dialog shows
+  // nothing. Declare it with control ids 0 and outside any group.
+  constexpr FormField WithoutControl() const {
+    FormField f = *this;
+    f.m_bInDialog = false;
+    return f;
+  }
   constexpr FormField NotLockedByWizard() const {
     FormField f = *this;
     f.m_bWizardLocks = false;

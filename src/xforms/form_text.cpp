@@ -439,7 +439,7 @@ std::string DescribeForm(const CFormRef& form, const void* pDefaults) {
     if (f.m_eKind == EField::GroupBegin) csOut += WithoutMnemonic(f.m_szLabel) + ":\n";
     if (!IsSettable(f.m_eKind)) continue;
     line(f.m_szName, KindOf(f.m_eKind).m_pfnDescribe(f), DefaultText(form, pDefaults, i, false),
-         WithoutMnemonic(f.m_szLabel));
+         f.m_bInDialog ? WithoutMnemonic(f.m_szLabel) : "(no control in the dialog)");
     if (f.m_szFlagName) {
       const char* szLabel = f.m_szFlagLabel ? f.m_szFlagLabel
                             : f.m_eKind == EField::Background ? "use the picture"
