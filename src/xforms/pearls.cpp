@@ -1,5 +1,6 @@
 #include "xforms/pearls.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "imaging/colour.h"
@@ -124,9 +125,16 @@ int ApplyPearls(const PearlsParams& p, XformContext& ctx) {
   int iRange = 255 - iThreshold;
   if (iRange <= 0) iRange = 1;
 
+  // On a picture of a few pixels the threshold can lie above every pixel; the
+  // loop, which has no attempt limit, would then never end. No pearl then.
+  const std::uint8_t* pBegin = pField.get();
+  const bool bPlaceable =
+      std::any_of(pBegin, pBegin + static_cast<std::size_t>(w) * h,
+                  [&](std::uint8_t f) { return f >= iThreshold; });
+
   SetStatusText("Oysters open...");
   int iPlaced = 0;
-  if (p.m_iPearls > 0) {
+  if (p.m_iPearls > 0 && bPlaceable) {
     while (!ctx.Stopped()) {
       const int x = RandomInt(0, w - 1);
       const int y = RandomInt(0, h - 1);

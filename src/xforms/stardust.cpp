@@ -1,5 +1,6 @@
 #include "xforms/stardust.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -106,8 +107,14 @@ int ApplyStarDust(const StarDustParams& p, XformContext& ctx) {
     }
   }
   // The spiked stars fill the rest of the array, up to and including the
-  // last record.
-  while (i < N && !ctx.Stopped()) {
+  // last record. On a picture of a few pixels the threshold can lie above
+  // every pixel: then none can be placed, and the loop (which has no attempt
+  // limit) would never end.
+  const std::uint8_t* pBegin = pField.get();
+  const bool bPlaceable =
+      std::any_of(pBegin, pBegin + static_cast<std::size_t>(w) * h,
+                  [&](std::uint8_t f) { return f >= iThreshold; });
+  while (bPlaceable && i < N && !ctx.Stopped()) {
     const int x = RandomInt(0, w - 1);
     const int y = RandomInt(0, h - 1);
     const int f = ForceAt(pField, x, y, w);

@@ -24,9 +24,14 @@ CFilSpec PearlsSpec(int iSeed) {
 }
 }  // namespace
 
-TEST(Pearls, Pinned) {
+TEST(Pearls, PinnedAndEndsOnOnePixel) {
   auto in = MakeTestPicture(120, 80);
   ExpectReproducedAndPinned(PearlsSpec(17), *in, "pearls");
+  // One pixel: the threshold (255) lies above its force, so no pearl can be
+  // placed; the silk alone is the picture.
+  CDADC one(1, 1);
+  one.m_pDC->SetPixelV(0, 0, RGB(200, 100, 50));
+  EXPECT_EQ(RunXform(PearlsSpec(17), one, 4).m_iResult, 1);
   EXPECT_TRUE(TakeMessages().empty());
 }
 

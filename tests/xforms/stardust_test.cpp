@@ -43,7 +43,7 @@ TEST(StarDust, PinnedSky) {
   EXPECT_TRUE(TakeMessages().empty());
 }
 
-TEST(StarDust, NoStrayStarAtTheOrigin) {
+TEST(StarDust, OnlyPlacedStarsAreDrawn) {
   // The test picture is black at its top left, where no star is ever placed:
   // every record that is drawn must have been placed, also after a stop.
   auto in = MakeTestPicture(160, 100);
@@ -61,6 +61,11 @@ TEST(StarDust, NoStrayStarAtTheOrigin) {
     EXPECT_EQ(stopped.m_iResult, 0);
     EXPECT_EQ(stopped.m_pOut->m_pDC->GetPixel(0, 0), RGB(0, 0, 0)) << q;
   }
+  // One pixel below the threshold (255): no spiked star can be placed, and
+  // the run still ends.
+  CDADC one(1, 1);
+  one.m_pDC->SetPixelV(0, 0, RGB(200, 100, 50));
+  EXPECT_EQ(RunXform(StarDustSpec(4, 50), one, 4).m_iResult, 1);
 }
 
 TEST(StarDust, ValidationAndAutochoose) {
