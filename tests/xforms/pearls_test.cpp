@@ -32,7 +32,8 @@ TEST(Pearls, PearlShapeAndValidation) {
   // A size outside 0..100 (or not a number) gives 3 pixels; palettes outside 0..2 are palette 0.
   const CPearl odd(std::numeric_limits<double>::quiet_NaN(), 300, 400, 7, -1, 9);
   EXPECT_EQ(std::tuple(odd.m_iOuter, odd.m_iInner, odd.m_iHighlights), std::tuple(3, 3, 4));
-  EXPECT_EQ(std::tuple(odd.m_aA[0], odd.m_aB[2]), std::tuple(RGB(238, 221, 178), RGB(244, 244, 252)));
+  EXPECT_EQ(std::tuple(odd.m_aA[0], odd.m_aB[2]),
+            std::tuple(RGB(238, 221, 178), RGB(244, 244, 252)));
 
   PearlsParams p;
   p.m_iPearls = 300, p.m_iAreaCovered = 9, p.m_iPaletteA = 3, p.m_iPaletteB = 2;
