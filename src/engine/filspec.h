@@ -13,9 +13,13 @@
 #include "xforms/clouds.h"
 #include "xforms/fallen_letters.h"
 #include "xforms/form.h"
+#include "xforms/liquid_energy.h"
 #include "xforms/mosaic.h"
+#include "xforms/net.h"
+#include "xforms/pearls.h"
 #include "xforms/phases.h"
 #include "xforms/primitive_art.h"
+#include "xforms/stardust.h"
 #include "xforms/tekno_frag.h"
 #include "xforms/text.h"
 #include "xforms/xform_context.h"
@@ -51,19 +55,19 @@ struct CFilSpec {
   PendingParams m_Haaisi;
   PendingParams m_Ivy;
   PendingParams m_Klee;
-  PendingParams m_LiquidEnergy;
+  LiquidEnergyParams m_LiquidEnergy;
   PendingParams m_MadPainter;
   PendingParams m_MarilynWarhol;
   PendingParams m_Mist;
   MosaicParams m_Mosaic;
-  PendingParams m_Net;
+  NetParams m_Net;
   PendingParams m_OldFilm;
   PendingParams m_OpArt;
-  PendingParams m_Pearls;
+  PearlsParams m_Pearls;
   PhasesParams m_Phases;
   PrimitiveArtParams m_PrimitiveArt;
   PendingParams m_ReliefMap;
-  PendingParams m_StarDust;
+  StarDustParams m_StarDust;
   PendingParams m_Swarm;
   TeknoFragParams m_TeknoFrag;
   TextParams m_Text;
