@@ -26,6 +26,9 @@ struct BanyaParams {
 };
 static_assert(std::is_trivially_copyable_v<BanyaParams>);
 
+// The shape mode and the ellipse size have no control in the dialog; they
+// are declared (control id 0) so that recipes and --set carry them, since
+// they change the picture.
 inline constexpr auto kBanyaForm = MakeForm<BanyaParams>(
     186, "Banya Object Xform Settings",
     Colour(&BanyaParams::m_crBackground, "background", 1119, 1120, "&Background"),
@@ -34,6 +37,11 @@ inline constexpr auto kBanyaForm = MakeForm<BanyaParams>(
     Colour(&BanyaParams::m_crEven, "even_colour", 1121, 1122, "&Even Color"),
     IntPair(&BanyaParams::m_iSquares, "squares", 1111, 1112, "Num. Squares", 10, 100)
         .EditAccepts(2, 200),
+    Choice(&BanyaParams::m_iShapeMode, "shape_mode", 0, "Shape",
+           {{1, "Inner diamond", "diamond"},
+            {BANYA_ELLIPSES, "Ellipse", "ellipse"},
+            {3, "Inner diamond (3)", "diamond-3"}}),
+    RealPair(&BanyaParams::m_dEllipseSize, "ellipse_size", 0, 0, "Ellipse size", 0.4, 0.8),
     WizardSwitch(&BanyaParams::m_bWizard));
 
 // Accepts every record unchanged.

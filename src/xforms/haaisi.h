@@ -30,13 +30,19 @@ struct HaaisiParams {
 };
 static_assert(std::is_trivially_copyable_v<HaaisiParams>);
 
-// The rings slider has no edit of its own (edit id 0).
+// The rings slider has no edit of its own (edit id 0). The element shape has
+// no control in the dialog; it is declared (control id 0) so that recipes and
+// --set carry it, since it changes the picture.
 inline constexpr auto kHaaisiForm = MakeForm<HaaisiParams>(
     203, "Haaisi Parameters",
     IntPair(&HaaisiParams::m_iRings, "rings", 1215, 0, "Low----   Detail   ----High", 15, 40),
     Colour(&HaaisiParams::m_crFore1, "fore_1", 1132, 1014, "Fore 1..."),
     Colour(&HaaisiParams::m_crFore2, "fore_2", 1133, 1018, "Fore 2..."),
     Colour(&HaaisiParams::m_crBackground, "background", 1214, 1213, "Background..."),
+    Choice(&HaaisiParams::m_iShape, "shape", 0, "Element shape",
+           {{HAAISI_CIRCLES, "Circles"},
+            {HAAISI_OUTWARD, "Outward triangles", "outward"},
+            {HAAISI_INWARD, "Inward triangles", "inward"}}),
     WizardSwitch(&HaaisiParams::m_bWizard));
 
 // Rings into 15..40. Always 1.
