@@ -54,7 +54,9 @@ int ApplyWebFade(const WebFadeParams& p, XformContext& ctx) {
     for (int y = 0; y < h; ++y) {
       const COLORREF c = in.m_pDC->GetPixel(x, y);
       const double k = WebFadeWeight(WebFadePosition(p.m_iMixMode, x, y, w, h), p.m_iPercent);
-      auto mix = [k](int iPicture, int iFade) { return static_cast<int>(k * iPicture + (1 - k) * iFade); };
+      auto mix = [k](int iPicture, int iFade) {
+        return static_cast<int>(k * iPicture + (1 - k) * iFade);
+      };
       const COLORREF cr = RGB(mix(GetRValue(c), iFadeRed), mix(GetGValue(c), iFadeGreen),
                               mix(GetBValue(c), iFadeBlue));
       if (s == 1)
