@@ -42,7 +42,7 @@ struct CFree {
 template <class T>
 using Block = std::unique_ptr<T[], CFree>;
 
-// iCount elements of T from the allocator (never a request for 0 bytes);
+// dCount elements of T from the allocator (never a request for 0 bytes);
 // null when the count is absurd or the memory cannot be had.
 template <class T>
 Block<T> Allocate(MarilynAllocator pfnAllocate, double dCount) {
