@@ -89,7 +89,7 @@ constexpr XformOps Registered() {
 
 // The catalogue in index order: one line per Xform.
 const XformOps kOps[kXformCount] = {
-    Pending<&CFilSpec::m_Banya>(),
+    Registered<&CFilSpec::m_Banya, kBanyaForm, ValidateBanya, AutochooseBanya, ApplyBanya>(),
     Registered<&CFilSpec::m_Bubble, kBubbleForm, ValidateBubble, AutochooseBubble, ApplyBubble>(),
     Registered<&CFilSpec::m_Clouds, kCloudsForm, ValidateClouds, AutochooseClouds, ApplyClouds>(),
     Pending<&CFilSpec::m_Explode>(),
@@ -97,13 +97,14 @@ const XformOps kOps[kXformCount] = {
     Registered<&CFilSpec::m_FallenLetters, kFallenLettersForm, ValidateFallenLetters,
                AutochooseFallenLetters, ApplyFallenLetters>(),
     Pending<&CFilSpec::m_Flowers>(),
-    Pending<&CFilSpec::m_Haaisi>(),
+    Registered<&CFilSpec::m_Haaisi, kHaaisiForm, ValidateHaaisi, AutochooseHaaisi, ApplyHaaisi>(),
     Pending<&CFilSpec::m_Ivy>(),
     Pending<&CFilSpec::m_Klee>(),
     Registered<&CFilSpec::m_LiquidEnergy, kLiquidEnergyForm, ValidateLiquidEnergy,
                AutochooseLiquidEnergy, ApplyLiquidEnergy>(),
     Pending<&CFilSpec::m_MadPainter>(),
-    Pending<&CFilSpec::m_MarilynWarhol>(),
+    Registered<&CFilSpec::m_MarilynWarhol, kMarilynForm, ValidateMarilyn, AutochooseMarilyn,
+               ApplyMarilyn>(),
     Pending<&CFilSpec::m_Mist>(),
     Registered<&CFilSpec::m_Mosaic, kMosaicForm, ValidateMosaic, AutochooseMosaic, ApplyMosaic>(),
     Registered<&CFilSpec::m_Net, kNetForm, ValidateNet, AutochooseNet, ApplyNet>(),
@@ -120,7 +121,7 @@ const XformOps kOps[kXformCount] = {
     Registered<&CFilSpec::m_TeknoFrag, kTeknoFragForm, ValidateTeknoFrag, AutochooseTeknoFrag,
                ApplyTeknoFrag>(),
     Registered<&CFilSpec::m_Text, kTextForm, ValidateText, AutochooseText, ApplyText>(),
-    Pending<&CFilSpec::m_WebFade>(),
+    Registered<&CFilSpec::m_WebFade, kWebFadeForm, ValidateWebFade, nullptr, ApplyWebFade>(),
     Pending<&CFilSpec::m_Wood>(),
 };
 

@@ -9,11 +9,14 @@
 
 #include "engine/catalogue.h"
 #include "imaging/area_selection.h"
+#include "xforms/banya.h"
 #include "xforms/bubble.h"
 #include "xforms/clouds.h"
 #include "xforms/fallen_letters.h"
 #include "xforms/form.h"
+#include "xforms/haaisi.h"
 #include "xforms/liquid_energy.h"
+#include "xforms/marilyn_warhol.h"
 #include "xforms/mosaic.h"
 #include "xforms/net.h"
 #include "xforms/pearls.h"
@@ -22,6 +25,7 @@
 #include "xforms/stardust.h"
 #include "xforms/tekno_frag.h"
 #include "xforms/text.h"
+#include "xforms/web_fade.h"
 #include "xforms/xform_context.h"
 
 class CDADC;
@@ -30,10 +34,6 @@ class CDADC;
 // dispatch reports the Xform as not (yet) supported.
 struct PendingParams {
   std::int32_t m_bWizard = 1;
-};
-// Web Fade's record has no wizard flag.
-struct PendingWebFadeParams {
-  std::int32_t m_iUnused = 0;
 };
 
 struct CFilSpec {
@@ -45,19 +45,19 @@ struct CFilSpec {
   std::int32_t m_iSeed = 0;
 
   // One record per Xform, in catalogue order, then the spare Web Fade record.
-  PendingParams m_Banya;
+  BanyaParams m_Banya;
   BubbleParams m_Bubble;
   CloudsParams m_Clouds;
   PendingParams m_Explode;
   PendingParams m_FallenLeaves;
   FallenLettersParams m_FallenLetters;
   PendingParams m_Flowers;
-  PendingParams m_Haaisi;
+  HaaisiParams m_Haaisi;
   PendingParams m_Ivy;
   PendingParams m_Klee;
   LiquidEnergyParams m_LiquidEnergy;
   PendingParams m_MadPainter;
-  PendingParams m_MarilynWarhol;
+  MarilynParams m_MarilynWarhol;
   PendingParams m_Mist;
   MosaicParams m_Mosaic;
   NetParams m_Net;
@@ -71,9 +71,9 @@ struct CFilSpec {
   PendingParams m_Swarm;
   TeknoFragParams m_TeknoFrag;
   TextParams m_Text;
-  PendingWebFadeParams m_WebFade;
+  WebFadeParams m_WebFade;
   PendingParams m_Wood;
-  PendingWebFadeParams m_WebFadeSpare;  // constructed, never read or written
+  WebFadeParams m_WebFadeSpare;  // constructed, never read or written
 
   // Runs the current Xform on m_Context after seeding this thread's generator
   // from m_iSeed. Nonzero on success. Worker thread.
