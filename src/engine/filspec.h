@@ -13,7 +13,10 @@
 #include "xforms/clouds.h"
 #include "xforms/fallen_letters.h"
 #include "xforms/form.h"
+#include "xforms/mad_painter.h"
+#include "xforms/mist.h"
 #include "xforms/mosaic.h"
+#include "xforms/old_film.h"
 #include "xforms/phases.h"
 #include "xforms/primitive_art.h"
 #include "xforms/tekno_frag.h"
@@ -52,12 +55,12 @@ struct CFilSpec {
   PendingParams m_Ivy;
   PendingParams m_Klee;
   PendingParams m_LiquidEnergy;
-  PendingParams m_MadPainter;
+  MadPainterParams m_MadPainter;
   PendingParams m_MarilynWarhol;
-  PendingParams m_Mist;
+  MistParams m_Mist;
   MosaicParams m_Mosaic;
   PendingParams m_Net;
-  PendingParams m_OldFilm;
+  OldFilmParams m_OldFilm;
   PendingParams m_OpArt;
   PendingParams m_Pearls;
   PhasesParams m_Phases;
