@@ -34,7 +34,7 @@ int ValidateMadPainter(MadPainterParams& p) {
 }
 
 void AutochooseMadPainter(MadPainterParams& p, const CDADC& org) {
-  p.m_iDirection = RandomInt(PAINT_FIXED, PAINT_POINTING);
+  p.m_iDirection = RandomInt(PAINT_FIXED, PAINT_CIRCLING);
   p.m_iFocusX = RandomInt(0, org.m_iWidth);
   p.m_iFocusY = RandomInt(0, org.m_iHeight);
   p.m_dAngle = RandomReal(0, HALF_PI);
@@ -77,10 +77,10 @@ void CMadBrush::Shape(int x, int y, POINT aPts[4], int& iPenWidth) const {
   const double m = m_dMadness;
   double dTheta;
   switch (m_iDirection) {
-    case PAINT_CIRCLING:
+    case PAINT_POINTING:
       dTheta = std::atan2(m_dFocusY - y, x - m_dFocusX) + m_dAngle + HALF_PI;
       break;
-    case PAINT_POINTING:
+    case PAINT_CIRCLING:
       dTheta = std::atan2(m_dFocusY - y, x - m_dFocusX) + m_dAngle;
       break;
     default:

@@ -17,11 +17,14 @@
 #include "xforms/form.h"
 #include "xforms/xform_context.h"
 
-// Stroke directions.
+// Stroke directions. A stroke's angle is measured from the vertical (its half
+// extents are L sin / L cos of it), the focus angle from the horizontal, so
+// with no extra angle mode 2 lays the strokes along the line to the focus and
+// mode 3 across it (circling the focus).
 enum : std::int32_t {
   PAINT_FIXED = 1,     // all at the direction angle
-  PAINT_CIRCLING = 2,  // across the line to the focus, plus the angle
-  PAINT_POINTING = 3,  // along the line to the focus, plus the angle
+  PAINT_POINTING = 2,  // the angle of the line to the focus + a right angle + the angle
+  PAINT_CIRCLING = 3,  // the angle of the line to the focus + the angle
 };
 
 struct MadPainterParams {
