@@ -45,7 +45,7 @@ inline constexpr auto kMadPainterForm = MakeForm<MadPainterParams>(
     178, "Mad Painter Settings",
     Group("Background",
           Background(&MadPainterParams::m_Background, "background", 1130, 1017, "Select",
-                     "background_picture")
+                     "background_picture", 1087, "Image")
               .FlagRadios({1086, "Solid color"}, {1087, "Image"})),
     IntPair(&MadPainterParams::m_iStrokes, "strokes", 1167, 1168, "Number of brush strokes", 3000,
             9000)
