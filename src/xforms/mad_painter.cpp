@@ -14,9 +14,10 @@ constexpr int kPaints = 10;
 constexpr int kMinPenWidth = 3;
 constexpr int kMinLength = 6;
 
-// trunc(v), held within -iLimit..iLimit. Sizes beyond the picture (only from
-// a record that skipped the dialog's ranges) must neither overflow nor make
-// the drawing layer work on strokes thousands of pictures wide; 0 for NaN.
+// trunc(v), held within -iLimit..iLimit (a few times the picture's size); 0
+// for NaN. Only a record that skipped the dialog's ranges gets there: its
+// sizes must neither overflow nor send the drawing layer strokes far larger
+// than the picture.
 int TruncWithin(double v, int iLimit) {
   if (std::isnan(v)) return 0;
   const double t = std::trunc(v);
