@@ -72,7 +72,7 @@ TEST(MadPainter, SaneStrokesWithoutMadness) {
   for (const POINT& pt : a) EXPECT_LE(std::abs(pt.x) + std::abs(pt.y), 4 * (4 * 1500 + 64));
 }
 
-TEST(MadPainter, PaintsComeFromThePalette) {
+TEST(MadPainter, PaletteValidationAndAutochoose) {
   const COLORREF aPalette[3] = {RGB(0, 0, 0), RGB(100, 100, 100), RGB(0, 0, 200)};
   EXPECT_EQ(NearestPaint(aPalette, 3, RGB(60, 60, 60)), aPalette[1]);
   EXPECT_EQ(NearestPaint(aPalette, 3, RGB(0, 0, 100)), aPalette[0]);  // a tie: the first
