@@ -16,9 +16,12 @@
 #include "xforms/form.h"
 #include "xforms/haaisi.h"
 #include "xforms/liquid_energy.h"
+#include "xforms/mad_painter.h"
 #include "xforms/marilyn_warhol.h"
+#include "xforms/mist.h"
 #include "xforms/mosaic.h"
 #include "xforms/net.h"
+#include "xforms/old_film.h"
 #include "xforms/pearls.h"
 #include "xforms/phases.h"
 #include "xforms/primitive_art.h"
@@ -56,12 +59,12 @@ struct CFilSpec {
   PendingParams m_Ivy;
   PendingParams m_Klee;
   LiquidEnergyParams m_LiquidEnergy;
-  PendingParams m_MadPainter;
+  MadPainterParams m_MadPainter;
   MarilynParams m_MarilynWarhol;
-  PendingParams m_Mist;
+  MistParams m_Mist;
   MosaicParams m_Mosaic;
   NetParams m_Net;
-  PendingParams m_OldFilm;
+  OldFilmParams m_OldFilm;
   PendingParams m_OpArt;
   PearlsParams m_Pearls;
   PhasesParams m_Phases;
