@@ -107,19 +107,19 @@ const XformOps kOps[kXformCount] = {
     Registered<&CFilSpec::m_Mosaic, kMosaicForm, ValidateMosaic, AutochooseMosaic, ApplyMosaic>(),
     Pending<&CFilSpec::m_Net>(),
     Pending<&CFilSpec::m_OldFilm>(),
-    Pending<&CFilSpec::m_OpArt>(),
+    Registered<&CFilSpec::m_OpArt, kOpArtForm, ValidateOpArt, AutochooseOpArt, ApplyOpArt>(),
     Pending<&CFilSpec::m_Pearls>(),
     Registered<&CFilSpec::m_Phases, kPhasesForm, ValidatePhases, AutochoosePhases, ApplyPhases>(),
     Registered<&CFilSpec::m_PrimitiveArt, kPrimitiveArtForm, ValidatePrimitiveArt,
                AutochoosePrimitiveArt, ApplyPrimitiveArt>(),
     Pending<&CFilSpec::m_ReliefMap>(),
     Pending<&CFilSpec::m_StarDust>(),
-    Pending<&CFilSpec::m_Swarm>(),
+    Registered<&CFilSpec::m_Swarm, kSwarmForm, ValidateSwarm, AutochooseSwarm, ApplySwarm>(),
     Registered<&CFilSpec::m_TeknoFrag, kTeknoFragForm, ValidateTeknoFrag, AutochooseTeknoFrag,
                ApplyTeknoFrag>(),
     Registered<&CFilSpec::m_Text, kTextForm, ValidateText, AutochooseText, ApplyText>(),
     Pending<&CFilSpec::m_WebFade>(),
-    Pending<&CFilSpec::m_Wood>(),
+    Registered<&CFilSpec::m_Wood, kWoodForm, ValidateWood, AutochooseWood, ApplyWood>(),
 };
 
 bool InCatalogue(int i) { return i >= 0 && i < kXformCount; }

@@ -14,10 +14,13 @@
 #include "xforms/fallen_letters.h"
 #include "xforms/form.h"
 #include "xforms/mosaic.h"
+#include "xforms/op_art.h"
 #include "xforms/phases.h"
 #include "xforms/primitive_art.h"
+#include "xforms/swarm.h"
 #include "xforms/tekno_frag.h"
 #include "xforms/text.h"
+#include "xforms/wood.h"
 #include "xforms/xform_context.h"
 
 class CDADC;
@@ -58,17 +61,17 @@ struct CFilSpec {
   MosaicParams m_Mosaic;
   PendingParams m_Net;
   PendingParams m_OldFilm;
-  PendingParams m_OpArt;
+  OpArtParams m_OpArt;
   PendingParams m_Pearls;
   PhasesParams m_Phases;
   PrimitiveArtParams m_PrimitiveArt;
   PendingParams m_ReliefMap;
   PendingParams m_StarDust;
-  PendingParams m_Swarm;
+  SwarmParams m_Swarm;
   TeknoFragParams m_TeknoFrag;
   TextParams m_Text;
   PendingWebFadeParams m_WebFade;
-  PendingParams m_Wood;
+  WoodParams m_Wood;
   PendingWebFadeParams m_WebFadeSpare;  // constructed, never read or written
 
   // Runs the current Xform on m_Context after seeding this thread's generator

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "engine/filspec.h"
+#include "imaging/random.h"
+#include "imaging/xform_helpers.h"
+#include "support/recording_reporter.h"
+#include "xforms/op_art.h"
+#include "xforms/test_pictures.h"
+
+namespace {
+constexpr COLORREF kInk = RGB(255, 255, 255), kPaper = RGB(20, 0, 60);
+
+CFilSpec OpArtSpec(int iGeometry, int bOutline = 0) {
+  CFilSpec spec = SpecFor(XFORM_OP_ART, 5);
+  spec.m_OpArt.m_iGeometry = iGeometry;
+  spec.m_OpArt.m_bOutlineOnly = bOutline;
+  spec.m_OpArt.m_iSquares = 40;
+  spec.m_OpArt.m_crForeground = kInk;
+  spec.m_OpArt.m_Background.m_crColour = kPaper;
+  return spec;
+}
+
+int CountColour(const CDADC& s, COLORREF cr) {
+  int n = 0;
+  for (int y = 0; y < s.m_iHeight; ++y)
+    for (int x = 0; x < s.m_iWidth; ++x) n += s.m_pDC->GetPixel(x, y) == cr;
+  return n;
+}
+}  // namespace
+
+TEST(OpArt, ReproducibleAndPinned) {
+  auto in = MakeTestPicture(200, 120);
+  ExpectReproducedAndPinned(OpArtSpec(OPART_STRETCH), *in, "op_art_stretch");
+  ExpectReproducedAndPinned(OpArtSpec(OPART_ROTATION, 1), *in, "op_art_rotation_outline");
+  EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST(OpArt, ValidationKeepsEveryCellAPixelWide) {
+  OpArtParams p;
+  EXPECT_EQ(ValidateOpArt(p, 640, 480), 1);
+  EXPECT_EQ(p.m_iSquares, 32);  // the stored 24 is used as 32
+  p.m_iSquares = 500;
+  ValidateOpArt(p, 640, 480);
+  EXPECT_EQ(p.m_iSquares, 128);
+  ValidateOpArt(p, 20, 480);
+  EXPECT_EQ(p.m_iSquares, 20);
+  // A picture without width keeps one square, never a division by zero.
+  ValidateOpArt(p, 0, 480);
+  EXPECT_EQ(p.m_iSquares, 1);
+}
+
+TEST(OpArt, TooLowForOneRowIsAFailedIdea) {
+  // 400 x 5: cells of 400 / 32 = 12 pixels, 5 / 12 = 0 rows.
+  auto in = MakeTestPicture(400, 5);
+  CFilSpec spec = OpArtSpec(OPART_SIZE);
+  ASSERT_EQ(spec.Effect(400, 5), 1);
+  EXPECT_EQ(RunXform(spec, *in, 1).m_iResult, 0);
+  EXPECT_EQ(g_bStop, 0);
+  // An unvalidated count of 0 fails the same way.
+  spec.m_OpArt.m_iSquares = 0;
+  EXPECT_EQ(RunXform(spec, *in, 1).m_iResult, 0);
+  EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST(OpArt, FiguresFollowTheBrightness) {
+  // Size: black gives 2 x 2 squares, white e = b 255 / 600.
+  for (int iGrey : {0, 255}) {
+    CDADC in(200, 100);
+    in.m_pDC->FillSolidRect(0, 0, 200, 100, RGB(iGrey, iGrey, iGrey));
+    const CXformRun run = RunXform(OpArtSpec(OPART_SIZE), in, 1);
+    ASSERT_EQ(run.m_iResult, 1);
+    // 40 squares across: b = 5, 20 rows; e = 1 or 2.
+    const int e = iGrey ? 5 * 255 / 600 : 1;
+    EXPECT_EQ(CountColour(*run.m_pOut, kInk), 40 * 20 * (2 * e) * (2 * e)) << iGrey;
+  }
+  // Stretch: a vertical bar at v = 0, a horizontal one at v = 255.
+  CDADC dcV(40, 40), dcH(40, 40);
+  dcV.m_pDC->SelectObject(CreateSolidBrush(kInk));
+  dcH.m_pDC->SelectObject(CreateSolidBrush(kInk));
+  dcV.m_pDC->SelectObject(CreatePen(PS_SOLID, 1, kInk));
+  dcH.m_pDC->SelectObject(CreatePen(PS_SOLID, 1, kInk));
+  DrawOpArtFigure(*dcV.m_pDC, OPART_STRETCH, 20, 20, 20, 0);
+  DrawOpArtFigure(*dcH.m_pDC, OPART_STRETCH, 20, 20, 20, 255);
+  EXPECT_EQ(dcV.m_pDC->GetPixel(20, 12), kInk);
+  EXPECT_EQ(dcV.m_pDC->GetPixel(22, 20), 0u);
+  EXPECT_EQ(dcH.m_pDC->GetPixel(12, 20), kInk);
+  EXPECT_EQ(dcH.m_pDC->GetPixel(20, 22), 0u);
+}
+
+TEST(OpArt, OutlineOnlyFillsWithTheBackground) {
+  CDADC in(200, 100);
+  in.m_pDC->FillSolidRect(0, 0, 200, 100, RGB(128, 128, 128));
+  // 10 cells of 20 pixels (the record is used unvalidated); the first
+  // square, of half side 6, is centred at (10, 10).
+  CFilSpec spec = OpArtSpec(OPART_ROTATION);
+  spec.m_OpArt.m_iSquares = 10;
+  const CXformRun filled = RunXform(spec, in, 1);
+  spec.m_OpArt.m_bOutlineOnly = 1;
+  const CXformRun outline = RunXform(spec, in, 1);
+  ASSERT_EQ(outline.m_iResult, 1);
+  EXPECT_EQ(filled.m_pOut->m_pDC->GetPixel(10, 10), kInk);
+  EXPECT_EQ(outline.m_pOut->m_pDC->GetPixel(10, 10), kPaper);
+  EXPECT_GT(CountColour(*outline.m_pOut, kInk), 0);
+  EXPECT_LT(CountColour(*outline.m_pOut, kInk), CountColour(*filled.m_pOut, kInk));
+}
+
+TEST(OpArt, AutochooseNeverPicksThePicture) {
+  for (unsigned iSeed = 1; iSeed < 200; ++iSeed) {
+    SeedRandom(iSeed);
+    OpArtParams p;
+    p.m_bWizard = 0;
+    p.m_Background.m_bUsePicture = 1;
+    AutochooseOpArt(p, 800, 600);
+    EXPECT_EQ(p.m_bWizard, 1);
+    EXPECT_EQ(p.m_Background.m_bUsePicture, 0);
+    EXPECT_EQ(p.m_Background.m_crColour, ComplementColour(p.m_crForeground));
+    EXPECT_GE(p.m_iSquares, 12);
+    EXPECT_LE(p.m_iSquares, 64);
+  }
+}
