@@ -40,7 +40,7 @@ inline constexpr auto kOpArtForm = MakeForm<OpArtParams>(
                              {{OPART_ROTATION, "&Rotation"},
                               {OPART_SIZE, "&Size"},
                               {OPART_ROTATION_AND_SIZE, "Rotation &And Size"},
-                              {OPART_STRETCH, "S&tretch, Squeeze"}})),
+                              {OPART_STRETCH, "S&tretch, Squeeze", "stretch-squeeze"}})),
     Colour(&OpArtParams::m_crForeground, "foreground", 1117, 1118, "&Foreground"),
     Background(&OpArtParams::m_Background, "background", 1119, 1120, "&Background",
                "background_picture"),

@@ -11,6 +11,7 @@
 #include "imaging/area_selection.h"
 #include "platform/win_types.h"
 #include "xforms/form.h"
+#include "xforms/swarm.h"  // the sticks the saw strokes are drawn as
 #include "xforms/xform_context.h"
 
 // How the saw strokes point.
@@ -40,6 +41,9 @@ constexpr int kWoodKinds = 7;
 // The kind of that index; any other index gives kind 0.
 const WoodKind& GetWoodKind(int iKind);
 
+// Never: the dialog only shows the saw's settings.
+constexpr bool WoodSawFieldEnabled(const WoodParams& /*p*/) { return false; }
+
 inline constexpr auto kWoodForm = MakeForm<WoodParams>(
     175, "Wood Settings",
     Note<WoodParams>("F1 for help with Wood"),
@@ -48,7 +52,19 @@ inline constexpr auto kWoodForm = MakeForm<WoodParams>(
     Choice(&WoodParams::m_iKind, "wood_type", 1158, "Wood Type",
            {{0, "Legno05"}, {1, "Pav03"}, {2, "Legno04"}, {3, "Mahogany"}, {4, "Walnut"},
             {5, "Radica"}, {6, "Pav07"}}),
-    WizardSwitch(&WoodParams::m_bWizard));
+    WizardSwitch(&WoodParams::m_bWizard),
+    // The saw's settings have no place in the dialog: only the wizard
+    // chooses them. They are declared (and shown greyed) so that recipes and
+    // the command line carry them and a recipe saws the same board again.
+    IntPair(&WoodParams::m_iSawStrokes, "saw_strokes", 0, 0, "Saw strokes", 320, 1000)
+        .EnabledWhen(&WoodSawFieldEnabled),
+    Radios(&WoodParams::m_iStrokeMode, "stroke_direction", "Stroke direction",
+           {{WOOD_STROKES_FIXED, "Fixed angle", "fixed"},
+            {WOOD_STROKES_TANGENTIAL, "Round the centre", "tangential"},
+            {WOOD_STROKES_RADIAL, "Towards the centre", "radial"}})
+        .EnabledWhen(&WoodSawFieldEnabled),
+    RealPair(&WoodParams::m_dStrokeAngle, "stroke_angle", 0, 0, "Stroke angle", 0.0, kSwarmPi)
+        .EnabledWhen(&WoodSawFieldEnabled));
 
 // A wood kind outside 0..6 becomes 0; a grain width below 1 becomes 1. Always 1.
 int ValidateWood(WoodParams& p);
