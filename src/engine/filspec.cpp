@@ -120,6 +120,8 @@ const XformOps kOps[kXformCount] = {
                ApplyOldFilm>(),
     Pending<&CFilSpec::m_OpArt>(),
     Registered<&CFilSpec::m_Pearls, kPearlsForm, ValidatePearls, AutochoosePearls, ApplyPearls>(),
+    Registered<&CFilSpec::m_OpArt, kOpArtForm, ValidateOpArt, AutochooseOpArt, ApplyOpArt>(),
+    Pending<&CFilSpec::m_Pearls>(),
     Registered<&CFilSpec::m_Phases, kPhasesForm, ValidatePhases, AutochoosePhases, ApplyPhases>(),
     Registered<&CFilSpec::m_PrimitiveArt, kPrimitiveArtForm, ValidatePrimitiveArt,
                AutochoosePrimitiveArt, ApplyPrimitiveArt>(),
@@ -132,6 +134,13 @@ const XformOps kOps[kXformCount] = {
     Registered<&CFilSpec::m_Text, kTextForm, ValidateText, AutochooseText, ApplyText>(),
     Registered<&CFilSpec::m_WebFade, kWebFadeForm, ValidateWebFade, nullptr, ApplyWebFade>(),
     Pending<&CFilSpec::m_Wood>(),
+    Pending<&CFilSpec::m_StarDust>(),
+    Registered<&CFilSpec::m_Swarm, kSwarmForm, ValidateSwarm, AutochooseSwarm, ApplySwarm>(),
+    Registered<&CFilSpec::m_TeknoFrag, kTeknoFragForm, ValidateTeknoFrag, AutochooseTeknoFrag,
+               ApplyTeknoFrag>(),
+    Registered<&CFilSpec::m_Text, kTextForm, ValidateText, AutochooseText, ApplyText>(),
+    Pending<&CFilSpec::m_WebFade>(),
+    Registered<&CFilSpec::m_Wood, kWoodForm, ValidateWood, AutochooseWood, ApplyWood>(),
 };
 
 bool InCatalogue(int i) { return i >= 0 && i < kXformCount; }

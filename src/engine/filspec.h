@@ -22,13 +22,16 @@
 #include "xforms/mosaic.h"
 #include "xforms/net.h"
 #include "xforms/old_film.h"
+#include "xforms/op_art.h"
 #include "xforms/pearls.h"
 #include "xforms/phases.h"
 #include "xforms/primitive_art.h"
 #include "xforms/stardust.h"
+#include "xforms/swarm.h"
 #include "xforms/tekno_frag.h"
 #include "xforms/text.h"
 #include "xforms/web_fade.h"
+#include "xforms/wood.h"
 #include "xforms/xform_context.h"
 
 class CDADC;
@@ -65,17 +68,17 @@ struct CFilSpec {
   MosaicParams m_Mosaic;
   NetParams m_Net;
   OldFilmParams m_OldFilm;
-  PendingParams m_OpArt;
+  OpArtParams m_OpArt;
   PearlsParams m_Pearls;
   PhasesParams m_Phases;
   PrimitiveArtParams m_PrimitiveArt;
   PendingParams m_ReliefMap;
   StarDustParams m_StarDust;
-  PendingParams m_Swarm;
+  SwarmParams m_Swarm;
   TeknoFragParams m_TeknoFrag;
   TextParams m_Text;
   WebFadeParams m_WebFade;
-  PendingParams m_Wood;
+  WoodParams m_Wood;
   WebFadeParams m_WebFadeSpare;  // constructed, never read or written
 
   // Runs the current Xform on m_Context after seeding this thread's generator
