@@ -11,8 +11,11 @@
 #include "imaging/area_selection.h"
 #include "xforms/bubble.h"
 #include "xforms/clouds.h"
+#include "xforms/fallen_leaves.h"
 #include "xforms/fallen_letters.h"
+#include "xforms/flowers.h"
 #include "xforms/form.h"
+#include "xforms/ivy.h"
 #include "xforms/mosaic.h"
 #include "xforms/phases.h"
 #include "xforms/primitive_art.h"
@@ -45,11 +48,11 @@ struct CFilSpec {
   BubbleParams m_Bubble;
   CloudsParams m_Clouds;
   PendingParams m_Explode;
-  PendingParams m_FallenLeaves;
+  FallenLeavesParams m_FallenLeaves;
   FallenLettersParams m_FallenLetters;
-  PendingParams m_Flowers;
+  FlowersParams m_Flowers;
   PendingParams m_Haaisi;
-  PendingParams m_Ivy;
+  IvyParams m_Ivy;
   PendingParams m_Klee;
   PendingParams m_LiquidEnergy;
   PendingParams m_MadPainter;
