@@ -26,6 +26,14 @@ OutlineStyle ItemStyle(int s) {
   return style;
 }
 
+// trunc(v) as a pixel coordinate, held within the int range (a centre size
+// from a hand-made recipe may be far beyond any picture).
+int Coord(double v) {
+  if (!(v > -1e9)) return -1000000000;
+  if (v > 1e9) return 1000000000;
+  return static_cast<int>(v);
+}
+
 }  // namespace
 
 int ValidateFlowers(FlowersParams& /*p*/) { return 1; }
@@ -71,6 +79,12 @@ int FlowersLeafCount(double r, int iOutWidth, int iOutHeight, double dLeafLength
   return static_cast<int>(dCount);
 }
 
+int FlowersPetalCount(int n, double r) {
+  const double dPetals = std::trunc(n + r * n);
+  if (!(dPetals <= kMaxPetals)) return kMaxPetals;
+  return static_cast<int>(dPetals);
+}
+
 int CMeadow::Grow(const COutline* pLeaf) {
   SetStatusText("Growing...");
   if (!pLeaf) return 0;
@@ -108,8 +122,7 @@ int CMeadow::Grow(const COutline* pLeaf) {
 
 void CMeadow::DrawFlower(const COutline& petal, const OutlineStyle& style, const CVec& vPosition,
                          const CVec& vScale, double dRadius, COLORREF crCentre) {
-  const int n = m_p.m_iPetals;
-  const int iPetals = static_cast<int>(n + RandomReal(0, m_p.m_dVariability) * n);
+  const int iPetals = FlowersPetalCount(m_p.m_iPetals, RandomReal(0, m_p.m_dVariability));
   const double dStart = RandomReal(0, 3.14159 * 0.5);
   for (int i = 0; i < iPetals; ++i)
     DrawOutline(m_dc, petal, style, vScale, i * TWO_PI / iPetals + dStart, vPosition);
@@ -119,8 +132,7 @@ void CMeadow::DrawFlower(const COutline& petal, const OutlineStyle& style, const
   HPEN hOldPen = m_dc.SelectObject(hPen);
   HBRUSH hOldBrush = m_dc.SelectObject(hBrush);
   const double px = vPosition.x(), py = vPosition.y();
-  m_dc.Ellipse(static_cast<int>(px - dRadius), static_cast<int>(py - dRadius),
-               static_cast<int>(px + dRadius), static_cast<int>(py + dRadius));
+  m_dc.Ellipse(Coord(px - dRadius), Coord(py - dRadius), Coord(px + dRadius), Coord(py + dRadius));
   m_dc.SelectObject(hOldPen);
   m_dc.SelectObject(hOldBrush);
   DeleteObject(hPen);

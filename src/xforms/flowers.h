@@ -83,6 +83,12 @@ int ApplyFlowers(const FlowersParams& p, XformContext& ctx);
 int FlowersLeafCount(double r, int iOutWidth, int iOutHeight, double dLeafLength,
                      double dLeafWidth);
 
+// Petals of one flower: trunc(n + r n) for the draw r = RandomReal(0,
+// variability), at most kMaxPetals (no dialog value comes near it; a
+// hand-made recipe could otherwise overflow the count).
+constexpr int kMaxPetals = 1000;
+int FlowersPetalCount(int n, double r);
+
 // The two phases of Apply on the output DC, for a w x h input drawn s times
 // larger. Both refuse (0, nothing drawn, nothing drawn at random) without an
 // outline; Grow is the only place leaves come from, Blossom flowers. They

@@ -53,7 +53,11 @@ TEST(Flowers, ReproducedPinnedAndFlowersOnlyWhereAsked) {
   EXPECT_TRUE(TakeMessages().empty());
 }
 
-TEST(Flowers, LeafCountStaysWithinItsLimits) {
+TEST(Flowers, LeafAndPetalCountsStayWithinTheirLimits) {
+  // Variability adds petals: 9 petals at 0.45 give 9 .. 13.
+  EXPECT_EQ(FlowersPetalCount(9, 0.0), 9);
+  EXPECT_EQ(FlowersPetalCount(9, 0.45), 13);
+  EXPECT_EQ(FlowersPetalCount(2000000000, 0.45), kMaxPetals);
   EXPECT_EQ(FlowersLeafCount(2.0, 1000, 1000, 1.0, 1.0), 8000);
   EXPECT_EQ(FlowersLeafCount(2.0, 100, 100, 50.0, 50.0), 50);
   EXPECT_EQ(FlowersLeafCount(2.5, 400, 300, 15.0, 4.0), 5000);  // trunc(2.5 × 2000)
