@@ -81,14 +81,15 @@ int FlowersLeafCount(double r, int iOutWidth, int iOutHeight, double dLeafLength
 
 int FlowersPetalCount(int n, double r) {
   const double dPetals = std::trunc(n + r * n);
-  if (!(dPetals <= kMaxPetals)) return kMaxPetals;
+  if (!(dPetals >= 0)) return 0;
+  if (dPetals > kMaxPetals) return kMaxPetals;
   return static_cast<int>(dPetals);
 }
 
 int CMeadow::Grow(const COutline* pLeaf) {
   SetStatusText("Growing...");
   if (!pLeaf) return 0;
-  const int W = m_iWidth * m_s, H = m_iHeight * m_s;
+  const int W = m_ctx.m_pOut->m_iWidth, H = m_ctx.m_pOut->m_iHeight;
   const OutlineStyle base = ItemStyle(m_s);
   const double diag = Diagonal(W, H);
   const double dLength = diag * m_p.m_dLeafLength * 0.01;
@@ -143,7 +144,7 @@ int CMeadow::Blossom(const COutline* pPetal) {
   SetStatusText("Blossoming...");
   if (!pPetal) return 0;
   if (m_p.m_iFlowers <= 0) return m_ctx.Stopped() ? 0 : 1;
-  const int W = m_iWidth * m_s, H = m_iHeight * m_s;
+  const int W = m_ctx.m_pOut->m_iWidth, H = m_ctx.m_pOut->m_iHeight;
   const int iThreshold = ForceFieldThreshold(m_p.m_iAreaCovered, m_pField,
                                              static_cast<std::size_t>(m_iWidth) * m_iHeight);
   const OutlineStyle base = ItemStyle(m_s);

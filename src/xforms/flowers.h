@@ -84,15 +84,15 @@ int FlowersLeafCount(double r, int iOutWidth, int iOutHeight, double dLeafLength
                      double dLeafWidth);
 
 // Petals of one flower: trunc(n + r n) for the draw r = RandomReal(0,
-// variability), at most kMaxPetals (no dialog value comes near it; a
+// variability), within 0 .. kMaxPetals (no dialog value comes near it; a
 // hand-made recipe could otherwise overflow the count).
 constexpr int kMaxPetals = 1000;
 int FlowersPetalCount(int n, double r);
 
-// The two phases of Apply on the output DC, for a w x h input drawn s times
-// larger. Both refuse (0, nothing drawn, nothing drawn at random) without an
-// outline; Grow is the only place leaves come from, Blossom flowers. They
-// return 0 when stopped.
+// The two phases of Apply on the output DC (the context's out surface), for
+// the w x h input and its force field, positions times s. Without an outline
+// a phase refuses: 0, with nothing drawn and no random draw. Otherwise 1, or
+// 0 when stopped.
 struct CMeadow {
   const FlowersParams& m_p;
   XformContext& m_ctx;
@@ -102,7 +102,7 @@ struct CMeadow {
 
   int Grow(const COutline* pLeaf);
   int Blossom(const COutline* pPetal);
-  // One ring of petals at (px, py) and the round centre of the given radius.
+  // One ring of petals at the position and the round centre of the given radius.
   void DrawFlower(const COutline& petal, const OutlineStyle& style, const CVec& vPosition,
                   const CVec& vScale, double dRadius, COLORREF crCentre);
 };
