@@ -113,19 +113,3 @@ TEST(Flowers, AMissingOutlineDrawsNothingAndFailsThePhase) {
   EXPECT_EQ(RawRandom(), iNext);  // nothing was drawn at random
   EXPECT_EQ(SurfaceDigest(out), SurfaceDigest(CDADC(40, 30)));
 }
-
-TEST(Flowers, AutochooseKeepsDerivedColoursOffWhenInverted) {
-  for (int iSeed = 1; iSeed <= 60; ++iSeed) {
-    SeedRandom(iSeed);
-    FlowersParams p;
-    AreaSelection sel;
-    AutochooseFlowers(p, sel);
-    if (sel.m_bInvert) {
-      EXPECT_EQ(p.m_bDerived, 0);
-    }
-    EXPECT_LE(p.m_dCentreSize, p.m_dPetalLength);
-    if (p.m_iPetals == 4) {
-      EXPECT_GE(p.m_dPetalWidth, 20.0);
-    }
-  }
-}
