@@ -12,9 +12,12 @@
 #include "xforms/banya.h"
 #include "xforms/bubble.h"
 #include "xforms/clouds.h"
+#include "xforms/fallen_leaves.h"
 #include "xforms/fallen_letters.h"
+#include "xforms/flowers.h"
 #include "xforms/form.h"
 #include "xforms/haaisi.h"
+#include "xforms/ivy.h"
 #include "xforms/liquid_energy.h"
 #include "xforms/mad_painter.h"
 #include "xforms/marilyn_warhol.h"
@@ -55,11 +58,11 @@ struct CFilSpec {
   BubbleParams m_Bubble;
   CloudsParams m_Clouds;
   PendingParams m_Explode;
-  PendingParams m_FallenLeaves;
+  FallenLeavesParams m_FallenLeaves;
   FallenLettersParams m_FallenLetters;
-  PendingParams m_Flowers;
+  FlowersParams m_Flowers;
   HaaisiParams m_Haaisi;
-  PendingParams m_Ivy;
+  IvyParams m_Ivy;
   PendingParams m_Klee;
   LiquidEnergyParams m_LiquidEnergy;
   MadPainterParams m_MadPainter;

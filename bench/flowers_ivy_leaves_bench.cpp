@@ -1,0 +1,26 @@
+// Flowers, Ivy and Fallen Leaves on the bundled photo at image quality 1 and
+// 4, with their defaults, a fixed seed and the wizard off.
+#include "bench_support.h"
+
+namespace {
+
+CFilSpec BenchSpec(int iXform) {
+  CFilSpec spec;
+  spec.m_iXform = iXform;
+  spec.m_iSeed = 4711;
+  spec.m_bWizardAll = 0;
+  *spec.WizardFlag(iXform) = 0;
+  return spec;
+}
+
+void BM_Flowers(benchmark::State& state) { RunXformApply(state, BenchSpec(XFORM_FLOWERS)); }
+void BM_Ivy(benchmark::State& state) { RunXformApply(state, BenchSpec(XFORM_IVY)); }
+void BM_FallenLeaves(benchmark::State& state) {
+  RunXformApply(state, BenchSpec(XFORM_FALLEN_LEAVES));
+}
+
+}  // namespace
+
+BENCHMARK(BM_Flowers)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Ivy)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FallenLeaves)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
