@@ -11,11 +11,14 @@
 #include "imaging/area_selection.h"
 #include "xforms/bubble.h"
 #include "xforms/clouds.h"
+#include "xforms/explode.h"
 #include "xforms/fallen_letters.h"
 #include "xforms/form.h"
+#include "xforms/klee.h"
 #include "xforms/mosaic.h"
 #include "xforms/phases.h"
 #include "xforms/primitive_art.h"
+#include "xforms/relief_map.h"
 #include "xforms/tekno_frag.h"
 #include "xforms/text.h"
 #include "xforms/xform_context.h"
@@ -44,13 +47,13 @@ struct CFilSpec {
   PendingParams m_Banya;
   BubbleParams m_Bubble;
   CloudsParams m_Clouds;
-  PendingParams m_Explode;
+  ExplodeParams m_Explode;
   PendingParams m_FallenLeaves;
   FallenLettersParams m_FallenLetters;
   PendingParams m_Flowers;
   PendingParams m_Haaisi;
   PendingParams m_Ivy;
-  PendingParams m_Klee;
+  KleeParams m_Klee;
   PendingParams m_LiquidEnergy;
   PendingParams m_MadPainter;
   PendingParams m_MarilynWarhol;
@@ -62,7 +65,7 @@ struct CFilSpec {
   PendingParams m_Pearls;
   PhasesParams m_Phases;
   PrimitiveArtParams m_PrimitiveArt;
-  PendingParams m_ReliefMap;
+  ReliefMapParams m_ReliefMap;
   PendingParams m_StarDust;
   PendingParams m_Swarm;
   TeknoFragParams m_TeknoFrag;
