@@ -104,24 +104,21 @@ CContourTracer::CContourTracer(const std::uint8_t* pMap, int nw, int nh)
   m_aPoints.reserve(64);
 }
 
+POINT CContourTracer::GridPoint(const Walker& w, int k) {
+  return {w.x + (((k + w.d) & 2) != 0 ? 1 : 0), w.y + (((k + w.d - 1) & 2) == 0 ? 1 : 0)};
+}
+
 int CContourTracer::Corner(const Walker& w, int k) const {
-  const int gx = w.x + (((k + w.d) & 2) != 0 ? 1 : 0);
-  const int gy = w.y + (((k + w.d - 1) & 2) == 0 ? 1 : 0);
-  if (gx < 0 || gy < 0 || gx >= m_nw || gy >= m_nh) return -1;
-  return m_pMap[static_cast<std::size_t>(gy) * m_nw + gx];
+  const POINT pt = GridPoint(w, k);
+  if (pt.x < 0 || pt.y < 0 || pt.x >= m_nw || pt.y >= m_nh) return -1;
+  return m_pMap[static_cast<std::size_t>(pt.y) * m_nw + pt.x];
 }
 
 std::uint8_t& CContourTracer::MarkOf(const Walker& w, int k0, int k1, std::uint8_t& bit) {
-  auto point = [&](int k, int& gx, int& gy) {
-    gx = w.x + (((k + w.d) & 2) != 0 ? 1 : 0);
-    gy = w.y + (((k + w.d - 1) & 2) == 0 ? 1 : 0);
-  };
-  int x0, y0, x1, y1;
-  point(k0, x0, y0);
-  point(k1, x1, y1);
-  // Both corners of an edge the walker reads lie inside the map.
-  bit = y0 == y1 ? 1 : 2;
-  return m_aMarks[static_cast<std::size_t>(std::min(y0, y1)) * m_nw + std::min(x0, x1)];
+  // Both corners of an edge the walker marks lie inside the map.
+  const POINT a = GridPoint(w, k0), b = GridPoint(w, k1);
+  bit = a.y == b.y ? 1 : 2;
+  return m_aMarks[static_cast<std::size_t>(std::min(a.y, b.y)) * m_nw + std::min(a.x, b.x)];
 }
 
 bool CContourTracer::Marked(const Walker& w, int k0, int k1) {

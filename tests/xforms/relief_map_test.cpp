@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "engine/filspec.h"
@@ -59,27 +60,22 @@ TEST(ReliefMap, ClassesAndSlopes) {
   ReliefMapParams p;  // sea 51, hill 102, rock 153, snow 204
   const ReliefColours cols = ChooseReliefColours(p);
   COLORREF c;
-  EXPECT_EQ(ReliefClass(p, cols, 50, c), RELIEF_WATER);
-  EXPECT_EQ(ReliefClass(p, cols, 51, c), RELIEF_LOWLAND);  // at sea level: land
-  EXPECT_EQ(ReliefClass(p, cols, 127, c), RELIEF_HILL);    // up to 153 + (102 - 153)/2 = 128
-  EXPECT_EQ(ReliefClass(p, cols, 129, c), RELIEF_ROCK);
-  EXPECT_EQ(ReliefClass(p, cols, 178, c), RELIEF_MOUNTAIN);  // from 153 + 51/2 = 178
-  EXPECT_EQ(ReliefClass(p, cols, 204, c), RELIEF_MOUNTAIN);  // at the snow line: no snow yet
-  EXPECT_EQ(ReliefClass(p, cols, 205, c), RELIEF_SNOW);
-  p.m_iSeaLevel = 0, p.m_iSnowLine = 255;
-  EXPECT_EQ(ReliefClass(p, cols, 0, c), RELIEF_LOWLAND);
-  EXPECT_EQ(ReliefClass(p, cols, 255, c), RELIEF_MOUNTAIN);
+  // At sea level: land; hill up to 153 + (102 - 153)/2 = 128; mountain from
+  // 153 + 51/2 = 178; at the snow line no snow yet.
+  const std::pair<int, EReliefClass> aCases[] = {
+      {50, RELIEF_WATER}, {51, RELIEF_LOWLAND},    {127, RELIEF_HILL}, {129, RELIEF_ROCK},
+      {178, RELIEF_MOUNTAIN}, {204, RELIEF_MOUNTAIN}, {205, RELIEF_SNOW}};
+  for (const auto& [m, eClass] : aCases) EXPECT_EQ(ReliefClass(p, cols, m, c), eClass) << m;
 
   // Rising towards the bottom lightens, falling darkens, never below 0.1;
   // the lowest lowland is flat.
-  ReliefMapParams q;
-  EXPECT_DOUBLE_EQ(ReliefSlope(q, RELIEF_MOUNTAIN, 190, 180), 1 + 10 * 6.0 / 255);
-  EXPECT_DOUBLE_EQ(ReliefSlope(q, RELIEF_SNOW, 210, 255), 0.1);
-  EXPECT_DOUBLE_EQ(ReliefSlope(q, RELIEF_LOWLAND, 60, 40), 1.0);
+  EXPECT_DOUBLE_EQ(ReliefSlope(p, RELIEF_MOUNTAIN, 190, 180), 1 + 10 * 6.0 / 255);
+  EXPECT_DOUBLE_EQ(ReliefSlope(p, RELIEF_SNOW, 210, 255), 0.1);
+  EXPECT_DOUBLE_EQ(ReliefSlope(p, RELIEF_LOWLAND, 60, 40), 1.0);
   // Sea level equal to hill with rock one above: the fade has no width, and
   // a pixel at that level is shaded in full rather than 0/0.
-  q.m_iSeaLevel = q.m_iHill = 100, q.m_iRock = 101;
-  EXPECT_DOUBLE_EQ(ReliefSlope(q, RELIEF_HILL, 100, 90), 1 + 10 * 6.0 / 255);
+  p.m_iSeaLevel = p.m_iHill = 100, p.m_iRock = 101;
+  EXPECT_DOUBLE_EQ(ReliefSlope(p, RELIEF_HILL, 100, 90), 1 + 10 * 6.0 / 255);
 }
 
 TEST(ReliefMap, ContourTracing) {
@@ -114,14 +110,13 @@ TEST(ReliefMap, ContourTracing) {
 TEST(ReliefMap, ValidationSettingsAndAutochoose) {
   ReliefMapParams p;
   EXPECT_EQ(ValidateReliefMap(p), 1);
-  p.m_iHill = 40;  // below the sea level
+  p.m_iHill = 40, p.m_bNumbered = 1;  // hill below the sea level; numbered without contours
   EXPECT_EQ(ValidateReliefMap(p), 0);
-  EXPECT_EQ(p.m_iHill, 40);
-  p.m_bNumbered = 1;
   EXPECT_EQ(CheckReliefMapSettings(p), nullptr);
   EXPECT_EQ(std::tuple(p.m_iSeaLevel, p.m_iHill, p.m_bNumbered), std::tuple(51, 51, 0));
 
-  for (int iSeed : {1, 2, 3, 8}) {
+  // Seed 3 gives contours, seed 7 no earth colours (Numbered kept).
+  for (int iSeed : {3, 7}) {
     ReliefMapParams r;
     r.m_bWizard = 0, r.m_bNumbered = 1;
     AreaSelection sel;
@@ -130,20 +125,14 @@ TEST(ReliefMap, ValidationSettingsAndAutochoose) {
     const int iNext = RawRandom();
     SeedRandom(iSeed);
     const int a = RandomInt(0, 85), b = RandomInt(a, 127), c = RandomInt(b, 191);
-    EXPECT_EQ(std::tuple(r.m_iSeaLevel, r.m_iHill, r.m_iRock, r.m_iSnowLine),
-              std::tuple(a, b, c, RandomInt(c, 255)));
-    int iSmooth = RandomInt(2, 4);
-    EXPECT_EQ(sel.m_bInvert, RandomChance());
+    const int d = RandomInt(c, 255), iSmooth = RandomInt(2, 4), bInvert = RandomChance();
     const int e = RandomInt(0, 100);
-    EXPECT_EQ(r.m_bEarth, e < 85);
-    int bContours = 0, bNumbered = 1;
-    if (e <= 84 && RandomInt(0, 100) > 66) {
-      bContours = 1;
-      iSmooth = RandomInt(4, 8);
-      bNumbered = RandomChance();
-    }
-    EXPECT_EQ(std::tuple(r.m_bContours, r.m_bNumbered, sel.m_iSmooth),
-              std::tuple(bContours, bNumbered, iSmooth));
+    const bool bContours = e <= 84 && RandomInt(0, 100) > 66;
+    const int iSmooth2 = bContours ? RandomInt(4, 8) : iSmooth;
+    const int bNumbered = bContours ? RandomChance() : 1;
+    EXPECT_EQ(std::tuple(r.m_iSeaLevel, r.m_iHill, r.m_iRock, r.m_iSnowLine, sel.m_iSmooth,
+                         sel.m_bInvert, r.m_bEarth, r.m_bContours, r.m_bNumbered),
+              std::tuple(a, b, c, d, iSmooth2, bInvert, e < 85, bContours, bNumbered));
     EXPECT_EQ(RawRandom(), iNext);
     EXPECT_EQ(r.m_bWizard, 0);
   }
