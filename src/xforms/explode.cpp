@@ -8,6 +8,13 @@
 #include "platform/dc.h"
 #include "xforms/progress.h"
 
+BackgroundSpec NewExplodeBackground() {
+  BackgroundSpec bg;
+  RandomInt(0, 100);
+  bg.m_crColour = ScaleColour(RandomColour(), 1.0);
+  return bg;
+}
+
 int ValidateExplode(ExplodeParams&) { return 1; }
 
 void AutochooseExplode(ExplodeParams& p) {

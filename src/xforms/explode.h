@@ -14,6 +14,11 @@
 #include "xforms/form.h"
 #include "xforms/xform_context.h"
 
+// The background of a new record: a solid colour that depends on the state
+// of this thread's generator (one RandomInt(0, 100) left unused, then
+// ScaleColour(RandomColour(), 1.0)), so that fresh settings vary.
+BackgroundSpec NewExplodeBackground();
+
 struct ExplodeParams {
   std::int32_t m_bWizard = 1;
   std::int32_t m_bStartFromImage = 1;  // start colour from the picture at the start point
@@ -24,7 +29,7 @@ struct ExplodeParams {
   double m_dEndWidth = 2.25;           // width at the end, 0.5..4
   COLORREF m_crStart = RGB(255, 0, 0);
   COLORREF m_crEnd = RGB(255, 128, 255);
-  BackgroundSpec m_Background;  // a solid colour (black until chosen) or the picture
+  BackgroundSpec m_Background = NewExplodeBackground();  // a solid colour or the picture
 };
 static_assert(std::is_trivially_copyable_v<ExplodeParams>);
 

@@ -53,7 +53,7 @@ TEST(Explode, ReproducibleFixedColoursAndStop) {
   EXPECT_FALSE(SameSurfaces(*stopped.m_pOut, *RunXform(ExplodeSpec(7), *in, 1).m_pOut));
 }
 
-TEST(Explode, TraceSagsAndAutochoose) {
+TEST(Explode, TraceSagsAndRandomChoices) {
   // The lowest painted row of column x.
   auto lowest = [](const CDADC& s, int x) {
     int iLow = -1;
@@ -66,7 +66,14 @@ TEST(Explode, TraceSagsAndAutochoose) {
   EXPECT_EQ(lowest(out, 20), 20);
   EXPECT_NEAR(lowest(out, 109), 65, 1);
 
+  // A new record's background colour comes from the generator's state.
+  SeedRandom(23);
   ExplodeParams p;
+  SeedRandom(23);
+  RandomInt(0, 100);
+  EXPECT_EQ(p.m_Background.m_crColour, RandomColour());
+  EXPECT_EQ(p.m_Background.m_bUsePicture, 0);
+
   p.m_bWizard = 0;
   SeedRandom(23);
   AutochooseExplode(p);
