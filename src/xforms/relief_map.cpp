@@ -208,11 +208,10 @@ void CContourTracer::Level(int L, bool bHighSaddle, const DrawFn& draw) {
 namespace {
 
 // Contour lines every 32 levels over the half-size map, with height labels
-// when Numbered is set. iLabelCounter counts drawn segments across the
-// contours of one Apply; a label goes at the current point when it passes 90.
+// when Numbered is set.
 void DrawReliefContours(const ReliefMapParams& p, const ReliefColours& cols,
                         const std::uint8_t* pField, int w, int h, CDADC& out, int s,
-                        XformContext& ctx, int& iLabelCounter) {
+                        XformContext& ctx) {
   const int nw = w / 2, nh = h / 2;
   ForceFieldMap pHalf = ShrinkForceField(pField, w, h, nw, nh);
   if (!pHalf) return;  // 23 pixels or fewer in a direction: no contours
@@ -243,6 +242,10 @@ void DrawReliefContours(const ReliefMapParams& p, const ReliefColours& cols,
   const UINT iOldAlign = dc.SetTextAlign(TA_BASELINE | TA_CENTER);
   const int iOldBkMode = dc.SetBkMode(TRANSPARENT);
   HPEN hOldPen = dc.GetCurrentPen();
+  // Drawn segments since the last label, over all contours of this picture
+  // (and of this picture only, so that a stored idea regenerates with its
+  // labels where they were): a label goes at the current point after 90.
+  int iLabelCounter = 0;
 
   try {
     CContourTracer tracer(pHalf.get(), nw, nh);
@@ -312,11 +315,7 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
   }
 
   SetStatusText("Snowing...");
-  // The label counter starts afresh with every picture, so that a stored
-  // idea regenerates with its labels where they were.
-  int iLabelCounter = 0;
-  if (!ctx.Stopped() && p.m_bContours)
-    DrawReliefContours(p, cols, pField.get(), w, h, out, s, ctx, iLabelCounter);
+  if (!ctx.Stopped() && p.m_bContours) DrawReliefContours(p, cols, pField.get(), w, h, out, s, ctx);
 
   pField.reset();
   SetPercent(ctx.m_pPercent, 0, 10, 100, "");
