@@ -12,12 +12,14 @@
 #include "xforms/banya.h"
 #include "xforms/bubble.h"
 #include "xforms/clouds.h"
+#include "xforms/explode.h"
 #include "xforms/fallen_leaves.h"
 #include "xforms/fallen_letters.h"
 #include "xforms/flowers.h"
 #include "xforms/form.h"
 #include "xforms/haaisi.h"
 #include "xforms/ivy.h"
+#include "xforms/klee.h"
 #include "xforms/liquid_energy.h"
 #include "xforms/mad_painter.h"
 #include "xforms/marilyn_warhol.h"
@@ -29,6 +31,7 @@
 #include "xforms/pearls.h"
 #include "xforms/phases.h"
 #include "xforms/primitive_art.h"
+#include "xforms/relief_map.h"
 #include "xforms/stardust.h"
 #include "xforms/swarm.h"
 #include "xforms/tekno_frag.h"
@@ -57,13 +60,13 @@ struct CFilSpec {
   BanyaParams m_Banya;
   BubbleParams m_Bubble;
   CloudsParams m_Clouds;
-  PendingParams m_Explode;
+  ExplodeParams m_Explode;
   FallenLeavesParams m_FallenLeaves;
   FallenLettersParams m_FallenLetters;
   FlowersParams m_Flowers;
   HaaisiParams m_Haaisi;
   IvyParams m_Ivy;
-  PendingParams m_Klee;
+  KleeParams m_Klee;
   LiquidEnergyParams m_LiquidEnergy;
   MadPainterParams m_MadPainter;
   MarilynParams m_MarilynWarhol;
@@ -75,7 +78,7 @@ struct CFilSpec {
   PearlsParams m_Pearls;
   PhasesParams m_Phases;
   PrimitiveArtParams m_PrimitiveArt;
-  PendingParams m_ReliefMap;
+  ReliefMapParams m_ReliefMap;
   StarDustParams m_StarDust;
   SwarmParams m_Swarm;
   TeknoFragParams m_TeknoFrag;
