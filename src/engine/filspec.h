@@ -42,12 +42,6 @@
 
 class CDADC;
 
-// The record of an Xform that is not built yet: only its wizard flag. Its
-// dispatch reports the Xform as not (yet) supported.
-struct PendingParams {
-  std::int32_t m_bWizard = 1;
-};
-
 struct CFilSpec {
   std::int32_t m_iXform = XFORM_NULL;
   std::int32_t m_bWizardAll = 1;

@@ -38,7 +38,12 @@ TEST(Catalogue, NamesAndLookUp) {
   EXPECT_EQ(FindXform("null"), XFORM_NULL);
   EXPECT_EQ(FindXform("sunset"), -1);
   EXPECT_EQ(FindXform(""), -1);
-  EXPECT_EQ(CFilSpec::Form(XFORM_MOSAIC).DialogId(), 142);
+  // Each index reaches its own Xform: the dialog ids in catalogue order.
+  constexpr int kDialogIds[kXformCount] = {186, 172, 179, 207, 222, 182, 208, 203, 214, 198,
+                                           184, 178, 159, 180, 142, 192, 205, 165, 225, 213,
+                                           219, 176, 153, 168, 224, 221, 204, 175};
+  for (int i = 0; i < kXformCount; ++i)
+    EXPECT_EQ(CFilSpec::Form(i).DialogId(), kDialogIds[i]) << GetXformName(i);
   EXPECT_STREQ(CFilSpec::Form(XFORM_CLOUDS).Caption(), "Cloud Formation Settings");
   CFilSpec spec;
   EXPECT_EQ(spec.WizardFlag(XFORM_WEB_FADE), nullptr);
