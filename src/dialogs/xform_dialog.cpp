@@ -184,7 +184,10 @@ void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
   const bool bVertical = d.m_eHint == EHint::Vertical;
   QSlider* pSlider = MakeSlider(bVertical ? Qt::Vertical : Qt::Horizontal, d.m_iId);
   QLineEdit* pEdit = MakeEdit(d.m_iId2, d.m_iEditChars);
-  QLabel* pLabel = MakeLabel(d.m_szLabel, pEdit);
+  // A slider declared without an edit (edit id 0) keeps one hidden, which
+  // the pair still writes.
+  if (!d.m_iId2) pEdit->setVisible(false);
+  QLabel* pLabel = MakeLabel(d.m_szLabel, d.m_iId2 ? static_cast<QWidget*>(pEdit) : pSlider);
   f.m_pEdit = pEdit;
   f.m_apInputs = {pLabel, pSlider, pEdit};
   // A form may let its edit accept a wider range than the slider's: typed

@@ -40,9 +40,11 @@ inline constexpr auto kBanyaForm = MakeForm<BanyaParams>(
     Choice(&BanyaParams::m_iShapeMode, "shape_mode", 0, "Shape",
            {{1, "Inner diamond", "diamond"},
             {BANYA_ELLIPSES, "Ellipse", "ellipse"},
-            {3, "Inner diamond (3)", "diamond-3"}}),
-    RealPair(&BanyaParams::m_dEllipseSize, "ellipse_size", 0, 0, "Ellipse size", 0.4, 0.8),
-    WizardSwitch(&BanyaParams::m_bWizard));
+            {3, "Inner diamond (3)", "diamond-3"}})
+        .WithoutControl(),
+    RealPair(&BanyaParams::m_dEllipseSize, "ellipse_size", 0, 0, "Ellipse size", 0.4, 0.8)
+        .WithoutControl(),
+    WizardSwitch(&BanyaParams::m_bWizard, "&Wizard Chooses"));
 
 // Accepts every record unchanged.
 int ValidateBanya(BanyaParams& p);

@@ -55,7 +55,7 @@ inline constexpr auto kExplodeForm = MakeForm<ExplodeParams>(
     // "Solid color" (1086) and "Image" (1087) set the use-picture flag.
     Group("Background", Background(&ExplodeParams::m_Background, "background", 1130, 1017,
                                    "Select", "background_picture", 1087, "Image")),
-    WizardSwitch(&ExplodeParams::m_bWizard));
+    WizardSwitch(&ExplodeParams::m_bWizard, "&Wizard Chooses"));
 
 // Accepts every record unchanged.
 int ValidateExplode(ExplodeParams& p);

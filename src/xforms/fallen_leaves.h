@@ -67,16 +67,19 @@ inline constexpr auto kFallenLeavesForm = MakeForm<FallenLeavesParams>(
            {{LEAF_ORDINARY, "Ordinary", "ordinary"},
             {LEAF_MAPLE, "Maple", "maple"},
             {LEAF_MIXED, "Mixed", "mixed"}}),
-    // The dialog has no controls for these three; they are declared so that a
-    // recipe keeps what Autochoose picked (the nearest kinds are pairs).
+    // The dialog has no controls for these three; a recipe keeps what
+    // Autochoose picked.
     RealPair(&FallenLeavesParams::m_dColourJitter, "colour_jitter", 0, 0, "Colour jitter", 0.0,
-             1.0),
+             1.0)
+        .WithoutControl(),
     IntPair(&FallenLeavesParams::m_iPaletteA, "palette_a", 0, 0, "Palette A", 0,
-            kLeafPalettes - 1),
+            kLeafPalettes - 1)
+        .WithoutControl(),
     IntPair(&FallenLeavesParams::m_iPaletteB, "palette_b", 0, 0, "Palette B", 0,
-            kLeafPalettes - 1),
+            kLeafPalettes - 1)
+        .WithoutControl(),
     Note<FallenLeavesParams>("F1 for help on this dialog"),
-    WizardSwitch(&FallenLeavesParams::m_bWizard))
+    WizardSwitch(&FallenLeavesParams::m_bWizard, "&Wizard Chooses"))
     .CheckedBy(&CheckFallenLeavesSettings);
 
 // Number of leaves into 150 .. 2000; with none of Piling, Shading, Angling

@@ -42,7 +42,9 @@ inline constexpr auto kHaaisiForm = MakeForm<HaaisiParams>(
     Choice(&HaaisiParams::m_iShape, "shape", 0, "Element shape",
            {{HAAISI_CIRCLES, "Circles"},
             {HAAISI_OUTWARD, "Outward triangles", "outward"},
-            {HAAISI_INWARD, "Inward triangles", "inward"}}),
+            {HAAISI_INWARD, "Inward triangles", "inward"}})
+        .WithoutControl(),
+    Colour(&HaaisiParams::m_crSpare, "spare_colour", 0, 0, "Spare colour").WithoutControl(),
     WizardSwitch(&HaaisiParams::m_bWizard));
 
 // Rings into 15..40. Always 1.

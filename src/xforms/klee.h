@@ -27,7 +27,7 @@ inline constexpr auto kKleeForm = MakeForm<KleeParams>(
     RealPair(&KleeParams::m_dFreedom, "colour_freedom", 1169, 1170, "Klee Color Freedom", 0.0,
              0.5)
         .EditChars(8),
-    WizardSwitch(&KleeParams::m_bWizard));
+    WizardSwitch(&KleeParams::m_bWizard, "&Wizard Chooses"));
 
 // Number of strokes into 10..50. Always 1.
 int ValidateKlee(KleeParams& p);

@@ -59,6 +59,18 @@ inline constexpr auto kMadPainterForm = MakeForm<MadPainterParams>(
     RealPair(&MadPainterParams::m_dMadness, "madness", 1171, 1172, "Madness of painter", 0.0, 1.0)
         .EditChars(10),
     Note<MadPainterParams>("F1 for help with a mad painter"),
+    // Only the wizard chooses how the strokes are turned.
+    Radios(&MadPainterParams::m_iDirection, "direction", "Stroke direction",
+           {{PAINT_FIXED, "Fixed angle", "fixed"},
+            {PAINT_POINTING, "Towards the focus", "pointing"},
+            {PAINT_CIRCLING, "Round the focus", "circling"}})
+        .WithoutControl(),
+    RealPair(&MadPainterParams::m_dAngle, "angle", 0, 0, "Angle (radians)", -1e9, 1e9)
+        .WithoutControl(),
+    IntPair(&MadPainterParams::m_iFocusX, "focus_x", 0, 0, "Focus x", -1000000000, 1000000000)
+        .WithoutControl(),
+    IntPair(&MadPainterParams::m_iFocusY, "focus_y", 0, 0, "Focus y", -1000000000, 1000000000)
+        .WithoutControl(),
     WizardSwitch(&MadPainterParams::m_bWizard));
 
 // Number of strokes into 3000..9000. Always 1.

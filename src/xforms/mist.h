@@ -27,7 +27,11 @@ inline constexpr auto kMistForm = MakeForm<MistParams>(
     180, "Mist Formation Settings",
     Group("Colors", Colour(&MistParams::m_crMist, "mist_colour", 1131, 1013, "Color A"),
           Colour(&MistParams::m_crBackground, "background_colour", 1130, 1017, "Color B")),
-    Note<MistParams>("F1 for help with pea soup"), WizardSwitch(&MistParams::m_bWizard));
+    Note<MistParams>("F1 for help with pea soup"), WizardSwitch(&MistParams::m_bWizard),
+    // The texture's numbers have no controls: only the wizard chooses them.
+    RealPair(&MistParams::m_dFrequency, "frequency", 0, 0, "Frequency", 0.0, 1e9).WithoutControl(),
+    RealPair(&MistParams::m_dWind, "wind", 0, 0, "Wind", 0.0, 1e9).WithoutControl(),
+    RealPair(&MistParams::m_dCoupling, "coupling", 0, 0, "Coupling", -1e9, 1e9).WithoutControl());
 
 // Accepts every record unchanged.
 int ValidateMist(MistParams& p);

@@ -31,7 +31,7 @@ inline constexpr auto kOldFilmForm = MakeForm<OldFilmParams>(
     IntPair(&OldFilmParams::m_iDirtiness, "dirtiness", 1219, 1221, "Dirtiness of film", 0, 150)
         .EditAccepts(-1000, 1000),
     Note<OldFilmParams>("F1 for help with out of date films"),
-    WizardSwitch(&OldFilmParams::m_bWizard));
+    WizardSwitch(&OldFilmParams::m_bWizard, "&Wizard Chooses"));
 
 // Dirtiness into 0..150, vertical scratches into 0..40. Always 1.
 int ValidateOldFilm(OldFilmParams& p);

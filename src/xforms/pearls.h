@@ -34,6 +34,13 @@ inline constexpr auto kPearlsForm = MakeForm<PearlsParams>(
         .EditAccepts(0, 100),
     RealPair(&PearlsParams::m_dSize, "size", 1180, 1181, "Pearl size", 0.5, 1.5),
     Note<PearlsParams>("F1 for help on throwing pearls around"),
+    // Only the wizard chooses the palettes and the (unused) background.
+    IntPair(&PearlsParams::m_iPaletteB, "palette_b", 0, 0, "Palette B", 0, 2)
+        .WithoutControl(),
+    IntPair(&PearlsParams::m_iPaletteA, "palette_a", 0, 0, "Palette A", 0, 2)
+        .WithoutControl(),
+    Background(&PearlsParams::m_Background, "background", 0, 0, "Background", "background_picture")
+        .WithoutControl(),
     WizardSwitch(&PearlsParams::m_bWizard));
 
 // Number of pearls into 50..250; an area outside 10..90 becomes 50; a palette

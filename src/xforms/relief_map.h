@@ -51,7 +51,7 @@ inline constexpr auto kReliefMapForm =
                {{0, "No contours", "none"}, {1, "Contours", "contours"}}),
         Check(&ReliefMapParams::m_bNumbered, "numbered", 0, "Numbered Contours")
             .EnabledWhen([](const ReliefMapParams& p) { return p.m_bContours != 0; }),
-        WizardSwitch(&ReliefMapParams::m_bWizard))
+        WizardSwitch(&ReliefMapParams::m_bWizard, "Wizard chooses"))
         .CheckedBy(&CheckReliefMapSettings);
 
 // 1 when Sea Level <= Hill <= Rock <= Snow Line, else 0; changes nothing.

@@ -41,8 +41,6 @@ constexpr int kWoodKinds = 7;
 // The kind of that index; any other index gives kind 0.
 const WoodKind& GetWoodKind(int iKind);
 
-// Never: the dialog only shows the saw's settings.
-constexpr bool WoodSawFieldEnabled(const WoodParams& /*p*/) { return false; }
 
 inline constexpr auto kWoodForm = MakeForm<WoodParams>(
     175, "Wood Settings",
@@ -54,17 +52,17 @@ inline constexpr auto kWoodForm = MakeForm<WoodParams>(
             {5, "Radica"}, {6, "Pav07"}}),
     WizardSwitch(&WoodParams::m_bWizard),
     // The saw's settings have no place in the dialog: only the wizard
-    // chooses them. They are declared (and shown greyed) so that recipes and
-    // the command line carry them and a recipe saws the same board again.
+    // chooses them. Recipes and the command line carry them, so that a recipe
+    // saws the same board again.
     IntPair(&WoodParams::m_iSawStrokes, "saw_strokes", 0, 0, "Saw strokes", 320, 1000)
-        .EnabledWhen(&WoodSawFieldEnabled),
+        .WithoutControl(),
     Radios(&WoodParams::m_iStrokeMode, "stroke_direction", "Stroke direction",
            {{WOOD_STROKES_FIXED, "Fixed angle", "fixed"},
             {WOOD_STROKES_TANGENTIAL, "Round the centre", "tangential"},
             {WOOD_STROKES_RADIAL, "Towards the centre", "radial"}})
-        .EnabledWhen(&WoodSawFieldEnabled),
+        .WithoutControl(),
     RealPair(&WoodParams::m_dStrokeAngle, "stroke_angle", 0, 0, "Stroke angle", 0.0, kSwarmPi)
-        .EnabledWhen(&WoodSawFieldEnabled));
+        .WithoutControl());
 
 // A wood kind outside 0..6 becomes 0; a grain width below 1 becomes 1. Always 1.
 int ValidateWood(WoodParams& p);
