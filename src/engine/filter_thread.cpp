@@ -7,6 +7,15 @@
 #include "platform/report.h"
 #include "xforms/progress.h"
 
+namespace {
+// The recipe outlives a worker's run (the document keeps copies of it): it
+// must not keep pointing at that worker's flag and progress.
+void PointAtDefaults(XformContext& ctx) {
+  ctx.m_pStop = XformContext{}.m_pStop;
+  ctx.m_pPercent = XformContext{}.m_pPercent;
+}
+}  // namespace
+
 EGeneration FilterThreadProc(CFilSpec& spec) {
   XformContext& ctx = spec.m_Context;
   EGeneration eResult = EGeneration::Failed;
@@ -66,10 +75,7 @@ bool CGenerationWorker::BeginFilterThread(IGenerationClient* pClient, CFilSpec* 
   }
   m_pThread = StartThread([this, pSpec] {
     const EGeneration eResult = FilterThreadProc(*pSpec);
-    // The recipe outlives this run (the document keeps copies of it): it
-    // must not keep pointing at this worker.
-    pSpec->m_Context.m_pStop = XformContext{}.m_pStop;
-    pSpec->m_Context.m_pPercent = XformContext{}.m_pPercent;
+    PointAtDefaults(pSpec->m_Context);
     m_iResult.store(static_cast<int>(eResult), std::memory_order_relaxed);
     m_bEnded.store(true, std::memory_order_release);
     if (m_fnEnded) m_fnEnded();
@@ -80,8 +86,7 @@ bool CGenerationWorker::BeginFilterThread(IGenerationClient* pClient, CFilSpec* 
     ReportError("Could not CreateThread(Filter)");
     if (pSpec) {
       pSpec->DeleteXformDC();
-      pSpec->m_Context.m_pStop = XformContext{}.m_pStop;
-      pSpec->m_Context.m_pPercent = XformContext{}.m_pPercent;
+      PointAtDefaults(pSpec->m_Context);
     }
     m_iResult = static_cast<int>(EGeneration::Stopped);
     m_bEnded = true;
