@@ -363,7 +363,7 @@ int RunInfo(const std::string& csPath) {
 
 int RunList() {
   for (int i = 0; i < kXformCount; ++i)
-    std::printf("%2d  %-16s%s\n", i, GetXformName(i), CFilSpec::IsBuilt(i) ? "" : "  (not yet available)");
+    std::printf("%2d  %s\n", i, GetXformName(i));
   return kExitOk;
 }
 
