@@ -2,11 +2,33 @@
 // desktop program. See docs/cli.md.
 #include <CLI/CLI.hpp>
 
+#include <iostream>
+
 #include "cli/commands.h"
+#include "platform/data_dir.h"
+
+#ifndef VX_VERSION
+#define VX_VERSION "unknown"
+#endif
+
+namespace {
+
+// "vexmora-cli 4.0.0" and the data folder in use, or where it was looked for.
+std::string VersionText() {
+  const DataDirSearch& data = DataDir();
+  std::string csText = "vexmora-cli " VX_VERSION "\ndata: ";
+  if (!data.m_csDir.empty()) return csText + data.m_csDir;
+  csText += "not found; looked in:";
+  for (const std::string& csDir : data.m_aTried) csText += "\n  " + csDir;
+  return csText;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"vexmora-cli: turn a picture into image ideas"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", VersionText, "Print the version and the data folder in use");
 
   MakeOptions make;
   long long iSeed = 0;
@@ -56,6 +78,8 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kExitUsage;
@@ -67,6 +91,12 @@ int main(int argc, char** argv) {
     if (*pMix) make.m_csMix = csMix;
     if (*pMixSelect) make.m_csMixSelect = csMixSelect;
     if (*pSelect) make.m_csSelect = csSelect;
+    // Text is drawn with the shipped fonts: without them an idea would fail
+    // or differ from the same recipe made elsewhere.
+    if (DataDir().m_csDir.empty()) {
+      std::cerr << "vexmora-cli: " << DataDirMissingMessage(DataDir()) << "\n";
+      return kExitFailure;
+    }
     InstallInterruptHandler();
     return RunMake(make);
   }

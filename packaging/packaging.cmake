@@ -1,0 +1,44 @@
+# What `cmake --install` puts under the prefix besides the programs, and the
+# Debian package made of it (`./vx package`, or `cpack -G DEB` in a build tree).
+#
+#   share/vexmora/{fonts,tips,help,samples,icons}   found at run time (platform/data_dir.h)
+#   share/man/man1/vexmora.1, vexmora-cli.1
+#   share/metainfo/org.vexmora.Vexmora.metainfo.xml
+#   share/doc/vexmora/copyright
+
+install(DIRECTORY "${VX_RESOURCE_DIR}/fonts" "${VX_RESOURCE_DIR}/tips" "${VX_RESOURCE_DIR}/help"
+                  "${VX_RESOURCE_DIR}/samples" "${VX_RESOURCE_DIR}/icons"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/vexmora")
+foreach(page vexmora.1 vexmora-cli.1)
+  configure_file("${CMAKE_CURRENT_LIST_DIR}/man/${page}.in" "${PROJECT_BINARY_DIR}/man/${page}" @ONLY)
+  install(FILES "${PROJECT_BINARY_DIR}/man/${page}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+endforeach()
+configure_file("${CMAKE_CURRENT_LIST_DIR}/org.vexmora.Vexmora.metainfo.xml.in"
+               "${PROJECT_BINARY_DIR}/org.vexmora.Vexmora.metainfo.xml" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/org.vexmora.Vexmora.metainfo.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+install(FILES "${CMAKE_CURRENT_LIST_DIR}/copyright"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/vexmora")
+
+# The Debian package: vexmora_<version>_<arch>.deb, the version being the
+# project's; `<arch>` is dpkg's. Library dependencies are computed from the
+# installed programs (dpkg-shlibdeps).
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "vexmora")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_VENDOR "Vexmora developers")
+set(CPACK_PACKAGE_CONTACT "Vexmora developers <vexmora@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "image idea generator: turns a picture into new pictures")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Vexmora opens a picture and turns it into a sequence of image ideas, each made by one of\n\
+28 Xforms (Mosaic, Text, Clouds, Fallen Letters and more) from randomised shapes, textures and\n\
+distortions. Every idea is stored as a recipe and can be made again exactly, at any quality.\n\
+The package holds the desktop program and vexmora-cli, which makes ideas from the command line.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_OUTPUT_FILE_PREFIX "${PROJECT_BINARY_DIR}/package")
+include(CPack)
