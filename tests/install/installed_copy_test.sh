@@ -23,7 +23,7 @@ run() { env -i PATH=/usr/bin:/bin HOME="$work" "$@"; }
 for f in share/vexmora/fonts/LiberationSans-Regular.ttf share/vexmora/tips/data.tps \
          share/vexmora/help/index.html share/vexmora/samples/ladybird.jpg \
          share/vexmora/icons/vexmora.svg share/doc/vexmora/copyright \
-         share/man/man1/vexmora-cli.1 share/man/man1/vexmora.1 \
+         share/man/man1/vexmora-cli.1.gz share/man/man1/vexmora.1.gz \
          share/metainfo/org.vexmora.Vexmora.metainfo.xml; do
   [ -f "$prefix/$f" ] || fail "$f was not installed"
 done
@@ -61,7 +61,7 @@ run VEXMORA_DATA_DIR="$work/moved-data" "$cli" make "$work/moved-data/samples/la
 cmp -s moved.png text-3.png || fail "VEXMORA_DATA_DIR gives another picture"
 
 if command -v man >/dev/null && command -v groff >/dev/null; then
-  for page in "$prefix"/share/man/man1/*.1; do
+  for page in "$prefix"/share/man/man1/*.1.gz; do
     out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$out" ] || fail "$(basename "$page"): $out"
   done
