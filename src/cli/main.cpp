@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
       ->required();
   pMake->add_option("xform", make.m_csXform, "The Xform by catalogue name (e.g. mosaic, \"fallen leaves\")");
   pMake->add_flag("-w,--wizard", make.m_bWizard, "Wizard chooses all: a random Xform, mix and parameters");
-  CLI::Option* pSeed = pMake->add_option("-s,--seed", iSeed, "Random seed of the first idea (the next ones count up)");
+  CLI::Option* pSeed = pMake->add_option("-s,--seed", iSeed, "Random seed of the first idea (the next ones are mixed from it)");
   CLI::Option* pQuality = pMake->add_option("-q,--quality", csQuality, "Image quality (oversampling): 1, 2 or 4");
   CLI::Option* pMix = pMake->add_option("-m,--mix", csMix,
       "Mix with the original: MODE[:PERCENT], MODE one of off, even, left-right, top-bottom, "
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
       "Area selection the Xform follows: HUE,SAT,VAL[,invert][,smooth=N]");
   pMake->add_option("--set", make.m_aSet, "A parameter of the Xform: NAME=VALUE (see describe)")
       ->allow_extra_args(false);
-  pMake->add_option("-n,--count", make.m_iCount, "Number of ideas (seeds in sequence)");
+  pMake->add_option("-n,--count", make.m_iCount, "Number of ideas");
   pMake->add_option("-j,--jobs", make.m_iJobs, "Ideas made at once");
   pMake->add_option("-o,--output", make.m_csOutput,
       "Output picture; its extension chooses the format; %d is the idea number");
