@@ -80,7 +80,7 @@ const DataDirSearch& DataDir() {
 }
 
 std::string DataDirMissingMessage(const DataDirSearch& search) {
-  std::string csText = "the program's data folder (fonts, tips, help) was not found; looked in:";
+  std::string csText = "Vexmora's data folder (fonts, tips, help) was not found; looked in:";
   for (const std::string& csDir : search.m_aTried) csText += "\n  " + csDir;
   if (search.m_aTried.empty()) csText += " nowhere";
   csText += "\nSet " + std::string(kDataDirVariable) + " to the folder that holds fonts/.";
