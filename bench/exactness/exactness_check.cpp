@@ -130,7 +130,9 @@ int main(int argc, char** argv) {
     const int iResult = spec.Apply();
     const double dMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    aFound[c.csName] = (iResult ? "" : "failed-") + Digest(out);
+    std::string csDigest = Digest(out);
+    if (!iResult) csDigest.insert(0, "failed-");
+    aFound[c.csName] = csDigest;
     std::printf("%-34s %s %8.1f ms%s\n", c.csName.c_str(), aFound[c.csName].c_str(), dMs,
                 c.iXform == XFORM_PRIMITIVE_ART
                     ? (" shape " + std::to_string(spec.m_PrimitiveArt.m_iShape)).c_str()

@@ -600,6 +600,106 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
   return TRUE;
 }
 
+// ---------------------------------------------------------------- graded strokes
+
+void CDC::MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
+                            const COLORREF* aColours, int iPasses) {
+  if (!pPts || n < 1 || !aWidths || !aColours || iPasses <= 0 || !m_pBitmap) return;
+  // One pass as Polyline / Polygon would draw it with a merging pen.
+  auto strokeSpans = [&](int iWidth, gdi::SpanList& out) {
+    out.clear();
+    if (iWidth > 1) {
+      gdi::StrokePolyline(m_aPath.data(), n, bClosed,
+                          std::min<std::int64_t>(iWidth, kMaxPenWidth), m_window, out);
+      gdi::NormaliseSpans(out);
+    } else {
+      CosmeticPolyline(m_aPath, bClosed, out);
+    }
+  };
+  m_aPath.clear();
+  for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
+  bool bFalling = true;
+  for (int i = 0; i < iPasses; ++i)
+    if (aWidths[i] <= 1 || (i > 0 && aWidths[i] >= aWidths[i - 1])) bFalling = false;
+  if (!bFalling || (bClosed && n < 3) || n < 2) {
+    for (int i = 0; i < iPasses; ++i) {
+      strokeSpans(aWidths[i], m_aSpans);
+      WriteSpans(m_aSpans, aColours[i], R2_MERGEPEN);
+    }
+    return;
+  }
+  // The passes that add a bit, and the OR of the colours down to each.
+  if (m_aPassSpans.size() < static_cast<std::size_t>(iPasses))
+    m_aPassSpans.resize(static_cast<std::size_t>(iPasses));
+  std::vector<COLORREF> aOr;
+  aOr.reserve(static_cast<std::size_t>(iPasses));
+  std::vector<COLORREF> aOwn;
+  aOwn.reserve(static_cast<std::size_t>(iPasses));
+  COLORREF crOr = 0;
+  int k = 0;
+  for (int i = 0; i < iPasses; ++i) {
+    const COLORREF c = aColours[i] & 0xFFFFFF;
+    if (k > 0 && (c & ~crOr) == 0) continue;
+    crOr |= c;
+    strokeSpans(aWidths[i], m_aPassSpans[static_cast<std::size_t>(k)]);
+    aOr.push_back(crOr);
+    aOwn.push_back(c);
+    ++k;
+  }
+  // Row by row. Where each pass holds one run inside the run of the pass
+  // before (the usual case), the rings between them are written once with
+  // the OR so far; otherwise the passes' runs on that row are merged one by one.
+  std::vector<std::size_t> aAt(static_cast<std::size_t>(k), 0);
+  std::vector<const gdi::Span*> aRow(static_cast<std::size_t>(k));
+  auto write = [&](int y, int x0, int x1, COLORREF c) {
+    if (x0 >= x1) return;
+    std::uint8_t* pRow = m_pBitmap->Row(y);
+    ForClippedRuns(y, x0, x1, [&](int a, int b) { WriteRun(pRow, a, b, c, true); });
+  };
+  for (;;) {
+    int y = INT32_MAX;
+    for (int p = 0; p < k; ++p) {
+      const gdi::SpanList& l = m_aPassSpans[static_cast<std::size_t>(p)];
+      if (aAt[p] < l.size()) y = std::min(y, l[aAt[p]].y);
+    }
+    if (y == INT32_MAX) break;
+    // The runs of row y: one per pass at most, nested, the empty ones last.
+    bool bNested = true;
+    int iOn = 0;
+    for (int p = 0; p < k; ++p) {
+      const gdi::SpanList& l = m_aPassSpans[static_cast<std::size_t>(p)];
+      std::size_t e = aAt[p];
+      while (e < l.size() && l[e].y == y) ++e;
+      const std::size_t iCount = e - aAt[p];
+      aRow[p] = iCount ? &l[aAt[p]] : nullptr;
+      if (iCount > 1 || (iCount == 1 && iOn != p)) bNested = false;
+      if (iCount == 1 && p > 0 && bNested &&
+          (aRow[p]->x0 < aRow[p - 1]->x0 || aRow[p]->x1 > aRow[p - 1]->x1))
+        bNested = false;
+      if (iCount == 1 && iOn == p) ++iOn;
+    }
+    if (bNested) {
+      for (int p = 0; p < iOn; ++p) {
+        const gdi::Span& o = *aRow[p];
+        if (p + 1 < iOn) {
+          const gdi::Span& inner = *aRow[p + 1];
+          write(y, o.x0, inner.x0, aOr[p]);
+          write(y, inner.x1, o.x1, aOr[p]);
+        } else {
+          write(y, o.x0, o.x1, aOr[p]);
+        }
+      }
+    }
+    for (int p = 0; p < k; ++p) {
+      const gdi::SpanList& l = m_aPassSpans[static_cast<std::size_t>(p)];
+      while (aAt[p] < l.size() && l[aAt[p]].y == y) {
+        if (!bNested) write(y, l[aAt[p]].x0, l[aAt[p]].x1, aOwn[p]);
+        ++aAt[p];
+      }
+    }
+  }
+}
+
 // ---------------------------------------------------------------- blits
 
 BOOL CDC::BitBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int ySrc, DWORD) {

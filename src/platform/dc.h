@@ -264,6 +264,16 @@ class CDC {
   // points between as controls; pen only; the current position is untouched.
   BOOL PolyBezier(const POINT* pPts, int n);
 
+  // --- Graded strokes. The same as drawing the path once per pass, widest
+  // first, with a round pen aWidths[i] wide in aColours[i] under R2_MERGEPEN
+  // (Polyline, or Polygon's outline when bClosed), whatever the DC's pen and
+  // ROP2. Each pixel is written once with the OR of the passes that cover it.
+  // The widths must fall from pass to pass (otherwise the passes are drawn one
+  // by one); a pass whose colour adds no bit to the wider passes is left out,
+  // as a narrower round stroke of a path lies inside any wider one.
+  void MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
+                         const COLORREF* aColours, int iPasses);
+
   // --- Blits (SRCCOPY only), clipped to both bitmaps and the clip region.
   BOOL BitBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int ySrc, DWORD dwRop);
   // Nearest pixel (COLORONCOLOR): destination pixel i of w samples source
@@ -364,6 +374,7 @@ class CDC {
   gdi::SpanList m_aSpans;
   gdi::SpanList m_aSpans2;
   std::vector<gdi::FixPoint> m_aPath;
+  std::vector<gdi::SpanList> m_aPassSpans;  // MergeGradedStroke's spans, one list per pass
 };
 
 // A memory DC in the default state (the reference DC only says which kind of

@@ -44,22 +44,34 @@ void CGradedLinkDrawer::DrawLinks(CDC& dc, int s, const std::vector<CNetNode>& a
   const HPEN hOldPen = dc.GetCurrentPen();
   const int iOldRop = dc.GetROP2();
   const int n = m_iPasses;
-  HPEN hPen;
-  for (int i = 0; i < n; ++i) {
-    // Wide and dark first, merged into what lies below; thin and in the full
-    // colour last, copied on top.
-    HPEN hNew =
-        CreatePen(PS_SOLID, s * (n - i), ScaleColour(m_crLine, static_cast<double>(i + 1) / n));
-    dc.SelectObject(hNew);
-    DeleteObject(hPen);
-    hPen = std::move(hNew);
-    dc.SetROP2(i == n - 1 ? R2_COPYPEN : R2_MERGEPEN);
+  if (n <= 0) return;
+  // Wide and dark first, merged into what lies below: the merged passes of a
+  // link commute with those of every other link, so each link's are drawn
+  // at once, each pixel written once.
+  std::vector<int> aWidths;
+  std::vector<COLORREF> aColours;
+  for (int i = 0; i + 1 < n; ++i) {
+    aWidths.push_back(s * (n - i));
+    aColours.push_back(ScaleColour(m_crLine, static_cast<double>(i + 1) / n));
+  }
+  if (n > 1) {
     for (const CNetLink& link : aLinks) {
       const CNetNode& a = aNodes[static_cast<std::size_t>(link.m_iA)];
       const CNetNode& b = aNodes[static_cast<std::size_t>(link.m_iB)];
-      dc.MoveTo(s * a.m_iX, s * a.m_iY);
-      dc.LineTo(s * b.m_iX, s * b.m_iY);
+      if (a.m_iX == b.m_iX && a.m_iY == b.m_iY) continue;  // LineTo draws nothing there
+      const POINT aPts[2] = {{s * a.m_iX, s * a.m_iY}, {s * b.m_iX, s * b.m_iY}};
+      dc.MergeGradedStroke(aPts, 2, false, aWidths.data(), aColours.data(), n - 1);
     }
+  }
+  // Thin and in the full colour last, copied on top.
+  HPEN hPen = CreatePen(PS_SOLID, s, ScaleColour(m_crLine, static_cast<double>(n) / n));
+  dc.SelectObject(hPen);
+  dc.SetROP2(R2_COPYPEN);
+  for (const CNetLink& link : aLinks) {
+    const CNetNode& a = aNodes[static_cast<std::size_t>(link.m_iA)];
+    const CNetNode& b = aNodes[static_cast<std::size_t>(link.m_iB)];
+    dc.MoveTo(s * a.m_iX, s * a.m_iY);
+    dc.LineTo(s * b.m_iX, s * b.m_iY);
   }
   dc.SetROP2(iOldRop);
   dc.SelectObject(hOldPen);
