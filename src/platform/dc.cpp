@@ -604,7 +604,35 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
 
 void CDC::MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
                             const COLORREF* aColours, int iPasses) {
-  if (!pPts || n < 1 || !aWidths || !aColours || iPasses <= 0 || !m_pBitmap) return;
+  if (!pPts || n < 1 || !m_pBitmap) return;
+  m_aPath.clear();
+  for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
+  MergeGradedPath(bClosed, aWidths, aColours, iPasses);
+}
+
+void CDC::MergeGradedEllipse(int l, int t, int r, int b, const int* aWidths,
+                             const COLORREF* aColours, int iPasses) {
+  OrderBox(l, t, r, b);
+  if (!m_pBitmap || l == r || t == b) return;
+  m_aPath.clear();
+  if (static_cast<std::int64_t>(r) - l <= 2 || static_cast<std::int64_t>(b) - t <= 2) {
+    // Drawn as a Rectangle: the wide pen runs through its one-pixel outline.
+    const std::int64_t L = l, T = t, R = r, B = b;
+    m_aPath = {gdi::FixFromInt(L, T), gdi::FixFromInt(R - 1, T), gdi::FixFromInt(R - 1, B - 1),
+               gdi::FixFromInt(L, B - 1)};
+  } else {
+    const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
+    gdi::FlattenEllipse(static_cast<double>(L + R - 1) / 2, static_cast<double>(T + B - 1) / 2,
+                        static_cast<double>(R - L - 1) / 2, static_cast<double>(B - T - 1) / 2,
+                        m_aPath);
+  }
+  MergeGradedPath(true, aWidths, aColours, iPasses);
+}
+
+void CDC::MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aColours,
+                          int iPasses) {
+  const int n = static_cast<int>(m_aPath.size());
+  if (n < 1 || !aWidths || !aColours || iPasses <= 0 || !m_pBitmap) return;
   // One pass as Polyline / Polygon would draw it with a merging pen.
   auto strokeSpans = [&](int iWidth, gdi::SpanList& out) {
     out.clear();
@@ -616,8 +644,6 @@ void CDC::MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* a
       CosmeticPolyline(m_aPath, bClosed, out);
     }
   };
-  m_aPath.clear();
-  for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
   bool bFalling = true;
   for (int i = 0; i < iPasses; ++i)
     if (aWidths[i] <= 1 || (i > 0 && aWidths[i] >= aWidths[i - 1])) bFalling = false;

@@ -273,6 +273,10 @@ class CDC {
   // as a narrower round stroke of a path lies inside any wider one.
   void MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
                          const COLORREF* aColours, int iPasses);
+  // The same for the outline Ellipse(l, t, r, b) draws with those pens (no
+  // brush).
+  void MergeGradedEllipse(int l, int t, int r, int b, const int* aWidths, const COLORREF* aColours,
+                          int iPasses);
 
   // --- Blits (SRCCOPY only), clipped to both bitmaps and the clip region.
   BOOL BitBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int ySrc, DWORD dwRop);
@@ -354,6 +358,8 @@ class CDC {
   // aWidePath is the closed path a wide pen follows.
   void DrawRowShape(const gdi::CRowShape& shape, const gdi::CRowShape& nullPenShape,
                     const std::vector<gdi::FixPoint>& aWidePath);
+  // MergeGradedStroke on the path in m_aPath.
+  void MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aColours, int iPasses);
 
   CBitmap* m_pBitmap = nullptr;
   HPEN m_hPen;

@@ -93,15 +93,27 @@ void CShapeNodeDrawer::DrawNode(CDC& dc, int s, const CNetNode& node) {
     }
   }
   const int e = m_iPasses;
-  for (int l = 0; l <= e; ++l) {
-    const COLORREF cr = ScaleColour(m_crLine, static_cast<double>(l + 1) / (e + 1));
-    SelectPenAndBrush(m_hPen, PS_SOLID, (e + 1 - l) * s, cr, m_hBrush, m_crFill, dc);
-    dc.SetROP2(l == e ? R2_COPYPEN : R2_MERGEPEN);
-    if (m_iShape == PRIMITIVE_CIRCLE)
-      dc.Ellipse(cx - c, cy - c, cx + c, cy + c);
-    else
-      dc.Polygon(aPts, k);
+  // The merged outlines, widest and darkest first, at once. Their fills
+  // would be covered by the last pass's copied fill, so they are left out.
+  m_aWidths.clear();
+  m_aColours.clear();
+  for (int l = 0; l < e; ++l) {
+    m_aWidths.push_back((e + 1 - l) * s);
+    m_aColours.push_back(ScaleColour(m_crLine, static_cast<double>(l + 1) / (e + 1)));
   }
+  if (e > 0) {
+    if (m_iShape == PRIMITIVE_CIRCLE)
+      dc.MergeGradedEllipse(cx - c, cy - c, cx + c, cy + c, m_aWidths.data(), m_aColours.data(), e);
+    else
+      dc.MergeGradedStroke(aPts, k, true, m_aWidths.data(), m_aColours.data(), e);
+  }
+  const COLORREF cr = ScaleColour(m_crLine, static_cast<double>(e + 1) / (e + 1));
+  SelectPenAndBrush(m_hPen, PS_SOLID, s, cr, m_hBrush, m_crFill, dc);
+  dc.SetROP2(R2_COPYPEN);
+  if (m_iShape == PRIMITIVE_CIRCLE)
+    dc.Ellipse(cx - c, cy - c, cx + c, cy + c);
+  else
+    dc.Polygon(aPts, k);
 }
 
 void CShapeNodeDrawer::End(CDC& /*dc*/) {
