@@ -58,7 +58,14 @@ std::unique_ptr<CBitmap> CreateDIBSection(const BITMAPINFO& bmi, std::uint8_t** 
 CDC::CDC() {
   SelectObject(GetStockPen(BLACK_PEN));
   SelectObject(GetStockBrush(WHITE_BRUSH));
-  SelectObject(GetStockFont(SYSTEM_FONT));
+}
+
+const HFONT& CDC::Font() const {
+  if (!m_hFont) {
+    m_hFont = GetStockFont(SYSTEM_FONT);
+    if (m_hFont) m_hFont->AddSelection();
+  }
+  return m_hFont;
 }
 
 CDC::~CDC() {
@@ -90,7 +97,11 @@ std::shared_ptr<T> CDC::SwapSelected(std::shared_ptr<T>& slot, const std::shared
 
 HPEN CDC::SelectObject(const HPEN& hPen) { return SwapSelected(m_hPen, hPen); }
 HBRUSH CDC::SelectObject(const HBRUSH& hBrush) { return SwapSelected(m_hBrush, hBrush); }
-HFONT CDC::SelectObject(const HFONT& hFont) { return SwapSelected(m_hFont, hFont); }
+HFONT CDC::SelectObject(const HFONT& hFont) {
+  if (!hFont) return nullptr;
+  Font();  // the font given back is the system font when none was selected
+  return SwapSelected(m_hFont, hFont);
+}
 
 int CDC::SetBkMode(int iMode) {
   if (iMode != TRANSPARENT && iMode != OPAQUE) return 0;
@@ -120,7 +131,12 @@ BOOL CDC::RestoreDC(int iSaved) {
   m_aSaved.resize(static_cast<std::size_t>(iLevel - 1));
   SelectObject(s.m_hPen);
   SelectObject(s.m_hBrush);
-  SelectObject(s.m_hFont);
+  if (s.m_hFont) {
+    SelectObject(s.m_hFont);
+  } else if (m_hFont) {  // saved before the system font was needed
+    m_hFont->RemoveSelection();
+    m_hFont.reset();
+  }
   m_crText = s.m_crText;
   m_crBk = s.m_crBk;
   m_iBkMode = s.m_iBkMode;
@@ -806,7 +822,7 @@ BOOL CDC::StretchBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int y
 // ---------------------------------------------------------------- text
 
 BOOL CDC::GetTextExtentPoint(const char* szText, int n, SIZE* pSize) const {
-  if (!szText || n < 0 || !pSize || !m_hFont) return FALSE;
+  if (!szText || n < 0 || !pSize || !Font()) return FALSE;
   LONG cx = 0;
   for (int i = 0; i < n; ++i) cx += m_hFont->Advance(static_cast<unsigned char>(szText[i]));
   pSize->cx = cx;
@@ -815,7 +831,7 @@ BOOL CDC::GetTextExtentPoint(const char* szText, int n, SIZE* pSize) const {
 }
 
 BOOL CDC::TextOut(int x, int y, const char* szText, int n) {
-  if (!szText || n < 0 || !m_hFont) return FALSE;
+  if (!szText || n < 0 || !Font()) return FALSE;
   if (!m_pBitmap || n == 0) return TRUE;
   const CFont& font = *m_hFont;
   SIZE size;

@@ -130,7 +130,7 @@ class CDC {
   CBitmap* GetCurrentBitmap() const { return m_pBitmap; }
   const HPEN& GetCurrentPen() const { return m_hPen; }
   const HBRUSH& GetCurrentBrush() const { return m_hBrush; }
-  const HFONT& GetCurrentFont() const { return m_hFont; }
+  const HFONT& GetCurrentFont() const { return Font(); }
 
   // --- Attributes; each setter returns the previous value.
   COLORREF SetBkColor(COLORREF c) {
@@ -350,6 +350,7 @@ class CDC {
   void PenSpans(gdi::SpanList& spans);    // writes in the pen colour
   void BrushSpans(gdi::SpanList& spans);  // writes in the brush colour
   bool HasPen() const { return m_hPen && !m_hPen->IsNull(); }
+  const HFONT& Font() const;
   bool HasBrush() const { return m_hBrush && !m_hBrush->IsNull(); }
   void CosmeticLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                     gdi::SpanList& out) const;
@@ -364,7 +365,9 @@ class CDC {
   CBitmap* m_pBitmap = nullptr;
   HPEN m_hPen;
   HBRUSH m_hBrush;
-  HFONT m_hFont;
+  // The system font is selected on first use, so that a DC that never draws
+  // text never sets up the font system; null until then.
+  mutable HFONT m_hFont;
   COLORREF m_crText = RGB(0, 0, 0);
   COLORREF m_crBk = RGB(255, 255, 255);
   int m_iBkMode = OPAQUE;

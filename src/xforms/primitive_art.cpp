@@ -1,6 +1,10 @@
 #include "xforms/primitive_art.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
@@ -122,6 +126,60 @@ void CShapeNodeDrawer::End(CDC& /*dc*/) {
   DeleteObject(m_hBrush);
 }
 
+namespace {
+
+// The paper: one colour, about one pixel in five varied, more where the
+// picture is dark. The specks are drawn column by column (the generator's
+// order) and written row by row, each pixel once; without memory for them,
+// or on a clipped DC, they are drawn straight away.
+void DrawPaper(CDC& dc, COLORREF crPaper, const std::uint8_t* pField, int w, int h, int s,
+               XformContext& ctx) {
+  constexpr COLORREF kPlain = 0xFFFFFFFF;  // no speck (colours fit in 24 bits)
+  const std::size_t iPixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  CBitmap* pBitmap = dc.GetCurrentBitmap();
+  std::unique_ptr<COLORREF[]> pSpecks;
+  if (pBitmap && !dc.HasClipRegion()) pSpecks.reset(new (std::nothrow) COLORREF[iPixels]);
+  if (!pSpecks) {
+    dc.FillSolidRect(0, 0, w * s, h * s, crPaper);
+    for (int x = 0; x < w; ++x) {
+      for (int y = 0; y < h; ++y)
+        if (RandomInt(0, 100) > 80)
+          JitterPixel(dc, x, y, s, crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
+      if (ctx.Stopped()) break;
+    }
+    return;
+  }
+  std::fill(pSpecks.get(), pSpecks.get() + iPixels, kPlain);
+  COLORREF crBk = crPaper & 0xFFFFFF;  // what the fills would leave as background
+  for (int x = 0; x < w; ++x) {
+    for (int y = 0; y < h; ++y) {
+      if (RandomInt(0, 100) <= 80) continue;
+      const COLORREF cr = JitterColour(crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
+      pSpecks[static_cast<std::size_t>(y) * w + x] = cr;
+      if (s > 1) crBk = cr;
+    }
+    if (ctx.Stopped()) break;
+  }
+  const int iRight = std::min(w * s, pBitmap->Width()), iBottom = std::min(h * s, pBitmap->Height());
+  for (int Y = 0; Y < iBottom; ++Y) {
+    std::uint8_t* pRow = pBitmap->Row(Y);
+    if (Y % s != 0) {  // a copy of the row above
+      std::memcpy(pRow, pBitmap->Row(Y - 1), static_cast<std::size_t>(3) * iRight);
+      continue;
+    }
+    const COLORREF* pLine = pSpecks.get() + static_cast<std::size_t>(Y / s) * w;
+    for (int X = 0; X < iRight; ++X) {
+      const COLORREF cr = pLine[X / s] == kPlain ? crPaper : pLine[X / s];
+      pRow[3 * X] = static_cast<std::uint8_t>(GetBValue(cr));
+      pRow[3 * X + 1] = static_cast<std::uint8_t>(GetGValue(cr));
+      pRow[3 * X + 2] = static_cast<std::uint8_t>(GetRValue(cr));
+    }
+  }
+  dc.SetBkColor(crBk);
+}
+
+}  // namespace
+
 int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
   if (!ctx.IsValid()) return 0;
   const CDADC& in = *ctx.m_pIn;
@@ -134,15 +192,7 @@ int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
   if (!pField) return 0;
   SetPercent(ctx.m_pPercent, 0, 10, 100);
 
-  // The paper: one colour, about one pixel in five varied, more where the
-  // picture is dark.
-  dc.FillSolidRect(0, 0, w * s, h * s, p.m_crPaper);
-  for (int x = 0; x < w; ++x) {
-    for (int y = 0; y < h; ++y)
-      if (RandomInt(0, 100) > 80)
-        JitterPixel(dc, x, y, s, p.m_crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
-    if (ctx.Stopped()) break;
-  }
+  DrawPaper(dc, p.m_crPaper, pField.get(), w, h, s, ctx);
 
   if (!ctx.Stopped()) {
     const int iWidth = PercentOfDiagonal(p.m_dFeatureWidth, w, h);
