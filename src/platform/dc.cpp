@@ -620,7 +620,7 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
 
 void CDC::MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
                             const COLORREF* aColours, int iPasses) {
-  if (!pPts || n < 1 || !m_pBitmap) return;
+  if (!pPts || n < 2 || !m_pBitmap) return;  // like Polyline and Polygon
   m_aPath.clear();
   for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
   MergeGradedPath(bClosed, aWidths, aColours, iPasses);
@@ -663,7 +663,7 @@ void CDC::MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aCol
   bool bFalling = true;
   for (int i = 0; i < iPasses; ++i)
     if (aWidths[i] <= 1 || (i > 0 && aWidths[i] >= aWidths[i - 1])) bFalling = false;
-  if (!bFalling || (bClosed && n < 3) || n < 2) {
+  if (!bFalling || (bClosed && n < 3)) {
     for (int i = 0; i < iPasses; ++i) {
       strokeSpans(aWidths[i], m_aSpans);
       WriteSpans(m_aSpans, aColours[i], R2_MERGEPEN);

@@ -270,7 +270,8 @@ class CDC {
   // ROP2. Each pixel is written once with the OR of the passes that cover it.
   // The widths must fall from pass to pass (otherwise the passes are drawn one
   // by one); a pass whose colour adds no bit to the wider passes is left out,
-  // as a narrower round stroke of a path lies inside any wider one.
+  // as a narrower round stroke of a path lies inside any wider one. Fewer
+  // than two points draw nothing.
   void MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
                          const COLORREF* aColours, int iPasses);
   // The same for the outline Ellipse(l, t, r, b) draws with those pens (no
