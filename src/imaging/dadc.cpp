@@ -82,7 +82,9 @@ int CDADC::InitData(const BITMAPINFO& bmi) {
   m_bfh.bfReserved2 = 0;
   m_bfh.bfOffBits = 54;
   m_bmi = bmi;
-  m_pDC->FillSolidRect(0, 0, m_iWidth, m_iHeight, 0);
+  // The new memory is already black: only the background colour that the
+  // fill would leave is set.
+  m_pDC->SetBkColor(0);
   return 1;
 }
 

@@ -58,7 +58,14 @@ std::unique_ptr<CBitmap> CreateDIBSection(const BITMAPINFO& bmi, std::uint8_t** 
 CDC::CDC() {
   SelectObject(GetStockPen(BLACK_PEN));
   SelectObject(GetStockBrush(WHITE_BRUSH));
-  SelectObject(GetStockFont(SYSTEM_FONT));
+}
+
+const HFONT& CDC::Font() const {
+  if (!m_hFont) {
+    m_hFont = GetStockFont(SYSTEM_FONT);
+    if (m_hFont) m_hFont->AddSelection();
+  }
+  return m_hFont;
 }
 
 CDC::~CDC() {
@@ -90,7 +97,11 @@ std::shared_ptr<T> CDC::SwapSelected(std::shared_ptr<T>& slot, const std::shared
 
 HPEN CDC::SelectObject(const HPEN& hPen) { return SwapSelected(m_hPen, hPen); }
 HBRUSH CDC::SelectObject(const HBRUSH& hBrush) { return SwapSelected(m_hBrush, hBrush); }
-HFONT CDC::SelectObject(const HFONT& hFont) { return SwapSelected(m_hFont, hFont); }
+HFONT CDC::SelectObject(const HFONT& hFont) {
+  if (!hFont) return nullptr;
+  Font();  // the font given back is the system font when none was selected
+  return SwapSelected(m_hFont, hFont);
+}
 
 int CDC::SetBkMode(int iMode) {
   if (iMode != TRANSPARENT && iMode != OPAQUE) return 0;
@@ -120,7 +131,12 @@ BOOL CDC::RestoreDC(int iSaved) {
   m_aSaved.resize(static_cast<std::size_t>(iLevel - 1));
   SelectObject(s.m_hPen);
   SelectObject(s.m_hBrush);
-  SelectObject(s.m_hFont);
+  if (s.m_hFont) {
+    SelectObject(s.m_hFont);
+  } else if (m_hFont) {  // saved before the system font was needed
+    m_hFont->RemoveSelection();
+    m_hFont.reset();
+  }
   m_crText = s.m_crText;
   m_crBk = s.m_crBk;
   m_iBkMode = s.m_iBkMode;
@@ -600,6 +616,132 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
   return TRUE;
 }
 
+// ---------------------------------------------------------------- graded strokes
+
+void CDC::MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
+                            const COLORREF* aColours, int iPasses) {
+  if (!pPts || n < 2 || !m_pBitmap) return;  // like Polyline and Polygon
+  m_aPath.clear();
+  for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
+  MergeGradedPath(bClosed, aWidths, aColours, iPasses);
+}
+
+void CDC::MergeGradedEllipse(int l, int t, int r, int b, const int* aWidths,
+                             const COLORREF* aColours, int iPasses) {
+  OrderBox(l, t, r, b);
+  if (!m_pBitmap || l == r || t == b) return;
+  m_aPath.clear();
+  if (static_cast<std::int64_t>(r) - l <= 2 || static_cast<std::int64_t>(b) - t <= 2) {
+    // Drawn as a Rectangle: the wide pen runs through its one-pixel outline.
+    const std::int64_t L = l, T = t, R = r, B = b;
+    m_aPath = {gdi::FixFromInt(L, T), gdi::FixFromInt(R - 1, T), gdi::FixFromInt(R - 1, B - 1),
+               gdi::FixFromInt(L, B - 1)};
+  } else {
+    const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
+    gdi::FlattenEllipse(static_cast<double>(L + R - 1) / 2, static_cast<double>(T + B - 1) / 2,
+                        static_cast<double>(R - L - 1) / 2, static_cast<double>(B - T - 1) / 2,
+                        m_aPath);
+  }
+  MergeGradedPath(true, aWidths, aColours, iPasses);
+}
+
+void CDC::MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aColours,
+                          int iPasses) {
+  const int n = static_cast<int>(m_aPath.size());
+  if (n < 1 || !aWidths || !aColours || iPasses <= 0 || !m_pBitmap) return;
+  // One pass as Polyline / Polygon would draw it with a merging pen.
+  auto strokeSpans = [&](int iWidth, gdi::SpanList& out) {
+    out.clear();
+    if (iWidth > 1) {
+      gdi::StrokePolyline(m_aPath.data(), n, bClosed,
+                          std::min<std::int64_t>(iWidth, kMaxPenWidth), m_window, out);
+      gdi::NormaliseSpans(out);
+    } else {
+      CosmeticPolyline(m_aPath, bClosed, out);
+    }
+  };
+  bool bFalling = true;
+  for (int i = 0; i < iPasses; ++i)
+    if (aWidths[i] <= 1 || (i > 0 && aWidths[i] >= aWidths[i - 1])) bFalling = false;
+  if (!bFalling || (bClosed && n < 3)) {
+    for (int i = 0; i < iPasses; ++i) {
+      strokeSpans(aWidths[i], m_aSpans);
+      WriteSpans(m_aSpans, aColours[i], R2_MERGEPEN);
+    }
+    return;
+  }
+  // The passes that add a bit, and the OR of the colours down to each.
+  if (m_aPassSpans.size() < static_cast<std::size_t>(iPasses))
+    m_aPassSpans.resize(static_cast<std::size_t>(iPasses));
+  std::vector<COLORREF> aOr;
+  aOr.reserve(static_cast<std::size_t>(iPasses));
+  std::vector<COLORREF> aOwn;
+  aOwn.reserve(static_cast<std::size_t>(iPasses));
+  COLORREF crOr = 0;
+  int k = 0;
+  for (int i = 0; i < iPasses; ++i) {
+    const COLORREF c = aColours[i] & 0xFFFFFF;
+    if (k > 0 && (c & ~crOr) == 0) continue;
+    crOr |= c;
+    strokeSpans(aWidths[i], m_aPassSpans[static_cast<std::size_t>(k)]);
+    aOr.push_back(crOr);
+    aOwn.push_back(c);
+    ++k;
+  }
+  // Row by row. Where each pass holds one run inside the run of the pass
+  // before (the usual case), the rings between them are written once with
+  // the OR so far; otherwise the passes' runs on that row are merged one by one.
+  std::vector<std::size_t> aAt(static_cast<std::size_t>(k), 0);
+  std::vector<const gdi::Span*> aRow(static_cast<std::size_t>(k));
+  auto write = [&](int y, int x0, int x1, COLORREF c) {
+    if (x0 >= x1) return;
+    std::uint8_t* pRow = m_pBitmap->Row(y);
+    ForClippedRuns(y, x0, x1, [&](int a, int b) { WriteRun(pRow, a, b, c, true); });
+  };
+  for (;;) {
+    int y = INT32_MAX;
+    for (int p = 0; p < k; ++p) {
+      const gdi::SpanList& l = m_aPassSpans[static_cast<std::size_t>(p)];
+      if (aAt[p] < l.size()) y = std::min(y, l[aAt[p]].y);
+    }
+    if (y == INT32_MAX) break;
+    // The runs of row y: one per pass at most, nested, the empty ones last.
+    bool bNested = true;
+    int iOn = 0;
+    for (int p = 0; p < k; ++p) {
+      const gdi::SpanList& l = m_aPassSpans[static_cast<std::size_t>(p)];
+      std::size_t e = aAt[p];
+      while (e < l.size() && l[e].y == y) ++e;
+      const std::size_t iCount = e - aAt[p];
+      aRow[p] = iCount ? &l[aAt[p]] : nullptr;
+      if (iCount > 1 || (iCount == 1 && iOn != p)) bNested = false;
+      if (iCount == 1 && p > 0 && bNested &&
+          (aRow[p]->x0 < aRow[p - 1]->x0 || aRow[p]->x1 > aRow[p - 1]->x1))
+        bNested = false;
+      if (iCount == 1 && iOn == p) ++iOn;
+    }
+    if (bNested) {
+      for (int p = 0; p < iOn; ++p) {
+        const gdi::Span& o = *aRow[p];
+        if (p + 1 < iOn) {
+          const gdi::Span& inner = *aRow[p + 1];
+          write(y, o.x0, inner.x0, aOr[p]);
+          write(y, inner.x1, o.x1, aOr[p]);
+        } else {
+          write(y, o.x0, o.x1, aOr[p]);
+        }
+      }
+    }
+    for (int p = 0; p < k; ++p) {
+      const gdi::SpanList& l = m_aPassSpans[static_cast<std::size_t>(p)];
+      while (aAt[p] < l.size() && l[aAt[p]].y == y) {
+        if (!bNested) write(y, l[aAt[p]].x0, l[aAt[p]].x1, aOwn[p]);
+        ++aAt[p];
+      }
+    }
+  }
+}
+
 // ---------------------------------------------------------------- blits
 
 BOOL CDC::BitBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int ySrc, DWORD) {
@@ -680,7 +822,7 @@ BOOL CDC::StretchBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int y
 // ---------------------------------------------------------------- text
 
 BOOL CDC::GetTextExtentPoint(const char* szText, int n, SIZE* pSize) const {
-  if (!szText || n < 0 || !pSize || !m_hFont) return FALSE;
+  if (!szText || n < 0 || !pSize || !Font()) return FALSE;
   LONG cx = 0;
   for (int i = 0; i < n; ++i) cx += m_hFont->Advance(static_cast<unsigned char>(szText[i]));
   pSize->cx = cx;
@@ -689,7 +831,7 @@ BOOL CDC::GetTextExtentPoint(const char* szText, int n, SIZE* pSize) const {
 }
 
 BOOL CDC::TextOut(int x, int y, const char* szText, int n) {
-  if (!szText || n < 0 || !m_hFont) return FALSE;
+  if (!szText || n < 0 || !Font()) return FALSE;
   if (!m_pBitmap || n == 0) return TRUE;
   const CFont& font = *m_hFont;
   SIZE size;

@@ -130,7 +130,7 @@ class CDC {
   CBitmap* GetCurrentBitmap() const { return m_pBitmap; }
   const HPEN& GetCurrentPen() const { return m_hPen; }
   const HBRUSH& GetCurrentBrush() const { return m_hBrush; }
-  const HFONT& GetCurrentFont() const { return m_hFont; }
+  const HFONT& GetCurrentFont() const { return Font(); }
 
   // --- Attributes; each setter returns the previous value.
   COLORREF SetBkColor(COLORREF c) {
@@ -264,6 +264,21 @@ class CDC {
   // points between as controls; pen only; the current position is untouched.
   BOOL PolyBezier(const POINT* pPts, int n);
 
+  // --- Graded strokes. The same as drawing the path once per pass, widest
+  // first, with a round pen aWidths[i] wide in aColours[i] under R2_MERGEPEN
+  // (Polyline, or Polygon's outline when bClosed), whatever the DC's pen and
+  // ROP2. Each pixel is written once with the OR of the passes that cover it.
+  // The widths must fall from pass to pass (otherwise the passes are drawn one
+  // by one); a pass whose colour adds no bit to the wider passes is left out,
+  // as a narrower round stroke of a path lies inside any wider one. Fewer
+  // than two points draw nothing.
+  void MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
+                         const COLORREF* aColours, int iPasses);
+  // The same for the outline Ellipse(l, t, r, b) draws with those pens (no
+  // brush).
+  void MergeGradedEllipse(int l, int t, int r, int b, const int* aWidths, const COLORREF* aColours,
+                          int iPasses);
+
   // --- Blits (SRCCOPY only), clipped to both bitmaps and the clip region.
   BOOL BitBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int ySrc, DWORD dwRop);
   // Nearest pixel (COLORONCOLOR): destination pixel i of w samples source
@@ -336,6 +351,7 @@ class CDC {
   void PenSpans(gdi::SpanList& spans);    // writes in the pen colour
   void BrushSpans(gdi::SpanList& spans);  // writes in the brush colour
   bool HasPen() const { return m_hPen && !m_hPen->IsNull(); }
+  const HFONT& Font() const;
   bool HasBrush() const { return m_hBrush && !m_hBrush->IsNull(); }
   void CosmeticLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                     gdi::SpanList& out) const;
@@ -344,11 +360,15 @@ class CDC {
   // aWidePath is the closed path a wide pen follows.
   void DrawRowShape(const gdi::CRowShape& shape, const gdi::CRowShape& nullPenShape,
                     const std::vector<gdi::FixPoint>& aWidePath);
+  // MergeGradedStroke on the path in m_aPath.
+  void MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aColours, int iPasses);
 
   CBitmap* m_pBitmap = nullptr;
   HPEN m_hPen;
   HBRUSH m_hBrush;
-  HFONT m_hFont;
+  // The system font is selected on first use, so that a DC that never draws
+  // text never sets up the font system; null until then.
+  mutable HFONT m_hFont;
   COLORREF m_crText = RGB(0, 0, 0);
   COLORREF m_crBk = RGB(255, 255, 255);
   int m_iBkMode = OPAQUE;
@@ -364,6 +384,7 @@ class CDC {
   gdi::SpanList m_aSpans;
   gdi::SpanList m_aSpans2;
   std::vector<gdi::FixPoint> m_aPath;
+  std::vector<gdi::SpanList> m_aPassSpans;  // MergeGradedStroke's spans, one list per pass
 };
 
 // A memory DC in the default state (the reference DC only says which kind of

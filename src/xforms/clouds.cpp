@@ -158,15 +158,23 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   }
 
   // First pass: the range of the texture, so that it can be stretched to 0..1.
+  // The values are kept for the second pass when there is memory for them
+  // (rows the first pass did not reach are worked out again).
+  const std::size_t iPixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  std::unique_ptr<double[]> pNoise(new (std::nothrow) double[iPixels]);
+  int iKeptRows = 0;
   double dMax = -20000000.0, dMin = 20000000.0;
   for (int i = 0; i < h; ++i) {
     pOffsets[i] = CloudWindOffset(static_cast<double>(i) / h, p.m_dHorizon, dWind);
     row.Prepare(i, w, pOffsets[i]);
+    double* pKeep = pNoise ? pNoise.get() + static_cast<std::size_t>(i) * w : nullptr;
     for (int j = 0; j < w; ++j) {
       const double n = row.Noise(j, w);
+      if (pKeep) pKeep[j] = n;
       if (n > dMax) dMax = n;
       if (n < dMin) dMin = n;
     }
+    if (pKeep) iKeptRows = i + 1;
     SetPercent(pPercent, 10, 40, i * 100 / h);
     if (ctx.Stopped()) break;
   }
@@ -178,10 +186,11 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   const bool bFlat = !(dRange > 0.0);
   for (int j = 0; j < h; ++j) {
     const double y1 = 1 - static_cast<double>(j) / h;
-    row.Prepare(j, w, pOffsets[j]);
+    const double* pKept = j < iKeptRows ? pNoise.get() + static_cast<std::size_t>(j) * w : nullptr;
+    if (!pKept) row.Prepare(j, w, pOffsets[j]);
     for (int k = 0; k < w; ++k) {
       const double f = ForceAt(pField, k, j, w) / 255.0;
-      const double n = bFlat ? 0.0 : (row.Noise(k, w) - dMin) / dRange;
+      const double n = bFlat ? 0.0 : ((pKept ? pKept[k] : row.Noise(k, w)) - dMin) / dRange;
       const double c = kForceWeight * f + kNoiseWeight * n;
       const COLORREF cr = CloudColour(p, T, c, y1);
       if (s == 1)

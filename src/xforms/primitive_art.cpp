@@ -1,6 +1,10 @@
 #include "xforms/primitive_art.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
@@ -44,22 +48,34 @@ void CGradedLinkDrawer::DrawLinks(CDC& dc, int s, const std::vector<CNetNode>& a
   const HPEN hOldPen = dc.GetCurrentPen();
   const int iOldRop = dc.GetROP2();
   const int n = m_iPasses;
-  HPEN hPen;
-  for (int i = 0; i < n; ++i) {
-    // Wide and dark first, merged into what lies below; thin and in the full
-    // colour last, copied on top.
-    HPEN hNew =
-        CreatePen(PS_SOLID, s * (n - i), ScaleColour(m_crLine, static_cast<double>(i + 1) / n));
-    dc.SelectObject(hNew);
-    DeleteObject(hPen);
-    hPen = std::move(hNew);
-    dc.SetROP2(i == n - 1 ? R2_COPYPEN : R2_MERGEPEN);
+  if (n <= 0) return;
+  // Wide and dark first, merged into what lies below: the merged passes of a
+  // link commute with those of every other link, so each link's are drawn
+  // at once, each pixel written once.
+  std::vector<int> aWidths;
+  std::vector<COLORREF> aColours;
+  for (int i = 0; i + 1 < n; ++i) {
+    aWidths.push_back(s * (n - i));
+    aColours.push_back(ScaleColour(m_crLine, static_cast<double>(i + 1) / n));
+  }
+  if (n > 1) {
     for (const CNetLink& link : aLinks) {
       const CNetNode& a = aNodes[static_cast<std::size_t>(link.m_iA)];
       const CNetNode& b = aNodes[static_cast<std::size_t>(link.m_iB)];
-      dc.MoveTo(s * a.m_iX, s * a.m_iY);
-      dc.LineTo(s * b.m_iX, s * b.m_iY);
+      if (a.m_iX == b.m_iX && a.m_iY == b.m_iY) continue;  // LineTo draws nothing there
+      const POINT aPts[2] = {{s * a.m_iX, s * a.m_iY}, {s * b.m_iX, s * b.m_iY}};
+      dc.MergeGradedStroke(aPts, 2, false, aWidths.data(), aColours.data(), n - 1);
     }
+  }
+  // Thin and in the full colour last, copied on top.
+  HPEN hPen = CreatePen(PS_SOLID, s, ScaleColour(m_crLine, static_cast<double>(n) / n));
+  dc.SelectObject(hPen);
+  dc.SetROP2(R2_COPYPEN);
+  for (const CNetLink& link : aLinks) {
+    const CNetNode& a = aNodes[static_cast<std::size_t>(link.m_iA)];
+    const CNetNode& b = aNodes[static_cast<std::size_t>(link.m_iB)];
+    dc.MoveTo(s * a.m_iX, s * a.m_iY);
+    dc.LineTo(s * b.m_iX, s * b.m_iY);
   }
   dc.SetROP2(iOldRop);
   dc.SelectObject(hOldPen);
@@ -81,15 +97,27 @@ void CShapeNodeDrawer::DrawNode(CDC& dc, int s, const CNetNode& node) {
     }
   }
   const int e = m_iPasses;
-  for (int l = 0; l <= e; ++l) {
-    const COLORREF cr = ScaleColour(m_crLine, static_cast<double>(l + 1) / (e + 1));
-    SelectPenAndBrush(m_hPen, PS_SOLID, (e + 1 - l) * s, cr, m_hBrush, m_crFill, dc);
-    dc.SetROP2(l == e ? R2_COPYPEN : R2_MERGEPEN);
-    if (m_iShape == PRIMITIVE_CIRCLE)
-      dc.Ellipse(cx - c, cy - c, cx + c, cy + c);
-    else
-      dc.Polygon(aPts, k);
+  // The merged outlines, widest and darkest first, at once. Their fills
+  // would be covered by the last pass's copied fill, so they are left out.
+  m_aWidths.clear();
+  m_aColours.clear();
+  for (int l = 0; l < e; ++l) {
+    m_aWidths.push_back((e + 1 - l) * s);
+    m_aColours.push_back(ScaleColour(m_crLine, static_cast<double>(l + 1) / (e + 1)));
   }
+  if (e > 0) {
+    if (m_iShape == PRIMITIVE_CIRCLE)
+      dc.MergeGradedEllipse(cx - c, cy - c, cx + c, cy + c, m_aWidths.data(), m_aColours.data(), e);
+    else
+      dc.MergeGradedStroke(aPts, k, true, m_aWidths.data(), m_aColours.data(), e);
+  }
+  const COLORREF cr = ScaleColour(m_crLine, static_cast<double>(e + 1) / (e + 1));
+  SelectPenAndBrush(m_hPen, PS_SOLID, s, cr, m_hBrush, m_crFill, dc);
+  dc.SetROP2(R2_COPYPEN);
+  if (m_iShape == PRIMITIVE_CIRCLE)
+    dc.Ellipse(cx - c, cy - c, cx + c, cy + c);
+  else
+    dc.Polygon(aPts, k);
 }
 
 void CShapeNodeDrawer::End(CDC& /*dc*/) {
@@ -97,6 +125,60 @@ void CShapeNodeDrawer::End(CDC& /*dc*/) {
   DeleteObject(m_hPen);
   DeleteObject(m_hBrush);
 }
+
+namespace {
+
+// The paper: one colour, about one pixel in five varied, more where the
+// picture is dark. The specks are drawn column by column (the generator's
+// order) and written row by row, each pixel once; without memory for them,
+// or on a clipped DC, they are drawn straight away.
+void DrawPaper(CDC& dc, COLORREF crPaper, const std::uint8_t* pField, int w, int h, int s,
+               XformContext& ctx) {
+  constexpr COLORREF kPlain = 0xFFFFFFFF;  // no speck (colours fit in 24 bits)
+  const std::size_t iPixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  CBitmap* pBitmap = dc.GetCurrentBitmap();
+  std::unique_ptr<COLORREF[]> pSpecks;
+  if (pBitmap && !dc.HasClipRegion()) pSpecks.reset(new (std::nothrow) COLORREF[iPixels]);
+  if (!pSpecks) {
+    dc.FillSolidRect(0, 0, w * s, h * s, crPaper);
+    for (int x = 0; x < w; ++x) {
+      for (int y = 0; y < h; ++y)
+        if (RandomInt(0, 100) > 80)
+          JitterPixel(dc, x, y, s, crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
+      if (ctx.Stopped()) break;
+    }
+    return;
+  }
+  std::fill(pSpecks.get(), pSpecks.get() + iPixels, kPlain);
+  COLORREF crBk = crPaper & 0xFFFFFF;  // what the fills would leave as background
+  for (int x = 0; x < w; ++x) {
+    for (int y = 0; y < h; ++y) {
+      if (RandomInt(0, 100) <= 80) continue;
+      const COLORREF cr = JitterColour(crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
+      pSpecks[static_cast<std::size_t>(y) * w + x] = cr;
+      if (s > 1) crBk = cr;
+    }
+    if (ctx.Stopped()) break;
+  }
+  const int iRight = std::min(w * s, pBitmap->Width()), iBottom = std::min(h * s, pBitmap->Height());
+  for (int Y = 0; Y < iBottom; ++Y) {
+    std::uint8_t* pRow = pBitmap->Row(Y);
+    if (Y % s != 0) {  // a copy of the row above
+      std::memcpy(pRow, pBitmap->Row(Y - 1), static_cast<std::size_t>(3) * iRight);
+      continue;
+    }
+    const COLORREF* pLine = pSpecks.get() + static_cast<std::size_t>(Y / s) * w;
+    for (int X = 0; X < iRight; ++X) {
+      const COLORREF cr = pLine[X / s] == kPlain ? crPaper : pLine[X / s];
+      pRow[3 * X] = static_cast<std::uint8_t>(GetBValue(cr));
+      pRow[3 * X + 1] = static_cast<std::uint8_t>(GetGValue(cr));
+      pRow[3 * X + 2] = static_cast<std::uint8_t>(GetRValue(cr));
+    }
+  }
+  dc.SetBkColor(crBk);
+}
+
+}  // namespace
 
 int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
   if (!ctx.IsValid()) return 0;
@@ -110,15 +192,7 @@ int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
   if (!pField) return 0;
   SetPercent(ctx.m_pPercent, 0, 10, 100);
 
-  // The paper: one colour, about one pixel in five varied, more where the
-  // picture is dark.
-  dc.FillSolidRect(0, 0, w * s, h * s, p.m_crPaper);
-  for (int x = 0; x < w; ++x) {
-    for (int y = 0; y < h; ++y)
-      if (RandomInt(0, 100) > 80)
-        JitterPixel(dc, x, y, s, p.m_crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
-    if (ctx.Stopped()) break;
-  }
+  DrawPaper(dc, p.m_crPaper, pField.get(), w, h, s, ctx);
 
   if (!ctx.Stopped()) {
     const int iWidth = PercentOfDiagonal(p.m_dFeatureWidth, w, h);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <vector>
 
 #include "imaging/area_selection.h"
 #include "platform/win_types.h"
@@ -93,4 +94,6 @@ class CShapeNodeDrawer : public CNodeDrawer {
   int m_iSize, m_iPasses, m_iShape;
   HPEN m_hPen;
   HBRUSH m_hBrush;
+  std::vector<int> m_aWidths;  // the merged passes of a node
+  std::vector<COLORREF> m_aColours;
 };
