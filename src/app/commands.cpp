@@ -48,10 +48,11 @@ constexpr CCommandInfo kCommands[] = {
     {ID_VIEW_50, "Sets view size of current image to 50%\nHalf Size", "", 0, nullptr},
     {ID_VIEW_75, "Set size of view to 75% of full\nThree Quarters", "", 0, nullptr},
     {ID_VIEW_NORMAL, "Set View Size to normal size\n100%", "Ctrl+W|Ctrl+Alt+N", 0, nullptr},
-    {ID_VIEW_ZOOM_IN, "Increase size of view of image\nIncrease size", "Num++|Ctrl+Num++", 0,
-     nullptr},
-    {ID_VIEW_ZOOM_OUT, "Decrease view of current image\nDecrease size", "Num+-|Ctrl+Num+-", 0,
-     nullptr},
+    // + and - (main or keypad, with or without Ctrl) are matched by the main
+    // frame's key handling: keypad sequences as shortcuts never fire on X11.
+    {ID_VIEW_ZOOM_IN, "Increase size of view of image\nIncrease size", "", 0, nullptr},
+    {ID_VIEW_ZOOM_OUT, "Decrease view of current image\nDecrease size", "", 0, nullptr},
+    {ID_VIEW_FIT, "Show the whole image in its window\nZoom to Fit", "", 0, nullptr},
     {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar", "", 0, nullptr},
     {ID_WINDOW_CASCADE, "Arrange windows so they overlap\nCascade Windows", "", 0, nullptr},
     {ID_WINDOW_TILE, "Arrange windows as non-overlapping tiles\nTile Windows", "", 0, nullptr},
@@ -115,6 +116,7 @@ constexpr CMenuItem kViewMenu[] = {
     {0, nullptr},
     {ID_VIEW_ZOOM_IN, "Zoom &In\tNum+"},
     {ID_VIEW_ZOOM_OUT, "Zoom &Out\tNum -"},
+    {ID_VIEW_FIT, "Zoom to &Fit"},
     {0, nullptr},
     {ID_OVERVIEW, "&Sequence Overview"},
     {0, nullptr},
@@ -153,6 +155,7 @@ constexpr CMenuItem kContextMenu[] = {
     {ID_CONTEXT_ORIGINAL, "&Revert to Original"},
     {ID_VIEW_ZOOM_IN, "Zoom in\t+"},
     {ID_VIEW_ZOOM_OUT, "Zoom out\t-"},
+    {ID_VIEW_FIT, "Zoom to fit"},
     {ID_IMAGE_PROPERTIES, "&Image Properties..."},
 };
 
@@ -205,6 +208,7 @@ bool IsShellCommandEnabled(int iId, const CShellState& state) {
     case ID_VIEW_50:
     case ID_VIEW_75:
     case ID_VIEW_NORMAL:
+    case ID_VIEW_FIT:
       return state.m_bHasView && state.m_bCanZoom;
     case ID_HELP_TIP:
     case ID_APP_ABOUT:

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,6 +20,7 @@
 #include "app/dialog_hooks.h"
 #include "app/help_window.h"
 #include "app/view.h"
+#include "dialogs/dialog_toolkit.h"
 #include "engine/document.h"
 #include "engine/filter_thread.h"
 #include "platform/report.h"
@@ -46,6 +48,14 @@ CVexChildWnd::CVexChildWnd(CMainFrame& frame, COceloApp& app)
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(QIcon(QStringLiteral(":/icons/vexmora.svg")));
   setWidget(m_pView);
+  // The window menu's own Close would take Ctrl+W (View Size Normal) from
+  // the main window; Close stays in the menu without a key.
+  if (QMenu* pMenu = systemMenu()) {
+    for (QAction* pAction : pMenu->actions())
+      if (pAction->shortcuts().contains(QKeySequence(QKeySequence::Close)) ||
+          pAction->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)))
+        pAction->setShortcuts({});
+  }
   m_pDoc = std::make_unique<CVexmoFilterDoc>(m_pView, app.State(), app.Worker(), app.Dialogs());
   m_pView->SetDocument(m_pDoc.get());
 }
@@ -84,6 +94,7 @@ CMainFrame::CMainFrame(COceloApp& app) : m_App(app), m_pMdiArea(new QMdiArea(thi
   m_IdleTimer.setInterval(kPollMs);
   connect(&m_IdleTimer, &QTimer::timeout, this, &CMainFrame::IdleCheck);
   m_IdleTimer.start();
+  qApp->installEventFilter(this);
   resize(1000, 720);
   UpdateCommands();
 }
@@ -209,7 +220,8 @@ CVexChildWnd* CMainFrame::CreateChild() {
 void CMainFrame::ShowChild(CVexChildWnd* pChild) {
   pChild->show();
   m_pMdiArea->setActiveSubWindow(pChild);
-  pChild->View()->SetZoom(pChild->View()->Zoom());
+  // A picture larger than the workspace opens at the largest step that fits.
+  pChild->View()->SetZoom(pChild->View()->FitZoom(100));
   UpdateTitle();
   UpdateCommands();
 }
@@ -361,6 +373,9 @@ void CMainFrame::RunShellCommand(int iId) {
     case ID_VIEW_NORMAL:
       pView->SetZoom(100);
       break;
+    case ID_VIEW_FIT:
+      pView->SetZoom(pView->FitZoom());
+      break;
     case ID_VIEW_TOOLBAR:
       m_pToolBar->setVisible(!m_pToolBar->isVisible());
       break;
@@ -396,6 +411,27 @@ void CMainFrame::RunShellCommand(int iId) {
 CHelpWindow* CMainFrame::HelpWindow() {
   if (!m_pHelp) m_pHelp = new CHelpWindow(this);
   return m_pHelp;
+}
+
+CHelpWindow* CMainFrame::ShowDialogHelp(QWidget* pWidget) {
+  const QString csPage = HelpTopicOf(pWidget);
+  if (csPage.isEmpty()) return nullptr;
+  QWidget* pDialog = pWidget->window();
+  auto* pHelp = pDialog->findChild<CHelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!pHelp) pHelp = new CHelpWindow(pDialog);
+  pHelp->ShowPage(csPage);
+  return pHelp;
+}
+
+bool CMainFrame::eventFilter(QObject* pObject, QEvent* pEvent) {
+  if (pEvent->type() == QEvent::KeyPress && pObject->isWidgetType()) {
+    const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+    auto* pWidget = static_cast<QWidget*>(pObject);
+    if (pKey->key() == Qt::Key_F1 && pKey->modifiers() == Qt::NoModifier &&
+        pWidget->window() != this && ShowDialogHelp(pWidget))
+      return true;
+  }
+  return QMainWindow::eventFilter(pObject, pEvent);
 }
 
 void CMainFrame::NoteGenerationStart(CVexmoView* pView) {
@@ -454,6 +490,20 @@ void CMainFrame::RaiseWindow() {
     pModal->raise();
     pModal->activateWindow();
   }
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* pEvent) {
+  // Shift (a + typed with it) and the keypad flag do not matter; Ctrl may
+  // be held, anything else makes it another key.
+  const Qt::KeyboardModifiers mods =
+      pEvent->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier | Qt::ControlModifier);
+  const int iKey = pEvent->key();
+  if (mods == Qt::NoModifier && (iKey == Qt::Key_Plus || iKey == Qt::Key_Minus)) {
+    pEvent->accept();
+    OnCommand(iKey == Qt::Key_Plus ? ID_VIEW_ZOOM_IN : ID_VIEW_ZOOM_OUT);
+    return;
+  }
+  QMainWindow::keyPressEvent(pEvent);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {

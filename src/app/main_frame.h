@@ -100,9 +100,18 @@ class CMainFrame final : public QMainWindow {
   void UpdateWindowList();
   void UpdateTitle();
   CHelpWindow* HelpWindow();
+  // F1 in a dialog: its help page in a help window of that dialog (the
+  // dialog is modal, so a window of its own stays usable). Null when the
+  // widget's window has no page.
+  CHelpWindow* ShowDialogHelp(QWidget* pWidget);
 
  protected:
   void closeEvent(QCloseEvent* pEvent) override;
+  // + and - zoom (main or keypad keys, with or without Ctrl) wherever the
+  // focus is in the window.
+  void keyPressEvent(QKeyEvent* pEvent) override;
+  // Catches F1 in the program's dialogs.
+  bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
  private:
   QAction* AddAction(int iId, const QString& csText);

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/catalogue.h"
 #include "imaging/dadc.h"
 #include "platform/gdi/font.h"
 #include "platform/report.h"
@@ -389,6 +390,29 @@ void CIntPair::SliderToPair() {
 void DisconnectControls(QWidget* pDialog) {
   for (QObject* pChild : pDialog->findChildren<QObject*>())
     QObject::disconnect(pChild, nullptr, pDialog, nullptr);
+}
+
+namespace {
+constexpr const char* kHelpTopicProperty = "vxHelpTopic";
+}  // namespace
+
+void SetHelpTopic(QWidget* pDialog, const QString& csTopic) {
+  if (pDialog) pDialog->setProperty(kHelpTopicProperty, csTopic);
+}
+
+QString HelpTopicOf(const QWidget* pWidget) {
+  for (const QWidget* pWindow = pWidget ? pWidget->window() : nullptr; pWindow;
+       pWindow = pWindow->parentWidget() ? pWindow->parentWidget()->window() : nullptr) {
+    const QString csTopic = pWindow->property(kHelpTopicProperty).toString();
+    if (!csTopic.isEmpty()) return csTopic;
+  }
+  return {};
+}
+
+QString XformHelpTopic(int iXform) {
+  QString csName = QString::fromLatin1(GetXformName(iXform)).toLower();
+  csName.replace(' ', '-');
+  return csName.isEmpty() ? QString() : QStringLiteral("xforms/%1.html").arg(csName);
 }
 
 QLabel* MakeNote(const char* szText, QWidget* pParent) {

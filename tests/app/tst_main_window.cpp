@@ -14,16 +14,22 @@
 #include <QThread>
 #include <QTimer>
 #include <QProgressBar>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSlider>
+#include <QTextBrowser>
 #include <QTest>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <atomic>
 #include <thread>
 
 #include "app/qt_reporter.h"
+#include "app/help_window.h"
 #include "app/splash.h"
 #include "app/view.h"
 #include "dialogs/dialog_toolkit.h"
+#include "dialogs/xform_dialog.h"
 #include "engine/document.h"
 #include "imaging/constants.h"
 #include "imaging/dadc.h"
@@ -86,10 +92,10 @@ class CMainWindowTest : public QObject {
     QCOMPARE(MenuTexts(MainMenu(frame, 4)),
              (QStringList{"View Size &25%", "View Size &50%", "View Size &75%",
                           "View Size &Normal\tCtrl-W", "-", "Zoom &In\tNum+", "Zoom &Out\tNum -",
-                          "-", "&Sequence Overview", "-", "&Toolbar"}));
+                          "Zoom to &Fit", "-", "&Sequence Overview", "-", "&Toolbar"}));
     QCOMPARE(MenuTexts(MainMenu(frame, 5)), (QStringList{"&Cascade", "&Tile"}));
     QCOMPARE(MenuTexts(MainMenu(frame, 6)).last(), QStringLiteral("Helpful T&ip"));
-    QCOMPARE(MenuTexts(frame.ContextMenu()).size(), 13);
+    QCOMPARE(MenuTexts(frame.ContextMenu()).size(), 14);
     QCOMPARE(MenuTexts(frame.ContextMenu()).first(), QStringLiteral("Choose X&form...\tF6"));
 
     // Prompts in the status bar, tool tips on the buttons.
@@ -314,6 +320,148 @@ class CMainWindowTest : public QObject {
     QVERIFY(!frame.ActiveChild()->isMaximized());
     QTRY_COMPARE(pView->viewport()->size(), QSize(400, 300));
     QCOMPARE(Title(frame), QString::fromStdString(frame.ActiveDocument()->Title(100)));
+  }
+
+  void TitleAndPropertiesNameTheXformOfThePictureShown() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("sky.png").c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoFilterDoc* pDoc = frame.ActiveDocument();
+    // Text chosen, its settings cancelled: the picture is still Mosaic's.
+    fixture.m_Dialogs.m_iXform = XFORM_TEXT;
+    fixture.m_Dialogs.m_bPickByHand = true;
+    frame.OnCommand(ID_CHOOSE_XFORM);
+    QCOMPARE(fixture.m_Dialogs.m_iSettingsCalls, 1);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(pDoc->SequenceSize(), 2);
+    QCOMPARE(Title(frame), QStringLiteral("sky, (Mosaic), #1 of 1"));
+    frame.OnCommand(ID_IMAGE_PROPERTIES);
+    QCOMPARE(fixture.m_Dialogs.m_Props.m_csXform, std::string("Mosaic"));
+    // The original was made by no Xform.
+    frame.OnCommand(ID_TO_FIRST);
+    QVERIFY(CShellFixture::WaitIdle());
+    frame.OnCommand(ID_IMAGE_PROPERTIES);
+    QCOMPARE(fixture.m_Dialogs.m_Props.m_csXform, std::string("(none)"));
+    QCOMPARE(Title(frame), QStringLiteral("sky, (Original)"));
+  }
+
+  void ZoomKeysWheelAndCtrlW() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("keys.png", 200, 100).c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoView* pView = frame.ActiveView();
+    pView->setFocus();
+    QCOMPARE(pView->Zoom(), 100);
+    // Keypad and main + / -, with or without Ctrl (Shift types + on many
+    // layouts); with Alt it is another key.
+    const struct {
+      Qt::Key key;
+      Qt::KeyboardModifiers mods;
+      int iZoom;
+    } aSteps[] = {
+        {Qt::Key_Plus, Qt::KeypadModifier, 110},
+        {Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier, 120},
+        {Qt::Key_Minus, Qt::KeypadModifier, 110},
+        {Qt::Key_Minus, Qt::KeypadModifier | Qt::ControlModifier, 100},
+        {Qt::Key_Plus, Qt::ShiftModifier, 110},
+        {Qt::Key_Plus, Qt::ControlModifier, 120},
+        {Qt::Key_Minus, Qt::NoModifier, 110},
+        {Qt::Key_Minus, Qt::AltModifier, 110},
+    };
+    for (const auto& step : aSteps) {
+      QTest::keyClick(pView, step.key, step.mods);
+      QCOMPARE(pView->Zoom(), step.iZoom);
+    }
+    // Ctrl+wheel zooms a step per notch; the plain wheel does not zoom.
+    const auto wheel = [&](int iDelta, Qt::KeyboardModifiers mods) {
+      QWheelEvent event(QPointF(10, 10), pView->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                        QPoint(0, iDelta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(pView->viewport(), &event);
+    };
+    wheel(240, Qt::ControlModifier);
+    QCOMPARE(pView->Zoom(), 130);
+    wheel(-60, Qt::ControlModifier);
+    QCOMPARE(pView->Zoom(), 130);
+    wheel(-60, Qt::ControlModifier);
+    QCOMPARE(pView->Zoom(), 120);
+    wheel(120, Qt::NoModifier);
+    QCOMPARE(pView->Zoom(), 120);
+    // Ctrl+W is View Size Normal, also with the focus in the picture's window.
+    Reporter().Take();
+    QTest::keyClick(pView, Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(pView->Zoom(), 100);
+    QCOMPARE(frame.MdiArea()->subWindowList().size(), 1);
+  }
+
+  void BigAndTinyPicturesGetUsableWindows() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    fixture.m_pApp->State().m_iPrefXform = XFORM_NULL;
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("big.png", 1600, 1200).c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    const QRect area = frame.MdiArea()->viewport()->rect();
+    CVexChildWnd* pBig = frame.ActiveChild();
+    CVexmoView* pView = pBig->View();
+    // Inside the workspace, at a step at which the whole picture shows.
+    QVERIFY(area.contains(pBig->geometry()));
+    QVERIFY(pView->Zoom() < 100);
+    QTRY_VERIFY(pView->viewport()->width() >= pView->Zoom() * 1600 / 100);
+    QVERIFY(pView->viewport()->height() >= pView->Zoom() * 1200 / 100);
+    QVERIFY(Title(frame).endsWith(QStringLiteral("[%1%]").arg(pView->Zoom())));
+    // At 100 % it scrolls inside the same bounds.
+    frame.OnCommand(ID_VIEW_NORMAL);
+    QVERIFY(area.contains(pBig->geometry()));
+    QVERIFY(pView->horizontalScrollBar()->maximum() > 0);
+    frame.OnCommand(ID_VIEW_FIT);
+    QVERIFY(!pView->horizontalScrollBar()->isVisible() || pView->horizontalScrollBar()->maximum() == 0);
+
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("tiny.png", 8, 8).c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexChildWnd* pTiny = frame.ActiveChild();
+    QCOMPARE(pTiny->View()->Zoom(), 100);
+    // Wide enough for its buttons and its whole title.
+    QVERIFY(pTiny->width() >= pTiny->minimumSizeHint().width() +
+                                  pTiny->fontMetrics().horizontalAdvance(pTiny->windowTitle()));
+    frame.OnCommand(ID_VIEW_FIT);
+    QCOMPARE(pTiny->View()->Zoom(), 200);
+  }
+
+  void F1InADialogOpensItsPageInAHelpWindowOnScreen() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    CFilSpec spec;
+    CXformDialog dialog(CFilSpec::Form(XFORM_CLOUDS), spec.Record(XFORM_CLOUDS), &frame);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QSlider* pSlider = dialog.findChildren<QSlider*>().first();
+    pSlider->setFocus();
+    QTest::keyClick(pSlider, Qt::Key_F1);
+    auto* pHelp = dialog.findChild<CHelpWindow*>();
+    QVERIFY(pHelp);
+    QVERIFY(pHelp->isVisible());
+    QCOMPARE(pHelp->Browser()->source(), QUrl(QStringLiteral("qrc:/help/xforms/clouds.html")));
+    QVERIFY(pHelp->Browser()->toPlainText().contains(QStringLiteral("Cloud Formation Settings")));
+    QVERIFY(pHelp->screen()->availableGeometry().contains(pHelp->frameGeometry()));
+    // Contents, then Back to the page.
+    QVERIFY(!pHelp->BackAction()->isEnabled());
+    pHelp->ContentsAction()->trigger();
+    QCOMPARE(pHelp->Browser()->source(), QUrl(QStringLiteral("qrc:/help/index.html")));
+    QVERIFY(pHelp->BackAction()->isEnabled());
+    pHelp->BackAction()->trigger();
+    QCOMPARE(pHelp->Browser()->source(), QUrl(QStringLiteral("qrc:/help/xforms/clouds.html")));
+    // F1 again reuses the window; F1 in the main window shows the contents there.
+    QTest::keyClick(&dialog, Qt::Key_F1);
+    QCOMPARE(dialog.findChildren<CHelpWindow*>().size(), 1);
+    dialog.close();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QTest::keyClick(&frame, Qt::Key_F1);
+    QCOMPARE(frame.HelpWindow()->Browser()->source(), QUrl(QStringLiteral("qrc:/help/index.html")));
+    QVERIFY(frame.HelpWindow()->isVisible());
   }
 
   // Not a check: renders the window with two documents to
