@@ -4,17 +4,25 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWhatsThis>
 #include <cstring>
+#include <utility>
 
 #include "app/app.h"
 #include "app/dialog_hooks.h"
@@ -44,7 +52,7 @@ int CommandFor(int iId) { return iId == ID_CONTEXT_ORIGINAL ? static_cast<int>(I
 // Child window
 
 CVexChildWnd::CVexChildWnd(CMainFrame& frame, COceloApp& app)
-    : m_pView(new CVexmoView(frame)) {
+    : m_Frame(frame), m_pView(new CVexmoView(frame)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(QIcon(QStringLiteral(":/icons/vexmora.svg")));
   setWidget(m_pView);
@@ -74,6 +82,12 @@ void CVexChildWnd::closeEvent(QCloseEvent* pEvent) {
   QMdiSubWindow::closeEvent(pEvent);
 }
 
+void CVexChildWnd::changeEvent(QEvent* pEvent) {
+  QMdiSubWindow::changeEvent(pEvent);
+  if (pEvent->type() == QEvent::WindowStateChange)
+    QTimer::singleShot(0, &m_Frame, &CMainFrame::UpdateTitle);
+}
+
 // ---------------------------------------------------------------------------
 // Main frame
 
@@ -95,6 +109,7 @@ CMainFrame::CMainFrame(COceloApp& app) : m_App(app), m_pMdiArea(new QMdiArea(thi
   connect(&m_IdleTimer, &QTimer::timeout, this, &CMainFrame::IdleCheck);
   m_IdleTimer.start();
   qApp->installEventFilter(this);
+  setAcceptDrops(true);
   resize(1000, 720);
   UpdateCommands();
 }
@@ -297,7 +312,11 @@ void CMainFrame::UpdateWindowList() {
 
 void CMainFrame::UpdateTitle() {
   CVexChildWnd* pChild = ActiveChild();
-  if (pChild && !pChild->windowTitle().isEmpty())
+  // A maximised child has the workspace add " - [its title]" to whatever
+  // the main window's title is.
+  if (pChild && pChild->isMaximized())
+    setWindowTitle(QStringLiteral("Vexmora"));
+  else if (pChild && !pChild->windowTitle().isEmpty())
     setWindowTitle(QStringLiteral("Vexmora - %1").arg(pChild->windowTitle()));
   else
     setWindowTitle(QStringLiteral("Vexmora"));
@@ -341,6 +360,7 @@ void CMainFrame::RunShellCommand(int iId) {
       close();
       break;
     case ID_STOP:
+      m_bStopAsked = true;
       m_App.Worker().Stop();
       break;
     case ID_EDIT_COPY:
@@ -434,6 +454,67 @@ bool CMainFrame::eventFilter(QObject* pObject, QEvent* pEvent) {
   return QMainWindow::eventFilter(pObject, pEvent);
 }
 
+namespace {
+
+// The local picture files among dropped URLs (by their extension).
+QStringList DroppedPictures(const QMimeData* pData) {
+  static const QStringList kSuffixes{"bmp", "tga", "jpg", "jpeg", "jpe", "pcx", "png"};
+  QStringList aPaths;
+  if (!pData || !pData->hasUrls()) return aPaths;
+  for (const QUrl& url : pData->urls()) {
+    const QFileInfo info(url.toLocalFile());
+    if (url.isLocalFile() && info.isFile() && kSuffixes.contains(info.suffix().toLower()))
+      aPaths << info.filePath();
+  }
+  return aPaths;
+}
+
+}  // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent) {
+  if (!m_App.Worker().IsXforming() && !DroppedPictures(pEvent->mimeData()).isEmpty())
+    pEvent->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* pEvent) {
+  const QStringList aPaths = DroppedPictures(pEvent->mimeData());
+  if (aPaths.isEmpty() || m_App.Worker().IsXforming()) return;
+  pEvent->acceptProposedAction();
+  // One at a time: opening starts the first idea, which the next must wait for.
+  for (const QString& csPath : aPaths) {
+    if (m_App.Worker().IsXforming()) break;
+    m_App.OpenImageDocument(csPath.toStdString().c_str());
+  }
+  UpdateRecentItems();
+  UpdateCommands();
+}
+
+QString CMainFrame::GeometryPath() const {
+  const QString csProfile = QString::fromStdString(m_App.State().ProfilePath());
+  return csProfile.isEmpty() ? QString() : QFileInfo(csProfile).dir().filePath("window.ini");
+}
+
+void CMainFrame::RestoreGeometry() {
+  const QString csPath = GeometryPath();
+  if (!csPath.isEmpty()) {
+    const QSettings settings(csPath, QSettings::IniFormat);
+    if (restoreGeometry(settings.value("MainWindow/Geometry").toByteArray())) return;
+  }
+  if (const QScreen* pScreen = screen()) {
+    const QRect avail = pScreen->availableGeometry();
+    QRect rect(QPoint(), QSize(1000, 720).expandedTo(avail.size() * 3 / 4).boundedTo(avail.size()));
+    rect.moveCenter(avail.center());
+    setGeometry(rect);
+  }
+}
+
+void CMainFrame::SaveGeometry() const {
+  const QString csPath = GeometryPath();
+  if (csPath.isEmpty()) return;
+  QSettings settings(csPath, QSettings::IniFormat);
+  settings.setValue("MainWindow/Geometry", saveGeometry());
+}
+
 void CMainFrame::NoteGenerationStart(CVexmoView* pView) {
   if (!pView || m_pThreadView || !m_App.Worker().IsXforming()) return;
   m_pThreadView = pView;
@@ -471,6 +552,8 @@ void CMainFrame::IdleCheck() {
       break;
     case CGenerationWorker::EPoll::Ended:
       SetProgress(101);
+      // Until the next generation's text.
+      if (std::exchange(m_bStopAsked, false)) m_pStatusPane->setText(QStringLiteral("Stopped"));
       if (CVexmoView* pView = m_pThreadView.data()) {
         pView->SetSurfaceBusy(false);
         pView->Invalidate(true);
@@ -517,5 +600,6 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent) {
     pEvent->ignore();
     return;
   }
+  SaveGeometry();
   QMainWindow::closeEvent(pEvent);
 }

@@ -22,6 +22,8 @@ class COceloApp;
 class CHelpWindow;
 class CMainFrame;
 class CVexmoView;
+class QDragEnterEvent;
+class QDropEvent;
 class QMdiArea;
 class QMenu;
 class QProgressBar;
@@ -40,8 +42,12 @@ class CVexChildWnd final : public QMdiSubWindow {
  protected:
   // Refused while a generation runs; otherwise the save prompt decides.
   void closeEvent(QCloseEvent* pEvent) override;
+  // Maximising or restoring lets the workspace rewrite the main window's
+  // title; the frame puts its own back.
+  void changeEvent(QEvent* pEvent) override;
 
  private:
+  CMainFrame& m_Frame;
   CVexmoView* m_pView;
   std::unique_ptr<CVexmoFilterDoc> m_pDoc;
 };
@@ -104,6 +110,11 @@ class CMainFrame final : public QMainWindow {
   // dialog is modal, so a window of its own stays usable). Null when the
   // widget's window has no page.
   CHelpWindow* ShowDialogHelp(QWidget* pWidget);
+  // The window's place and size: the one stored at the last exit, else
+  // most of the screen, centred. SaveGeometry stores it (beside the settings).
+  void RestoreGeometry();
+  void SaveGeometry() const;
+  QString GeometryPath() const;
 
  protected:
   void closeEvent(QCloseEvent* pEvent) override;
@@ -112,6 +123,9 @@ class CMainFrame final : public QMainWindow {
   void keyPressEvent(QKeyEvent* pEvent) override;
   // Catches F1 in the program's dialogs.
   bool eventFilter(QObject* pObject, QEvent* pEvent) override;
+  // Picture files dropped on the window open as documents.
+  void dragEnterEvent(QDragEnterEvent* pEvent) override;
+  void dropEvent(QDropEvent* pEvent) override;
 
  private:
   QAction* AddAction(int iId, const QString& csText);
@@ -131,6 +145,8 @@ class CMainFrame final : public QMainWindow {
   QLabel* m_pStatusPane = nullptr;
   QProgressBar* m_pProgress = nullptr;
   QTimer m_IdleTimer;
+  // STOP was given: the end of the generation shows "Stopped".
+  bool m_bStopAsked = false;
   QPointer<CVexmoView> m_pThreadView;
   QPointer<CHelpWindow> m_pHelp;
   std::map<int, std::vector<QAction*>> m_aActions;

@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QFontDialog>
@@ -407,6 +408,20 @@ QString HelpTopicOf(const QWidget* pWidget) {
     if (!csTopic.isEmpty()) return csTopic;
   }
   return {};
+}
+
+int CaptionWidth(const QWidget* pDialog) {
+  QFont font = pDialog->font();
+  font.setBold(true);
+  // A quarter more for larger title fonts, and room for icon and buttons.
+  constexpr int kButtons = 120;
+  return QFontMetrics(font).horizontalAdvance(pDialog->windowTitle()) * 5 / 4 + kButtons;
+}
+
+void SetHelpTopicAndFitCaption(QWidget* pDialog, const QString& csTopic) {
+  if (!pDialog) return;
+  SetHelpTopic(pDialog, csTopic);
+  pDialog->setMinimumWidth(std::max(pDialog->minimumWidth(), CaptionWidth(pDialog)));
 }
 
 QString XformHelpTopic(int iXform) {

@@ -218,6 +218,12 @@ void SetHelpTopic(QWidget* pDialog, const QString& csTopic);
 // The topic of the window holding pWidget (or of the nearest window above
 // it that has one); empty when none has.
 QString HelpTopicOf(const QWidget* pWidget);
+// Sets the help topic and makes the dialog at least as wide as its title
+// bar needs to show the whole caption beside the window's buttons.
+void SetHelpTopicAndFitCaption(QWidget* pDialog, const QString& csTopic);
+// The width that shows the dialog's caption in full (an estimate: the
+// title bar's font belongs to the window manager).
+int CaptionWidth(const QWidget* pDialog);
 // The page of an Xform's settings: "xforms/" and its catalogue name in lower
 // case with dashes for spaces ("xforms/fallen-leaves.html"); the gallery
 // picture of its result has the same stem.

@@ -59,7 +59,7 @@ CXformDialog::CXformDialog(const CFormRef& form, void* pRecord, QWidget* pParent
   SetControlId(this, form.DialogId());
   for (int i = 0; i < kXformCount; ++i)
     if (CFilSpec::IsBuilt(i) && CFilSpec::Form(i).DialogId() == form.DialogId())
-      SetHelpTopic(this, XformHelpTopic(i));
+      SetHelpTopicAndFitCaption(this, XformHelpTopic(i));
   Build();
   RefreshEnabling();
 }

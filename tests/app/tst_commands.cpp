@@ -174,6 +174,9 @@ class CCommandsTest : public QObject {
     CFilSpec spec;
     for (int i = 0; i < kXformCount; ++i) {
       CXformDialog dlg(CFilSpec::Form(i), spec.Record(i));
+      // Wide enough to show its whole caption ("Cloud Formation Settings").
+      dlg.adjustSize();
+      QVERIFY(dlg.width() >= dlg.fontMetrics().horizontalAdvance(dlg.windowTitle()) + 100);
       const QString csTopic = HelpTopicOf(&dlg);
       QCOMPARE(csTopic, XformHelpTopic(i));
       QFile page(":/help/" + csTopic);

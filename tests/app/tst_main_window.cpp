@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -22,6 +24,7 @@
 #include <QToolBar>
 #include <QWheelEvent>
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "app/qt_reporter.h"
@@ -50,6 +53,14 @@ QStringList MenuTexts(QMenu* pMenu) {
   QStringList aTexts;
   for (QAction* pAction : pMenu->actions()) aTexts << (pAction->isSeparator() ? "-" : pAction->text());
   return aTexts;
+}
+
+// Renders a window to screenshots/<name>.png beside the test program, for
+// people to look at (./vx screenshots lists them).
+void SaveScreenshot(QWidget& window, const char* szName) {
+  const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
+  QDir().mkpath(csDir);
+  QVERIFY(window.grab().save(QStringLiteral("%1/%2.png").arg(csDir, QLatin1String(szName))));
 }
 
 QMenu* MainMenu(CMainFrame& frame, int i) { return frame.menuBar()->actions()[i]->menu(); }
@@ -291,6 +302,7 @@ class CMainWindowTest : public QObject {
     QCOMPARE(pDoc->SequenceSize(), 2);
     QCOMPARE(pDoc->m_iCurrent, 1);
     QVERIFY(!frame.ProgressBar());
+    QCOMPARE(frame.StatusPane()->text(), QStringLiteral("Stopped"));
     QCOMPARE(g_bStop.load(), 0);
     QVERIFY(frame.KeyAction(ID_WIZARD_ALL)->isEnabled());
     QVERIFY(!frame.KeyAction(ID_STOP)->isEnabled());
@@ -314,11 +326,16 @@ class CMainWindowTest : public QObject {
     frame.OnCommand(ID_VIEW_ZOOM_OUT);
     QCOMPARE(pView->Zoom(), 25);
     QVERIFY(!frame.KeyAction(ID_VIEW_ZOOM_OUT)->isEnabled());
-    // A maximised child becomes a normal window sized to the picture.
+    // Maximised, the main title names the document once.
     frame.ActiveChild()->showMaximized();
+    QTest::qWait(20);
+    QVERIFY(frame.windowTitle().startsWith(QStringLiteral("Vexmora - ")));
+    QCOMPARE(frame.windowTitle().count(Title(frame)), 1);
+    // A maximised child becomes a normal window sized to the picture.
     frame.OnCommand(ID_VIEW_NORMAL);
     QVERIFY(!frame.ActiveChild()->isMaximized());
     QTRY_COMPARE(pView->viewport()->size(), QSize(400, 300));
+    QTRY_COMPARE(frame.windowTitle(), QStringLiteral("Vexmora - ") + Title(frame));
     QCOMPARE(Title(frame), QString::fromStdString(frame.ActiveDocument()->Title(100)));
   }
 
@@ -428,6 +445,8 @@ class CMainWindowTest : public QObject {
                                   pTiny->fontMetrics().horizontalAdvance(pTiny->windowTitle()));
     frame.OnCommand(ID_VIEW_FIT);
     QCOMPARE(pTiny->View()->Zoom(), 200);
+    pTiny->move(area.width() - pTiny->width(), 0);
+    SaveScreenshot(frame, "big_and_tiny_pictures");
   }
 
   void F1InADialogOpensItsPageInAHelpWindowOnScreen() {
@@ -446,6 +465,8 @@ class CMainWindowTest : public QObject {
     QCOMPARE(pHelp->Browser()->source(), QUrl(QStringLiteral("qrc:/help/xforms/clouds.html")));
     QVERIFY(pHelp->Browser()->toPlainText().contains(QStringLiteral("Cloud Formation Settings")));
     QVERIFY(pHelp->screen()->availableGeometry().contains(pHelp->frameGeometry()));
+    SaveScreenshot(dialog, "f1_in_cloud_settings");
+    SaveScreenshot(*pHelp, "help_for_cloud_settings");
     // Contents, then Back to the page.
     QVERIFY(!pHelp->BackAction()->isEnabled());
     pHelp->ContentsAction()->trigger();
@@ -462,6 +483,37 @@ class CMainWindowTest : public QObject {
     QTest::keyClick(&frame, Qt::Key_F1);
     QCOMPARE(frame.HelpWindow()->Browser()->source(), QUrl(QStringLiteral("qrc:/help/index.html")));
     QVERIFY(frame.HelpWindow()->isVisible());
+  }
+
+  void DroppedPicturesOpenAndTheWindowKeepsItsPlace() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    const auto drop = [&](const QStringList& aPaths) {
+      QMimeData data;
+      QList<QUrl> aUrls;
+      for (const QString& csPath : aPaths) aUrls << QUrl::fromLocalFile(csPath);
+      data.setUrls(aUrls);
+      QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&frame, &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&frame, &dropped);
+      return true;
+    };
+    const std::string csNotes = fixture.m_Home.Path("notes.txt");
+    std::ofstream(csNotes) << "text";
+    QVERIFY(!drop({QString::fromStdString(csNotes)}));
+    QVERIFY(drop({QString::fromStdString(fixture.WritePicture("dropped.png"))}));
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.MdiArea()->subWindowList().size(), 1);
+    QCOMPARE(frame.ActiveDocument()->m_szName, std::string("dropped"));
+
+    // The geometry stored at exit comes back at the next start.
+    frame.setGeometry(QRect(30, 40, 640, 480));
+    frame.SaveGeometry();
+    frame.setGeometry(QRect(0, 0, 300, 200));
+    frame.RestoreGeometry();
+    QCOMPARE(frame.geometry().size(), QSize(640, 480));
   }
 
   // Not a check: renders the window with two documents to
