@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -20,7 +19,6 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QWhatsThis>
 #include <cstring>
 #include <utility>
 
@@ -338,94 +336,15 @@ void CMainFrame::OnCommand(int iId) {
     NoteGenerationStart(pChild->View());
     pChild->View()->Invalidate(false);
   } else {
-    RunShellCommand(iCommand);
+    RunShellCommand(iCommand, *this);
   }
   UpdateRecentItems();
   UpdateCommands();
 }
 
-void CMainFrame::RunShellCommand(int iId) {
-  CVexmoView* pView = ActiveView();
-  switch (iId) {
-    case ID_OPEN_IMAGE:
-      m_App.OpenImageDocument(nullptr);
-      break;
-    case ID_EDIT_PASTE:
-      m_App.OnEditPaste();
-      break;
-    case ID_FILE_CLOSE:
-      if (CVexChildWnd* pChild = ActiveChild()) pChild->close();
-      break;
-    case ID_APP_EXIT:
-      close();
-      break;
-    case ID_STOP:
-      m_bStopAsked = true;
-      m_App.Worker().Stop();
-      break;
-    case ID_EDIT_COPY:
-      pView->OnEditCopy();
-      break;
-    case ID_EDIT_INTERNAL:
-      pView->OnEditCopy();
-      m_App.OnEditPaste();
-      QApplication::clipboard()->clear();
-      break;
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-      pView->SaveImage();
-      break;
-    case ID_VIEW_ZOOM_IN:
-      pView->ZoomIn();
-      break;
-    case ID_VIEW_ZOOM_OUT:
-      pView->ZoomOut();
-      break;
-    case ID_VIEW_25:
-      pView->SetZoom(25);
-      break;
-    case ID_VIEW_50:
-      pView->SetZoom(50);
-      break;
-    case ID_VIEW_75:
-      pView->SetZoom(75);
-      break;
-    case ID_VIEW_NORMAL:
-      pView->SetZoom(100);
-      break;
-    case ID_VIEW_FIT:
-      pView->SetZoom(pView->FitZoom());
-      break;
-    case ID_VIEW_TOOLBAR:
-      m_pToolBar->setVisible(!m_pToolBar->isVisible());
-      break;
-    case ID_WINDOW_CASCADE:
-      m_pMdiArea->cascadeSubWindows();
-      break;
-    case ID_WINDOW_TILE:
-      m_pMdiArea->tileSubWindows();
-      break;
-    case ID_HELP_TIP:
-      m_App.Dialogs().TipOfTheDay(m_App.State());
-      break;
-    case ID_APP_ABOUT:
-      m_App.Dialogs().About();
-      break;
-    case ID_CONTEXT_HELP:
-      QWhatsThis::enterWhatsThisMode();
-      break;
-    case ID_HELP_WHAT_IS:
-    case ID_HELP_NEW:
-    case ID_HELP_TUTORIAL:
-    case ID_HELP_CREDITS:
-    case ID_HELP_TOPICS:
-    case ID_HELP:
-      HelpWindow()->ShowTopic(iId);
-      break;
-    default:
-      if (iId >= ID_RECENT_FIRST && iId <= ID_RECENT_LAST) m_App.ReloadRecent(iId - ID_RECENT_FIRST);
-      break;
-  }
+void CMainFrame::StopGeneration() {
+  m_bStopAsked = true;
+  m_App.Worker().Stop();
 }
 
 CHelpWindow* CMainFrame::HelpWindow() {

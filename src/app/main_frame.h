@@ -3,7 +3,7 @@
 // window of one document. Every command, whatever started it (menu, context
 // menu, key, button), goes through OnCommand; UpdateCommands recomputes the
 // enabled state of every command from one place: the document's table for
-// the document's commands, IsShellCommandEnabled for the rest.
+// the document's commands, the command table's rules for the rest.
 #pragma once
 
 #include <QLabel>
@@ -98,6 +98,8 @@ class CMainFrame final : public QMainWindow {
   // A generation may have started from this view's document: its surface is
   // the worker's until the generation ends.
   void NoteGenerationStart(CVexmoView* pView);
+  // STOP: the worker is asked to stop; its end shows "Stopped".
+  void StopGeneration();
   // Brings the window to the front (another start asked for it).
   void RaiseWindow();
   // Rebuilds the recent-file entries of the File menu.
@@ -133,7 +135,6 @@ class CMainFrame final : public QMainWindow {
   void BuildToolBar();
   void BuildStatusBar();
   CShellState ShellState() const;
-  void RunShellCommand(int iId);
 
   COceloApp& m_App;
   QMdiArea* m_pMdiArea;

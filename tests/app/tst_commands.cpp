@@ -115,6 +115,17 @@ class CCommandsTest : public QObject {
     QCOMPARE(aGroupSizes, (QList<int>{2, 2, 7, 5, 3}));
   }
 
+  void ShellCommandsCarryTheirRuleAndActionInTheTable() {
+    for (const CCommandInfo& info : Commands()) {
+      // The document's commands (and the context menu's Revert, which runs one) have neither.
+      const bool bShell = !CVexmoFilterDoc::HandlesCommand(info.m_iId) &&
+                          info.m_iId != ID_CONTEXT_ORIGINAL;
+      QVERIFY2((info.m_pfnEnabled != nullptr) == bShell, qPrintable(QString::number(info.m_iId)));
+      QVERIFY2((info.m_pfnRun != nullptr) == bShell, qPrintable(QString::number(info.m_iId)));
+    }
+    QVERIFY(!IsShellCommandEnabled(ID_WIZARD_ALL, CShellState{}));
+  }
+
   void KeysParseAndDoNotCollide() {
     QSet<QKeySequence> aSeen;
     for (const CCommandInfo& info : Commands()) {
