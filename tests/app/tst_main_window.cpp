@@ -417,8 +417,7 @@ class CMainWindowTest : public QObject {
   void BigAndTinyPicturesGetUsableWindows() {
     CShellFixture fixture;
     CMainFrame& frame = fixture.Frame();
-    fixture.m_pApp->State().m_iPrefXform = XFORM_NULL;
-    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("big.png", 1600, 1200).c_str()));
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("big.png", 1000, 750).c_str()));
     QVERIFY(CShellFixture::WaitIdle());
     const QRect area = frame.MdiArea()->viewport()->rect();
     CVexChildWnd* pBig = frame.ActiveChild();
@@ -426,8 +425,8 @@ class CMainWindowTest : public QObject {
     // Inside the workspace, at a step at which the whole picture shows.
     QVERIFY(area.contains(pBig->geometry()));
     QVERIFY(pView->Zoom() < 100);
-    QTRY_VERIFY(pView->viewport()->width() >= pView->Zoom() * 1600 / 100);
-    QVERIFY(pView->viewport()->height() >= pView->Zoom() * 1200 / 100);
+    QTRY_VERIFY(pView->viewport()->width() >= pView->Zoom() * 1000 / 100);
+    QVERIFY(pView->viewport()->height() >= pView->Zoom() * 750 / 100);
     QVERIFY(Title(frame).endsWith(QStringLiteral("[%1%]").arg(pView->Zoom())));
     // At 100 % it scrolls inside the same bounds.
     frame.OnCommand(ID_VIEW_NORMAL);
