@@ -1,12 +1,12 @@
 #include "app/help_window.h"
 
 #include <QAction>
-#include <algorithm>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/commands.h"
 
