@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/cli_options.h"
+#include "cli/commands.h"
 #include "cli/recipe.h"
 #include "imaging/image_files.h"
 #include "support/recording_reporter.h"
@@ -77,6 +78,7 @@ TEST(CliOptions, SelectionQualityNamesAndOutputs) {
   EXPECT_EQ(spec.m_Mosaic.m_dTileSize, 2.5);
   EXPECT_FALSE(ApplySetting(spec, "tile_size", csError));
   EXPECT_FALSE(ApplySetting(spec, "tile_size=9", csError));
+  const CXformNotBuiltForTests notBuilt(XFORM_WOOD);
   spec.m_iXform = XFORM_WOOD;
   EXPECT_FALSE(ApplySetting(spec, "size=1", csError));
   EXPECT_THAT(csError, HasSubstr("has no settings yet"));
@@ -213,17 +215,31 @@ TEST(CliTool, UsageAndFailures) {
   EXPECT_EQ(Cli("make " + csPic + " clouds --set nothing=1", &csErr), 2);
   EXPECT_EQ(Cli("make " + csPic + " clouds --count 2 -o " + tmp.Path("one.png"), &csErr), 2);
   EXPECT_EQ(Cli("make " + csPic + " clouds --bogus", &csErr), 2);
-  EXPECT_EQ(Cli("make " + csPic + " wood -o " + tmp.Path("b.png"), &csErr), 1);
-  EXPECT_THAT(csErr, HasSubstr("\"Wood\" is not yet available"));
   EXPECT_EQ(Cli("make " + tmp.Path("missing.png") + " clouds", &csErr), 1);
   EXPECT_THAT(csErr, HasSubstr("Could not open imagefile"));
-  EXPECT_EQ(Cli("describe wood", &csErr), 1);
   EXPECT_EQ(Cli("describe sunset", &csErr), 2);
   EXPECT_EQ(Cli("info " + tmp.Path("missing.png"), &csErr), 1);
   EXPECT_EQ(Cli("list"), 0);
   EXPECT_EQ(Cli("describe mosaic"), 0);
   EXPECT_EQ(Cli("make --help"), 0);
   EXPECT_EQ(Cli("info " + csPic), 0);
+}
+
+TEST(CliTool, XformNotBuilt) {
+  CTempDir tmp;
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(MakeTestPicture(16, 12)->WriteBmpFile(csPic.c_str()), 1);
+  const CXformNotBuiltForTests notBuilt(XFORM_WOOD);
+  MakeOptions opt;
+  opt.m_csPicture = csPic;
+  opt.m_csXform = "wood";
+  opt.m_csOutput = tmp.Path("b.png");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunMake(opt), kExitFailure);
+  EXPECT_EQ(RunDescribe("wood"), kExitFailure);
+  EXPECT_THAT(testing::internal::GetCapturedStderr(),
+              HasSubstr("\"Wood\" is not yet available\nvexmora-cli: Xform \"Wood\" is not yet"));
+  EXPECT_FALSE(std::filesystem::exists(opt.m_csOutput));
 }
 
 TEST(CliTool, MakeReplayAndConvert) {

@@ -68,7 +68,12 @@ TEST(FilSpec, FreshSpecification) {
   EXPECT_TRUE(CFilSpec::IsBuilt(XFORM_CLOUDS));
   EXPECT_TRUE(CFilSpec::IsBuilt(XFORM_MOSAIC));
   EXPECT_FALSE(CFilSpec::IsBuilt(XFORM_NULL));
-  EXPECT_TRUE(CFilSpec::Form(XFORM_WOOD).IsEmpty());
+  {
+    const CXformNotBuiltForTests notBuilt(XFORM_MOSAIC);
+    EXPECT_FALSE(CFilSpec::IsBuilt(XFORM_MOSAIC));
+    EXPECT_TRUE(CFilSpec::Form(XFORM_MOSAIC).IsEmpty());
+  }
+  EXPECT_TRUE(CFilSpec::IsBuilt(XFORM_MOSAIC));
   EXPECT_EQ(CFilSpec::Form(XFORM_MOSAIC).DialogId(), 142);
   CFilSpec g;
   EXPECT_EQ(g.Record(XFORM_MOSAIC), &g.m_Mosaic);
@@ -84,6 +89,7 @@ TEST(FilSpec, FreshSpecification) {
 }
 
 TEST(FilSpec, DispatchMessages) {
+  const CXformNotBuiltForTests notBuilt(XFORM_WOOD);
   auto in = MakeTestPicture(16, 12);
   CFilSpec f;
   EXPECT_EQ(f.Effect(16, 12), 0);
@@ -101,8 +107,13 @@ TEST(FilSpec, DispatchMessages) {
               ElementsAre(MatchesRegex("Bad DC in CFilSpec::SetDCs\\(\\)\nin=.* out=.* drw=.*")));
   EXPECT_EQ(f.m_Context.m_pDrw, nullptr);
   f.SetDCs(&drw, &out, in.get());
-  EXPECT_EQ(f.Apply(), 0);  // Wood is not built yet
+  EXPECT_EQ(f.Apply(), 0);  // Wood counts as not built
   EXPECT_THAT(TakeMessages(), ElementsAre("FI:Xform 27 not\n(yet) supported"));
+  const CFilSpec before = f;
+  f.Autochoose(in.get());  // nothing to choose
+  EXPECT_EQ(std::memcmp(&before.m_Wood, &f.m_Wood, sizeof f.m_Wood), 0);
+  EXPECT_EQ(f.CanEditSettings(), 0);
+  EXPECT_THAT(TakeMessages(), ElementsAre("CFilSpec::OCP, Xforms 27 not\n(yet) supported"));
   f.m_iXform = XFORM_NULL;
   EXPECT_EQ(f.Apply(), 0);
   EXPECT_TRUE(TakeMessages().empty());
