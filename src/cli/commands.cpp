@@ -127,7 +127,7 @@ enum class EIdea { Made, Stopped, Failed };
 EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& progress,
                std::atomic<int>& stop, CProgressDisplay& display) {
   CFilSpec spec = plan.m_Base;
-  spec.m_iSeed = static_cast<std::int32_t>(plan.m_iFirstSeed + static_cast<std::uint32_t>(iNumber - 1));
+  spec.m_iSeed = static_cast<std::int32_t>(BatchSeed(plan.m_iFirstSeed, iNumber));
   if (!plan.m_bFromRecipe) {
     // The choices of the idea depend on its seed alone, whichever thread makes it.
     SeedRandom(static_cast<unsigned int>(spec.m_iSeed));
@@ -363,7 +363,7 @@ int RunInfo(const std::string& csPath) {
 
 int RunList() {
   for (int i = 0; i < kXformCount; ++i)
-    std::printf("%2d  %-16s%s\n", i, GetXformName(i), CFilSpec::IsBuilt(i) ? "" : "  (not yet available)");
+    std::printf("%2d  %s\n", i, GetXformName(i));
   return kExitOk;
 }
 

@@ -311,5 +311,5 @@ int PickLeastUsedXform(const std::int32_t* aUsage) {
 
 void InitUsageCounts(std::int32_t* aUsage) {
   for (int i = 0; i < kXformCount; ++i)
-    aUsage[i] = (i == XFORM_MIST || i == XFORM_WEB_FADE || !CFilSpec::IsBuilt(i)) ? 1000000 : 0;
+    aUsage[i] = (i == XFORM_MIST || i == XFORM_WEB_FADE) ? 1000000 : 0;
 }

@@ -149,5 +149,5 @@ class CXformNotBuiltForTests {
 // stays).
 int PickLeastUsedXform(const std::int32_t* aUsage);
 // Usage counts for a new document: 0, except 1,000,000 for Mist and Web Fade
-// (never picked at random in practice) and for Xforms that are not built.
+// (never picked at random in practice).
 void InitUsageCounts(std::int32_t* aUsage);

@@ -52,6 +52,7 @@ std::size_t AlignmentOf(EField eKind) {
     case EField::RealPair: return alignof(double);
     case EField::Text: return 1;
     case EField::Font: return alignof(LOGFONT);
+    case EField::Selection: return alignof(AreaSelection);
     default: return alignof(std::int32_t);
   }
 }
@@ -175,7 +176,9 @@ TEST_P(XformSuite, FormCoversTheRecord) {
 }
 
 // A wizard-made recipe gives the same picture every time, its checked-in
-// one, and another seed gives another picture.
+// one, and another seed (far from the first: neighbouring seeds begin with
+// nearly the same draws) gives another picture. An Xform without a wizard
+// draws nothing at random: its picture is the same for every seed.
 TEST_P(XformSuite, WizardRecipeReproducedAndPinned) {
   auto in = MakeTestPicture(60, 40);
   const CFilSpec spec = WizardSpec(Xform(), 5, *in);
@@ -184,19 +187,27 @@ TEST_P(XformSuite, WizardRecipeReproducedAndPinned) {
   ASSERT_EQ(a.m_iResult, 1);
   EXPECT_TRUE(SameSurfaces(*a.m_pOut, *b.m_pOut));
   ExpectDigest(KeyOf(Xform()) + "_suite_q1", *a.m_pOut);
-  const CXformRun other = RunXform(WizardSpec(Xform(), 6, *in), *in, 1);
+  const CXformRun other = RunXform(WizardSpec(Xform(), 65536 * 7 + 5, *in), *in, 1);
   ASSERT_EQ(other.m_iResult, 1);
-  EXPECT_FALSE(SameSurfaces(*a.m_pOut, *other.m_pOut));
+  CFilSpec probe;
+  EXPECT_EQ(SameSurfaces(*a.m_pOut, *other.m_pOut), probe.WizardFlag(Xform()) == nullptr);
   EXPECT_TRUE(TakeMessages().empty());
 }
 
 // Pictures of one to three pixels a side, with the wizard's choices and with
 // the defaults, at the lowest and the highest quality: made without a
-// message, unless the Xform's validation refuses the picture.
+// message, unless the Xform's validation refuses the picture. An Xform that
+// needs some contrast may give up (a failed idea: 0 without a stop) on a
+// picture of one colour or one pixel's width or height.
 TEST_P(XformSuite, TinyPictures) {
   for (int w = 1; w <= 3; ++w)
     for (int h = 1; h <= 3; ++h) {
       auto in = MakeTestPicture(w, h);
+      bool bMayFail = true;  // one colour
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          bMayFail = bMayFail && in->m_pDC->GetPixel(x, y) == in->m_pDC->GetPixel(0, 0);
+      bMayFail = bMayFail || w == 1 || h == 1;
       for (int q : {1, 4})
         for (const bool bWizard : {true, false}) {
           CFilSpec spec = bWizard ? WizardSpec(Xform(), 3, *in) : SpecFor(Xform(), 3);
@@ -207,7 +218,8 @@ TEST_P(XformSuite, TinyPictures) {
             TakeMessages();  // a refusal may say why
             continue;
           }
-          EXPECT_EQ(RunXform(spec, *in, q).m_iResult, 1) << csCase;
+          const int iResult = RunXform(spec, *in, q).m_iResult;
+          EXPECT_TRUE(iResult == 1 || (iResult == 0 && bMayFail && !g_bStop)) << csCase;
           EXPECT_TRUE(TakeMessages().empty()) << csCase;
         }
     }
