@@ -28,6 +28,7 @@ COceloApp::~COceloApp() {
 bool COceloApp::InitInstance(bool bSplash) {
   m_pFrame = std::make_unique<CMainFrame>(*this);
   m_Dialogs.SetOwner(m_pFrame.get());
+  m_pFrame->RestoreGeometry();
   m_pFrame->show();
   if (!m_State.StartUp(false)) return false;
   m_pFrame->UpdateCommands();

@@ -1,27 +1,90 @@
 #include "app/commands.h"
 
-#include <cstring>
+#include <QApplication>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QToolBar>
+#include <QWhatsThis>
 
+#include "app/app.h"
+#include "app/dialog_hooks.h"
+#include "app/help_window.h"
+#include "app/main_frame.h"
+#include "app/view.h"
 #include "engine/document.h"
 
 namespace {
 
+// When the shell's commands are offered.
+bool Always(const CShellState&) { return true; }
+bool Idle(const CShellState& s) { return !s.m_bXforming; }
+bool Generating(const CShellState& s) { return s.m_bXforming; }
+bool CanClose(const CShellState& s) { return !s.m_bXforming && s.m_iDocCount > 0 && s.m_bHasView; }
+bool HasPicture(const CShellState& s) { return !s.m_bXforming && s.m_bHasSurface; }
+bool CanZoom(const CShellState& s) { return s.m_bHasView && s.m_bCanZoom; }
+bool CanZoomIn(const CShellState& s) { return CanZoom(s) && s.m_iZoom < CVexmoView::kMaxZoom; }
+bool CanZoomOut(const CShellState& s) { return CanZoom(s) && s.m_iZoom > CVexmoView::kMinZoom; }
+template <int I>
+bool HasRecent(const CShellState& s) {
+  return !s.m_bXforming && s.m_abRecent[I];
+}
+
+// What they do. The rules above guarantee the view where one is used.
+void OpenImage(CMainFrame& f) { f.App().OpenImageDocument(nullptr); }
+void SaveImage(CMainFrame& f) { f.ActiveView()->SaveImage(); }
+void CloseImage(CMainFrame& f) {
+  if (CVexChildWnd* pChild = f.ActiveChild()) pChild->close();
+}
+void Exit(CMainFrame& f) { f.close(); }
+template <int I>
+void Reload(CMainFrame& f) {
+  f.App().ReloadRecent(I);
+}
+void Copy(CMainFrame& f) { f.ActiveView()->OnEditCopy(); }
+void Paste(CMainFrame& f) { f.App().OnEditPaste(); }
+void CopyAndPaste(CMainFrame& f) {
+  f.ActiveView()->OnEditCopy();
+  f.App().OnEditPaste();
+  QApplication::clipboard()->clear();
+}
+void Stop(CMainFrame& f) { f.StopGeneration(); }
+template <int Z>
+void ZoomTo(CMainFrame& f) {
+  f.ActiveView()->SetZoom(Z);
+}
+void ZoomIn(CMainFrame& f) { f.ActiveView()->ZoomIn(); }
+void ZoomOut(CMainFrame& f) { f.ActiveView()->ZoomOut(); }
+void ZoomToFit(CMainFrame& f) { f.ActiveView()->SetZoom(f.ActiveView()->FitZoom()); }
+void ToggleToolBar(CMainFrame& f) { f.ToolBar()->setVisible(!f.ToolBar()->isVisible()); }
+void Cascade(CMainFrame& f) { f.MdiArea()->cascadeSubWindows(); }
+void Tile(CMainFrame& f) { f.MdiArea()->tileSubWindows(); }
+template <int ID>
+void HelpTopic(CMainFrame& f) {
+  f.HelpWindow()->ShowTopic(ID);
+}
+void Tip(CMainFrame& f) { f.App().Dialogs().TipOfTheDay(f.App().State()); }
+void About(CMainFrame& f) { f.App().Dialogs().About(); }
+void ContextHelp(CMainFrame&) { QWhatsThis::enterWhatsThisMode(); }
+
 constexpr CCommandInfo kCommands[] = {
-    {ID_OPEN_IMAGE, "Import a image for use as Xform source\nGet Image", "Ctrl+O", 1, "open"},
-    {ID_FILE_SAVE, "Save the image to a file\nSave image", "Ctrl+S", 2, "save"},
-    {ID_FILE_SAVE_AS, "Save the active document with a new name\nSave As", "", 0, nullptr},
-    {ID_FILE_CLOSE, "Close the image file\nClose", "", 0, nullptr},
-    {ID_APP_EXIT, "Quit Vexmora\nEnd", "", 0, nullptr},
-    {ID_RECENT_FIRST, "Reload this image", "", 0, nullptr},
-    {ID_RECENT_FIRST + 1, "Reload this image", "", 0, nullptr},
-    {ID_RECENT_FIRST + 2, "Reload this image", "", 0, nullptr},
-    {ID_RECENT_LAST, "Reload this image", "", 0, nullptr},
+    {ID_OPEN_IMAGE, "Import a image for use as Xform source\nGet Image", "Ctrl+O", 1, "open", Idle,
+     OpenImage},
+    {ID_FILE_SAVE, "Save the image to a file\nSave image", "Ctrl+S", 2, "save", HasPicture,
+     SaveImage},
+    {ID_FILE_SAVE_AS, "Save the active document with a new name\nSave As", "", 0, nullptr,
+     HasPicture, SaveImage},
+    {ID_FILE_CLOSE, "Close the image file\nClose", "", 0, nullptr, CanClose, CloseImage},
+    {ID_APP_EXIT, "Quit Vexmora\nEnd", "", 0, nullptr, Idle, Exit},
+    {ID_RECENT_FIRST, "Reload this image", "", 0, nullptr, HasRecent<0>, Reload<0>},
+    {ID_RECENT_FIRST + 1, "Reload this image", "", 0, nullptr, HasRecent<1>, Reload<1>},
+    {ID_RECENT_FIRST + 2, "Reload this image", "", 0, nullptr, HasRecent<2>, Reload<2>},
+    {ID_RECENT_LAST, "Reload this image", "", 0, nullptr, HasRecent<3>, Reload<3>},
     {ID_EDIT_COPY, "Copy the image and put it on the Clipboard\nCopy to clipboard",
-     "Ctrl+C|Ctrl+Ins", 3, "copy"},
+     "Ctrl+C|Ctrl+Ins", 3, "copy", HasPicture, Copy},
     {ID_EDIT_PASTE, "Get clipboard contents and paste into new image\nPaste", "Ctrl+V|Shift+Ins", 4,
-     "paste"},
+     "paste", Idle, Paste},
     {ID_EDIT_INTERNAL, "Copy and paste within Vexmora window\nCopy and paste(F10)", "F10|Ctrl+I",
-     10, "internal"},
+     10, "internal", HasPicture, CopyAndPaste},
     {ID_BACK, "Go back to the previous image\nBack", "Ctrl+Z", 13, "back"},
     {ID_TO_LAST, "Go to last image generated\nLast image", "", 16, "last"},
     {ID_FORWARD, "Go forward to the next image\nForward", "Ctrl+Y", 15, "forward"},
@@ -43,29 +106,43 @@ constexpr CCommandInfo kCommands[] = {
     {ID_MIX, "Change how Xformed images mix with original images\nFinal mix", "", 19, "mix"},
     {ID_IMAGE_PROPERTIES, "Show the properties of the image\nProperties", "", 0, nullptr},
     {ID_ADVANCED_SELECTION, "Change advanced selection settings\nSelection", "", 17, "selection"},
-    {ID_STOP, "Stop Xforming the image\nSTOP!", "Esc", 11, "stop"},
-    {ID_VIEW_25, "Reduce view to 25%\nQuarter size", "", 0, nullptr},
-    {ID_VIEW_50, "Sets view size of current image to 50%\nHalf Size", "", 0, nullptr},
-    {ID_VIEW_75, "Set size of view to 75% of full\nThree Quarters", "", 0, nullptr},
-    {ID_VIEW_NORMAL, "Set View Size to normal size\n100%", "Ctrl+W|Ctrl+Alt+N", 0, nullptr},
-    {ID_VIEW_ZOOM_IN, "Increase size of view of image\nIncrease size", "Num++|Ctrl+Num++", 0,
-     nullptr},
-    {ID_VIEW_ZOOM_OUT, "Decrease view of current image\nDecrease size", "Num+-|Ctrl+Num+-", 0,
-     nullptr},
-    {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar", "", 0, nullptr},
-    {ID_WINDOW_CASCADE, "Arrange windows so they overlap\nCascade Windows", "", 0, nullptr},
-    {ID_WINDOW_TILE, "Arrange windows as non-overlapping tiles\nTile Windows", "", 0, nullptr},
-    {ID_HELP_WHAT_IS, "General introduction to Vexmora, and how to use it", "", 0, nullptr},
-    {ID_HELP_NEW, "Show what is new in version 4", "", 0, nullptr},
-    {ID_HELP_TUTORIAL, "Show an easy tutorial about using Vexmora\nLesson", "", 0, nullptr},
+    {ID_STOP, "Stop Xforming the image\nSTOP!", "Esc", 11, "stop", Generating, Stop},
+    {ID_VIEW_25, "Reduce view to 25%\nQuarter size", "", 0, nullptr, CanZoom, ZoomTo<25>},
+    {ID_VIEW_50, "Sets view size of current image to 50%\nHalf Size", "", 0, nullptr, CanZoom,
+     ZoomTo<50>},
+    {ID_VIEW_75, "Set size of view to 75% of full\nThree Quarters", "", 0, nullptr, CanZoom,
+     ZoomTo<75>},
+    {ID_VIEW_NORMAL, "Set View Size to normal size\n100%", "Ctrl+W|Ctrl+Alt+N", 0, nullptr, CanZoom,
+     ZoomTo<100>},
+    // + and - (main or keypad, with or without Ctrl) are matched by the main
+    // frame's key handling: keypad sequences as shortcuts never fire on X11.
+    {ID_VIEW_ZOOM_IN, "Increase size of view of image\nIncrease size", "", 0, nullptr, CanZoomIn,
+     ZoomIn},
+    {ID_VIEW_ZOOM_OUT, "Decrease view of current image\nDecrease size", "", 0, nullptr, CanZoomOut,
+     ZoomOut},
+    {ID_VIEW_FIT, "Show the whole image in its window\nZoom to Fit", "", 0, nullptr, CanZoom,
+     ZoomToFit},
+    {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar", "", 0, nullptr, Always,
+     ToggleToolBar},
+    {ID_WINDOW_CASCADE, "Arrange windows so they overlap\nCascade Windows", "", 0, nullptr, Always,
+     Cascade},
+    {ID_WINDOW_TILE, "Arrange windows as non-overlapping tiles\nTile Windows", "", 0, nullptr,
+     Always, Tile},
+    {ID_HELP_WHAT_IS, "General introduction to Vexmora, and how to use it", "", 0, nullptr, Always,
+     HelpTopic<ID_HELP_WHAT_IS>},
+    {ID_HELP_NEW, "Show what is new in version 4", "", 0, nullptr, Always, HelpTopic<ID_HELP_NEW>},
+    {ID_HELP_TUTORIAL, "Show an easy tutorial about using Vexmora\nLesson", "", 0, nullptr, Always,
+     HelpTopic<ID_HELP_TUTORIAL>},
     {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout", "", 0,
-     nullptr},
-    {ID_HELP_CREDITS, nullptr, "", 0, nullptr},
-    {ID_HELP_TOPICS, "List Help topics\nHelp Topics", "", 0, nullptr},
-    {ID_HELP_TIP, "Displays a Tip of the Day.", "", 0, nullptr},
-    {ID_HELP, "Display help for current task or command\nHelp", "F1", 0, nullptr},
+     nullptr, Always, About},
+    {ID_HELP_CREDITS, nullptr, "", 0, nullptr, Always, HelpTopic<ID_HELP_CREDITS>},
+    {ID_HELP_TOPICS, "List Help topics\nHelp Topics", "", 0, nullptr, Always,
+     HelpTopic<ID_HELP_TOPICS>},
+    {ID_HELP_TIP, "Displays a Tip of the Day.", "", 0, nullptr, Always, Tip},
+    {ID_HELP, "Display help for current task or command\nHelp", "F1", 0, nullptr, Always,
+     HelpTopic<ID_HELP>},
     {ID_CONTEXT_HELP, "Display help for clicked on buttons, menus and windows\nHelp", "Shift+F1",
-     0, nullptr},
+     0, nullptr, Always, ContextHelp},
     {ID_CONTEXT_ORIGINAL, "Return to original bitmap image\nOriginal", "", 0, nullptr},
 };
 
@@ -115,6 +192,7 @@ constexpr CMenuItem kViewMenu[] = {
     {0, nullptr},
     {ID_VIEW_ZOOM_IN, "Zoom &In\tNum+"},
     {ID_VIEW_ZOOM_OUT, "Zoom &Out\tNum -"},
+    {ID_VIEW_FIT, "Zoom to &Fit"},
     {0, nullptr},
     {ID_OVERVIEW, "&Sequence Overview"},
     {0, nullptr},
@@ -153,6 +231,7 @@ constexpr CMenuItem kContextMenu[] = {
     {ID_CONTEXT_ORIGINAL, "&Revert to Original"},
     {ID_VIEW_ZOOM_IN, "Zoom in\t+"},
     {ID_VIEW_ZOOM_OUT, "Zoom out\t-"},
+    {ID_VIEW_FIT, "Zoom to fit"},
     {ID_IMAGE_PROPERTIES, "&Image Properties..."},
 };
 
@@ -182,47 +261,13 @@ std::span<const CMenuItem> ContextMenu() { return kContextMenu; }
 std::span<const int> ToolBarLayout() { return kToolBar; }
 
 bool IsShellCommandEnabled(int iId, const CShellState& state) {
-  const bool bIdle = !state.m_bXforming;
-  switch (iId) {
-    case ID_OPEN_IMAGE:
-    case ID_EDIT_PASTE:
-    case ID_APP_EXIT:
-      return bIdle;
-    case ID_FILE_CLOSE:
-      return bIdle && state.m_iDocCount > 0 && state.m_bHasView;
-    case ID_STOP:
-      return state.m_bXforming;
-    case ID_EDIT_COPY:
-    case ID_EDIT_INTERNAL:
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-      return bIdle && state.m_bHasSurface;
-    case ID_VIEW_ZOOM_IN:
-      return state.m_bHasView && state.m_bCanZoom && state.m_iZoom < 200;
-    case ID_VIEW_ZOOM_OUT:
-      return state.m_bHasView && state.m_bCanZoom && state.m_iZoom > 25;
-    case ID_VIEW_25:
-    case ID_VIEW_50:
-    case ID_VIEW_75:
-    case ID_VIEW_NORMAL:
-      return state.m_bHasView && state.m_bCanZoom;
-    case ID_HELP_TIP:
-    case ID_APP_ABOUT:
-    case ID_HELP_WHAT_IS:
-    case ID_HELP_NEW:
-    case ID_HELP_TUTORIAL:
-    case ID_HELP_CREDITS:
-    case ID_HELP_TOPICS:
-    case ID_HELP:
-    case ID_CONTEXT_HELP:
-    case ID_VIEW_TOOLBAR:
-    case ID_WINDOW_CASCADE:
-    case ID_WINDOW_TILE:
-      return true;
-    default:
-      break;
-  }
-  if (iId >= ID_RECENT_FIRST && iId <= ID_RECENT_LAST)
-    return bIdle && state.m_abRecent[iId - ID_RECENT_FIRST];
-  return false;
+  const CCommandInfo* pInfo = FindCommandInfo(iId);
+  return pInfo && pInfo->m_pfnEnabled && pInfo->m_pfnEnabled(state);
+}
+
+bool RunShellCommand(int iId, CMainFrame& frame) {
+  const CCommandInfo* pInfo = FindCommandInfo(iId);
+  if (!pInfo || !pInfo->m_pfnRun) return false;
+  pInfo->m_pfnRun(frame);
+  return true;
 }

@@ -1,9 +1,9 @@
 // The desktop program's command vocabulary: every command id with its
-// status-bar prompt and tool tip, keys and tool bar button, the main menu and
-// the context menu, and the enabling rules of the commands that the
-// application and the view carry out. The document's own commands keep their
-// rules in the document's table (CVexmoFilterDoc::IsCommandEnabled); the main
-// frame asks the document for those.
+// status-bar prompt and tool tip, keys and tool bar button, and, for the
+// commands that the application, the frame and the view carry out, when it
+// is offered and what it does; then the main menu and the context menu. The
+// document's own commands keep their rules and actions in the document's
+// table (CVexmoFilterDoc); the main frame asks the document for those.
 #pragma once
 
 #include <span>
@@ -21,6 +21,7 @@ enum : int {
   ID_VIEW_50 = 32809,
   ID_VIEW_75 = 32810,
   ID_VIEW_NORMAL = 32811,
+  ID_VIEW_FIT = 32812,
   ID_HELP_CREDITS = 32831,
   ID_HELP_TUTORIAL = 32836,
   ID_HELP_WHAT_IS = 32838,
@@ -42,15 +43,32 @@ enum : int {
   ID_VIEW_TOOLBAR = 59392,
 };
 
+// What the application and the active view offer now.
+struct CShellState {
+  bool m_bXforming = false;    // a generation runs
+  int m_iDocCount = 0;         // open documents
+  bool m_bHasView = false;     // there is an active view
+  bool m_bHasSurface = false;  // the active view shows a picture
+  bool m_bCanZoom = false;     // no generation and the active child is not minimised
+  int m_iZoom = 100;           // the active view's zoom
+  bool m_abRecent[4] = {};     // recent file entries that may be reopened
+};
+
+class CMainFrame;
+
 // One command: its prompt ("status-bar prompt\ntool tip", or a prompt
 // alone), its keys in portable key-sequence text separated by "|", its tool
-// bar position (1..19, 0 = none) and the icon of that button.
+// bar position (1..19, 0 = none) and the icon of that button; for a shell
+// command, when it is offered and what it does (both null for the
+// document's commands).
 struct CCommandInfo {
   int m_iId;
   const char* m_szPrompt;
   const char* m_szKeys;
   int m_iButton;
   const char* m_szIcon;
+  bool (*m_pfnEnabled)(const CShellState&) = nullptr;
+  void (*m_pfnRun)(CMainFrame&) = nullptr;
 };
 
 // A menu entry; id 0 is a separator.
@@ -75,17 +93,11 @@ std::span<const CMenuItem> ContextMenu();
 std::span<const int> ToolBarLayout();
 
 
-// What the application and the active view offer now.
-struct CShellState {
-  bool m_bXforming = false;    // a generation runs
-  int m_iDocCount = 0;         // open documents
-  bool m_bHasView = false;     // there is an active view
-  bool m_bHasSurface = false;  // the active view shows a picture
-  bool m_bCanZoom = false;     // no generation and the active child is not minimised
-  int m_iZoom = 100;           // the active view's zoom
-  bool m_abRecent[4] = {};     // recent file entries that may be reopened
-};
 
 // Enabling of the commands that the application and the view carry out
-// (not those of the document's table).
+// (not those of the document's table): the table's rule; false for any
+// other id.
 bool IsShellCommandEnabled(int iId, const CShellState& state);
+// Carries out a shell command (the caller has checked that it is offered);
+// other ids do nothing. True when the id is a shell command.
+bool RunShellCommand(int iId, CMainFrame& frame);

@@ -8,14 +8,18 @@
 #include "dialogs/tip_dialog.h"
 #include "imaging/image_files.h"
 
-QStringList QtNameFilters(const char* szFilter) {
+QStringList QtNameFilters(const char* szFilter, bool bJpegSpellings) {
   const QStringList aParts = QString::fromLatin1(szFilter).split('|', Qt::SkipEmptyParts);
   QStringList aFilters;
   for (qsizetype i = 0; i + 1 < aParts.size(); i += 2) {
     QString csName = aParts[i].section('(', 0, 0).simplified();
     QStringList aPatterns;
-    for (const QString& csPattern : aParts[i + 1].split(';', Qt::SkipEmptyParts))
+    for (const QString& csPattern : aParts[i + 1].split(';', Qt::SkipEmptyParts)) {
       aPatterns << csPattern.toUpper() << csPattern.toLower();
+      // JPG pictures are also read under their longer and shorter names.
+      if (bJpegSpellings && csPattern.compare(QLatin1String("*.JPG"), Qt::CaseInsensitive) == 0)
+        aPatterns << "*.JPEG" << "*.jpeg" << "*.JPE" << "*.jpe";
+    }
     aFilters << QStringLiteral("%1 (%2)").arg(csName, aPatterns.join(' '));
   }
   return aFilters;
@@ -26,7 +30,7 @@ namespace {
 // Runs a file dialog with a filter list and one of its filters (1-based)
 // selected; the chosen path, or "" when cancelled.
 std::string RunFileDialog(QFileDialog& dialog, const char* szFilter, int iFilterIndex) {
-  const QStringList aFilters = QtNameFilters(szFilter);
+  const QStringList aFilters = QtNameFilters(szFilter, dialog.acceptMode() == QFileDialog::AcceptOpen);
   dialog.setNameFilters(aFilters);
   if (iFilterIndex >= 1 && iFilterIndex <= aFilters.size())
     dialog.selectNameFilter(aFilters[iFilterIndex - 1]);

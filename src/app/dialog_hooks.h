@@ -36,5 +36,6 @@ class CShellDialogs : public CDocumentDialogs {
 };
 
 // A file dialog's filter list ("Name (*.EXT)|*.EXT|...|") as Qt name
-// filters, each matching its extensions in upper and lower case.
-QStringList QtNameFilters(const char* szFilter);
+// filters, each matching its extensions in upper and lower case; with
+// bJpegSpellings *.JPG also matches .jpeg and .jpe (for opening).
+QStringList QtNameFilters(const char* szFilter, bool bJpegSpellings = false);

@@ -1,14 +1,49 @@
 #include "app/help_window.h"
 
+#include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
 #include "app/commands.h"
 
-CHelpWindow::CHelpWindow(QWidget* pParent) : QTextBrowser(pParent) {
-  setWindowFlag(Qt::Window);
+namespace {
+
+constexpr const char* kContents = "qrc:/help/index.html";
+constexpr int kWidth = 600;
+constexpr int kHeight = 560;
+
+}  // namespace
+
+CHelpWindow::CHelpWindow(QWidget* pParent)
+    : QWidget(pParent, Qt::Window), m_pBrowser(new QTextBrowser(this)) {
   setWindowTitle(QStringLiteral("Vexmora Help"));
-  setOpenLinks(true);
-  setOpenExternalLinks(true);
-  setSearchPaths({QStringLiteral(":/help")});
-  resize(560, 520);
+  auto* pBar = new QToolBar(this);
+  pBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  m_pBack = pBar->addAction(QStringLiteral("< &Back"));
+  m_pForward = pBar->addAction(QStringLiteral("&Forward >"));
+  m_pContents = pBar->addAction(QStringLiteral("&Contents"));
+  m_pBack->setShortcut(QKeySequence::Back);
+  m_pForward->setShortcut(QKeySequence::Forward);
+  m_pBack->setEnabled(false);
+  m_pForward->setEnabled(false);
+  connect(m_pBack, &QAction::triggered, m_pBrowser, &QTextBrowser::backward);
+  connect(m_pForward, &QAction::triggered, m_pBrowser, &QTextBrowser::forward);
+  connect(m_pContents, &QAction::triggered, this, [this] { m_pBrowser->setSource(QUrl(kContents)); });
+  connect(m_pBrowser, &QTextBrowser::backwardAvailable, m_pBack, &QAction::setEnabled);
+  connect(m_pBrowser, &QTextBrowser::forwardAvailable, m_pForward, &QAction::setEnabled);
+  m_pBrowser->setOpenLinks(true);
+  m_pBrowser->setOpenExternalLinks(true);
+  m_pBrowser->setSearchPaths({QStringLiteral(":/help")});
+  auto* pLayout = new QVBoxLayout(this);
+  pLayout->setContentsMargins(0, 0, 0, 0);
+  pLayout->setSpacing(0);
+  pLayout->addWidget(pBar);
+  pLayout->addWidget(m_pBrowser);
+  resize(kWidth, kHeight);
 }
 
 QString CHelpWindow::TopicFor(int iCommand) {
@@ -22,13 +57,41 @@ QString CHelpWindow::TopicFor(int iCommand) {
     case ID_HELP_CREDITS:
       return QStringLiteral("qrc:/help/credits.html");
     default:
-      return QStringLiteral("qrc:/help/index.html");
+      return QString::fromLatin1(kContents);
   }
 }
 
-void CHelpWindow::ShowTopic(int iCommand) {
-  setSource(QUrl(TopicFor(iCommand)));
+QString CHelpWindow::PageUrl(const QString& csPage) {
+  return QStringLiteral("qrc:/help/") + csPage;
+}
+
+void CHelpWindow::ShowTopic(int iCommand) { Present(TopicFor(iCommand)); }
+
+void CHelpWindow::ShowPage(const QString& csPage) { Present(PageUrl(csPage)); }
+
+void CHelpWindow::Present(const QString& csUrl) {
+  m_pBrowser->setSource(QUrl(csUrl));
+  const bool bFirst = !isVisible();
   show();
+  if (bFirst) KeepOnScreen();
   raise();
   activateWindow();
+}
+
+void CHelpWindow::KeepOnScreen() {
+  const QWidget* pOwner = parentWidget() ? parentWidget()->window() : nullptr;
+  QScreen* pScreen = pOwner ? pOwner->screen() : screen();
+  if (!pScreen) pScreen = QGuiApplication::primaryScreen();
+  if (!pScreen) return;
+  const QRect avail = pScreen->availableGeometry();
+  // The frame the window manager adds is outside the widget's own size.
+  const QSize extra = frameGeometry().size() - size();
+  const QSize size = QSize(kWidth, kHeight).boundedTo(avail.size() - extra);
+  resize(size);
+  QRect frame(QPoint(), size + extra);
+  // Beside the owner's centre when there is one, else the screen's.
+  frame.moveCenter(pOwner ? pOwner->frameGeometry().center() : avail.center());
+  frame.moveLeft(std::clamp(frame.left(), avail.left(), avail.right() + 1 - frame.width()));
+  frame.moveTop(std::clamp(frame.top(), avail.top(), avail.bottom() + 1 - frame.height()));
+  move(frame.topLeft());
 }

@@ -2,23 +2,31 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QWhatsThis>
 #include <cstring>
+#include <utility>
 
 #include "app/app.h"
 #include "app/dialog_hooks.h"
 #include "app/help_window.h"
 #include "app/view.h"
+#include "dialogs/dialog_toolkit.h"
 #include "engine/document.h"
 #include "engine/filter_thread.h"
 #include "platform/report.h"
@@ -42,10 +50,18 @@ int CommandFor(int iId) { return iId == ID_CONTEXT_ORIGINAL ? static_cast<int>(I
 // Child window
 
 CVexChildWnd::CVexChildWnd(CMainFrame& frame, COceloApp& app)
-    : m_pView(new CVexmoView(frame)) {
+    : m_Frame(frame), m_pView(new CVexmoView(frame)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(QIcon(QStringLiteral(":/icons/vexmora.svg")));
   setWidget(m_pView);
+  // The window menu's own Close would take Ctrl+W (View Size Normal) from
+  // the main window; Close stays in the menu without a key.
+  if (QMenu* pMenu = systemMenu()) {
+    for (QAction* pAction : pMenu->actions())
+      if (pAction->shortcuts().contains(QKeySequence(QKeySequence::Close)) ||
+          pAction->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)))
+        pAction->setShortcuts({});
+  }
   m_pDoc = std::make_unique<CVexmoFilterDoc>(m_pView, app.State(), app.Worker(), app.Dialogs());
   m_pView->SetDocument(m_pDoc.get());
 }
@@ -62,6 +78,12 @@ void CVexChildWnd::closeEvent(QCloseEvent* pEvent) {
     return;
   }
   QMdiSubWindow::closeEvent(pEvent);
+}
+
+void CVexChildWnd::changeEvent(QEvent* pEvent) {
+  QMdiSubWindow::changeEvent(pEvent);
+  if (pEvent->type() == QEvent::WindowStateChange)
+    QTimer::singleShot(0, &m_Frame, &CMainFrame::UpdateTitle);
 }
 
 // ---------------------------------------------------------------------------
@@ -84,6 +106,8 @@ CMainFrame::CMainFrame(COceloApp& app) : m_App(app), m_pMdiArea(new QMdiArea(thi
   m_IdleTimer.setInterval(kPollMs);
   connect(&m_IdleTimer, &QTimer::timeout, this, &CMainFrame::IdleCheck);
   m_IdleTimer.start();
+  qApp->installEventFilter(this);
+  setAcceptDrops(true);
   resize(1000, 720);
   UpdateCommands();
 }
@@ -209,7 +233,8 @@ CVexChildWnd* CMainFrame::CreateChild() {
 void CMainFrame::ShowChild(CVexChildWnd* pChild) {
   pChild->show();
   m_pMdiArea->setActiveSubWindow(pChild);
-  pChild->View()->SetZoom(pChild->View()->Zoom());
+  // A picture larger than the workspace opens at the largest step that fits.
+  pChild->View()->SetZoom(pChild->View()->FitZoom(100));
   UpdateTitle();
   UpdateCommands();
 }
@@ -285,7 +310,11 @@ void CMainFrame::UpdateWindowList() {
 
 void CMainFrame::UpdateTitle() {
   CVexChildWnd* pChild = ActiveChild();
-  if (pChild && !pChild->windowTitle().isEmpty())
+  // A maximised child has the workspace add " - [its title]" to whatever
+  // the main window's title is.
+  if (pChild && pChild->isMaximized())
+    setWindowTitle(QStringLiteral("Vexmora"));
+  else if (pChild && !pChild->windowTitle().isEmpty())
     setWindowTitle(QStringLiteral("Vexmora - %1").arg(pChild->windowTitle()));
   else
     setWindowTitle(QStringLiteral("Vexmora"));
@@ -307,95 +336,102 @@ void CMainFrame::OnCommand(int iId) {
     NoteGenerationStart(pChild->View());
     pChild->View()->Invalidate(false);
   } else {
-    RunShellCommand(iCommand);
+    RunShellCommand(iCommand, *this);
   }
   UpdateRecentItems();
   UpdateCommands();
 }
 
-void CMainFrame::RunShellCommand(int iId) {
-  CVexmoView* pView = ActiveView();
-  switch (iId) {
-    case ID_OPEN_IMAGE:
-      m_App.OpenImageDocument(nullptr);
-      break;
-    case ID_EDIT_PASTE:
-      m_App.OnEditPaste();
-      break;
-    case ID_FILE_CLOSE:
-      if (CVexChildWnd* pChild = ActiveChild()) pChild->close();
-      break;
-    case ID_APP_EXIT:
-      close();
-      break;
-    case ID_STOP:
-      m_App.Worker().Stop();
-      break;
-    case ID_EDIT_COPY:
-      pView->OnEditCopy();
-      break;
-    case ID_EDIT_INTERNAL:
-      pView->OnEditCopy();
-      m_App.OnEditPaste();
-      QApplication::clipboard()->clear();
-      break;
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-      pView->SaveImage();
-      break;
-    case ID_VIEW_ZOOM_IN:
-      pView->ZoomIn();
-      break;
-    case ID_VIEW_ZOOM_OUT:
-      pView->ZoomOut();
-      break;
-    case ID_VIEW_25:
-      pView->SetZoom(25);
-      break;
-    case ID_VIEW_50:
-      pView->SetZoom(50);
-      break;
-    case ID_VIEW_75:
-      pView->SetZoom(75);
-      break;
-    case ID_VIEW_NORMAL:
-      pView->SetZoom(100);
-      break;
-    case ID_VIEW_TOOLBAR:
-      m_pToolBar->setVisible(!m_pToolBar->isVisible());
-      break;
-    case ID_WINDOW_CASCADE:
-      m_pMdiArea->cascadeSubWindows();
-      break;
-    case ID_WINDOW_TILE:
-      m_pMdiArea->tileSubWindows();
-      break;
-    case ID_HELP_TIP:
-      m_App.Dialogs().TipOfTheDay(m_App.State());
-      break;
-    case ID_APP_ABOUT:
-      m_App.Dialogs().About();
-      break;
-    case ID_CONTEXT_HELP:
-      QWhatsThis::enterWhatsThisMode();
-      break;
-    case ID_HELP_WHAT_IS:
-    case ID_HELP_NEW:
-    case ID_HELP_TUTORIAL:
-    case ID_HELP_CREDITS:
-    case ID_HELP_TOPICS:
-    case ID_HELP:
-      HelpWindow()->ShowTopic(iId);
-      break;
-    default:
-      if (iId >= ID_RECENT_FIRST && iId <= ID_RECENT_LAST) m_App.ReloadRecent(iId - ID_RECENT_FIRST);
-      break;
-  }
+void CMainFrame::StopGeneration() {
+  m_bStopAsked = true;
+  m_App.Worker().Stop();
 }
 
 CHelpWindow* CMainFrame::HelpWindow() {
   if (!m_pHelp) m_pHelp = new CHelpWindow(this);
   return m_pHelp;
+}
+
+CHelpWindow* CMainFrame::ShowDialogHelp(QWidget* pWidget) {
+  const QString csPage = HelpTopicOf(pWidget);
+  if (csPage.isEmpty()) return nullptr;
+  QWidget* pDialog = pWidget->window();
+  auto* pHelp = pDialog->findChild<CHelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!pHelp) pHelp = new CHelpWindow(pDialog);
+  pHelp->ShowPage(csPage);
+  return pHelp;
+}
+
+bool CMainFrame::eventFilter(QObject* pObject, QEvent* pEvent) {
+  if (pEvent->type() == QEvent::KeyPress && pObject->isWidgetType()) {
+    const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+    auto* pWidget = static_cast<QWidget*>(pObject);
+    if (pKey->key() == Qt::Key_F1 && pKey->modifiers() == Qt::NoModifier &&
+        pWidget->window() != this && ShowDialogHelp(pWidget))
+      return true;
+  }
+  return QMainWindow::eventFilter(pObject, pEvent);
+}
+
+namespace {
+
+// The local picture files among dropped URLs (by their extension).
+QStringList DroppedPictures(const QMimeData* pData) {
+  static const QStringList kSuffixes{"bmp", "tga", "jpg", "jpeg", "jpe", "pcx", "png"};
+  QStringList aPaths;
+  if (!pData || !pData->hasUrls()) return aPaths;
+  for (const QUrl& url : pData->urls()) {
+    const QFileInfo info(url.toLocalFile());
+    if (url.isLocalFile() && info.isFile() && kSuffixes.contains(info.suffix().toLower()))
+      aPaths << info.filePath();
+  }
+  return aPaths;
+}
+
+}  // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent) {
+  if (!m_App.Worker().IsXforming() && !DroppedPictures(pEvent->mimeData()).isEmpty())
+    pEvent->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* pEvent) {
+  const QStringList aPaths = DroppedPictures(pEvent->mimeData());
+  if (aPaths.isEmpty() || m_App.Worker().IsXforming()) return;
+  pEvent->acceptProposedAction();
+  // One at a time: opening starts the first idea, which the next must wait for.
+  for (const QString& csPath : aPaths) {
+    if (m_App.Worker().IsXforming()) break;
+    m_App.OpenImageDocument(csPath.toStdString().c_str());
+  }
+  UpdateRecentItems();
+  UpdateCommands();
+}
+
+QString CMainFrame::GeometryPath() const {
+  const QString csProfile = QString::fromStdString(m_App.State().ProfilePath());
+  return csProfile.isEmpty() ? QString() : QFileInfo(csProfile).dir().filePath("window.ini");
+}
+
+void CMainFrame::RestoreGeometry() {
+  const QString csPath = GeometryPath();
+  if (!csPath.isEmpty()) {
+    const QSettings settings(csPath, QSettings::IniFormat);
+    if (restoreGeometry(settings.value("MainWindow/Geometry").toByteArray())) return;
+  }
+  if (const QScreen* pScreen = screen()) {
+    const QRect avail = pScreen->availableGeometry();
+    QRect rect(QPoint(), QSize(1000, 720).expandedTo(avail.size() * 3 / 4).boundedTo(avail.size()));
+    rect.moveCenter(avail.center());
+    setGeometry(rect);
+  }
+}
+
+void CMainFrame::SaveGeometry() const {
+  const QString csPath = GeometryPath();
+  if (csPath.isEmpty()) return;
+  QSettings settings(csPath, QSettings::IniFormat);
+  settings.setValue("MainWindow/Geometry", saveGeometry());
 }
 
 void CMainFrame::NoteGenerationStart(CVexmoView* pView) {
@@ -435,6 +471,8 @@ void CMainFrame::IdleCheck() {
       break;
     case CGenerationWorker::EPoll::Ended:
       SetProgress(101);
+      // Until the next generation's text.
+      if (std::exchange(m_bStopAsked, false)) m_pStatusPane->setText(QStringLiteral("Stopped"));
       if (CVexmoView* pView = m_pThreadView.data()) {
         pView->SetSurfaceBusy(false);
         pView->Invalidate(true);
@@ -456,6 +494,20 @@ void CMainFrame::RaiseWindow() {
   }
 }
 
+void CMainFrame::keyPressEvent(QKeyEvent* pEvent) {
+  // Shift (a + typed with it) and the keypad flag do not matter; Ctrl may
+  // be held, anything else makes it another key.
+  const Qt::KeyboardModifiers mods =
+      pEvent->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier | Qt::ControlModifier);
+  const int iKey = pEvent->key();
+  if (mods == Qt::NoModifier && (iKey == Qt::Key_Plus || iKey == Qt::Key_Minus)) {
+    pEvent->accept();
+    OnCommand(iKey == Qt::Key_Plus ? ID_VIEW_ZOOM_IN : ID_VIEW_ZOOM_OUT);
+    return;
+  }
+  QMainWindow::keyPressEvent(pEvent);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* pEvent) {
   if (m_App.Worker().IsXforming()) {
     ReportError("%s", kStillCreatingImage);
@@ -467,5 +519,6 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent) {
     pEvent->ignore();
     return;
   }
+  SaveGeometry();
   QMainWindow::closeEvent(pEvent);
 }

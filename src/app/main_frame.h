@@ -3,7 +3,7 @@
 // window of one document. Every command, whatever started it (menu, context
 // menu, key, button), goes through OnCommand; UpdateCommands recomputes the
 // enabled state of every command from one place: the document's table for
-// the document's commands, IsShellCommandEnabled for the rest.
+// the document's commands, the command table's rules for the rest.
 #pragma once
 
 #include <QLabel>
@@ -22,6 +22,8 @@ class COceloApp;
 class CHelpWindow;
 class CMainFrame;
 class CVexmoView;
+class QDragEnterEvent;
+class QDropEvent;
 class QMdiArea;
 class QMenu;
 class QProgressBar;
@@ -40,8 +42,12 @@ class CVexChildWnd final : public QMdiSubWindow {
  protected:
   // Refused while a generation runs; otherwise the save prompt decides.
   void closeEvent(QCloseEvent* pEvent) override;
+  // Maximising or restoring lets the workspace rewrite the main window's
+  // title; the frame puts its own back.
+  void changeEvent(QEvent* pEvent) override;
 
  private:
+  CMainFrame& m_Frame;
   CVexmoView* m_pView;
   std::unique_ptr<CVexmoFilterDoc> m_pDoc;
 };
@@ -92,6 +98,8 @@ class CMainFrame final : public QMainWindow {
   // A generation may have started from this view's document: its surface is
   // the worker's until the generation ends.
   void NoteGenerationStart(CVexmoView* pView);
+  // STOP: the worker is asked to stop; its end shows "Stopped".
+  void StopGeneration();
   // Brings the window to the front (another start asked for it).
   void RaiseWindow();
   // Rebuilds the recent-file entries of the File menu.
@@ -100,9 +108,26 @@ class CMainFrame final : public QMainWindow {
   void UpdateWindowList();
   void UpdateTitle();
   CHelpWindow* HelpWindow();
+  // F1 in a dialog: its help page in a help window of that dialog (the
+  // dialog is modal, so a window of its own stays usable). Null when the
+  // widget's window has no page.
+  CHelpWindow* ShowDialogHelp(QWidget* pWidget);
+  // The window's place and size: the one stored at the last exit, else
+  // most of the screen, centred. SaveGeometry stores it (beside the settings).
+  void RestoreGeometry();
+  void SaveGeometry() const;
+  QString GeometryPath() const;
 
  protected:
   void closeEvent(QCloseEvent* pEvent) override;
+  // + and - zoom (main or keypad keys, with or without Ctrl) wherever the
+  // focus is in the window.
+  void keyPressEvent(QKeyEvent* pEvent) override;
+  // Catches F1 in the program's dialogs.
+  bool eventFilter(QObject* pObject, QEvent* pEvent) override;
+  // Picture files dropped on the window open as documents.
+  void dragEnterEvent(QDragEnterEvent* pEvent) override;
+  void dropEvent(QDropEvent* pEvent) override;
 
  private:
   QAction* AddAction(int iId, const QString& csText);
@@ -110,7 +135,6 @@ class CMainFrame final : public QMainWindow {
   void BuildToolBar();
   void BuildStatusBar();
   CShellState ShellState() const;
-  void RunShellCommand(int iId);
 
   COceloApp& m_App;
   QMdiArea* m_pMdiArea;
@@ -122,6 +146,8 @@ class CMainFrame final : public QMainWindow {
   QLabel* m_pStatusPane = nullptr;
   QProgressBar* m_pProgress = nullptr;
   QTimer m_IdleTimer;
+  // STOP was given: the end of the generation shows "Stopped".
+  bool m_bStopAsked = false;
   QPointer<CVexmoView> m_pThreadView;
   QPointer<CHelpWindow> m_pHelp;
   std::map<int, std::vector<QAction*>> m_aActions;

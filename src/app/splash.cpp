@@ -52,9 +52,10 @@ CStartupSplash::CStartupSplash(QWidget* pOwner, std::function<void()> fnClosed)
   setAttribute(Qt::WA_DeleteOnClose);
   setCursor(Qt::ArrowCursor);
   setFixedSize(m_Picture.size());
-  const QRect rcArea = pOwner && pOwner->isVisible() ? pOwner->geometry()
-                       : screen()                     ? screen()->availableGeometry()
-                                                      : QRect(0, 0, kWidth, kHeight);
+  // The centre of the screen: a window manager may still move the main
+  // window when the splash appears, so its geometry is no guide.
+  QScreen* pScreen = pOwner ? pOwner->screen() : screen();
+  const QRect rcArea = pScreen ? pScreen->availableGeometry() : QRect(0, 0, kWidth, kHeight);
   move(rcArea.center() - rect().center());
   m_Timer.setSingleShot(true);
   connect(&m_Timer, &QTimer::timeout, this, &CStartupSplash::Dismiss);

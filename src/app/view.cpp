@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "app/app.h"
 #include "app/dialog_hooks.h"
@@ -75,8 +76,23 @@ void CVexmoView::SetTitle(const std::string& csTitle) {
   const QString csNew = QString::fromStdString(csTitle);
   if (QMdiSubWindow* pFrame = Frame(); pFrame && pFrame->windowTitle() != csNew) {
     pFrame->setWindowTitle(csNew);
+    // A longer title widens a normal window that would cut it.
+    if (!pFrame->isMaximized() && !pFrame->isMinimized() && pFrame->width() < TitleBarWidth()) {
+      const QMdiArea* pArea = pFrame->mdiArea();
+      const int iWidth = pArea ? std::min(TitleBarWidth(), pArea->viewport()->width())
+                               : TitleBarWidth();
+      if (iWidth > pFrame->width()) pFrame->resize(iWidth, pFrame->height());
+    }
     m_Frame.UpdateTitle();
   }
+}
+
+int CVexmoView::TitleBarWidth() const {
+  const QMdiSubWindow* pFrame = Frame();
+  if (!pFrame) return 0;
+  // The buttons and icon (the frame's minimum) plus the text.
+  return pFrame->minimumSizeHint().width() +
+         pFrame->fontMetrics().horizontalAdvance(pFrame->windowTitle()) + 16;
 }
 
 bool CVexmoView::CanZoom() const {
@@ -111,9 +127,38 @@ void CVexmoView::SetViewSize(int iWidth, int iHeight) {
   if (pFrame->isMaximized()) pFrame->showNormal();
   // The child window's frame and title bar around the view.
   const QMargins margins = pFrame->contentsMargins();
-  pFrame->resize(iWidth + margins.left() + margins.right(),
-                 iHeight + margins.top() + margins.bottom());
+  QSize size(iWidth + margins.left() + margins.right(), iHeight + margins.top() + margins.bottom());
+  size = size.expandedTo(QSize(TitleBarWidth(), pFrame->minimumSizeHint().height()));
+  if (const QMdiArea* pArea = pFrame->mdiArea()) {
+    // Inside the workspace, moved back into it where it would stick out.
+    const QSize area = pArea->viewport()->size();
+    if (area.isValid() && !area.isEmpty()) {
+      size = size.boundedTo(area);
+      QPoint ptPos = pFrame->pos();
+      ptPos.setX(std::clamp(ptPos.x(), 0, area.width() - size.width()));
+      ptPos.setY(std::clamp(ptPos.y(), 0, area.height() - size.height()));
+      if (ptPos != pFrame->pos()) pFrame->move(ptPos);
+    }
+  }
+  pFrame->resize(size);
   UpdateScrollSizes();
+}
+
+int CVexmoView::FitZoom(int iLimit) const {
+  const QMdiSubWindow* pFrame = Frame();
+  const QMdiArea* pArea = pFrame ? pFrame->mdiArea() : nullptr;
+  if (!m_pDrawDC || !pArea) return std::min(100, iLimit);
+  const QMargins margins = pFrame->contentsMargins();
+  const int iRoomX = pArea->viewport()->width() - margins.left() - margins.right();
+  const int iRoomY = pArea->viewport()->height() - margins.top() - margins.bottom();
+  const auto fits = [&](int iZoom) {
+    return iZoom * m_pDrawDC->m_iWidth / 100 <= iRoomX &&
+           iZoom * m_pDrawDC->m_iHeight / 100 <= iRoomY;
+  };
+  // The steps that Zoom In and Zoom Out walk from 100 %.
+  for (int iZoom = std::min(iLimit, kMaxZoom) / 10 * 10; iZoom >= 30; iZoom -= 10)
+    if (fits(iZoom)) return iZoom;
+  return kMinZoom;
 }
 
 void CVexmoView::UpdateScrollSizes() {
@@ -161,6 +206,22 @@ void CVexmoView::mouseDoubleClickEvent(QMouseEvent*) {
     return;
   }
   if (m_pDoc->m_iCurrent > 0) m_Frame.OnCommand(ID_XFORM_SETTINGS);
+}
+
+void CVexmoView::wheelEvent(QWheelEvent* pEvent) {
+  if (!(pEvent->modifiers() & Qt::ControlModifier)) {
+    QAbstractScrollArea::wheelEvent(pEvent);
+    return;
+  }
+  pEvent->accept();
+  // One step per notch; fine-grained wheels add up to a notch first.
+  constexpr int kNotch = 120;
+  m_iWheelDelta += pEvent->angleDelta().y();
+  while (std::abs(m_iWheelDelta) >= kNotch) {
+    const bool bIn = m_iWheelDelta > 0;
+    m_iWheelDelta += bIn ? -kNotch : kNotch;
+    m_Frame.OnCommand(bIn ? ID_VIEW_ZOOM_IN : ID_VIEW_ZOOM_OUT);
+  }
 }
 
 void CVexmoView::contextMenuEvent(QContextMenuEvent* pEvent) {

@@ -1,8 +1,9 @@
 // CVexmoView: the scrolling view inside each document's child window. It
 // owns the drawing surface of the picture shown, paints it at a zoom of 25 to
-// 200 %, keeps its child window exactly as large as the zoomed picture, and
-// carries the picture commands: zoom, copy to the clipboard, internal
-// copy/paste, saving, and double-click for the Xform settings.
+// 200 %, keeps its child window as large as the zoomed picture within the
+// workspace (a larger picture scrolls inside it), and carries the picture
+// commands: zoom, copy to the clipboard, internal copy/paste, saving, and
+// double-click for the Xform settings.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -47,10 +48,14 @@ class CVexmoView final : public QAbstractScrollArea, public IDocumentView {
   void SetZoom(int iZoom);
   void ZoomIn() { SetZoom(std::min(m_iZoom + 10, kMaxZoom)); }
   void ZoomOut() { SetZoom(std::max(m_iZoom - 10, kMinZoom)); }
+  // The largest zoom step (25, 30, 40, ... iLimit) at which the whole
+  // picture fits the workspace; 25 when none does.
+  int FitZoom(int iLimit = kMaxZoom) const;
 
   // Puts the picture shown on the clipboard as a 24-bit image.
   void OnEditCopy();
-  // Sizes the child window so that its viewport holds width x height.
+  // Sizes the child window so that its viewport holds width x height, kept
+  // inside the workspace and at least as wide as its title bar needs.
   void SetViewSize(int iWidth, int iHeight);
 
   // While the worker writes the drawing surface, painting uses the last
@@ -64,16 +69,21 @@ class CVexmoView final : public QAbstractScrollArea, public IDocumentView {
   void resizeEvent(QResizeEvent* pEvent) override;
   void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
   void contextMenuEvent(QContextMenuEvent* pEvent) override;
+  // Ctrl+wheel zooms; the plain wheel scrolls.
+  void wheelEvent(QWheelEvent* pEvent) override;
   void scrollContentsBy(int iDx, int iDy) override;
 
  private:
   QMdiSubWindow* Frame() const;
   void UpdateScrollSizes();
+  // The child window's width that shows its whole title bar.
+  int TitleBarWidth() const;
 
   CMainFrame& m_Frame;
   CVexmoFilterDoc* m_pDoc = nullptr;
   std::unique_ptr<CDADC> m_pDrawDC;
   int m_iZoom = 100;
   bool m_bSurfaceBusy = false;
+  int m_iWheelDelta = 0;
   QImage m_imgShown;
 };

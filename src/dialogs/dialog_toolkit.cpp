@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QFontDialog>
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <utility>
 
+#include "engine/catalogue.h"
 #include "imaging/dadc.h"
 #include "platform/gdi/font.h"
 #include "platform/report.h"
@@ -389,6 +391,43 @@ void CIntPair::SliderToPair() {
 void DisconnectControls(QWidget* pDialog) {
   for (QObject* pChild : pDialog->findChildren<QObject*>())
     QObject::disconnect(pChild, nullptr, pDialog, nullptr);
+}
+
+namespace {
+constexpr const char* kHelpTopicProperty = "vxHelpTopic";
+}  // namespace
+
+void SetHelpTopic(QWidget* pDialog, const QString& csTopic) {
+  if (pDialog) pDialog->setProperty(kHelpTopicProperty, csTopic);
+}
+
+QString HelpTopicOf(const QWidget* pWidget) {
+  for (const QWidget* pWindow = pWidget ? pWidget->window() : nullptr; pWindow;
+       pWindow = pWindow->parentWidget() ? pWindow->parentWidget()->window() : nullptr) {
+    const QString csTopic = pWindow->property(kHelpTopicProperty).toString();
+    if (!csTopic.isEmpty()) return csTopic;
+  }
+  return {};
+}
+
+int CaptionWidth(const QWidget* pDialog) {
+  QFont font = pDialog->font();
+  font.setBold(true);
+  // A quarter more for larger title fonts, and room for icon and buttons.
+  constexpr int kButtons = 120;
+  return QFontMetrics(font).horizontalAdvance(pDialog->windowTitle()) * 5 / 4 + kButtons;
+}
+
+void SetHelpTopicAndFitCaption(QWidget* pDialog, const QString& csTopic) {
+  if (!pDialog) return;
+  SetHelpTopic(pDialog, csTopic);
+  pDialog->setMinimumWidth(std::max(pDialog->minimumWidth(), CaptionWidth(pDialog)));
+}
+
+QString XformHelpTopic(int iXform) {
+  QString csName = QString::fromLatin1(GetXformName(iXform)).toLower();
+  csName.replace(' ', '-');
+  return csName.isEmpty() ? QString() : QStringLiteral("xforms/%1.html").arg(csName);
 }
 
 QLabel* MakeNote(const char* szText, QWidget* pParent) {

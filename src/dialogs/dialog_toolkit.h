@@ -210,6 +210,25 @@ void Quietly(W* pWidget, F&& fn) {
 // losing the focus on its way out must not reach them.
 void DisconnectControls(QWidget* pDialog);
 
+// ---- Help ------------------------------------------------------------------
+
+// The help topic of a dialog: F1 anywhere in it opens this page (a path
+// under the help folder, such as "mix.html"); the shell does the opening.
+void SetHelpTopic(QWidget* pDialog, const QString& csTopic);
+// The topic of the window holding pWidget (or of the nearest window above
+// it that has one); empty when none has.
+QString HelpTopicOf(const QWidget* pWidget);
+// Sets the help topic and makes the dialog at least as wide as its title
+// bar needs to show the whole caption beside the window's buttons.
+void SetHelpTopicAndFitCaption(QWidget* pDialog, const QString& csTopic);
+// The width that shows the dialog's caption in full (an estimate: the
+// title bar's font belongs to the window manager).
+int CaptionWidth(const QWidget* pDialog);
+// The page of an Xform's settings: "xforms/" and its catalogue name in lower
+// case with dashes for spaces ("xforms/fallen-leaves.html"); the gallery
+// picture of its result has the same stem.
+QString XformHelpTopic(int iXform);
+
 // A note such as "F1 for help on mixing".
 class QLabel;
 QLabel* MakeNote(const char* szText, QWidget* pParent = nullptr);

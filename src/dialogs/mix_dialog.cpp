@@ -65,6 +65,7 @@ CAreaSelectionDlg::CAreaSelectionDlg(const AreaSelection& sel, QWidget* pParent,
                                      bool bOfferApplyNow)
     : QDialog(pParent), m_Selection(sel) {
   setWindowTitle(tr("Advanced area selection"));
+  SetHelpTopicAndFitCaption(this, QStringLiteral("selection.html"));
   SetControlId(this, 154);
   m_dHue = sel.m_dHue;
   m_dSat = sel.m_dSat;
@@ -255,6 +256,7 @@ CMixDlg::CMixDlg(const MixSettings& mix, QWidget* pParent)
       // its edit is disabled, leaving no way out but Cancel.
       m_iPercent(std::clamp<int>(mix.m_iPercent, 1, 99)) {
   setWindowTitle(tr("Mix Settings"));
+  SetHelpTopicAndFitCaption(this, QStringLiteral("mix.html"));
   SetControlId(this, 169);
   auto* pTop = new QVBoxLayout(this);
   auto* pColumns = new QHBoxLayout;

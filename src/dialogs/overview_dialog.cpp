@@ -54,6 +54,7 @@ void CThumbStrip::mouseDoubleClickEvent(QMouseEvent* pEvent) {
 
 COvDlg::COvDlg(COverview& overview, QWidget* pParent) : QDialog(pParent), m_Overview(overview) {
   setWindowTitle(tr("Sequence Overview"));
+  SetHelpTopicAndFitCaption(this, QStringLiteral("overview.html"));
   SetControlId(this, 173);
   auto* pTop = new QVBoxLayout(this);
   auto* pCells = new QGridLayout;

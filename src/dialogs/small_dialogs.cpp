@@ -76,6 +76,7 @@ QPixmap Emblem(int iSize) {
 CChooseXformDlg::CChooseXformDlg(int iXform, int bWizardAll, QWidget* pParent)
     : QDialog(pParent), m_bWizardAll(bWizardAll ? 1 : 0) {
   setWindowTitle(tr("Choose Xform"));
+  SetHelpTopicAndFitCaption(this, QStringLiteral("choose_xform.html"));
   SetControlId(this, 174);
   auto* pTop = new QVBoxLayout(this);
   m_pWizard = new QCheckBox(tr("&Wizard chooses"));
@@ -119,6 +120,7 @@ bool RunChooseXformDialog(QWidget* pParent, CFilSpec& spec, const std::int32_t* 
 CImageQualityDlg::CImageQualityDlg(int iLevel, QWidget* pParent)
     : QDialog(pParent), m_iLevel(iLevel) {
   setWindowTitle(tr("Image Quality (Anti Alias)"));
+  SetHelpTopicAndFitCaption(this, QStringLiteral("quality.html"));
   SetControlId(this, 143);
   if (m_iLevel != 1 && m_iLevel != 2 && m_iLevel != 4) {
     ReportError("DDE:Bad AA level=%d", m_iLevel);
@@ -158,6 +160,7 @@ EDialogEnd RunImageQualityDialog(QWidget* pParent, int& iLevel) {
 CImagePropertiesDlg::CImagePropertiesDlg(const CImageProperties& props, QWidget* pParent)
     : QDialog(pParent) {
   setWindowTitle(tr("Image Properties"));
+  SetHelpTopicAndFitCaption(this, QStringLiteral("properties.html"));
   SetControlId(this, 164);
   auto* pTop = new QVBoxLayout(this);
   auto* pGrid = new QGridLayout;
@@ -190,6 +193,7 @@ void RunImagePropertiesDialog(QWidget* pParent, const CImageProperties& props) {
 
 CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent) {
   setWindowTitle(tr("About Vexmora"));
+  SetHelpTopicAndFitCaption(this, QStringLiteral("credits.html"));
   SetControlId(this, 100);
   auto* pTop = new QVBoxLayout(this);
   auto* pRow = new QHBoxLayout;

@@ -85,6 +85,7 @@ QPixmap Bulb(int iSize) {
 CTipDlg::CTipDlg(CAppState& app, const std::string& csTipsPath, QWidget* pParent)
     : QDialog(pParent), m_App(app) {
   setWindowTitle(tr("Vexmora Tip of the Day"));
+  SetHelpTopicAndFitCaption(this, QStringLiteral("tips.html"));
   SetControlId(this, 104);
   m_bStartup = !app.TipStartUp();
   long iPos = app.TipFilePos();

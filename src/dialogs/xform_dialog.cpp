@@ -57,6 +57,9 @@ CXformDialog::CXformDialog(const CFormRef& form, void* pRecord, QWidget* pParent
     : QDialog(pParent), m_Form(form), m_pRecord(pRecord) {
   setWindowTitle(Text(form.Caption()));
   SetControlId(this, form.DialogId());
+  for (int i = 0; i < kXformCount; ++i)
+    if (CFilSpec::IsBuilt(i) && CFilSpec::Form(i).DialogId() == form.DialogId())
+      SetHelpTopicAndFitCaption(this, XformHelpTopic(i));
   Build();
   RefreshEnabling();
 }

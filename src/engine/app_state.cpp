@@ -64,6 +64,7 @@ CUserPaths CUserPaths::FromEnvironment() {
   }
   paths.m_csConfigHome = AbsoluteEnv("XDG_CONFIG_HOME");
   paths.m_csDataHome = AbsoluteEnv("XDG_DATA_HOME");
+  paths.m_csCacheHome = AbsoluteEnv("XDG_CACHE_HOME");
   char szCwd[PATH_MAX];
   if (getcwd(szCwd, sizeof szCwd)) paths.m_csWorkingDir = szCwd;
   return paths;
@@ -118,11 +119,17 @@ void CAppState::ReadSettings() {
   else
     m_Profile.Load(csPath);
 
-  m_csMainDir = ExpandHome(m_Profile.GetProfileString(kSectionDirectories, "MAIN",
-                                                      m_Paths.m_csWorkingDir.c_str()),
-                           m_Paths.m_csHome);
-  // A bare root (or nothing) is no place for the program's files.
-  if (m_csMainDir.size() <= 3) m_csMainDir = m_Paths.m_csHome + "/VEXMO";
+  // Started from a desktop menu the working directory is the home folder,
+  // no place for the cache and the tips: without a stored main directory
+  // the user's data folder holds them.
+  m_csMainDir = m_Profile.GetProfileString(kSectionDirectories, "MAIN", "");
+  if (m_csMainDir.empty()) {
+    m_csMainDir = DefaultMainDir();
+  } else {
+    m_csMainDir = ExpandHome(m_csMainDir, m_Paths.m_csHome);
+    // A bare root is no place for the program's files.
+    if (m_csMainDir.size() <= 3) m_csMainDir = m_Paths.m_csHome + "/VEXMO";
+  }
   const std::string csHome = m_Paths.m_csHome.empty() ? std::string("/") : m_Paths.m_csHome;
   m_csInitialDir = ExpandHome(
       m_Profile.GetProfileString(kSectionDirectories, "INITIAL_BMP_DIR", csHome.c_str()),
@@ -164,12 +171,25 @@ int CAppState::WriteSettings() {
   return m_Profile.Save(csPath);
 }
 
+std::string CAppState::DefaultMainDir() const {
+  const std::string csData = ProgramsFolder();
+  return csData.empty() ? m_Paths.m_csWorkingDir : csData + "/vexmora";
+}
+
+std::string CAppState::DefaultCacheDir() const {
+  std::string csBase = m_Paths.m_csCacheHome;
+  if (csBase.empty() && !m_Paths.m_csHome.empty()) csBase = m_Paths.m_csHome + "/.cache";
+  return csBase.empty() ? std::string() : csBase + "/vexmora/" + kCacheDirName;
+}
+
 std::string CAppState::ProgramsFolder() const {
   if (!m_Paths.m_csDataHome.empty()) return m_Paths.m_csDataHome;
   return m_Paths.m_csHome.empty() ? std::string() : m_Paths.m_csHome + "/.local/share";
 }
 
 void CAppState::SetupDirectories() {
+  const bool bDefaultMain = !m_csMainDir.empty() && m_csMainDir == DefaultMainDir();
+  if (bDefaultMain && !IsDirectory(m_csMainDir.c_str())) MakeDirectoryPath(m_csMainDir);
   if (!IsDirectory(m_csMainDir.c_str())) {
     const std::string csPrograms = ProgramsFolder();
     if (csPrograms.empty()) {
@@ -190,9 +210,13 @@ void CAppState::SetupDirectories() {
     }
     m_csMainDir = csNewMain;
   }
-  std::string csTemp = m_csMainDir;
-  while (csTemp.size() > 1 && csTemp.back() == '/') csTemp.pop_back();
-  csTemp += csTemp == "/" ? kCacheDirName : std::string("/") + kCacheDirName;
+  std::string csTemp = bDefaultMain ? DefaultCacheDir() : std::string();
+  if (!csTemp.empty() && !IsDirectory(csTemp.c_str())) MakeDirectoryPath(csTemp);
+  if (csTemp.empty() || !IsDirectory(csTemp.c_str())) {
+    csTemp = m_csMainDir;
+    while (csTemp.size() > 1 && csTemp.back() == '/') csTemp.pop_back();
+    csTemp += csTemp == "/" ? kCacheDirName : std::string("/") + kCacheDirName;
+  }
   m_Cache.SetDirectory(csTemp);
   if (!IsDirectory(csTemp.c_str()) && mkdir(csTemp.c_str(), 0777) != 0)
     ReportError("Could not create temporary\ndirectory <%s>.", csTemp.c_str());

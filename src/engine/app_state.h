@@ -18,6 +18,7 @@ struct CUserPaths {
   std::string m_csHome;        // $HOME, else the password database's entry
   std::string m_csConfigHome;  // $XDG_CONFIG_HOME when it is an absolute path, else empty
   std::string m_csDataHome;    // $XDG_DATA_HOME when it is an absolute path, else empty
+  std::string m_csCacheHome;   // $XDG_CACHE_HOME when it is an absolute path, else empty
   std::string m_csWorkingDir;  // the current directory at start-up
 
   static CUserPaths FromEnvironment();
@@ -55,14 +56,24 @@ class CAppState {
   // empty when neither can be found.
   std::string ProfilePath() const;
   // Loads the profile file and takes the settings from it, with their
-  // defaults and corrections.
+  // defaults and corrections. Without a main directory in the settings it is
+  // DefaultMainDir().
   void ReadSettings();
+  // $XDG_DATA_HOME/vexmora, else ~/.local/share/vexmora; the working
+  // directory when there is no home either.
+  std::string DefaultMainDir() const;
+  // $XDG_CACHE_HOME/vexmora/VEXMOTEMP, else ~/.cache/vexmora/VEXMOTEMP;
+  // empty without a home.
+  std::string DefaultCacheDir() const;
   // Stores the settings (MAIN, INITIAL_BMP_DIR, PREFD_FILTR, SAVEEXT, READEXT,
   // MRO1..MRO4) into the profile file as it now stands on disk. 1/0.
   int WriteSettings();
 
-  // Makes sure of the main directory (falling back to the Vexmo4 folder
-  // under the user's data directory) and creates the cache directory under it.
+  // Makes sure of the main directory (the default one is created as needed;
+  // a missing one named in the settings falls back to the Vexmo4 folder
+  // under the user's data directory) and creates the cache directory: under
+  // the user's cache directory while the main directory is the default one,
+  // else in the main directory.
   void SetupDirectories();
   // The cache directory; empty until SetupDirectories has found one.
   const std::string& TempDir() const { return m_Cache.Directory(); }

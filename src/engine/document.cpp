@@ -55,6 +55,11 @@ bool CVexmoFilterDoc::IsXforming() const { return m_Worker.IsXforming(); }
 
 std::string CVexmoFilterDoc::GetXformName() const { return ::GetXformName(m_Spec.m_iXform); }
 
+std::string CVexmoFilterDoc::ShownXformName() const {
+  if (m_iCurrent <= 0 || m_iCurrent >= SequenceSize()) return "";
+  return ::GetXformName(m_aSpecs[static_cast<std::size_t>(m_iCurrent)].m_iXform);
+}
+
 int CVexmoFilterDoc::SetDocBitmap(CGlobalBlock hDib, const std::string& csName) {
   if (!m_pView || !hDib) {
     ReportError("SDB:Strange pointers\n%p %p", static_cast<void*>(m_pView),

@@ -100,6 +100,7 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   static bool HandlesCommand(int iCommand);
 
   std::string GetXformName() const override;
+  std::string ShownXformName() const override;
   void SetSpecFromSequence() override;
   void ShowCurrent() override;
   void OnGenerationDone(bool bStopped) override;

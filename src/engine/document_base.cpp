@@ -27,10 +27,10 @@ std::string CIdeaSequenceDoc::Title(int iZoomPercent) const {
   std::string csTitle;
   const CSavedAs saved = GetSavedAs(m_iCurrent);
   if (m_iCurrent > 0 && !saved.m_csName.empty())
-    csTitle = FormatMessageText("%s, (%s), saved as:", m_szName.c_str(), GetXformName().c_str()) +
+    csTitle = FormatMessageText("%s, (%s), saved as:", m_szName.c_str(), ShownXformName().c_str()) +
               "\"" + saved.m_csName + "\"";
   else if (m_iCurrent > 0)
-    csTitle = FormatMessageText("%s, (%s), #%d of %d", m_szName.c_str(), GetXformName().c_str(),
+    csTitle = FormatMessageText("%s, (%s), #%d of %d", m_szName.c_str(), ShownXformName().c_str(),
                                 m_iCurrent, SequenceSize() - 1);
   else
     csTitle = FormatMessageText("%s, (Original)", m_szName.c_str());
@@ -135,7 +135,7 @@ std::string CIdeaSequenceDoc::GetSaveName() const {
 CImageProperties CIdeaSequenceDoc::GetImageProperties() const {
   CImageProperties props;
   props.m_csOriginal = m_szName;
-  props.m_csXform = GetXformName();
+  props.m_csXform = m_iCurrent > 0 ? ShownXformName() : std::string("(none)");
   const CSavedAs saved = GetSavedAs(m_iCurrent);
   props.m_csSavedAs = saved.m_csName.empty() ? std::string("(unsaved)") : saved.m_csName;
   props.m_csPosition = m_iCurrent == 0

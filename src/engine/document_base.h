@@ -31,7 +31,7 @@ class IDocumentView {
 // Texts of the image properties dialog.
 struct CImageProperties {
   std::string m_csOriginal;  // the document name
-  std::string m_csXform;     // the Xform of the image shown
+  std::string m_csXform;     // the Xform of the image shown; "(none)" for the original
   std::string m_csSavedAs;   // its saved-as name or "(unsaved)"
   std::string m_csPosition;  // "This is the original image" / "Image #%d in the sequence"
   std::string m_csPixels;    // "%d by %d"
@@ -61,6 +61,10 @@ class CIdeaSequenceDoc {
 
   // The catalogue name of the working recipe's Xform.
   virtual std::string GetXformName() const = 0;
+  // The catalogue name of the Xform that made the image shown (its stored
+  // recipe); "" for the original. The working recipe may already name
+  // another Xform, chosen for the next idea.
+  virtual std::string ShownXformName() const = 0;
   // The working recipe := the sequence's element at m_iCurrent.
   virtual void SetSpecFromSequence() = 0;
   // Shows the image at m_iCurrent (from the cache, by a generation, or the

@@ -139,6 +139,8 @@ int ImageTypeFromName(const char* szPath) {
     return 0;
   }
   const char* szExt = pDot + 1;
+  // The longer and shorter spellings of the JPG extension.
+  if (strcasecmp(szExt, "jpeg") == 0 || strcasecmp(szExt, "jpe") == 0) return kImageJpg;
   if (std::strlen(szExt) != 3) {
     ReportError("File name has bad extension:\n'%s'", szPath);
     return 0;

@@ -27,8 +27,8 @@ inline constexpr int kImageFilterCount = 5;
 extern const char* const kImageDefaultExtensions[kImageFilterCount];
 
 // The format code for the extension (the text after the last "."),
-// compared without regard to case; -1 without a message for an unknown one
-// of three letters. No extension: "Missing extension from filename:\n'%s'";
+// compared without regard to case ("jpeg" and "jpe" are JPG); -1 without a
+// message for an unknown one of three letters. No extension: "Missing extension from filename:\n'%s'";
 // one not of three letters: "File name has bad extension:\n'%s'"; both 0.
 int ImageTypeFromName(const char* szPath);
 

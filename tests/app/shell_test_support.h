@@ -39,6 +39,7 @@ class CScriptedDialogs final : public CShellDialogs {
   }
   bool ChooseXform(CFilSpec& spec, const std::int32_t*) override {
     spec.m_iXform = m_iXform;
+    if (m_bPickByHand) spec.m_bWizardAll = 0;
     return true;
   }
   int XformSettings(CFilSpec&) override {
@@ -52,14 +53,16 @@ class CScriptedDialogs final : public CShellDialogs {
     overview.m_iCurrent = m_iOverviewChoice;
     return true;
   }
-  void ImageProperties(const CImageProperties&) override {}
+  void ImageProperties(const CImageProperties& props) override { m_Props = props; }
   void TipOfTheDay(CAppState&) override { ++m_iTipCalls; }
   void About() override {}
 
   std::string m_csOpenPath;
   std::string m_csSavePath;
   std::string m_csSaveDefault;
+  CImageProperties m_Props;
   int m_iXform = XFORM_MOSAIC;
+  bool m_bPickByHand = false;  // Choose Xform with "Wizard chooses" unticked
   int m_iOverviewChoice = 0;
   int m_iSettingsCalls = 0;
   int m_iTipCalls = 0;

@@ -1,7 +1,10 @@
 // The command vocabulary without a window: enabling rules of the shell's
 // commands, the menu and tool bar tables, keys, file-dialog filters and the
 // clipboard's picture conversion.
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QRegularExpression>
 #include <QSet>
@@ -15,6 +18,9 @@
 #include "app/dialog_hooks.h"
 #include "app/view.h"
 #include "dialogs/dialog_toolkit.h"
+#include "dialogs/mix_dialog.h"
+#include "dialogs/small_dialogs.h"
+#include "dialogs/xform_dialog.h"
 #include "engine/document.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
@@ -109,6 +115,17 @@ class CCommandsTest : public QObject {
     QCOMPARE(aGroupSizes, (QList<int>{2, 2, 7, 5, 3}));
   }
 
+  void ShellCommandsCarryTheirRuleAndActionInTheTable() {
+    for (const CCommandInfo& info : Commands()) {
+      // The document's commands (and the context menu's Revert, which runs one) have neither.
+      const bool bShell = !CVexmoFilterDoc::HandlesCommand(info.m_iId) &&
+                          info.m_iId != ID_CONTEXT_ORIGINAL;
+      QVERIFY2((info.m_pfnEnabled != nullptr) == bShell, qPrintable(QString::number(info.m_iId)));
+      QVERIFY2((info.m_pfnRun != nullptr) == bShell, qPrintable(QString::number(info.m_iId)));
+    }
+    QVERIFY(!IsShellCommandEnabled(ID_WIZARD_ALL, CShellState{}));
+  }
+
   void KeysParseAndDoNotCollide() {
     QSet<QKeySequence> aSeen;
     for (const CCommandInfo& info : Commands()) {
@@ -120,8 +137,6 @@ class CCommandsTest : public QObject {
         aSeen << key;
       }
     }
-    QVERIFY(aSeen.contains(QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)));
-    QVERIFY(aSeen.contains(QKeySequence(Qt::ControlModifier | Qt::KeypadModifier | Qt::Key_Minus)));
     QVERIFY(aSeen.contains(QKeySequence(Qt::Key_Escape)));
     QVERIFY(aSeen.contains(QKeySequence(Qt::ShiftModifier | Qt::Key_Insert)));
   }
@@ -130,13 +145,15 @@ class CCommandsTest : public QObject {
     const QStringList aSave = QtNameFilters(kSaveImageFilter);
     QCOMPARE(aSave.size(), 5);
     QCOMPARE(aSave[2], QStringLiteral("Jpeg (*.JPG *.jpg)"));
-    const QStringList aOpen = QtNameFilters(kOpenImageFilter);
+    const QStringList aOpen = QtNameFilters(kOpenImageFilter, true);
     QCOMPARE(aOpen.size(), 6);
+    QCOMPARE(aOpen[2], QStringLiteral("Jpeg (*.JPG *.jpg *.JPEG *.jpeg *.JPE *.jpe)"));
     QVERIFY(aOpen[5].startsWith(QStringLiteral("All Files (")));
     QVERIFY(aOpen[5].contains(QStringLiteral("*.pcx")));
+    QVERIFY(aOpen[5].contains(QStringLiteral("*.jpeg")));
   }
 
-  void HelpTopicsExistAndLinkToEachOther() {
+  void HelpPagesExistForEveryDialogAndLinkToEachOther() {
     InitShellResources();
     for (int iId : {ID_HELP_WHAT_IS, ID_HELP_NEW, ID_HELP_TUTORIAL, ID_HELP_CREDITS,
                     ID_HELP_TOPICS, ID_HELP}) {
@@ -144,14 +161,47 @@ class CCommandsTest : public QObject {
       QVERIFY2(topic.open(QIODevice::ReadOnly), qPrintable(topic.fileName()));
       QVERIFY(topic.readAll().contains("<h2>"));
     }
-    QFile index(QStringLiteral(":/help/index.html"));
-    QVERIFY(index.open(QIODevice::ReadOnly));
-    const QString csIndex = QString::fromUtf8(index.readAll());
-    static const QRegularExpression kLink(QStringLiteral("href=\"([^\"]+)\""));
-    int iLinks = 0;
-    for (auto it = kLink.globalMatch(csIndex); it.hasNext(); ++iLinks)
-      QVERIFY(QFile::exists(":/help/" + it.next().captured(1)));
-    QCOMPARE(iLinks, 7);
+    // Every page's links and pictures (the gallery's) are there.
+    static const QRegularExpression kLink(QStringLiteral("(href|src)=\"([^\"]+)\""));
+    int iPages = 0;
+    for (QDirIterator it(QStringLiteral(":/help"), {QStringLiteral("*.html")}, QDir::Files,
+                         QDirIterator::Subdirectories);
+         it.hasNext(); ++iPages) {
+      QFile page(it.next());
+      QVERIFY(page.open(QIODevice::ReadOnly));
+      const QString csPage = QString::fromUtf8(page.readAll());
+      const QDir dir = QFileInfo(page.fileName()).dir();
+      for (auto match = kLink.globalMatch(csPage); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        const QString csTarget = QDir::cleanPath(dir.filePath(m.captured(2)));
+        if (!m.captured(2).startsWith("http"))
+          QVERIFY2(QFile::exists(csTarget), qPrintable(page.fileName() + " -> " + csTarget));
+      }
+    }
+    QVERIFY(iPages >= 7 + 28);
+    // F1 in each dialog has a page: each Xform's names its gallery picture.
+    CFilSpec spec;
+    for (int i = 0; i < kXformCount; ++i) {
+      CXformDialog dlg(CFilSpec::Form(i), spec.Record(i));
+      // Wide enough to show its whole caption ("Cloud Formation Settings").
+      dlg.adjustSize();
+      QVERIFY(dlg.width() >= dlg.fontMetrics().horizontalAdvance(dlg.windowTitle()) + 100);
+      const QString csTopic = HelpTopicOf(&dlg);
+      QCOMPARE(csTopic, XformHelpTopic(i));
+      QFile page(":/help/" + csTopic);
+      QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(csTopic));
+      const QString csStem = QFileInfo(csTopic).completeBaseName();
+      QVERIFY(page.readAll().contains(QStringLiteral("../gallery/%1.jpg").arg(csStem).toUtf8()));
+    }
+    QCOMPARE(XformHelpTopic(XFORM_FALLEN_LEAVES), QStringLiteral("xforms/fallen-leaves.html"));
+    CChooseXformDlg choose(XFORM_MOSAIC, 0);
+    CImageQualityDlg quality(1);
+    CImagePropertiesDlg properties{CImageProperties{}};
+    CMixDlg mix{MixSettings{}};
+    CAreaSelectionDlg selection{AreaSelection{}};
+    for (const QWidget* pDialog : std::initializer_list<const QWidget*>{
+             &choose, &quality, &properties, &mix, &selection})
+      QVERIFY2(QFile::exists(":/help/" + HelpTopicOf(pDialog)), qPrintable(pDialog->windowTitle()));
     // Every tool bar icon is there.
     for (const CCommandInfo& info : Commands())
       if (info.m_szIcon)

@@ -10,20 +10,29 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QProgressBar>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSlider>
+#include <QTextBrowser>
 #include <QTest>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "app/qt_reporter.h"
+#include "app/help_window.h"
 #include "app/splash.h"
 #include "app/view.h"
 #include "dialogs/dialog_toolkit.h"
+#include "dialogs/xform_dialog.h"
 #include "engine/document.h"
 #include "imaging/dadc.h"
 #include "shell_test_support.h"
@@ -44,6 +53,14 @@ QStringList MenuTexts(QMenu* pMenu) {
   QStringList aTexts;
   for (QAction* pAction : pMenu->actions()) aTexts << (pAction->isSeparator() ? "-" : pAction->text());
   return aTexts;
+}
+
+// Renders a window to screenshots/<name>.png beside the test program, for
+// people to look at (./vx screenshots lists them).
+void SaveScreenshot(QWidget& window, const char* szName) {
+  const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
+  QDir().mkpath(csDir);
+  QVERIFY(window.grab().save(QStringLiteral("%1/%2.png").arg(csDir, QLatin1String(szName))));
 }
 
 QMenu* MainMenu(CMainFrame& frame, int i) { return frame.menuBar()->actions()[i]->menu(); }
@@ -86,10 +103,10 @@ class CMainWindowTest : public QObject {
     QCOMPARE(MenuTexts(MainMenu(frame, 4)),
              (QStringList{"View Size &25%", "View Size &50%", "View Size &75%",
                           "View Size &Normal\tCtrl-W", "-", "Zoom &In\tNum+", "Zoom &Out\tNum -",
-                          "-", "&Sequence Overview", "-", "&Toolbar"}));
+                          "Zoom to &Fit", "-", "&Sequence Overview", "-", "&Toolbar"}));
     QCOMPARE(MenuTexts(MainMenu(frame, 5)), (QStringList{"&Cascade", "&Tile"}));
     QCOMPARE(MenuTexts(MainMenu(frame, 6)).last(), QStringLiteral("Helpful T&ip"));
-    QCOMPARE(MenuTexts(frame.ContextMenu()).size(), 13);
+    QCOMPARE(MenuTexts(frame.ContextMenu()).size(), 14);
     QCOMPARE(MenuTexts(frame.ContextMenu()).first(), QStringLiteral("Choose X&form...\tF6"));
 
     // Prompts in the status bar, tool tips on the buttons.
@@ -285,6 +302,7 @@ class CMainWindowTest : public QObject {
     QCOMPARE(pDoc->SequenceSize(), 2);
     QCOMPARE(pDoc->m_iCurrent, 1);
     QVERIFY(!frame.ProgressBar());
+    QCOMPARE(frame.StatusPane()->text(), QStringLiteral("Stopped"));
     QVERIFY(!TheGenerationWorker().StopRequested());
     QVERIFY(frame.KeyAction(ID_WIZARD_ALL)->isEnabled());
     QVERIFY(!frame.KeyAction(ID_STOP)->isEnabled());
@@ -308,12 +326,193 @@ class CMainWindowTest : public QObject {
     frame.OnCommand(ID_VIEW_ZOOM_OUT);
     QCOMPARE(pView->Zoom(), 25);
     QVERIFY(!frame.KeyAction(ID_VIEW_ZOOM_OUT)->isEnabled());
-    // A maximised child becomes a normal window sized to the picture.
+    // Maximised, the main title names the document once.
     frame.ActiveChild()->showMaximized();
+    QTest::qWait(20);
+    QVERIFY(frame.windowTitle().startsWith(QStringLiteral("Vexmora - ")));
+    QCOMPARE(frame.windowTitle().count(Title(frame)), 1);
+    // A maximised child becomes a normal window sized to the picture.
     frame.OnCommand(ID_VIEW_NORMAL);
     QVERIFY(!frame.ActiveChild()->isMaximized());
     QTRY_COMPARE(pView->viewport()->size(), QSize(400, 300));
+    QTRY_COMPARE(frame.windowTitle(), QStringLiteral("Vexmora - ") + Title(frame));
     QCOMPARE(Title(frame), QString::fromStdString(frame.ActiveDocument()->Title(100)));
+  }
+
+  void TitleAndPropertiesNameTheXformOfThePictureShown() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("sky.png").c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoFilterDoc* pDoc = frame.ActiveDocument();
+    // Text chosen, its settings cancelled: the picture is still Mosaic's.
+    fixture.m_Dialogs.m_iXform = XFORM_TEXT;
+    fixture.m_Dialogs.m_bPickByHand = true;
+    frame.OnCommand(ID_CHOOSE_XFORM);
+    QCOMPARE(fixture.m_Dialogs.m_iSettingsCalls, 1);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(pDoc->SequenceSize(), 2);
+    QCOMPARE(Title(frame), QStringLiteral("sky, (Mosaic), #1 of 1"));
+    frame.OnCommand(ID_IMAGE_PROPERTIES);
+    QCOMPARE(fixture.m_Dialogs.m_Props.m_csXform, std::string("Mosaic"));
+    // The original was made by no Xform.
+    frame.OnCommand(ID_TO_FIRST);
+    QVERIFY(CShellFixture::WaitIdle());
+    frame.OnCommand(ID_IMAGE_PROPERTIES);
+    QCOMPARE(fixture.m_Dialogs.m_Props.m_csXform, std::string("(none)"));
+    QCOMPARE(Title(frame), QStringLiteral("sky, (Original)"));
+  }
+
+  void ZoomKeysWheelAndCtrlW() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("keys.png", 200, 100).c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoView* pView = frame.ActiveView();
+    pView->setFocus();
+    QCOMPARE(pView->Zoom(), 100);
+    // Keypad and main + / -, with or without Ctrl (Shift types + on many
+    // layouts); with Alt it is another key.
+    const struct {
+      Qt::Key key;
+      Qt::KeyboardModifiers mods;
+      int iZoom;
+    } aSteps[] = {
+        {Qt::Key_Plus, Qt::KeypadModifier, 110},
+        {Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier, 120},
+        {Qt::Key_Minus, Qt::KeypadModifier, 110},
+        {Qt::Key_Minus, Qt::KeypadModifier | Qt::ControlModifier, 100},
+        {Qt::Key_Plus, Qt::ShiftModifier, 110},
+        {Qt::Key_Plus, Qt::ControlModifier, 120},
+        {Qt::Key_Minus, Qt::NoModifier, 110},
+        {Qt::Key_Minus, Qt::AltModifier, 110},
+    };
+    for (const auto& step : aSteps) {
+      QTest::keyClick(pView, step.key, step.mods);
+      QCOMPARE(pView->Zoom(), step.iZoom);
+    }
+    // Ctrl+wheel zooms a step per notch; the plain wheel does not zoom.
+    const auto wheel = [&](int iDelta, Qt::KeyboardModifiers mods) {
+      QWheelEvent event(QPointF(10, 10), pView->viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                        QPoint(0, iDelta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(pView->viewport(), &event);
+    };
+    wheel(240, Qt::ControlModifier);
+    QCOMPARE(pView->Zoom(), 130);
+    wheel(-60, Qt::ControlModifier);
+    QCOMPARE(pView->Zoom(), 130);
+    wheel(-60, Qt::ControlModifier);
+    QCOMPARE(pView->Zoom(), 120);
+    wheel(120, Qt::NoModifier);
+    QCOMPARE(pView->Zoom(), 120);
+    // Ctrl+W is View Size Normal, also with the focus in the picture's window.
+    Reporter().Take();
+    QTest::keyClick(pView, Qt::Key_W, Qt::ControlModifier);
+    QCOMPARE(pView->Zoom(), 100);
+    QCOMPARE(frame.MdiArea()->subWindowList().size(), 1);
+  }
+
+  void BigAndTinyPicturesGetUsableWindows() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("big.png", 1000, 750).c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    const QRect area = frame.MdiArea()->viewport()->rect();
+    CVexChildWnd* pBig = frame.ActiveChild();
+    CVexmoView* pView = pBig->View();
+    // Inside the workspace, at a step at which the whole picture shows.
+    QVERIFY(area.contains(pBig->geometry()));
+    QVERIFY(pView->Zoom() < 100);
+    QTRY_VERIFY(pView->viewport()->width() >= pView->Zoom() * 1000 / 100);
+    QVERIFY(pView->viewport()->height() >= pView->Zoom() * 750 / 100);
+    QVERIFY(Title(frame).endsWith(QStringLiteral("[%1%]").arg(pView->Zoom())));
+    // At 100 % it scrolls inside the same bounds.
+    frame.OnCommand(ID_VIEW_NORMAL);
+    QVERIFY(area.contains(pBig->geometry()));
+    QVERIFY(pView->horizontalScrollBar()->maximum() > 0);
+    frame.OnCommand(ID_VIEW_FIT);
+    QVERIFY(!pView->horizontalScrollBar()->isVisible() || pView->horizontalScrollBar()->maximum() == 0);
+
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("tiny.png", 8, 8).c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexChildWnd* pTiny = frame.ActiveChild();
+    QCOMPARE(pTiny->View()->Zoom(), 100);
+    // Wide enough for its buttons and its whole title.
+    QVERIFY(pTiny->width() >= pTiny->minimumSizeHint().width() +
+                                  pTiny->fontMetrics().horizontalAdvance(pTiny->windowTitle()));
+    frame.OnCommand(ID_VIEW_FIT);
+    QCOMPARE(pTiny->View()->Zoom(), 200);
+    pTiny->move(area.width() - pTiny->width(), 0);
+    SaveScreenshot(frame, "big_and_tiny_pictures");
+  }
+
+  void F1InADialogOpensItsPageInAHelpWindowOnScreen() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    CFilSpec spec;
+    CXformDialog dialog(CFilSpec::Form(XFORM_CLOUDS), spec.Record(XFORM_CLOUDS), &frame);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QSlider* pSlider = dialog.findChildren<QSlider*>().first();
+    pSlider->setFocus();
+    QTest::keyClick(pSlider, Qt::Key_F1);
+    auto* pHelp = dialog.findChild<CHelpWindow*>();
+    QVERIFY(pHelp);
+    QVERIFY(pHelp->isVisible());
+    QCOMPARE(pHelp->Browser()->source(), QUrl(QStringLiteral("qrc:/help/xforms/clouds.html")));
+    QVERIFY(pHelp->Browser()->toPlainText().contains(QStringLiteral("Cloud Formation Settings")));
+    QVERIFY(pHelp->screen()->availableGeometry().contains(pHelp->frameGeometry()));
+    SaveScreenshot(dialog, "f1_in_cloud_settings");
+    SaveScreenshot(*pHelp, "help_for_cloud_settings");
+    // Contents, then Back to the page.
+    QVERIFY(!pHelp->BackAction()->isEnabled());
+    pHelp->ContentsAction()->trigger();
+    QCOMPARE(pHelp->Browser()->source(), QUrl(QStringLiteral("qrc:/help/index.html")));
+    QVERIFY(pHelp->BackAction()->isEnabled());
+    pHelp->BackAction()->trigger();
+    QCOMPARE(pHelp->Browser()->source(), QUrl(QStringLiteral("qrc:/help/xforms/clouds.html")));
+    // F1 again reuses the window; F1 in the main window shows the contents there.
+    QTest::keyClick(&dialog, Qt::Key_F1);
+    QCOMPARE(dialog.findChildren<CHelpWindow*>().size(), 1);
+    dialog.close();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QTest::keyClick(&frame, Qt::Key_F1);
+    QCOMPARE(frame.HelpWindow()->Browser()->source(), QUrl(QStringLiteral("qrc:/help/index.html")));
+    QVERIFY(frame.HelpWindow()->isVisible());
+  }
+
+  void DroppedPicturesOpenAndTheWindowKeepsItsPlace() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    const auto drop = [&](const QStringList& aPaths) {
+      QMimeData data;
+      QList<QUrl> aUrls;
+      for (const QString& csPath : aPaths) aUrls << QUrl::fromLocalFile(csPath);
+      data.setUrls(aUrls);
+      QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&frame, &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(&frame, &dropped);
+      return true;
+    };
+    const std::string csNotes = fixture.m_Home.Path("notes.txt");
+    std::ofstream(csNotes) << "text";
+    QVERIFY(!drop({QString::fromStdString(csNotes)}));
+    QVERIFY(drop({QString::fromStdString(fixture.WritePicture("dropped.png"))}));
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.MdiArea()->subWindowList().size(), 1);
+    QCOMPARE(frame.ActiveDocument()->m_szName, std::string("dropped"));
+
+    // The geometry stored at exit comes back at the next start.
+    frame.setGeometry(QRect(30, 40, 640, 480));
+    frame.SaveGeometry();
+    frame.setGeometry(QRect(0, 0, 300, 200));
+    frame.RestoreGeometry();
+    QCOMPARE(frame.geometry().size(), QSize(640, 480));
   }
 
   // Not a check: renders the window with two documents to

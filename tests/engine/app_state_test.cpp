@@ -50,7 +50,7 @@ TEST_F(AppStateTest, SettingsAreWrittenInOrderAndReadBackTheSame) {
   app.AddRecent("/p/one.jpg");
   ASSERT_EQ(app.WriteSettings(), 1);
   EXPECT_EQ(ReadAll(ProfileFile()),
-            "[DIRECTORIES]\nMAIN=" + m_paths.m_csWorkingDir + "\nINITIAL_BMP_DIR=" +
+            "[DIRECTORIES]\nMAIN=" + m_paths.m_csHome + "/.local/share/vexmora\nINITIAL_BMP_DIR=" +
                 m_paths.m_csHome +
                 "\n\n[GENERAL]\nPREFD_FILTR=14\nSAVEEXT=2\nREADEXT=2\n\n"
                 "[LASTFILES]\nMRO1=/p/one.jpg\nMRO2=\nMRO3=\nMRO4=\n");
@@ -103,6 +103,33 @@ TEST_F(AppStateTest, ProfileLivesUnderTheConfigurationDirectory) {
   setenv("XDG_CONFIG_HOME", "/abs/conf", 1);
   EXPECT_EQ(CAppState(CUserPaths::FromEnvironment()).ProfilePath(), "/abs/conf/vexmora/vexmora.ini");
   unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(AppStateTest, WithoutAStoredMainDirectoryTheUsersDataAndCacheFoldersAreUsed) {
+  m_paths.m_csDataHome = m_paths.m_csHome + "/data";
+  m_paths.m_csCacheHome = m_paths.m_csHome + "/cache";
+  CAppState app(m_paths);
+  ASSERT_TRUE(app.StartUp(false));
+  EXPECT_EQ(app.m_csMainDir, m_paths.m_csHome + "/data/vexmora");
+  EXPECT_TRUE(fs::is_directory(app.m_csMainDir));
+  EXPECT_EQ(app.TempDir(), m_paths.m_csHome + "/cache/vexmora/VEXMOTEMP");
+  EXPECT_TRUE(fs::is_directory(app.TempDir()));
+  EXPECT_FALSE(fs::exists(m_home / "work/VEXMOTEMP"));
+  // Written back, the default stays the default: the cache stays put.
+  app.Exit(false);
+  CAppState again(m_paths);
+  ASSERT_TRUE(again.StartUp(false));
+  EXPECT_EQ(again.TempDir(), app.TempDir());
+  // A main directory of the user's own keeps the cache beside it.
+  WriteProfile("[DIRECTORIES]\nMAIN=" + m_paths.m_csWorkingDir + "\n");
+  CAppState own(m_paths);
+  ASSERT_TRUE(own.StartUp(false));
+  EXPECT_EQ(own.m_csMainDir, m_paths.m_csWorkingDir);
+  EXPECT_EQ(own.TempDir(), m_paths.m_csWorkingDir + "/VEXMOTEMP");
+  EXPECT_TRUE(TakeMessages().empty());
+  setenv("XDG_CACHE_HOME", "/abs/cache", 1);
+  EXPECT_EQ(CUserPaths::FromEnvironment().m_csCacheHome, "/abs/cache");
+  unsetenv("XDG_CACHE_HOME");
 }
 
 TEST_F(AppStateTest, SetupDirectoriesFallsBackAndReportsWhatItCannotMake) {
@@ -170,7 +197,7 @@ TEST_F(AppStateTest, ClearingNeverDeletesOutsideTheCacheDirectory) {
 }
 
 TEST_F(AppStateTest, StartUpAndExitClearTheCacheUnlessAnotherInstanceRuns) {
-  const fs::path temp = m_home / "work/VEXMOTEMP";
+  const fs::path temp = m_home / ".cache/vexmora/VEXMOTEMP";
   fs::create_directories(temp / "sub");
   for (const char* szName : {"old_1-1.TMP", "notes.txt", ".hidden"}) Touch(temp / szName);
   CAppState second(m_paths);
@@ -201,7 +228,7 @@ TEST_F(AppStateTest, StartUpAndExitClearTheCacheUnlessAnotherInstanceRuns) {
   CAppState again(m_paths);
   again.ReadSettings();
   EXPECT_EQ(again.TipFilePos(), 120);
-  EXPECT_EQ(again.m_csMainDir, m_paths.m_csWorkingDir);
+  EXPECT_EQ(again.m_csMainDir, m_paths.m_csHome + "/.local/share/vexmora");
   EXPECT_TRUE(TakeMessages().empty());
 }
 

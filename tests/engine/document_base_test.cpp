@@ -32,6 +32,7 @@ class CFakeDoc final : public CIdeaSequenceDoc {
     m_szName = "Photo";
   }
   std::string GetXformName() const override { return m_iSpec == 0 ? "Null" : "Mosaic"; }
+  std::string ShownXformName() const override { return m_iCurrent == 0 ? "" : "Mosaic"; }
   void SetSpecFromSequence() override { m_iSpec = m_iCurrent; }
   void ShowCurrent() override { m_aShown.push_back(m_iCurrent); }
   void OnGenerationDone(bool) override {}

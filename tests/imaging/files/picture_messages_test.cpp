@@ -45,14 +45,16 @@ TEST_F(CPictureMessages, FormatComesFromTheLastDotWithoutRegardToCase) {
   EXPECT_EQ(ImageTypeFromName("x.pcx"), kImagePcx);
   EXPECT_EQ(ImageTypeFromName("x.bMp"), kImageBmp);
   EXPECT_EQ(ImageTypeFromName("x.png"), kImagePng);
+  EXPECT_EQ(ImageTypeFromName("x.JPEG"), kImageJpg);
+  EXPECT_EQ(ImageTypeFromName("x.jpe"), kImageJpg);
   EXPECT_EQ(ImageTypeFromName("x.gif"), -1);
   EXPECT_TRUE(TakeMessages().empty());
   EXPECT_EQ(ImageTypeFromName("picture"), 0);
-  EXPECT_EQ(ImageTypeFromName("x.jpeg"), 0);
+  EXPECT_EQ(ImageTypeFromName("x.tiff"), 0);
   // A dot only in a directory name: the text after it is the "extension".
   EXPECT_EQ(ImageTypeFromName("a.b/picture"), 0);
   EXPECT_THAT(TakeMessages(), ElementsAre("Missing extension from filename:\n'picture'",
-                                          "File name has bad extension:\n'x.jpeg'",
+                                          "File name has bad extension:\n'x.tiff'",
                                           "File name has bad extension:\n'a.b/picture'"));
 }
 
@@ -61,14 +63,16 @@ TEST_F(CPictureMessages, UpperAndLowerCaseNamesBothLoad) {
   WriteBytes(Path("PICTURE.JPG"), a);
   EXPECT_TRUE(OpenImageFile(Path("PICTURE.JPG").c_str(), kImageFromName));
   EXPECT_TRUE(OpenImageFile(Path("src.jpg").c_str(), kImageFromName));
+  WriteBytes(Path("photo.Jpeg"), a);
+  EXPECT_TRUE(OpenImageFile(Path("photo.Jpeg").c_str(), kImageFromName));
   EXPECT_TRUE(TakeMessages().empty());
 }
 
 TEST_F(CPictureMessages, UnknownOrBadExtensionsOnOpening) {
   const auto a = Written("src.jpg");
-  EXPECT_THAT(Refused("picture.jpeg", a),
-              ElementsAre("File name has bad extension:\n'" + Path("picture.jpeg") + "'",
-                          "VLIF: bad image type: 0", CouldNotOpen("picture.jpeg")));
+  EXPECT_THAT(Refused("picture.tiff", a),
+              ElementsAre("File name has bad extension:\n'" + Path("picture.tiff") + "'",
+                          "VLIF: bad image type: 0", CouldNotOpen("picture.tiff")));
   EXPECT_THAT(Refused("picture.gif", a), ElementsAre(CouldNotOpen("picture.gif")));
   std::filesystem::create_directory(Path("a.b"));
   EXPECT_THAT(Refused("a.b/picture", a),
