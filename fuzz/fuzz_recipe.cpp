@@ -108,12 +108,13 @@ json StructuredRecipe(FuzzedDataProvider& fdp) {
 
 // The idea of a recipe that reads, on a small picture, as the CLI makes it.
 void Generate(const Recipe& recipe) {
-  static CDADC s_in = [] {
-    CDADC in(24, 16);
+  static const std::unique_ptr<CDADC> s_pIn = [] {
+    auto p = std::make_unique<CDADC>(24, 16);
     for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 24; ++x) in.m_pDC->SetPixelV(x, y, RGB(x * 10, y * 15, (x ^ y) * 8));
-    return in;
+      for (int x = 0; x < 24; ++x) p->m_pDC->SetPixelV(x, y, RGB(x * 10, y * 15, (x ^ y) * 8));
+    return p;
   }();
+  CDADC& s_in = *s_pIn;
   CFilSpec spec = recipe.m_Spec;
   if (!spec.Effect(s_in.m_iWidth, s_in.m_iHeight)) return;
   const int q = recipe.m_iQuality;

@@ -168,6 +168,7 @@ int CReplacingFile::Commit() {
   std::FILE* pFile = m_pFile;
   m_pFile = nullptr;
   int iError = 0;
+  errno = 0;
   // A new file (the cache's) is not worth the wait for the disk; a file that
   // replaces another must be on the disk before the old one goes.
   if (std::fflush(pFile) != 0 || std::ferror(pFile) ||
