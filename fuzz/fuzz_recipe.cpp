@@ -134,7 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSi
   FuzzedDataProvider fdp(pData, iSize);
   const bool bRaw = iSize > 0 && pData[0] == '{';
   const std::string csJson = bRaw ? fdp.ConsumeRemainingBytesAsString()
-                                  : StructuredRecipe(fdp).dump();
+                                  : StructuredRecipe(fdp).dump(-1, ' ', false,
+                                                               json::error_handler_t::replace);
   Recipe recipe;
   std::string csError;
   if (!RecipeFromJson(csJson, recipe, csError)) {
