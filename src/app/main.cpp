@@ -1,6 +1,7 @@
 // The desktop program: one instance per user, the main window with its
 // documents, settings and cache kept by the application object.
 #include <QApplication>
+#include <QMessageBox>
 #include <cstring>
 
 #include "app/app.h"
@@ -8,15 +9,28 @@
 #include "app/main_frame.h"
 #include "app/qt_reporter.h"
 #include "app/single_instance.h"
+#include "platform/data_dir.h"
+
+#ifndef VX_VERSION
+#define VX_VERSION "unknown"
+#endif
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vexmora"));
-  QApplication::setApplicationVersion(QStringLiteral("4.0"));
+  QApplication::setApplicationVersion(QStringLiteral(VX_VERSION));
 
   // A second start hands over to the first and leaves everything alone.
   CSingleInstance instance;
   if (instance.HandOver()) return 0;
+
+  // Without its data folder the program could not draw text, so it says
+  // where it looked instead of making different pictures.
+  if (DataDir().m_csDir.empty()) {
+    QMessageBox::critical(nullptr, QStringLiteral("Vexmora4"),
+                          QString::fromStdString(DataDirMissingMessage(DataDir())));
+    return 1;
+  }
 
   CQtReporter reporter;
   SetReporter(&reporter);

@@ -200,3 +200,15 @@ std::string OutputName(const std::string& csPattern, int iNumber) {
   }
   return cs;
 }
+
+std::uint32_t BatchSeed(std::uint32_t iFirst, int iNumber) {
+  if (iNumber <= 1) return iFirst;
+  // The 64-bit finaliser of SplitMix64 over the first seed and the number.
+  std::uint64_t z = (static_cast<std::uint64_t>(iFirst) << 32) | static_cast<std::uint32_t>(iNumber);
+  z += 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  z ^= z >> 31;
+  // The generator never sees the top bit of its seed, so only 31 bits are kept.
+  return static_cast<std::uint32_t>(z >> 33);
+}

@@ -3,6 +3,7 @@
 // false with a reason in csError.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/filspec.h"
@@ -41,3 +42,9 @@ bool ApplySetting(CFilSpec& spec, const std::string& csAssignment, std::string& 
 std::string OutputName(const std::string& csPattern, int iNumber);
 // Whether the pattern holds "%d".
 bool HasNumberSlot(const std::string& csPattern);
+
+// The seed of idea iNumber (1-based) of a batch whose first seed is iFirst:
+// iFirst itself for the first idea, then values mixed from both, so that the
+// ideas of a batch differ as much as unrelated ones (the random generator
+// starts nearly alike from neighbouring seeds). 0..2^31-1 after the first.
+std::uint32_t BatchSeed(std::uint32_t iFirst, int iNumber);

@@ -22,7 +22,6 @@
 #include "imaging/codecs/pcx_codec.h"
 #include "imaging/codecs/png_codec.h"
 #include "imaging/codecs/tga_codec.h"
-#include "imaging/constants.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
 #include "imaging/packed_dib.h"
@@ -33,11 +32,20 @@
 namespace {
 
 std::atomic<int> s_bInterrupted{0};
+// The stop flags of the jobs of the running make, one per job; published
+// while the jobs run so that an interrupt reaches every one of them.
+std::atomic<std::atomic<int>*> s_pJobStops{nullptr};
+std::atomic<int> s_iJobStops{0};
+static_assert(std::atomic<int>::is_always_lock_free &&
+              std::atomic<std::atomic<int>*>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
-  // Only lock-free atomic stores here: they are safe in a signal handler.
+  // Only lock-free atomic loads and stores here: they are safe in a signal
+  // handler. The flag comes first: a job checks it before its next idea.
   s_bInterrupted.store(1);
-  g_bStop.store(1);
+  std::atomic<int>* pStops = s_pJobStops.load();
+  const int iStops = pStops ? s_iJobStops.load() : 0;
+  for (int i = 0; i < iStops; ++i) pStops[i].store(1);
 }
 
 void Fail(const std::string& cs) { std::fprintf(stderr, "vexmora-cli: %s\n", cs.c_str()); }
@@ -133,9 +141,9 @@ enum class EIdea { Made, Stopped, Failed };
 // One idea on the calling thread: choose (unless replaying a recipe),
 // validate, generate, write.
 EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& progress,
-               CProgressDisplay& display) {
+               std::atomic<int>& stop, CProgressDisplay& display) {
   CFilSpec spec = plan.m_Base;
-  spec.m_iSeed = static_cast<std::int32_t>(plan.m_iFirstSeed + static_cast<std::uint32_t>(iNumber - 1));
+  spec.m_iSeed = static_cast<std::int32_t>(BatchSeed(plan.m_iFirstSeed, iNumber));
   if (!plan.m_bFromRecipe) {
     // The choices of the idea depend on its seed alone, whichever thread makes it.
     SeedRandom(static_cast<unsigned int>(spec.m_iSeed));
@@ -163,6 +171,7 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
   }
   spec.SetDCs(&drw, pOut.release(), &in);
   spec.m_Context.m_pPercent = &progress;
+  spec.m_Context.m_pStop = &stop;
   const EGeneration eResult = FilterThreadProc(spec);
   if (eResult == EGeneration::Stopped || s_bInterrupted) return EIdea::Stopped;
   if (eResult == EGeneration::Failed) {
@@ -333,8 +342,14 @@ int RunMake(const MakeOptions& opt) {
   std::atomic<int> iDone{0};
   std::atomic<int> iStopped{0};
   std::atomic<int> iFailed{0};
+  // Each job has its own progress and stop flag: a job that ends its idea
+  // clears only its own flag, never an interrupt meant for the others.
   std::unique_ptr<std::atomic<int>[]> aProgress(new std::atomic<int>[static_cast<std::size_t>(iJobs)]);
-  for (int i = 0; i < iJobs; ++i) aProgress[i] = 0;
+  std::unique_ptr<std::atomic<int>[]> aStop(new std::atomic<int>[static_cast<std::size_t>(iJobs)]);
+  for (int i = 0; i < iJobs; ++i) aProgress[i] = 0, aStop[i] = 0;
+  // An interrupt before this is seen by the jobs before they take an idea.
+  s_iJobStops = iJobs;
+  s_pJobStops = aStop.get();
 
   std::atomic<int> iRunning{iJobs};
   auto worker = [&](int iJob) {
@@ -342,7 +357,7 @@ int RunMake(const MakeOptions& opt) {
       const int iNumber = s_bInterrupted ? opt.m_iCount + 1 : iNext.fetch_add(1);
       if (iNumber > opt.m_iCount) break;
       aProgress[iJob] = 0;
-      switch (MakeIdea(plan, *pIn, iNumber, aProgress[iJob], display)) {
+      switch (MakeIdea(plan, *pIn, iNumber, aProgress[iJob], aStop[iJob], display)) {
         case EIdea::Made: break;
         case EIdea::Stopped: ++iStopped; break;
         case EIdea::Failed: ++iFailed; break;
@@ -365,9 +380,6 @@ int RunMake(const MakeOptions& opt) {
   }
   if (aThreads.empty()) return kExitFailure;
   while (iRunning > 0) {
-    // A finished mix clears the stop flag; while interrupted it must stay set
-    // for the ideas still running.
-    if (s_bInterrupted) g_bStop = 1;
     int iPercent = 0;
     for (int i = 0; i < iJobs; ++i) {
       const int p = aProgress[i].load();
@@ -377,8 +389,9 @@ int RunMake(const MakeOptions& opt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   for (std::thread& t : aThreads) t.join();
+  s_pJobStops = nullptr;
+  s_iJobStops = 0;
   display.End();
-  g_bStop = 0;
   if (s_bInterrupted || iStopped) {
     Fail("stopped: the idea being made was dropped");
     return kExitFailure;
@@ -432,7 +445,7 @@ int RunInfo(const std::string& csPath) {
 
 int RunList() {
   for (int i = 0; i < kXformCount; ++i)
-    std::printf("%2d  %-16s%s\n", i, GetXformName(i), CFilSpec::IsBuilt(i) ? "" : "  (not yet available)");
+    std::printf("%2d  %s\n", i, GetXformName(i));
   return kExitOk;
 }
 

@@ -2,11 +2,33 @@
 // desktop program. See docs/cli.md.
 #include <CLI/CLI.hpp>
 
+#include <iostream>
+
 #include "cli/commands.h"
+#include "platform/data_dir.h"
+
+#ifndef VX_VERSION
+#define VX_VERSION "unknown"
+#endif
+
+namespace {
+
+// "vexmora-cli 4.0.0" and the data folder in use, or where it was looked for.
+std::string VersionText() {
+  const DataDirSearch& data = DataDir();
+  std::string csText = "vexmora-cli " VX_VERSION "\ndata: ";
+  if (!data.m_csDir.empty()) return csText + data.m_csDir;
+  csText += "not found; looked in:";
+  for (const std::string& csDir : data.m_aTried) csText += "\n  " + csDir;
+  return csText;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"vexmora-cli: turn a picture into image ideas"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", VersionText, "Print the version and the data folder in use");
 
   MakeOptions make;
   long long iSeed = 0;
@@ -16,7 +38,7 @@ int main(int argc, char** argv) {
       ->required();
   pMake->add_option("xform", make.m_csXform, "The Xform by catalogue name (e.g. mosaic, \"fallen leaves\")");
   pMake->add_flag("-w,--wizard", make.m_bWizard, "Wizard chooses all: a random Xform, mix and parameters");
-  CLI::Option* pSeed = pMake->add_option("-s,--seed", iSeed, "Random seed of the first idea (the next ones count up)");
+  CLI::Option* pSeed = pMake->add_option("-s,--seed", iSeed, "Random seed of the first idea (the next ones are mixed from it)");
   CLI::Option* pQuality = pMake->add_option("-q,--quality", csQuality, "Image quality (oversampling): 1, 2 or 4");
   CLI::Option* pMix = pMake->add_option("-m,--mix", csMix,
       "Mix with the original: MODE[:PERCENT], MODE one of off, even, left-right, top-bottom, "
@@ -27,7 +49,7 @@ int main(int argc, char** argv) {
       "Area selection the Xform follows: HUE,SAT,VAL[,invert][,smooth=N]");
   pMake->add_option("--set", make.m_aSet, "A parameter of the Xform: NAME=VALUE (see describe)")
       ->allow_extra_args(false);
-  pMake->add_option("-n,--count", make.m_iCount, "Number of ideas (seeds in sequence)");
+  pMake->add_option("-n,--count", make.m_iCount, "Number of ideas");
   pMake->add_option("-j,--jobs", make.m_iJobs, "Ideas made at once");
   pMake->add_option("-o,--output", make.m_csOutput,
       "Output picture; its extension chooses the format; %d is the idea number");
@@ -56,6 +78,8 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kExitUsage;
@@ -67,6 +91,12 @@ int main(int argc, char** argv) {
     if (*pMix) make.m_csMix = csMix;
     if (*pMixSelect) make.m_csMixSelect = csMixSelect;
     if (*pSelect) make.m_csSelect = csSelect;
+    // Text is drawn with the shipped fonts: without them an idea would fail
+    // or differ from the same recipe made elsewhere.
+    if (DataDir().m_csDir.empty()) {
+      std::cerr << "vexmora-cli: " << DataDirMissingMessage(DataDir()) << "\n";
+      return kExitFailure;
+    }
     InstallInterruptHandler();
     return RunMake(make);
   }

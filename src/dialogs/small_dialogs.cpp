@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include "engine/catalogue.h"
@@ -85,11 +84,7 @@ CChooseXformDlg::CChooseXformDlg(int iXform, int bWizardAll, QWidget* pParent)
   m_pList = new QComboBox;
   SetControlId(m_pList, kIdChooseList);
   m_pList->setMinimumWidth(200);
-  auto* pModel = qobject_cast<QStandardItemModel*>(m_pList->model());
-  for (int i = 0; i < kXformCount; ++i) {
-    m_pList->addItem(QString::fromUtf8(GetXformName(i)));
-    if (pModel && !CFilSpec::IsBuilt(i)) pModel->item(i)->setEnabled(false);
-  }
+  for (int i = 0; i < kXformCount; ++i) m_pList->addItem(QString::fromUtf8(GetXformName(i)));
   const int iShown = iXform == XFORM_NULL ? XFORM_MOSAIC : iXform;
   m_pList->setCurrentIndex(iShown >= 0 && iShown < kXformCount ? iShown : -1);
   m_pList->setEnabled(!m_bWizardAll);

@@ -173,6 +173,7 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, const char* szGr
       break;
     case EField::GroupBegin:
     case EField::GroupEnd:
+    case EField::Selection:  // never shown
       break;
   }
   m_aFields.push_back(std::move(pField));

@@ -1,5 +1,6 @@
 #include "engine/filspec.h"
 
+#include <atomic>
 #include <cstring>
 #include <ctime>
 #include <type_traits>
@@ -133,15 +134,23 @@ const XformOps kOps[kXformCount] = {
 
 bool InCatalogue(int i) { return i >= 0 && i < kXformCount; }
 
+// The Xform a test has declared not built, or -1.
+std::atomic<int> s_iNotBuiltForTests{-1};
+
 }  // namespace
 
-bool CFilSpec::IsBuilt(int iXform) { return InCatalogue(iXform) && kOps[iXform].pfnApply; }
+CXformNotBuiltForTests::CXformNotBuiltForTests(int iXform) { s_iNotBuiltForTests = iXform; }
+CXformNotBuiltForTests::~CXformNotBuiltForTests() { s_iNotBuiltForTests = -1; }
 
-const char* CFilSpec::CheckSettings(int iXform, void* pRecord) {
-  return InCatalogue(iXform) ? kOps[iXform].form.CheckOnOk(pRecord) : nullptr;
+bool CFilSpec::IsBuilt(int iXform) {
+  return InCatalogue(iXform) && kOps[iXform].pfnApply && iXform != s_iNotBuiltForTests;
 }
 
-CFormRef CFilSpec::Form(int iXform) { return InCatalogue(iXform) ? kOps[iXform].form : CFormRef(); }
+const char* CFilSpec::CheckSettings(int iXform, void* pRecord) {
+  return Form(iXform).CheckOnOk(pRecord);
+}
+
+CFormRef CFilSpec::Form(int iXform) { return IsBuilt(iXform) ? kOps[iXform].form : CFormRef(); }
 
 void* CFilSpec::Record(int iXform) {
   return InCatalogue(iXform) ? kOps[iXform].pfnRecord(*this) : nullptr;
@@ -216,7 +225,7 @@ void CFilSpec::Autochoose(const CDADC* pOriginal) {
     const std::int32_t* pWizard = WizardFlag(iXform);
     // Web Fade has neither a wizard flag nor an Autochoose; Xforms not built
     // yet have nothing to choose (their Effect has already refused).
-    if (pWizard && *pWizard && kOps[iXform].pfnAutochoose)
+    if (pWizard && *pWizard && IsBuilt(iXform))
       kOps[iXform].pfnAutochoose(*this, *pOriginal);
   } else if (iXform != XFORM_NULL) {
     ReportError("ACP::Xform %d not\n(yet) supported", iXform);
@@ -302,5 +311,5 @@ int PickLeastUsedXform(const std::int32_t* aUsage) {
 
 void InitUsageCounts(std::int32_t* aUsage) {
   for (int i = 0; i < kXformCount; ++i)
-    aUsage[i] = (i == XFORM_MIST || i == XFORM_WEB_FADE || !CFilSpec::IsBuilt(i)) ? 1000000 : 0;
+    aUsage[i] = (i == XFORM_MIST || i == XFORM_WEB_FADE) ? 1000000 : 0;
 }

@@ -132,10 +132,22 @@ struct CFilSpec {
 static_assert(std::is_trivially_copyable_v<CFilSpec>,
               "the document copies recipes bitwise");
 
+// For tests of what happens with an Xform that is not built: while one of
+// these lives, the given Xform counts as not built (IsBuilt false, an empty
+// form, Effect, Apply, Autochoose and its settings refused as for an Xform
+// not written yet), whichever Xforms the catalogue has. One at a time.
+class CXformNotBuiltForTests {
+ public:
+  explicit CXformNotBuiltForTests(int iXform);
+  ~CXformNotBuiltForTests();
+  CXformNotBuiltForTests(const CXformNotBuiltForTests&) = delete;
+  CXformNotBuiltForTests& operator=(const CXformNotBuiltForTests&) = delete;
+};
+
 // Smallest of the 28 counts (starting from 64000); RandomInt(0, 27) drawn
 // until it hits an Xform with that count, at most 2801 times (the last draw
 // stays).
 int PickLeastUsedXform(const std::int32_t* aUsage);
 // Usage counts for a new document: 0, except 1,000,000 for Mist and Web Fade
-// (never picked at random in practice) and for Xforms that are not built.
+// (never picked at random in practice).
 void InitUsageCounts(std::int32_t* aUsage);

@@ -4,22 +4,38 @@
 #include <system_error>
 
 #include "imaging/aa_mix.h"
-#include "imaging/constants.h"
 #include "platform/report.h"
 #include "xforms/progress.h"
 
+namespace {
+// The recipe outlives a worker's run (the document keeps copies of it): it
+// must not keep pointing at that worker's flag and progress.
+void PointAtDefaults(XformContext& ctx) {
+  ctx.m_pStop = XformContext{}.m_pStop;
+  ctx.m_pPercent = XformContext{}.m_pPercent;
+}
+}  // namespace
+
 EGeneration FilterThreadProc(CFilSpec& spec) {
-  EGeneration eResult;
-  if (spec.Apply() && !g_bStop) {
+  XformContext& ctx = spec.m_Context;
+  EGeneration eResult = EGeneration::Failed;
+  if (spec.Apply() && !ctx.Stopped()) {
     SetStatusText("Mixing...");
-    XformContext& ctx = spec.m_Context;
     const CDADC* pOriginal = spec.m_Mix.m_iMixMode == MIX_OFF ? nullptr : ctx.m_pIn;
-    AAMixBlit(ctx.m_pDrw, ctx.m_pOut, pOriginal, &spec.m_Mix, ctx.m_pPercent,
-              [](const char* sz) { SetStatusText(sz); });
-    g_bStop = 0;
-    eResult = EGeneration::Made;
-  } else {
-    eResult = g_bStop ? EGeneration::Stopped : EGeneration::Failed;
+    const bool bMixed = AAMixBlit(ctx.m_pDrw, ctx.m_pOut, pOriginal, &spec.m_Mix, ctx.m_pPercent,
+                                  [](const char* sz) { SetStatusText(sz); }, ctx.m_pStop);
+    if (bMixed) {
+      // The mix loop does not look at the flag: a stop asked for while it ran
+      // is dropped, and the idea stands.
+      if (ctx.m_pStop) ctx.m_pStop->store(0, std::memory_order_relaxed);
+      eResult = EGeneration::Made;
+    } else {
+      // The drawing surface still holds the previous picture: recording it
+      // as a new idea would show the wrong picture under that idea later.
+      eResult = ctx.Stopped() ? EGeneration::Stopped : EGeneration::Failed;
+    }
+  } else if (ctx.Stopped()) {
+    eResult = EGeneration::Stopped;
   }
   spec.DeleteXformDC();
   return eResult;
@@ -27,9 +43,8 @@ EGeneration FilterThreadProc(CFilSpec& spec) {
 
 CGenerationWorker::~CGenerationWorker() {
   if (m_pThread && m_pThread->joinable()) {
-    g_bStop = 1;
+    m_iStop = 1;
     m_pThread->join();
-    g_bStop = 0;
   }
 }
 
@@ -49,12 +64,18 @@ bool CGenerationWorker::BeginFilterThread(IGenerationClient* pClient, CFilSpec* 
     ReportError("BFT:A thread is already running");
     return false;
   }
-  g_iProgress = 0;
+  m_iProgress = 0;
+  m_iStop = 0;
   m_pClient = pClient;
   m_bPending = true;
   m_bEnded = false;
+  if (pSpec) {
+    pSpec->m_Context.m_pStop = &m_iStop;
+    pSpec->m_Context.m_pPercent = &m_iProgress;
+  }
   m_pThread = StartThread([this, pSpec] {
     const EGeneration eResult = FilterThreadProc(*pSpec);
+    PointAtDefaults(pSpec->m_Context);
     m_iResult.store(static_cast<int>(eResult), std::memory_order_relaxed);
     m_bEnded.store(true, std::memory_order_release);
     if (m_fnEnded) m_fnEnded();
@@ -63,7 +84,10 @@ bool CGenerationWorker::BeginFilterThread(IGenerationClient* pClient, CFilSpec* 
     // Nothing runs: free what the run was given and let the next idle check
     // hand the client a stopped run, as if STOP had been pressed at once.
     ReportError("Could not CreateThread(Filter)");
-    if (pSpec) pSpec->DeleteXformDC();
+    if (pSpec) {
+      pSpec->DeleteXformDC();
+      PointAtDefaults(pSpec->m_Context);
+    }
     m_iResult = static_cast<int>(EGeneration::Stopped);
     m_bEnded = true;
     return false;
@@ -73,7 +97,7 @@ bool CGenerationWorker::BeginFilterThread(IGenerationClient* pClient, CFilSpec* 
 
 bool CGenerationWorker::IsXforming() const { return m_bPending; }
 
-void CGenerationWorker::Stop() { g_bStop = IsXforming() ? 1 : 0; }
+void CGenerationWorker::Stop() { m_iStop = IsXforming() ? 1 : 0; }
 
 CGenerationWorker::EPoll CGenerationWorker::IdleCheck() {
   if (!m_bPending) return EPoll::Idle;
@@ -90,8 +114,8 @@ CGenerationWorker::EPoll CGenerationWorker::IdleCheck() {
     pClient->OnGenerationDone(m_eLastResult != EGeneration::Made);
   else
     ReportError("Could not get document from thread view");
-  g_bStop = 0;
-  g_iProgress = 101;
+  m_iStop = 0;
+  m_iProgress = 101;
   return EPoll::Ended;
 }
 

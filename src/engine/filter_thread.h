@@ -1,8 +1,10 @@
 // The generation worker: at most one generation runs in the application, on
 // its own thread, while the interface thread polls it about four times a
 // second (progress, status text) and collects it when it has ended. The
-// interface never touches the working recipe while it runs; STOP
-// sets g_bStop, which the Xform polls.
+// interface never touches the working recipe while it runs. Each worker has
+// its own stop flag and progress field: for the run, the recipe's context
+// points at them, so STOP (or a finished run) on one worker never reaches a
+// generation that another worker runs.
 #pragma once
 
 #include <atomic>
@@ -22,8 +24,12 @@ enum class EGeneration {
 // One whole generation on the calling thread: Apply, then "Mixing..." (the
 // final mix from the context's out surface into its drawing surface, with the
 // original unless the mix is Off), then the out surface is freed in every
-// case. A stop requested during the mix does not cancel the idea: the flag is
-// cleared after the mix. Progress goes where the context's m_pPercent points.
+// case. Progress goes where the context's m_pPercent points, and the run's
+// stop flag is the one its m_pStop points at. A stop requested while the mix
+// loop runs does not cancel the idea: that flag is cleared after the mix. A
+// stop during the Hsv analysis that precedes the loop (or its force field
+// failing for lack of memory) leaves the drawing surface unchanged, so the
+// run ends as stopped (or failed) instead.
 EGeneration FilterThreadProc(CFilSpec& spec);
 
 // Whoever started a generation (the document) and receives its end.
@@ -50,7 +56,9 @@ class CGenerationWorker {
   virtual ~CGenerationWorker();
 
   // Starts the worker on the working recipe, whose context holds the
-  // three surfaces (the out surface is freed by the worker). A second start
+  // three surfaces (the out surface is freed by the worker); for the run the
+  // context's stop flag and progress field are this worker's, and they are
+  // set back to the application defaults as the run ends. A second start
   // reports "BFT:A thread is already running" and returns false. When the
   // system refuses the thread, "Could not CreateThread(Filter)" is reported,
   // the out surface is freed, nothing runs, and the next IdleCheck tells the
@@ -58,13 +66,16 @@ class CGenerationWorker {
   bool BeginFilterThread(IGenerationClient* pClient, CFilSpec* pSpec);
   // A generation runs (started and not yet collected by IdleCheck).
   bool IsXforming() const;
-  // The STOP command: g_bStop := 1 while a generation runs, else 0.
+  // The STOP command: this worker's stop flag := 1 while a generation runs,
+  // else 0.
   void Stop();
+  // STOP has been asked for and the flag not yet cleared.
+  bool StopRequested() const { return m_iStop.load(std::memory_order_relaxed) != 0; }
   // The interface thread's idle check. On Ended the client has received
-  // OnGenerationDone (a failure counts as a stop) and g_bStop is 0 again.
+  // OnGenerationDone (a failure counts as a stop) and the stop flag is 0 again.
   EPoll IdleCheck();
   // The latest percentage (101 or more: done).
-  int Progress() const { return g_iProgress.load(std::memory_order_relaxed); }
+  int Progress() const { return m_iProgress.load(std::memory_order_relaxed); }
   // The outcome of the last collected generation.
   EGeneration LastResult() const { return m_eLastResult; }
   // Called on the worker thread as it finishes, e.g. to wake the interface
@@ -81,6 +92,8 @@ class CGenerationWorker {
   bool m_bPending = false;  // started (or refused) and not yet collected
   std::atomic<bool> m_bEnded{false};
   std::atomic<int> m_iResult{0};
+  std::atomic<int> m_iStop{0};      // the run's stop flag
+  std::atomic<int> m_iProgress{0};  // the run's percentage
   EGeneration m_eLastResult = EGeneration::Made;
   std::function<void()> m_fnEnded;
 };

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "imaging/dadc.h"
-#include "imaging/constants.h"
 #include "imaging/force_field.h"
 #include "platform/report.h"
 
@@ -293,14 +292,15 @@ MixWeights MixWeight(const MixSettings& mix, int x, int y, int iWidth, int iHeig
   return {w, 1.0 - w};
 }
 
-void AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSettings* pMix,
-               std::atomic<int>* pPercent, const MixStatusFn& fnStatus) {
+bool AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSettings* pMix,
+               std::atomic<int>* pPercent, const MixStatusFn& fnStatus,
+               const std::atomic<int>* pStop) {
   auto status = [&](const char* szText) {
     if (fnStatus) fnStatus(szText);
   };
   if (!pOut || !pSrc || !pOut->IsValid() || !pSrc->IsValid()) {
     ReportError("AAMB: missing output or Xform picture");
-    return;
+    return false;
   }
   const int iWidth = pOut->m_iWidth, iHeight = pOut->m_iHeight;
   const AreaSelection selection = pMix ? pMix->m_Selection : AreaSelection{};
@@ -308,15 +308,15 @@ void AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSetti
   if (pOrg) {
     if (!pMix) {
       ReportError("AAMB: insufficient mix data");
-      return;
+      return false;
     }
     if (pOrg->m_iWidth != iWidth) {
       ReportError("AAMB: Origin and destination\nx sizes are different...");
-      return;
+      return false;
     }
     if (pOrg->m_iHeight != iHeight) {
       ReportError("AAMB: Origin and destination\ny sizes are different...");
-      return;
+      return false;
     }
   }
 
@@ -330,8 +330,8 @@ void AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSetti
     if (pMix->m_iMixMode == MIX_HSV) {
       status("Hsv mix analysis...");
       if (pPercent) pPercent->store(5, std::memory_order_relaxed);
-      field = MakeForceField(pOrg, selection, &g_bStop);
-      if (!field) return;  // stopped or out of memory: no output
+      field = MakeForceField(pOrg, selection, pStop);
+      if (!field) return false;  // stopped or out of memory: no output
     }
   }
 
@@ -339,23 +339,23 @@ void AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSetti
   const double dRatioY = static_cast<double>(pSrc->m_iHeight) / iHeight;
   if (dRatioY != dRatioX) {
     ReportError("AAMixBlit, non square pixel error");
-    return;
+    return false;
   }
   const int iLevel = static_cast<int>(dRatioX);
   if (iLevel < 1 || iLevel > 4) {
     ReportError("AAMixBlit, Bad aa level (%d)", iLevel);
-    return;
+    return false;
   }
   if (pSrc->m_iWidth / iWidth != iLevel) {
     ReportError("AAMixBlit, Bad aa level, odd sizes");
-    return;
+    return false;
   }
 
   if (iLevel == 1 && !bMix) {
     status("Output...");
     pOut->m_pDC->BitBlt(0, 0, iWidth, iHeight, *pSrc->m_pDC, 0, 0, SRCCOPY);
     status("");
-    return;
+    return true;
   }
   status(iLevel == 1 ? "Mixing..." : "Anti-alias...");
   const CMixJob job{pOut, pSrc, pOrg, pMix, bMix, dDiag, field.get(), pPercent};
@@ -374,4 +374,5 @@ void AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSetti
       break;
   }
   status("");
+  return true;
 }

@@ -26,11 +26,14 @@ struct MixWeights {
 // pOut and pOrg have the picture's size W x H, pSrc is L times larger
 // (L = 1..4). pOrg may be NULL when the mode is Off; pMix NULL means no mix.
 // With a mix but no original every output pixel is left as it is. Progress
-// (0..99 by rows) goes to *pPercent when it is given. Size and level errors
-// are reported and leave pOut unchanged; so does a stop request during the
-// Hsv analysis. The reduction and mix loop itself ignores the stop flag.
-void AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSettings* pMix,
-               std::atomic<int>* pPercent, const MixStatusFn& fnStatus = {});
+// (0..99 by rows) goes to *pPercent when it is given. The Hsv analysis polls
+// *pStop (null: never stops); the reduction and mix loop ignores it. True when
+// the output was written (also the "left as it is" case above); false, with
+// pOut unchanged, after a size or level error (reported), a stop during the
+// Hsv analysis or a force field that could not be made.
+bool AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSettings* pMix,
+               std::atomic<int>* pPercent, const MixStatusFn& fnStatus = {},
+               const std::atomic<int>* pStop = nullptr);
 
 // The weight of the original at output pixel (x, y) of a W x H picture; dDiag
 // is half its diagonal, pField the original's force field (Hsv mode only).

@@ -8,6 +8,8 @@
 
 struct AreaSelection {
   std::int32_t m_bInvert = 0;  // 0: colours close to the selection colour; else far from it
+  std::int32_t m_iReserved = 0;  // where the doubles' alignment would leave padding: always 0,
+                                 // so that equal selections are equal bytes
   double m_dHue = 0.0;         // degrees, [0, 360)
   double m_dSat = 0.0;         // [0, 1]
   double m_dVal = 1.0;         // [0, 1]
@@ -50,6 +52,7 @@ struct AreaSelection {
 };
 
 static_assert(std::is_trivially_copyable_v<AreaSelection>);
+static_assert(sizeof(AreaSelection) == 48, "the recipe's layout");
 
 // Mix modes: the ids of the mix dialog's radio buttons, stored as they are.
 enum : std::int32_t {

@@ -40,10 +40,12 @@ void JitterPoint(POINT& pt, int d, int iWidth, int iHeight) {
 COLORREF ComplementColour(COLORREF c) {
   double h, s, v;
   RgbToHsv(GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0, h, s, v);
-  // The opposite hue, wrapped into 0..360: the conversion refuses hues of 420
-  // and more, which blue and violet colours would otherwise reach.
+  // The opposite hue. The conversion takes hues up to 420 (360..420 is its
+  // first sector again) and refuses the rest, which blue and violet colours
+  // would reach: only those are wrapped, since subtracting 360 from a hue the
+  // conversion takes can round its result one level differently.
   double dHue = h + 180.0;
-  if (dHue >= 360.0) dHue -= 360.0;
+  if (dHue >= 420.0) dHue -= 360.0;
   double r, g, b;
   HsvToRgb(dHue, 1.0 - s, 1.0 - v, r, g, b);
   return RGB(static_cast<int>(r * 255), static_cast<int>(g * 255), static_cast<int>(b * 255));

@@ -30,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/area_selection.h"
 #include "imaging/xform_helpers.h"
 #include "platform/gdi/font.h"
 #include "platform/win_types.h"
@@ -54,6 +55,7 @@ enum class EField : std::uint8_t {
                  // two radio buttons); the button is disabled while the picture is chosen
   Font,          // a LOGFONT, edited by the font chooser
   Text,          // zero-terminated char array (Windows-1252 bytes) with an edit
+  Selection,     // an AreaSelection the record keeps (no control: recipes and --set only)
   Wizard,        // the "&Wizard chooses" switch (control 1142)
 };
 constexpr int kFieldKinds = static_cast<int>(EField::Wizard) + 1;
@@ -114,7 +116,7 @@ struct FormField : FieldDesc {
   double P::*m_pReal = nullptr;             // RealPair
   COLORREF P::*m_pColour = nullptr;         // Colour, HexColour, ColourChoice
   BackgroundSpec P::*m_pBackground = nullptr;
-  void* (*m_pfnBytes)(P&) = nullptr;        // Text and Font storage
+  void* (*m_pfnBytes)(P&) = nullptr;        // Text, Font and Selection storage
   bool (*m_pfnEnabled)(const P&) = nullptr;  // extra enabling rule; null = always
 
   // Enabled only while pfn says so (and, unless told otherwise, while the
@@ -402,6 +404,20 @@ constexpr FormField<P> Font(const char* szName, int iButton, int iStatic, const 
   FormField<P> f = form_detail::Make<P>(EField::Font, szName, szLabel, iButton, iStatic);
   f.m_pfnBytes = [](P& p) -> void* { return &(p.*pMember); };
   f.m_iSize = static_cast<int>(sizeof(std::declval<P&>().*pMember));
+  return f;
+}
+
+// An area selection kept in the record (e.g. one Autochoose chose): written
+// "hue,saturation,value,invert,smoothness". It has no control in the dialog.
+template <auto pMember, class P = typename form_detail::MemberOwner<decltype(pMember)>::Type>
+constexpr FormField<P> Selection(const char* szName, const char* szLabel) {
+  static_assert(
+      std::is_same_v<std::remove_cvref_t<decltype(std::declval<P&>().*pMember)>, AreaSelection>,
+      "a selection field is an AreaSelection");
+  FormField<P> f = form_detail::Make<P>(EField::Selection, szName, szLabel, 0);
+  f.m_pfnBytes = [](P& p) -> void* { return &(p.*pMember); };
+  f.m_iSize = static_cast<int>(sizeof(AreaSelection));
+  f.m_bInDialog = false;
   return f;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "imaging/area_selection.h"
 #include "xforms/form_text.h"
 
 namespace {
@@ -235,6 +236,45 @@ std::string FormatFont(const FieldDesc&, const void* p) {
 }
 std::string DescribeFont(const FieldDesc&) { return "font face[,bold][,italic][,height]"; }
 
+// ---- Area selections: "hue,saturation,value,invert,smoothness" ----
+
+bool ParseSelection(const FieldDesc&, void* p, const std::string& cs, bool,
+                    const std::string& csName, std::string& csError) {
+  double a[5] = {};
+  std::size_t iStart = 0;
+  int n = 0;
+  for (; n < 5; ++n) {
+    const std::size_t iComma = cs.find(',', iStart);
+    const std::string csPart =
+        cs.substr(iStart, iComma == std::string::npos ? std::string::npos : iComma - iStart);
+    if (!ParseDouble(Trimmed(csPart), a[n])) break;
+    if (iComma == std::string::npos) {
+      ++n;
+      break;
+    }
+    iStart = iComma + 1;
+  }
+  const bool bShape = n == 5 && cs.find(',', iStart) == std::string::npos;
+  const bool bRange = a[0] >= 0.0 && a[0] < 360.0 && a[1] >= 0.0 && a[1] <= 1.0 && a[2] >= 0.0 &&
+                      a[2] <= 1.0 && (a[3] == 0.0 || a[3] == 1.0) && a[4] >= 0.0 && a[4] <= 8.0 &&
+                      a[4] == static_cast<int>(a[4]);
+  if (!bShape || !bRange)
+    return csError = "expected hue (0..360), saturation, value (0..1), invert (0/1) and "
+                     "smoothness (0..8) separated by commas, not " + What(cs, csName),
+           false;
+  AreaSelection& sel = *static_cast<AreaSelection*>(p);
+  sel.SetHsv(a[0], a[1], a[2]);
+  sel.m_bInvert = static_cast<std::int32_t>(a[3]);
+  sel.SetSmooth(static_cast<int>(a[4]));
+  return true;
+}
+std::string FormatSelection(const FieldDesc&, const void* p) {
+  const AreaSelection& sel = *static_cast<const AreaSelection*>(p);
+  return NumberText(sel.m_dHue) + "," + NumberText(sel.m_dSat) + "," + NumberText(sel.m_dVal) +
+         "," + std::to_string(sel.m_bInvert) + "," + std::to_string(sel.m_iSmooth);
+}
+std::string DescribeSelection(const FieldDesc&) { return "selection hue,sat,val,invert,smooth"; }
+
 constexpr FieldKind kNone{};
 constexpr FieldKind kIntPair{EValueShape::Number, SizeOf<Int>, ParseInt, FormatInt,
                              [](const FieldDesc& f) { return "integer " + RangeText(f); }, ClampInt};
@@ -254,6 +294,8 @@ constexpr FieldKind kHexColour{EValueShape::Word, SizeOf<COLORREF>, ParseHex, Fo
                                DescribeColour};
 constexpr FieldKind kText{EValueShape::Word, DeclaredSize, ParseText, FormatText, DescribeText};
 constexpr FieldKind kFont{EValueShape::Font, DeclaredSize, ParseFont, FormatFont, DescribeFont};
+constexpr FieldKind kSelection{EValueShape::Word, DeclaredSize, ParseSelection, FormatSelection,
+                               DescribeSelection};
 
 // By kind; groups and notes hold no value.
 constexpr auto kKinds = [] {
@@ -273,6 +315,7 @@ constexpr auto kKinds = [] {
   set(EField::Background, kColour);
   set(EField::Font, kFont);
   set(EField::Text, kText);
+  set(EField::Selection, kSelection);
   set(EField::Wizard, kSwitch);
   return a;
 }();

@@ -1,6 +1,9 @@
 #include "xforms/mist.h"
 
 #include <cmath>
+#include <cstddef>
+#include <memory>
+#include <new>
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
@@ -110,13 +113,17 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
   SetPercent(ctx.m_pPercent, 0, 100, 10, "Evaporation...");
 
   // First pass: the range of the texture, so that it can be stretched over
-  // the two colours.
+  // the two colours. The values are kept for the second pass when there is
+  // room for them (else they are worked out again, to the same bits).
   CMistRow row(p, w, h);
+  std::unique_ptr<double[]> pNoise(new (std::nothrow) double[static_cast<std::size_t>(w) * h]);
   double dMax = -20000000.0, dMin = 20000000.0;
   for (int y = 0; y < h; ++y) {
     row.Prepare(y);
+    double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
     for (int x = 0; x < w; ++x) {
       const double n = row.Noise(x, ForceAt(pField, x, y, w));
+      if (pRow) pRow[x] = n;
       if (n > dMax) dMax = n;
       if (n < dMin) dMin = n;
     }
@@ -130,9 +137,11 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
   const bool bFlat = !(dRange > 0.0);
   SetStatusText("Condensation...");
   for (int y = 0; y < h && !ctx.Stopped(); ++y) {
-    row.Prepare(y);
+    const double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
+    if (!pRow) row.Prepare(y);
     for (int x = 0; x < w; ++x) {
-      const double t = bFlat ? 0.0 : (row.Noise(x, ForceAt(pField, x, y, w)) - dMin) / dRange;
+      const double n = pRow ? pRow[x] : row.Noise(x, ForceAt(pField, x, y, w));
+      const double t = bFlat ? 0.0 : (n - dMin) / dRange;
       const COLORREF cr = BlendColour(t, p.m_crMist, p.m_crBackground);
       if (s == 1)
         dc.SetPixelV(x, y, cr);

@@ -8,8 +8,9 @@
 #include <atomic>
 #include <string>
 
-// The application's progress field: the default target of every context's
-// m_pPercent. 101 (or any value outside 0..99) means "done, no bar".
+// The default progress field: the target of a context's m_pPercent when no
+// generation worker runs it (a worker points its runs at its own field).
+// 101 (or any value outside 0..99) means "done, no bar".
 extern std::atomic<int> g_iProgress;
 
 // The status text holds at most this many characters.

@@ -37,7 +37,8 @@ inline constexpr auto kStarDustForm = MakeForm<StarDustParams>(
              "Spike Diameter (% of image)", 1.5, 10.0),
     Check(&StarDustParams::m_bRings, "rings", 1143, "Spiked stars have &Halos"),
     Note<StarDustParams>("F1 for help with Stardust design"),
-    WizardSwitch(&StarDustParams::m_bWizard));
+    WizardSwitch(&StarDustParams::m_bWizard),
+    Selection<&StarDustParams::m_Select>("selection", "Selection (kept, not used)"));
 
 // Stars into 200..6000, energy into 0..75, spiked share into 0..100, spike
 // size into 1.5..10 (a size that is not a number becomes 1.5). Always 1.

@@ -41,7 +41,8 @@ inline constexpr auto kWebFadeForm = MakeForm<WebFadeParams>(
         .EditAccepts(0, 100),
     Group("WEB Fade color",
           HexColour(&WebFadeParams::m_crFade, "colour", 1034, 1036, 1216, "WEB Fade color")),
-    Note<WebFadeParams>("F1 for help on WEB fading"));
+    Note<WebFadeParams>("F1 for help on WEB fading"),
+    Selection<&WebFadeParams::m_Selection>("selection", "Selection (kept, not used)"));
 
 // A mode that is not one of the eight directional ones (Off, Even, Hsv)
 // becomes the elliptical "Outer In". Always 1.

@@ -16,8 +16,11 @@ struct XformContext {
   CDADC* m_pIn = nullptr;            // the original picture (Xforms only read it)
   CDADC* m_pOut = nullptr;           // the Xform's result, 1, 2 or 4 times the original's size
   CDADC* m_pDrw = nullptr;           // the view's drawing surface: only the final mix writes it
-  std::atomic<int>* m_pPercent = &g_iProgress;  // where progress percentages go
-  std::atomic<int>* m_pStop = &g_bStop;         // set by STOP; polled by the Xform
+  // Where progress percentages go and the run's stop flag (set by STOP,
+  // polled by the Xform): the defaults, unless a generation worker points
+  // them at its own for its run.
+  std::atomic<int>* m_pPercent = &g_iProgress;
+  std::atomic<int>* m_pStop = &g_bStop;
 
   // STOP has been asked for: leave the main loops and return 0. Xforms poll
   // this once per row, column or drawn element.

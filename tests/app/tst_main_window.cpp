@@ -25,7 +25,6 @@
 #include "app/view.h"
 #include "dialogs/dialog_toolkit.h"
 #include "engine/document.h"
-#include "imaging/constants.h"
 #include "imaging/dadc.h"
 #include "shell_test_support.h"
 #include "xforms/progress.h"
@@ -37,7 +36,8 @@ namespace {
 std::atomic<bool> g_bHold{false};
 
 void HoldingHook(int, const char*) {
-  while (g_bHold.load() && g_bStop.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (g_bHold.load() && !TheGenerationWorker().StopRequested())
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 QStringList MenuTexts(QMenu* pMenu) {
@@ -285,7 +285,7 @@ class CMainWindowTest : public QObject {
     QCOMPARE(pDoc->SequenceSize(), 2);
     QCOMPARE(pDoc->m_iCurrent, 1);
     QVERIFY(!frame.ProgressBar());
-    QCOMPARE(g_bStop.load(), 0);
+    QVERIFY(!TheGenerationWorker().StopRequested());
     QVERIFY(frame.KeyAction(ID_WIZARD_ALL)->isEnabled());
     QVERIFY(!frame.KeyAction(ID_STOP)->isEnabled());
   }

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "cli/cli_options.h"
+#include "cli/commands.h"
 #include "cli/recipe.h"
 #include "imaging/image_files.h"
 #include "imaging/random.h"
@@ -78,7 +80,8 @@ TEST(CliOptions, SelectionQualityNamesAndOutputs) {
   EXPECT_EQ(spec.m_Mosaic.m_dTileSize, 2.5);
   EXPECT_FALSE(ApplySetting(spec, "tile_size", csError));
   EXPECT_FALSE(ApplySetting(spec, "tile_size=9", csError));
-  spec.m_iXform = kXformCount;  // Null
+  const CXformNotBuiltForTests notBuilt(XFORM_WOOD);
+  spec.m_iXform = XFORM_WOOD;
   EXPECT_FALSE(ApplySetting(spec, "size=1", csError));
   EXPECT_THAT(csError, HasSubstr("has no settings yet"));
 }
@@ -288,6 +291,32 @@ std::string ReadAll(const std::string& csPath) {
 
 }  // namespace
 
+// Neighbouring seeds start the generator almost alike: a batch's first draws
+// must spread over the generator's range instead of crowding together.
+TEST(CliOptions, BatchSeedsSpread) {
+  for (const std::uint32_t iFirst : {1u, 12345u, 0x7FFFFFFFu}) {
+    EXPECT_EQ(BatchSeed(iFirst, 1), iFirst);
+    std::set<std::uint32_t> aSeeds;
+    int iLow = 0x7FFF, iHigh = 0;
+    for (int i = 1; i <= 13; ++i) {
+      const std::uint32_t iSeed = BatchSeed(iFirst, i);
+      if (i > 1) {
+        EXPECT_LE(iSeed, 0x7FFFFFFFu);
+      }
+      aSeeds.insert(iSeed);
+      SeedRandom(iSeed);
+      const int iDraw = RawRandom();
+      iLow = std::min(iLow, iDraw);
+      iHigh = std::max(iHigh, iDraw);
+    }
+    EXPECT_EQ(aSeeds.size(), 13u);
+    EXPECT_GT(iHigh - iLow, 0x7FFF / 2) << "first seed " << iFirst;
+  }
+  // Two batches whose first seeds are neighbours share no idea.
+  EXPECT_NE(BatchSeed(7, 2), BatchSeed(8, 1));
+  EXPECT_NE(BatchSeed(7, 2), BatchSeed(8, 2));
+}
+
 TEST(CliTool, UsageAndFailures) {
   CTempDir tmp;
   auto pic = MakeTestPicture(64, 40);
@@ -313,6 +342,23 @@ TEST(CliTool, UsageAndFailures) {
   EXPECT_EQ(Cli("info " + csPic), 0);
 }
 
+TEST(CliTool, XformNotBuilt) {
+  CTempDir tmp;
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(MakeTestPicture(16, 12)->WriteBmpFile(csPic.c_str()), 1);
+  const CXformNotBuiltForTests notBuilt(XFORM_WOOD);
+  MakeOptions opt;
+  opt.m_csPicture = csPic;
+  opt.m_csXform = "wood";
+  opt.m_csOutput = tmp.Path("b.png");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunMake(opt), kExitFailure);
+  EXPECT_EQ(RunDescribe("wood"), kExitFailure);
+  EXPECT_THAT(testing::internal::GetCapturedStderr(),
+              HasSubstr("\"Wood\" is not yet available\nvexmora-cli: Xform \"Wood\" is not yet"));
+  EXPECT_FALSE(std::filesystem::exists(opt.m_csOutput));
+}
+
 TEST(CliTool, MakeReplayAndConvert) {
   CTempDir tmp;
   auto pic = MakeTestPicture(64, 40);
@@ -326,8 +372,10 @@ TEST(CliTool, MakeReplayAndConvert) {
       << csErr;
   const std::string c1 = ReadAll(tmp.Path("c1.bmp")), c2 = ReadAll(tmp.Path("c2.bmp"));
   EXPECT_EQ(c1.size(), 54u + 64 * 3 * 40);
-  EXPECT_NE(c1, c2);  // seeds 5 and 6
-  EXPECT_THAT(ReadAll(tmp.Path("c2.json")), HasSubstr("\"seed\": 6"));
+  EXPECT_NE(c1, c2);
+  EXPECT_THAT(ReadAll(tmp.Path("c1.json")), HasSubstr("\"seed\": 5,"));  // the first is the seed given
+  EXPECT_THAT(ReadAll(tmp.Path("c2.json")),
+              HasSubstr("\"seed\": " + std::to_string(BatchSeed(5, 2)) + ","));
 
   // A recipe replays its own seed and parameters: the same bytes.
   ASSERT_EQ(Cli("make " + csPic + " --recipe " + tmp.Path("c2.json") + " -o " + tmp.Path("r.bmp"),

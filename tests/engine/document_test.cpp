@@ -9,6 +9,7 @@
 #include "engine/app_state.h"
 #include "imaging/constants.h"
 #include "imaging/image_files.h"
+#include "xforms/progress.h"
 #include "support/recording_reporter.h"
 #include "support/temp_dir.h"
 #include "xforms/test_pictures.h"
@@ -25,12 +26,18 @@ class CInlineWorker final : public CGenerationWorker {
 
  protected:
   std::unique_ptr<std::thread> StartThread(std::function<void()> fn) override {
-    if (m_bStopNext) g_bStop = 1;
+    if (m_bStopNext) Stop();
     m_bStopNext = false;
     fn();
     return std::make_unique<std::thread>([] {});
   }
 };
+
+// STOP pressed on this worker when the final mix starts its Hsv analysis.
+CGenerationWorker* s_pStopInHsv = nullptr;
+void StopInHsvAnalysis(int, const char* sz) {
+  if (s_pStopInHsv && sz && std::string(sz) == "Hsv mix analysis...") s_pStopInHsv->Stop();
+}
 
 class CFakeView final : public IDocumentView {
  public:
@@ -196,7 +203,22 @@ TEST_F(DocumentTest, TheRoadOfVariationsOnATheme) {
   EXPECT_EQ(doc.m_iCurrent, 4);
   EXPECT_EQ(doc.m_Overview.Count(), 5);
   EXPECT_EQ(SurfaceDigest(*view.m_pSurface), csBefore);
-  EXPECT_EQ(g_bStop, 0);
+  EXPECT_FALSE(m_worker.StopRequested());
+
+  // So does a stop in the Hsv analysis of the final mix: the unchanged
+  // drawing surface is neither kept as an idea nor cached.
+  const int iCached = CacheFiles();
+  s_pStopInHsv = &m_worker;
+  SetProgressHook(&StopInHsvAnalysis);
+  m_dialogs.m_Mix.m_iMixMode = MIX_HSV;
+  Command(doc, ID_MIX);
+  SetProgressHook(nullptr);
+  s_pStopInHsv = nullptr;
+  EXPECT_EQ(doc.SequenceSize(), 5);
+  EXPECT_EQ(doc.m_iCurrent, 4);
+  EXPECT_EQ(doc.m_Overview.Count(), 5);
+  EXPECT_EQ(CacheFiles(), iCached);
+  EXPECT_EQ(SurfaceDigest(*view.m_pSurface), csBefore);
 
   // The overview's choice moves the document.
   m_dialogs.m_iPick = 1;

@@ -45,11 +45,27 @@ CGenerationWorker::EPoll WaitForEnd(CGenerationWorker& worker) {
   return CGenerationWorker::EPoll::Running;
 }
 
+// The worker whose STOP the hooks below press; null: the default flag.
+CGenerationWorker* s_pStopping = nullptr;
+void PressStop() {
+  if (s_pStopping)
+    s_pStopping->Stop();
+  else
+    g_bStop = 1;
+}
 void StopWhenMixing(int, const char* sz) {
-  if (sz && std::string(sz) == "Mixing...") g_bStop = 1;
+  if (sz && std::string(sz) == "Mixing...") PressStop();
+}
+void StopInHsvAnalysis(int, const char* sz) {
+  if (sz && std::string(sz) == "Hsv mix analysis...") PressStop();
 }
 void StopAt30(int iPercent, const char*) {
-  if (iPercent >= 30 && iPercent <= 100) g_bStop = 1;
+  if (iPercent >= 30 && iPercent <= 100) PressStop();
+}
+// A run's own flag, pressed when the mix starts.
+std::atomic<int>* s_pRunStop = nullptr;
+void StopRunWhenMixing(int, const char* sz) {
+  if (sz && std::string(sz) == "Mixing...") s_pRunStop->store(1);
 }
 
 }  // namespace
@@ -88,7 +104,40 @@ TEST(FilterThreadProc, MadeStoppedOrFailed) {
     EXPECT_EQ(g_bStop, 0);
     EXPECT_NE(SurfaceDigest(run.m_drw), SurfaceDigest(CDADC(48, 32)));
   }
+  {
+    // A stop in the Hsv analysis leaves the drawing surface as it was: the
+    // run is stopped, not made.
+    SetProgressHook(&StopInHsvAnalysis);
+    CRun run(XFORM_CLOUDS, 2);
+    run.m_spec.m_Mix.m_iMixMode = MIX_HSV;
+    EXPECT_EQ(FilterThreadProc(run.m_spec), EGeneration::Stopped);
+    SetProgressHook(nullptr);
+    EXPECT_EQ(SurfaceDigest(run.m_drw), SurfaceDigest(CDADC(48, 32)));
+    EXPECT_EQ(run.m_spec.m_Context.m_pOut, nullptr);
+    EXPECT_EQ(g_bStop, 1);
+    g_bStop = 0;
+  }
   EXPECT_TRUE(TakeMessages().empty());
+}
+
+TEST(FilterThreadProc, ClearsOnlyItsOwnRunsStop) {
+  // Another run's stop (here the default flag) is neither obeyed nor cleared.
+  g_bStop = 1;
+  g_iProgress = 7;
+  std::atomic<int> iStop{0}, iPercent{0};
+  SetProgressHook(&StopRunWhenMixing);
+  CRun run(XFORM_CLOUDS, 2);
+  run.m_spec.m_Mix.m_iMixMode = MIX_LEFT_RIGHT;
+  run.m_spec.m_Context.m_pStop = &iStop;
+  run.m_spec.m_Context.m_pPercent = &iPercent;
+  s_pRunStop = &iStop;
+  EXPECT_EQ(FilterThreadProc(run.m_spec), EGeneration::Made);
+  SetProgressHook(nullptr);
+  EXPECT_EQ(iStop, 0);  // pressed during the mix, cleared after it
+  EXPECT_EQ(g_bStop, 1);
+  EXPECT_GT(iPercent, 50);  // progress went to the run's own field
+  EXPECT_EQ(g_iProgress, 7);
+  g_bStop = 0;
 }
 
 TEST(GenerationWorker, RunsAndHandsBack) {
@@ -98,6 +147,7 @@ TEST(GenerationWorker, RunsAndHandsBack) {
   EXPECT_EQ(worker.IdleCheck(), CGenerationWorker::EPoll::Idle);
   std::atomic<int> iEnded{0};
   worker.SetEndedCallback([&iEnded] { ++iEnded; });
+  g_bStop = 1;  // the default flag is not this worker's: its run goes on
   ASSERT_TRUE(worker.BeginFilterThread(&client, &run.m_spec));
   EXPECT_TRUE(worker.IsXforming());
   // A second start while the first is not collected is refused.
@@ -111,25 +161,34 @@ TEST(GenerationWorker, RunsAndHandsBack) {
   EXPECT_EQ(worker.LastResult(), EGeneration::Made);
   EXPECT_EQ(iEnded, 1);
   EXPECT_EQ(worker.Progress(), 101);
+  EXPECT_EQ(g_bStop, 1);
+  g_bStop = 0;
+  // The recipe no longer points at the worker's flag and progress.
+  EXPECT_EQ(run.m_spec.m_Context.m_pStop, &g_bStop);
+  EXPECT_EQ(run.m_spec.m_Context.m_pPercent, &g_iProgress);
   EXPECT_EQ(worker.IdleCheck(), CGenerationWorker::EPoll::Idle);
   worker.Stop();  // nothing runs: the flag stays clear
-  EXPECT_EQ(g_bStop, 0);
+  EXPECT_FALSE(worker.StopRequested());
   other.m_spec.DeleteXformDC();
 }
 
 TEST(GenerationWorker, StopAndFailureDropTheIdea) {
   CGenerationWorker worker;
   CClient client;
-  {
-    SetProgressHook(&StopAt30);
+  s_pStopping = &worker;
+  for (const auto pfnHook : {&StopAt30, &StopInHsvAnalysis}) {
+    SetProgressHook(pfnHook);
     CRun run(XFORM_CLOUDS);
+    run.m_spec.m_Mix.m_iMixMode = MIX_HSV;
     ASSERT_TRUE(worker.BeginFilterThread(&client, &run.m_spec));
     EXPECT_EQ(WaitForEnd(worker), CGenerationWorker::EPoll::Ended);
     SetProgressHook(nullptr);
     EXPECT_TRUE(client.m_bStopped);
     EXPECT_EQ(worker.LastResult(), EGeneration::Stopped);
-    EXPECT_EQ(g_bStop, 0);  // cleared by the idle check
+    EXPECT_FALSE(worker.StopRequested());  // cleared by the idle check
+    EXPECT_EQ(g_bStop, 0);
   }
+  s_pStopping = nullptr;
   {
     CRun run(XFORM_MOSAIC);
     run.m_spec.m_Mosaic.m_iGeometry = 1031;
@@ -144,7 +203,7 @@ TEST(GenerationWorker, StopAndFailureDropTheIdea) {
     EXPECT_EQ(WaitForEnd(worker), CGenerationWorker::EPoll::Ended);
     EXPECT_THAT(TakeMessages(), ElementsAre("Could not get document from thread view"));
   }
-  EXPECT_EQ(client.m_iCalls, 2);
+  EXPECT_EQ(client.m_iCalls, 3);
 }
 
 namespace {

@@ -113,11 +113,15 @@ void ReferenceMix(CDADC& out, const CDADC& src, const CDADC& org, const MixSetti
     }
 }
 
-// Runs AAMixBlit with a status recorder; returns the texts shown.
+// Runs AAMixBlit with a status recorder and g_bStop as its stop flag;
+// returns the texts shown, and whether the output was written in *pWritten.
 std::vector<std::string> RunMix(CDADC& out, const CDADC& src, const CDADC* pOrg,
-                                const MixSettings* pMix, std::atomic<int>* pPercent = nullptr) {
+                                const MixSettings* pMix, std::atomic<int>* pPercent = nullptr,
+                                bool* pWritten = nullptr) {
   std::vector<std::string> aStatus;
-  AAMixBlit(&out, &src, pOrg, pMix, pPercent, [&](const char* s) { aStatus.emplace_back(s); });
+  const bool bWritten = AAMixBlit(&out, &src, pOrg, pMix, pPercent,
+                                  [&](const char* s) { aStatus.emplace_back(s); }, &g_bStop);
+  if (pWritten) *pWritten = bWritten;
   return aStatus;
 }
 
@@ -257,7 +261,9 @@ TEST(AAMix, SizeAndLevelErrorsLeaveTheOutputUnchanged) {
   const std::vector<std::uint8_t> before = Bytes(out);
   const MixSettings even = Mix(MIX_EVEN, 50);
   CDADC wide(300, 200), five(500, 500), half(50, 50), orgX(99, 100), orgY(100, 101), ok(200, 200);
-  EXPECT_THAT(RunMix(out, wide, &org, &even), ElementsAre());
+  bool bWritten = true;
+  EXPECT_THAT(RunMix(out, wide, &org, &even, nullptr, &bWritten), ElementsAre());
+  EXPECT_FALSE(bWritten);  // nothing written is not a finished mix
   EXPECT_THAT(RunMix(out, five, &org, &even), ElementsAre());
   EXPECT_THAT(RunMix(out, half, nullptr, nullptr), ElementsAre());
   EXPECT_THAT(RunMix(out, ok, &org, nullptr), ElementsAre());
@@ -290,12 +296,15 @@ TEST(AAMix, StopEndsOnlyTheHsvAnalysis) {
   CStopGuard stop;
   const MixSettings hsv = Mix(MIX_HSV, 50);
   std::atomic<int> iPercent{0};
-  EXPECT_THAT(RunMix(out, src, &org, &hsv, &iPercent), ElementsAre("Hsv mix analysis..."));
+  bool bWritten = true;
+  EXPECT_THAT(RunMix(out, src, &org, &hsv, &iPercent, &bWritten), ElementsAre("Hsv mix analysis..."));
+  EXPECT_FALSE(bWritten);
   EXPECT_EQ(iPercent, 5);
   EXPECT_EQ(Bytes(out), before);
   // Any other mix runs to the end.
   const MixSettings even = Mix(MIX_EVEN, 50);
-  EXPECT_THAT(RunMix(out, src, &org, &even), ElementsAre("Anti-alias...", ""));
+  EXPECT_THAT(RunMix(out, src, &org, &even, nullptr, &bWritten), ElementsAre("Anti-alias...", ""));
+  EXPECT_TRUE(bWritten);
   EXPECT_EQ(out.m_pDC->GetPixel(0, 0), RGB(127, 127, 127));
 }
 

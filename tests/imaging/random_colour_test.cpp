@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "imaging/colour.h"
+#include "imaging/xform_helpers.h"
 #include "imaging/random.h"
 #include "support/recording_reporter.h"
 
@@ -167,4 +168,15 @@ TEST(AreaSelection, RandomizeDrawsInOrder) {
   EXPECT_EQ(sel.m_dVal, v);
   EXPECT_EQ(sel.m_bInvert, r < 50 ? 1 : 0);
   EXPECT_EQ(sel.m_iSmooth, n);
+}
+
+TEST(ComplementColour, WrapsOnlyTheHuesTheConversionRefuses) {
+  // Hue 235 + 180 = 415 is still taken by the conversion: wrapping it to 55
+  // would round the green channel one level lower (EB instead of EC).
+  EXPECT_EQ(ComplementColour(RGB(3, 4, 15)), RGB(0xF0, 0xEC, 0xC0));
+  // Blue to violet hues (240 and more) wrap round instead of raising an error.
+  for (int r = 0; r < 256; r += 5)
+    for (int g = 0; g < 256; g += 5)
+      for (int b = 0; b < 256; b += 5) ComplementColour(RGB(r, g, b));
+  EXPECT_TRUE(TakeMessages().empty());
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -88,6 +89,23 @@ class CDigestFile {
   std::map<std::string, std::string> m_aEntries;
 };
 
+// Checks a picture against the checked-in digest csName. On a mismatch the
+// picture is written as a PNG next to the test program (in the build tree),
+// and the failure names it, so that the change can be looked at.
+inline void ExpectDigest(const std::string& csName, CDADC& picture) {
+  const std::string csDigest = SurfaceDigest(picture);
+  if (CDigestFile::Get().Check(csName, csDigest)) return;
+  std::error_code ec;
+  const std::filesystem::path dir =
+      std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / "digest_mismatches";
+  std::filesystem::create_directories(dir, ec);
+  const std::string csPath = (dir / (csName + ".png")).string();
+  const bool bWritten = picture.WriteImageFile(csPath.c_str()) != 0;
+  ADD_FAILURE() << csName << ": digest " << csDigest << ", expected "
+                << CDigestFile::Get().Expected(csName) << "; the picture "
+                << (bWritten ? "is in " + csPath : "could not be written to " + csPath);
+}
+
 // Runs the recipe's Xform (Apply seeds the generator) on a fresh out
 // surface of quality q and hands the surfaces back.
 struct CXformRun {
@@ -113,9 +131,7 @@ inline void ExpectReproducedAndPinned(const CFilSpec& spec, CDADC& in, const std
     const CXformRun b = RunXform(spec, in, q);
     ASSERT_EQ(a.m_iResult, 1) << csKind;
     EXPECT_TRUE(SameSurfaces(*a.m_pOut, *b.m_pOut)) << csKind;
-    const std::string csName = csKind + "_q" + std::to_string(q);
-    EXPECT_TRUE(CDigestFile::Get().Check(csName, SurfaceDigest(*a.m_pOut)))
-        << csName << " " << SurfaceDigest(*a.m_pOut);
+    ExpectDigest(csKind + "_q" + std::to_string(q), *a.m_pOut);
   }
 }
 

@@ -16,9 +16,7 @@
 #include <map>
 #include <mutex>
 
-#ifndef VX_RESOURCE_DIR
-#define VX_RESOURCE_DIR "resources"
-#endif
+#include "platform/data_dir.h"
 
 struct CFace {
   FT_Face m_face = nullptr;
@@ -75,10 +73,13 @@ class CFontSystem {
         // The files one by one, in name order: adding the folder would make
         // fontconfig look for a cache directory, which this configuration
         // deliberately has none of.
+        // Without a data folder there are no shipped fonts: no match, so text
+        // fails rather than drawing in some other face.
         std::vector<std::string> aFiles;
         std::error_code ec;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(std::string(VX_RESOURCE_DIR) + "/fonts", ec)) {
+        const std::string& csData = DataDir().m_csDir;
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 csData.empty() ? std::filesystem::path() : std::filesystem::path(csData) / "fonts", ec)) {
           const std::string csName = entry.path().string();
           if (csName.size() > 4 && strcasecmp(csName.c_str() + csName.size() - 4, ".ttf") == 0)
             aFiles.push_back(csName);
