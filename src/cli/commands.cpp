@@ -378,7 +378,11 @@ int RunMake(const MakeOptions& opt) {
       ++iFailed;
     }
   }
-  if (aThreads.empty()) return kExitFailure;
+  if (aThreads.empty()) {
+    s_pJobStops = nullptr;
+    s_iJobStops = 0;
+    return kExitFailure;
+  }
   while (iRunning > 0) {
     int iPercent = 0;
     for (int i = 0; i < iJobs; ++i) {
