@@ -10,13 +10,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSize) {
   CImageDesc desc;
-  // Large pictures are legitimate but slow to fill; the bound keeps runs quick.
-  DecodePicture(CBytes(pData, iSize), BmpInfo, LoadBmp, desc, 4'000'000);
+  // At the program's own bound: ./vx fuzz caps the memory, so that a small
+  // file claiming a huge picture is found rather than hidden by a lower bound.
+  DecodePicture(CBytes(pData, iSize), BmpInfo, LoadBmp, desc, kMaxPicturePixels);
   // The fallback reader takes everything after the file header as a packed DIB.
   if (iSize <= 14) return 0;
   CDibLayout layout;
-  if (ParseDib(pData + 14, iSize - 14, layout) &&
-      static_cast<long long>(layout.m_iWidth) * layout.m_iHeight <= 4'000'000) {
+  // The loader's fallback refuses run-length data that cannot hold its pixels.
+  const auto credible = [&] {
+    const bool bRle = layout.m_dwCompression == BI_RLE8 || layout.m_dwCompression == BI_RLE4;
+    return !bRle || RleSizeIsCredible(static_cast<long long>(layout.m_iWidth) * layout.m_iHeight,
+                                      iSize - 14);
+  };
+  if (ParseDib(pData + 14, iSize - 14, layout) && credible()) {
     const std::size_t iStride = ((3 * static_cast<std::size_t>(layout.m_iWidth) + 3) / 4) * 4;
     std::vector<std::uint8_t> aPixels(iStride * static_cast<std::size_t>(layout.m_iHeight));
     DibTo24(pData + 14, layout, aPixels.data(), iStride);

@@ -8,6 +8,8 @@
 #include <strings.h>
 #include <vector>
 
+#include "xforms/form_text.h"
+
 namespace {
 
 struct MixName {
@@ -83,20 +85,44 @@ bool ParseMix(const std::string& csText, MixSettings& mix, std::string& csError)
   const std::string csMode = Trim(csText.substr(0, iColon));
   const int iMode = MixModeFromName(csMode);
   if (!iMode) {
-    csError = "unknown mix \"" + csMode +
-              "\" (off, even, left-right, top-bottom, right-left, bottom-top, circle-out, "
+    csError = "unknown mix " + QuotedValue(csMode) +
+              " (off, even, left-right, top-bottom, right-left, bottom-top, circle-out, "
               "circle-in, ellipse-out, ellipse-in, hsv)";
     return false;
   }
   int iPercent = mix.m_iPercent;
   if (iColon != std::string::npos) {
-    if (!ToInt(Trim(csText.substr(iColon + 1)), iPercent) || iPercent < 1 || iPercent > 99) {
-      csError = "the mix percentage must be a whole number from 1 to 99";
-      return false;
-    }
+    if (!ToInt(Trim(csText.substr(iColon + 1)), iPercent))
+      return CheckMixPercent(-1, csError);
+    if (!CheckMixPercent(iPercent, csError)) return false;
   }
   mix.m_iMixMode = iMode;
   mix.m_iPercent = iPercent;
+  return true;
+}
+
+bool CheckMixPercent(long long iPercent, std::string& csError) {
+  if (iPercent >= 1 && iPercent <= 99) return true;
+  csError = "the mix percentage must be a whole number from 1 to 99";
+  return false;
+}
+
+bool MakeSelection(double dHue, double dSat, double dVal, bool bInvert, long long iSmooth,
+                   AreaSelection& sel, std::string& csError) {
+  // Written so that NaN fails each test.
+  if (!(dHue >= 0 && dHue <= 360 && dSat >= 0 && dSat <= 1 && dVal >= 0 && dVal <= 1)) {
+    csError = "hue must lie in 0..360, saturation and value in 0..1";
+    return false;
+  }
+  if (iSmooth < 0 || iSmooth > 8) {
+    csError = "the selection's smoothing must be a whole number from 0 to 8";
+    return false;
+  }
+  AreaSelection result;
+  result.SetHsv(dHue, dSat, dVal);
+  result.m_bInvert = bInvert ? 1 : 0;
+  result.SetSmooth(static_cast<int>(iSmooth));
+  sel = result;
   return true;
 }
 
@@ -108,26 +134,18 @@ bool ParseSelection(const std::string& csText, AreaSelection& sel, std::string& 
     csError = "a selection is HUE,SAT,VAL[,invert][,smooth=N]";
     return false;
   }
-  if (h < 0 || h > 360 || s < 0 || s > 1 || v < 0 || v > 1) {
-    csError = "hue must lie in 0..360, saturation and value in 0..1";
-    return false;
-  }
-  AreaSelection result;
-  result.SetHsv(h, s, v);
+  bool bInvert = false;
+  int iSmooth = 0;
   for (std::size_t i = 3; i < aParts.size(); ++i) {
-    int n;
     if (strcasecmp(aParts[i].c_str(), "invert") == 0) {
-      result.m_bInvert = 1;
-    } else if (aParts[i].rfind("smooth=", 0) == 0 && ToInt(aParts[i].substr(7), n) && n >= 0 &&
-               n <= 8) {
-      result.SetSmooth(n);
-    } else {
-      csError = "unknown selection part \"" + aParts[i] + "\" (invert or smooth=0..8)";
+      bInvert = true;
+    } else if (aParts[i].rfind("smooth=", 0) != 0 || !ToInt(aParts[i].substr(7), iSmooth) ||
+               iSmooth < 0 || iSmooth > 8) {
+      csError = "unknown selection part " + QuotedValue(aParts[i]) + " (invert or smooth=0..8)";
       return false;
     }
   }
-  sel = result;
-  return true;
+  return MakeSelection(h, s, v, bInvert, iSmooth, sel, csError);
 }
 
 bool ParseQuality(const std::string& csText, int& iQuality, std::string& csError) {
@@ -143,7 +161,7 @@ bool ParseQuality(const std::string& csText, int& iQuality, std::string& csError
 int ParseXformName(const std::string& csName, std::string& csError) {
   const int i = FindXform(csName);
   if (i < 0 || i >= kXformCount) {
-    csError = "unknown Xform \"" + csName + "\" (see vexmora-cli list)";
+    csError = "unknown Xform " + QuotedValue(csName) + " (see vexmora-cli list)";
     return -1;
   }
   return i;
@@ -152,7 +170,7 @@ int ParseXformName(const std::string& csName, std::string& csError) {
 bool ApplySetting(CFilSpec& spec, const std::string& csAssignment, std::string& csError) {
   const std::size_t iEq = csAssignment.find('=');
   if (iEq == std::string::npos || iEq == 0) {
-    csError = "--set takes NAME=VALUE, not \"" + csAssignment + "\"";
+    csError = "--set takes NAME=VALUE, not " + QuotedValue(csAssignment);
     return false;
   }
   const CFormRef form = CFilSpec::Form(spec.m_iXform);

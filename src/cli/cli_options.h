@@ -20,6 +20,12 @@ int MixModeFromName(const std::string& csName);
 // "HUE,SAT,VAL[,invert][,smooth=N]": hue 0..360, saturation and value 0..1,
 // smoothing 0..8.
 bool ParseSelection(const std::string& csText, AreaSelection& sel, std::string& csError);
+// The selection of these values when each lies in its range (as above);
+// recipes are read through it too.
+bool MakeSelection(double dHue, double dSat, double dVal, bool bInvert, long long iSmooth,
+                   AreaSelection& sel, std::string& csError);
+// Whether a mix percentage lies in 1..99 (else csError says so).
+bool CheckMixPercent(long long iPercent, std::string& csError);
 
 // 1, 2 or 4.
 bool ParseQuality(const std::string& csText, int& iQuality, std::string& csError);

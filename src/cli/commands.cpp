@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "cli/cli_options.h"
@@ -22,7 +24,9 @@
 #include "imaging/codecs/tga_codec.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
+#include "imaging/packed_dib.h"
 #include "imaging/random.h"
+#include "xforms/form_text.h"
 #include "xforms/progress.h"
 
 namespace {
@@ -50,6 +54,18 @@ std::unique_ptr<CDADC> LoadPicture(const std::string& csPath) {
   CGlobalBlock hDib = OpenImageFile(csPath.c_str(), kImageFromName);
   if (!hDib) return nullptr;
   return CDADC::CBC(hDib);
+}
+
+constexpr const char* kPictureNames = " must end in .bmp, .png, .jpg, .tga or .pcx";
+
+// Whether the name ends in the extension of a format the program writes.
+bool IsPictureName(const std::string& csPath) {
+  const std::size_t iDot = csPath.find_last_of("./");
+  if (iDot == std::string::npos || csPath[iDot] != '.') return false;
+  const std::string csExt = csPath.substr(iDot + 1);
+  for (const char* sz : {"bmp", "png", "jpg", "tga", "pcx"})
+    if (strcasecmp(csExt.c_str(), sz) == 0) return true;
+  return false;
 }
 
 std::string Stem(const std::string& csPath) {
@@ -203,6 +219,9 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
   plan.m_csSaveRecipe = opt.m_csSaveRecipe;
   if (opt.m_iCount > 1 && !HasNumberSlot(plan.m_csOutput))
     return usage("with --count above 1, -o needs a %d for the idea number");
+  // Known before a long generation rather than after it.
+  if (!IsPictureName(OutputName(plan.m_csOutput, 1)))
+    return usage("the output " + QuotedValue(plan.m_csOutput) + kPictureNames);
   if (opt.m_iCount > 1 && !plan.m_csSaveRecipe.empty() && !HasNumberSlot(plan.m_csSaveRecipe))
     return usage("with --count above 1, --save-recipe needs a %d for the idea number");
 
@@ -210,7 +229,8 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
   bool bSeedKnown = false;
   if (!opt.m_csRecipe.empty()) {
     Recipe recipe;
-    if (!ReadRecipeFile(opt.m_csRecipe, recipe, csError)) return Fail(csError), kExitFailure;
+    // A recipe is input like any option: a value it cannot hold is a usage error.
+    if (!ReadRecipeFile(opt.m_csRecipe, recipe, csError)) return usage(csError);
     spec = recipe.m_Spec;
     plan.m_iQuality = recipe.m_iQuality;
     plan.m_bFromRecipe = true;
@@ -261,6 +281,45 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
   return kExitOk;
 }
 
+// Bytes of memory the system can still give, or 0 when unknown.
+unsigned long long AvailableMemory() {
+  std::ifstream f("/proc/meminfo");
+  std::string csKey;
+  unsigned long long iKiB = 0;
+  std::string csUnit;
+  while (f >> csKey >> iKiB >> csUnit)
+    if (csKey == "MemAvailable:") return iKiB * 1024;
+  const long iPages = sysconf(_SC_AVPHYS_PAGES), iPageSize = sysconf(_SC_PAGESIZE);
+  return iPages > 0 && iPageSize > 0 ? static_cast<unsigned long long>(iPages) * iPageSize : 0;
+}
+
+// --jobs within the cores and the memory the ideas need: each idea holds its
+// out surface (quality squared times the picture) besides its drawing
+// surface and working maps. Says so when it lowers the number.
+int BoundJobs(int iJobs, int iCount, const CDADC& in, int iQuality) {
+  const int iWanted = iJobs < iCount ? iJobs : iCount;
+  int iBound = iWanted;
+  std::string csWhy;
+  const unsigned iCores = std::thread::hardware_concurrency();
+  if (iCores > 0 && static_cast<unsigned>(iBound) > iCores) {
+    iBound = static_cast<int>(iCores);
+    csWhy = std::to_string(iCores) + " cores";
+  }
+  const unsigned long long iPixels = static_cast<unsigned long long>(in.m_iWidth) * in.m_iHeight;
+  const unsigned long long iPerIdea =
+      iPixels * 3 * (static_cast<unsigned long long>(iQuality) * iQuality + 3);
+  const unsigned long long iFree = AvailableMemory();
+  if (iFree > 0 && iPerIdea > 0 && iFree / iPerIdea < static_cast<unsigned long long>(iBound)) {
+    iBound = iFree / iPerIdea > 0 ? static_cast<int>(iFree / iPerIdea) : 1;
+    csWhy = "each idea needs about " + std::to_string(iPerIdea >> 20) + " MB, " +
+            std::to_string(iFree >> 20) + " MB are free";
+  }
+  if (iBound < iWanted)
+    Fail("--jobs " + std::to_string(iJobs) + " lowered to " + std::to_string(iBound) + " (" +
+         csWhy + ")");
+  return iBound;
+}
+
 }  // namespace
 
 void InstallInterruptHandler() {
@@ -278,7 +337,7 @@ int RunMake(const MakeOptions& opt) {
   if (!pIn) return Fail("cannot read the picture " + opt.m_csPicture), kExitFailure;
 
   CProgressDisplay display(opt.m_bQuiet, opt.m_iCount);
-  const int iJobs = opt.m_iJobs < opt.m_iCount ? opt.m_iJobs : opt.m_iCount;
+  const int iJobs = BoundJobs(opt.m_iJobs, opt.m_iCount, *pIn, plan.m_iQuality);
   std::atomic<int> iNext{1};
   std::atomic<int> iDone{0};
   std::atomic<int> iStopped{0};
@@ -309,7 +368,21 @@ int RunMake(const MakeOptions& opt) {
     --iRunning;
   };
   std::vector<std::thread> aThreads;
-  for (int i = 0; i < iJobs; ++i) aThreads.emplace_back(worker, i);
+  for (int i = 0; i < iJobs; ++i) {
+    try {
+      aThreads.emplace_back(worker, i);
+    } catch (const std::system_error& e) {
+      // The other jobs take its ideas; without any job the ideas all fail.
+      Fail("could not start job " + std::to_string(i + 1) + ": " + e.what());
+      --iRunning;
+      ++iFailed;
+    }
+  }
+  if (aThreads.empty()) {
+    s_pJobStops = nullptr;
+    s_iJobStops = 0;
+    return kExitFailure;
+  }
   while (iRunning > 0) {
     int iPercent = 0;
     for (int i = 0; i < iJobs; ++i) {
@@ -331,6 +404,8 @@ int RunMake(const MakeOptions& opt) {
 }
 
 int RunConvert(const std::string& csIn, const std::string& csOut) {
+  if (!IsPictureName(csOut))
+    return Fail("the output " + QuotedValue(csOut) + kPictureNames), kExitUsage;
   std::unique_ptr<CDADC> pIn = LoadPicture(csIn);
   if (!pIn) return Fail("cannot read the picture " + csIn), kExitFailure;
   if (!pIn->WriteImageFile(csOut.c_str())) return Fail("could not write " + csOut), kExitFailure;
@@ -340,22 +415,33 @@ int RunConvert(const std::string& csIn, const std::string& csOut) {
 int RunInfo(const std::string& csPath) {
   const int iType = ImageTypeFromName(csPath.c_str());
   if (iType <= 0) return Fail("unknown picture format: " + csPath), kExitFailure;
-  std::ifstream f(csPath, std::ios::binary);
-  if (!f) return Fail("cannot read " + csPath), kExitFailure;
-  const std::vector<std::uint8_t> aData((std::istreambuf_iterator<char>(f)),
-                                        std::istreambuf_iterator<char>());
+  // Read as the loader reads: regular files within the size bound only.
+  std::vector<std::uint8_t> aData;
+  if (ReadFileBytes(csPath.c_str(), aData) != kVicOk)
+    return Fail("cannot read " + csPath), kExitFailure;
   const CBytes data(aData.data(), aData.size());
   CImageInfo info;
-  int iError = -1;
+  PFN_IMAGE_INFO pfnInfo = nullptr;
+  PFN_IMAGE_LOAD pfnLoad = nullptr;
   const char* szFormat = "";
   switch (iType) {
-    case kImageBmp: iError = BmpInfo(data, info), szFormat = "BMP"; break;
-    case kImageTga: iError = TgaInfo(data, info), szFormat = "TGA"; break;
-    case kImageJpg: iError = JpgInfo(data, info), szFormat = "JPG"; break;
-    case kImagePcx: iError = PcxInfo(data, info), szFormat = "PCX"; break;
-    case kImagePng: iError = PngInfo(data, info), szFormat = "PNG"; break;
+    case kImageBmp: pfnInfo = BmpInfo, pfnLoad = LoadBmp, szFormat = "BMP"; break;
+    case kImageTga: pfnInfo = TgaInfo, pfnLoad = LoadTga, szFormat = "TGA"; break;
+    case kImageJpg: pfnInfo = JpgInfo, pfnLoad = LoadJpg, szFormat = "JPG"; break;
+    case kImagePcx: pfnInfo = PcxInfo, pfnLoad = LoadPcx, szFormat = "PCX"; break;
+    case kImagePng: pfnInfo = PngInfo, pfnLoad = LoadPng, szFormat = "PNG"; break;
   }
-  if (iError != 0) return Fail("not a readable " + std::string(szFormat) + " file: " + csPath), kExitFailure;
+  // The whole picture is decoded: a file whose header is fine but whose
+  // data is cut off is not a readable one.
+  CImageDesc desc;
+  int iError = pfnInfo ? pfnInfo(data, info) : -1;
+  if (iError == 0) iError = DecodePicture(data, pfnInfo, pfnLoad, desc, kMaxPicturePixels);
+  if (iError != 0) {
+    const bool bDamaged = iError == kVicErrTruncated || iError == kVicErrCorrupt;
+    return Fail("not a readable " + std::string(szFormat) + " file" +
+                (bDamaged ? " (corrupt or truncated)" : "") + ": " + csPath),
+           kExitFailure;
+  }
   std::printf("%s: %d x %d, %s, %d bits per pixel\n", csPath.c_str(), info.m_iWidth, info.m_iHeight,
               szFormat, info.m_iBitsPerPixel);
   return kExitOk;

@@ -1,5 +1,7 @@
 #include "engine/cache.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -22,9 +24,23 @@ class CTargaCacheFiles final : public CCacheFiles {
   int Read(CDADC& surface, const char* szPath) override { return surface.ReadCacheFile(szPath); }
   // Cache files are Targa pictures whatever their extension says.
   int Write(const CDADC& surface, const char* szPath) override {
-    return VicWriteFile(szPath, surface, kImageTga) > 0 ? 1 : 0;
+    // Made exclusively: an existing name, even a dangling link planted
+    // there, is never followed or replaced.
+    return VicWriteFile(szPath, surface, kImageTga, true) > 0 ? 1 : 0;
   }
 };
+
+// Other users may not read the pictures of a session or plant files among
+// them: the directory (not a link to one) becomes 0700 when it is ours.
+bool MakePrivate(const std::string& csDir) {
+  const int fd = open(csDir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  const bool bOk = fstat(fd, &st) == 0 && st.st_uid == geteuid() &&
+                   ((st.st_mode & 07777) == 0700 || fchmod(fd, 0700) == 0);
+  close(fd);
+  return bOk;
+}
 
 CCacheFiles& TargaCacheFiles() {
   static CTargaCacheFiles files;
@@ -78,11 +94,13 @@ void CImageCache::WriteCachedImage(const CDADC& surface, const char* szKey, int 
   if (!m_bCacheEnabled) return;
   const std::string csPath = MakeCacheName(szKey, iPosition, iLevel);
   if (csPath.empty() || FileExists(csPath.c_str())) return;
+  if (!m_bMadePrivate) m_bMadePrivate = MakePrivate(m_csDir);
   if (!m_pFiles->Write(surface, csPath.c_str())) {
     ReportError(
         "Could not save cache image.\nIf your disk is full please exit Vexmora,\n"
         "free some disk space, and restart Vexmora.");
-    // A half-written file would be found again and fail to load each time.
+    // A half-written file would be found again and fail to load each time
+    // (a link in the way is removed, never followed).
     std::remove(csPath.c_str());
     m_bCacheEnabled = 0;
     return;

@@ -47,7 +47,10 @@ class CImageCache {
 
   // The cache directory. While it is empty no name can be made, so nothing is
   // read, written or deleted.
-  void SetDirectory(std::string csDir) { m_csDir = std::move(csDir); }
+  void SetDirectory(std::string csDir) {
+    m_csDir = std::move(csDir);
+    m_bMadePrivate = false;
+  }
   const std::string& Directory() const { return m_csDir; }
 
   // A cache key for a new document named szDocName: "%s~%d.%u" with the name
@@ -88,6 +91,7 @@ class CImageCache {
   void RemoveCacheFile(const std::string& csPath);
 
   std::string m_csDir;
+  bool m_bMadePrivate = false;  // the directory's permissions were set to 0700
   std::array<CCacheEntry, kEntries> m_aEntries;
   CCacheFiles* m_pFiles;
   unsigned m_iNextDocument = 1;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <new>
 
+#include "imaging/file_utils.h"
 #include "imaging/packed_dib.h"
 #include "platform/report.h"
 
@@ -103,9 +104,12 @@ int CDADC::WriteBmpFile(const char* szPath) {
     ReportError("CDADC::WriteBmpFile called with\nNULL pointers for %s", szPath);
     return 0;
   }
-  std::FILE* pFile = std::fopen(szPath, "wb");
+  // Written under a temporary name: a failed write keeps the old file.
+  CReplacingFile file(szPath);
+  std::FILE* pFile = file.File();
   if (!pFile) {
-    ReportError("Could not open %s to\nwrite bitmap", szPath);
+    ReportError("Could not open %s to\nwrite bitmap:\n%s", szPath,
+                SystemReason(file.Error()).c_str());
     return 0;
   }
   // The 14-byte file header field by field, little-endian, then the 40-byte
@@ -137,14 +141,20 @@ int CDADC::WriteBmpFile(const char* szPath) {
   put32(46, h.biClrUsed);
   put32(50, h.biClrImportant);
   if (std::fwrite(aHeader, sizeof aHeader, 1, pFile) != 1) {
-    std::fclose(pFile);
+    ReportError("ERROR While writing file:\n%s", szPath);
     return 0;
   }
-  int iResult = WriteBitmap(pFile);
+  if (!WriteBitmap(pFile)) {
+    // The failed write left the system's reason in errno.
+    ReportError("ERROR While writing file:\n%s\n%s", szPath, SystemReason(errno).c_str());
+    return 0;
+  }
   // A failure to flush at close loses the end of the file just as surely.
-  if (std::fclose(pFile) != 0) iResult = 0;
-  if (!iResult) ReportError("ERROR While writing file:\n%s", szPath);
-  return iResult;
+  if (const int iError = file.Commit()) {
+    ReportError("ERROR While writing file:\n%s\n%s", szPath, SystemReason(iError).c_str());
+    return 0;
+  }
+  return 1;
 }
 
 int WriteInPieces(const std::uint8_t* p, std::size_t iSize,

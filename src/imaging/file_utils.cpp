@@ -1,10 +1,16 @@
 #include "imaging/file_utils.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cctype>
-#include <cstdio>
+#include <cerrno>
+#include <climits>
+#include <cstdio>  // renameat2
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -89,4 +95,115 @@ int CutAtDot(char* s) {
   if (!pDot) return static_cast<int>(std::strlen(s));
   *pDot = '\0';
   return static_cast<int>(pDot - s);
+}
+
+std::string SystemReason(int iErrno) { return std::strerror(iErrno); }
+
+namespace {
+
+// Creates a new file beside csPath under a name no other writer uses; -1
+// with errno set when none can be made.
+int CreateTemporary(const std::string& csPath, std::string& csTemp) {
+  static std::atomic<unsigned> s_iCounter{0};
+  const std::size_t iSlash = csPath.rfind('/');
+  const std::string csDir = iSlash == std::string::npos ? "" : csPath.substr(0, iSlash + 1);
+  const std::string csName = iSlash == std::string::npos ? csPath : csPath.substr(iSlash + 1);
+  for (int iTry = 0; iTry < 100; ++iTry) {
+    // Hidden, so that a folder listing or the cache's clearing skips it.
+    csTemp = csDir + "." + csName.substr(0, 200) + "." + std::to_string(getpid()) + "-" +
+             std::to_string(s_iCounter++) + ".part";
+    const int fd = open(csTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+CReplacingFile::CReplacingFile(const std::string& csPath, bool bCreateNew)
+    : m_csTarget(csPath), m_bCreateNew(bCreateNew) {
+  struct stat st;
+  if (!bCreateNew) {
+    // Saving over a link replaces what it points to, as writing in place did.
+    if (lstat(csPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+      char szResolved[PATH_MAX];
+      if (realpath(csPath.c_str(), szResolved)) m_csTarget = szResolved;
+    }
+    if (stat(m_csTarget.c_str(), &st) == 0) {
+      if (S_ISDIR(st.st_mode)) {
+        m_iError = EISDIR;
+        return;
+      }
+      if (S_ISREG(st.st_mode)) {
+        m_iMode = static_cast<int>(st.st_mode & 07777);
+      } else {
+        // A device or pipe (/dev/null, /dev/stdout) is written as it is.
+        m_pFile = std::fopen(m_csTarget.c_str(), "wb");
+        if (!m_pFile) m_iError = errno;
+        return;
+      }
+    }
+  }
+  const int fd = CreateTemporary(m_csTarget, m_csTemp);
+  if (fd < 0) {
+    m_iError = errno;
+    return;
+  }
+  m_pFile = fdopen(fd, "wb");
+  if (!m_pFile) {
+    m_iError = errno;
+    close(fd);
+    unlink(m_csTemp.c_str());
+  }
+}
+
+CReplacingFile::~CReplacingFile() {
+  if (!m_pFile) return;
+  std::fclose(m_pFile);
+  if (!m_csTemp.empty()) unlink(m_csTemp.c_str());
+}
+
+int CReplacingFile::Commit() {
+  if (!m_pFile) return m_iError ? m_iError : EBADF;
+  std::FILE* pFile = m_pFile;
+  m_pFile = nullptr;
+  int iError = 0;
+  errno = 0;
+  // A new file (the cache's) is not worth the wait for the disk; a file that
+  // replaces another must be on the disk before the old one goes.
+  if (std::fflush(pFile) != 0 || std::ferror(pFile) ||
+      (m_iMode >= 0 && fchmod(fileno(pFile), static_cast<mode_t>(m_iMode)) != 0) ||
+      (!m_bCreateNew && !m_csTemp.empty() && fsync(fileno(pFile)) != 0))
+    iError = errno ? errno : EIO;
+  if (std::fclose(pFile) != 0 && !iError) iError = errno;
+  if (m_csTemp.empty()) return iError;
+  if (!iError) {
+    if (m_bCreateNew) {
+      // Neither replaces nor follows an existing name; link() serves file
+      // systems without the exclusive rename.
+      if (renameat2(AT_FDCWD, m_csTemp.c_str(), AT_FDCWD, m_csTarget.c_str(), RENAME_NOREPLACE) !=
+          0) {
+        iError = errno;
+        if ((iError == EINVAL || iError == ENOSYS) &&
+            link(m_csTemp.c_str(), m_csTarget.c_str()) == 0) {
+          iError = 0;
+          unlink(m_csTemp.c_str());
+        }
+      }
+    } else if (rename(m_csTemp.c_str(), m_csTarget.c_str()) != 0) {
+      iError = errno;
+    }
+  }
+  // After a rename the temporary name is gone already; otherwise it goes now.
+  if (iError) unlink(m_csTemp.c_str());
+  return iError;
+}
+
+int WriteWholeFile(const std::string& csPath, const void* pData, std::size_t iSize,
+                   bool bCreateNew) {
+  CReplacingFile file(csPath, bCreateNew);
+  if (!file.File()) return file.Error();
+  errno = 0;
+  if (iSize > 0 && std::fwrite(pData, iSize, 1, file.File()) != 1) return errno ? errno : EIO;
+  return file.Commit();
 }

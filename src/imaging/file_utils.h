@@ -1,6 +1,8 @@
 // Small file and string helpers.
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
 #include <string>
 
 // 1 when stat succeeds on the path.
@@ -23,3 +25,39 @@ inline int IsEven(int n) { return n % 2 == 0 ? 1 : 0; }
 // True when the whole name matches a wildcard pattern of "*" and "?",
 // without regard to case (as the file system of the pictures' origin did).
 bool WildcardMatch(const char* szPattern, const char* szName);
+
+// A file written under a temporary name in its destination's folder and
+// given the destination's name by Commit, so that it is never seen
+// half-written; without a successful Commit the temporary file is removed
+// and an existing destination stays as it was. A destination that is a
+// symbolic link has its target replaced, keeping the target's permissions.
+// bCreateNew: the destination must not exist yet, and a link of that name
+// (even a dangling one) is not followed: Commit fails with EEXIST.
+class CReplacingFile {
+ public:
+  explicit CReplacingFile(const std::string& csPath, bool bCreateNew = false);
+  ~CReplacingFile();
+  CReplacingFile(const CReplacingFile&) = delete;
+  CReplacingFile& operator=(const CReplacingFile&) = delete;
+  // Null when the temporary file could not be made (Error says why).
+  std::FILE* File() const { return m_pFile; }
+  int Error() const { return m_iError; }
+  // Flushes and closes the file and gives it its name: 0, or the errno of
+  // the step that failed (the temporary file is then gone).
+  int Commit();
+
+ private:
+  std::string m_csTarget;
+  std::string m_csTemp;
+  std::FILE* m_pFile = nullptr;
+  bool m_bCreateNew;
+  int m_iMode = -1;  // permissions of the file replaced
+  int m_iError = 0;
+};
+
+// Writes a whole file through a CReplacingFile: 0, or the errno of the
+// step that failed.
+int WriteWholeFile(const std::string& csPath, const void* pData, std::size_t iSize,
+                   bool bCreateNew = false);
+// The system's reason for an errno, as one line ("No space left on device").
+std::string SystemReason(int iErrno);

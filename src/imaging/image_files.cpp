@@ -1,5 +1,6 @@
 #include "imaging/image_files.h"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <strings.h>
@@ -12,6 +13,7 @@
 #include "imaging/codecs/png_codec.h"
 #include "imaging/codecs/tga_codec.h"
 #include "imaging/dadc.h"
+#include "imaging/file_utils.h"
 #include "imaging/packed_dib.h"
 #include "platform/report.h"
 
@@ -67,16 +69,23 @@ const CFormat* FindFormat(int iType) {
   return nullptr;
 }
 
+// Says in words what a damaged file's error code means.
+void ReportDamage(int iErr, const char* szPath) {
+  if (iErr == kVicErrTruncated || iErr == kVicErrCorrupt)
+    ReportError("The picture file is corrupt or truncated:\n<%s>", szPath);
+}
+
 // Loads the file's bytes into a 24-bit descriptor: straight for 24-bit
 // files, otherwise at the file's depth and then converted. 1, or 0 after
 // the step's message. iReadError is the outcome of reading the file.
 int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError,
-               CImageDesc& target) {
+               CImageDesc& target, int& iDamage) {
   CImageInfo info;
   int iErr = iReadError ? iReadError : f.m_pfnInfo(data, info);
   if (iErr) {
     if (iErr == kVicErrTooLarge)
       ReportError("Picture too large (more than %lld pixels):\n<%s>", kMaxPicturePixels, szPath);
+    iDamage = iErr;
     ReportError(f.m_szInfoError, iErr);
     return 0;
   }
@@ -86,6 +95,7 @@ int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError
       return 0;
     }
     if ((iErr = f.m_pfnLoad(data, target))) {
+      iDamage = iErr;
       ReportError(f.m_szLoad24, iErr);
       FreeImage(target);
       return 0;
@@ -98,6 +108,7 @@ int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError
     return 0;
   }
   if ((iErr = f.m_pfnLoad(data, temp))) {
+    iDamage = iErr;
     ReportError(f.m_szLoadN, iErr);
     return 0;
   }
@@ -118,9 +129,14 @@ CGlobalBlock DibAs24(const CGlobalBlock& hDib) {
   CDibLayout layout;
   CImageDesc desc;
   CGlobalBlock h24;
-  if (!ParseDib(hDib.Data(), hDib.Size(), layout) ||
-      AllocImage(desc, layout.m_iWidth, layout.m_iHeight, 24) != kVicOk)
+  if (!ParseDib(hDib.Data(), hDib.Size(), layout)) return h24;
+  // Run-length data claiming far more pixels than its bytes can hold takes
+  // no memory here either.
+  const bool bRle = layout.m_dwCompression == BI_RLE8 || layout.m_dwCompression == BI_RLE4;
+  if (bRle && !RleSizeIsCredible(static_cast<long long>(layout.m_iWidth) * layout.m_iHeight,
+                                 hDib.Size()))
     return h24;
+  if (AllocImage(desc, layout.m_iWidth, layout.m_iHeight, 24) != kVicOk) return h24;
   DibTo24(hDib.Data(), layout, desc.Bits(), desc.BytesPerRow());
   ImageToDib(desc, h24);
   return h24;
@@ -177,11 +193,16 @@ CGlobalBlock VicLoadFile(const char* szPath, int iType) {
   std::vector<std::uint8_t> aData;
   const int iReadError = ReadFileBytes(szPath, aData);
   CImageDesc desc;
-  if (!LoadFormat(*pFormat, szPath, aData, iReadError, desc)) {
-    if (iType != kImageBmp) return CGlobalBlock();
-    std::unique_ptr<std::FILE, CFileCloser> pFile(std::fopen(szPath, "rb"));
-    if (!pFile) return CGlobalBlock();
-    return DibAs24(ReadDibFile(pFile.get()));
+  int iDamage = kVicOk;
+  if (!LoadFormat(*pFormat, szPath, aData, iReadError, desc, iDamage)) {
+    CGlobalBlock hFallback;
+    // A BMP file the reader refuses may still be a packed DIB it reads.
+    if (iType == kImageBmp) {
+      std::unique_ptr<std::FILE, CFileCloser> pFile(std::fopen(szPath, "rb"));
+      if (pFile) hFallback = DibAs24(ReadDibFile(pFile.get()));
+    }
+    if (!hFallback) ReportDamage(iDamage, szPath);
+    return hFallback;
   }
   CGlobalBlock hDib;
   if (const int iErr = ImageToDib(desc, hDib)) {
@@ -213,7 +234,7 @@ CGlobalBlock ReadDibFile(std::FILE* pFile) {
   return hDib;
 }
 
-int VicWriteFile(const char* szPath, const CDADC& surface, int iType) {
+int VicWriteFile(const char* szPath, const CDADC& surface, int iType, bool bCreateNew) {
   if (iType == kImageFromName) {
     iType = ImageTypeFromName(szPath);
     if (iType == -1) return 0;
@@ -232,6 +253,9 @@ int VicWriteFile(const char* szPath, const CDADC& surface, int iType) {
     std::memcpy(desc.Bits() + static_cast<std::size_t>(i) * desc.BytesPerRow(),
                 surface.m_pBits + static_cast<std::size_t>(i) * surface.m_iBytesPerRow,
                 desc.BytesPerRow());
+  // The whole file is made in memory and then written in one go, so that a
+  // failed write never leaves a part of it in place of the old file.
+  std::vector<std::uint8_t> aFile;
   int iResult = 0;
   switch (iType) {
     case kImagePcx: {
@@ -244,21 +268,28 @@ int VicWriteFile(const char* szPath, const CDADC& surface, int iType) {
         ReportError("Could not convert to PCX file");
         return 0;
       }
-      iResult = SavePcx(szPath, desc8);
+      iResult = EncodePcx(desc8, aFile);
       break;
     }
-    case kImageTga: iResult = SaveTga(szPath, desc, 1); break;
-    case kImageBmp: iResult = SaveBmp(szPath, desc, 1); break;
-    case kImageJpg: iResult = SaveJpg(szPath, desc, kJpegQuality); break;
-    case kImagePng: iResult = SavePng(szPath, desc, 0); break;
+    case kImageTga: {
+      CTgaOptions options;  // option 1: uncompressed, bottom row first
+      iResult = EncodeTga(desc, options, aFile);
+      break;
+    }
+    case kImageBmp: iResult = EncodeBmp(desc, aFile); break;
+    case kImageJpg: iResult = EncodeJpg(desc, kJpegQuality, aFile); break;
+    case kImagePng: iResult = EncodePng(desc, 0, aFile); break;
     default:
       ReportError("VWIF: bad image file type: %d\nFilename = <%s>", iType, szPath);
       iResult = -1;
       break;
   }
+  if (iResult == kVicOk) iResult = WriteFileBytes(szPath, aFile, bCreateNew);
   if (iResult == kVicOk) return 1;
-  if (iResult == kVicErrDiskFull)
+  if (iResult == kVicErrDiskFull && LastWriteErrno() == ENOSPC)
     ReportError("Cannot save file, disk full?");
+  else if (iResult == kVicErrDiskFull || iResult == kVicErrCreate)
+    ReportError("Cannot save file <%s>:\n%s", szPath, SystemReason(LastWriteErrno()).c_str());
   else
     ReportError("SaveImage, error %d", iResult);
   return 0;

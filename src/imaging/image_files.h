@@ -42,8 +42,12 @@ CGlobalBlock OpenImageFile(const char* szPath, int iType);
 CGlobalBlock VicLoadFile(const char* szPath, int iType);
 // Writes a surface in the given format (kImageFromName: from the
 // extension). PCX files get an 8-bit palette of at most 256 colours, JPEG
-// files quality 75. 1/0.
-int VicWriteFile(const char* szPath, const CDADC& surface, int iType);
+// files quality 75. The file is written whole to a temporary name and then
+// takes its own: a failed write leaves an existing file untouched.
+// bCreateNew: the file must not exist yet (not even as a link). A failed
+// write says the system's reason ("Cannot save file, disk full?" for a full
+// disk). 1/0.
+int VicWriteFile(const char* szPath, const CDADC& surface, int iType, bool bCreateNew = false);
 // The program's own BMP reader: the file from its current position must
 // start with "BM"; the packed DIB after the 14-byte file header is returned
 // as it is (any depth) when it is a usable bitmap, else an empty block.

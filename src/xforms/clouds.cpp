@@ -8,6 +8,7 @@
 #include "imaging/constants.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
+#include "platform/report.h"
 #include "xforms/progress.h"
 
 namespace {
@@ -153,7 +154,8 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   std::unique_ptr<double[]> pOffsets(new (std::nothrow) double[static_cast<std::size_t>(h)]);
   CCloudRow row(p.m_iDetail, dF0, dPhase);
   if (!pOffsets || !row.IsValid()) {
-    ctx.RequestStop();
+    // A failed idea, not a stop: later ideas of the run still get made.
+    ReportError("Clouds: not enough memory");
     return 0;
   }
 

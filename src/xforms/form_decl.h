@@ -89,6 +89,8 @@ struct FieldDesc {
   double m_dMax = 0.0;
   double m_dHardMin = 0.0;          // what an edit accepts before clamping to the slider range
   double m_dHardMax = 0.0;
+  double m_dWizardMin = 0.0;        // what the wizard may choose beyond the slider range
+  double m_dWizardMax = 0.0;
   int m_iEditChars = 12;            // at most this many characters typed into the edit
   const char* m_szFormat = "%6.2f"; // edit text of a real pair
   // Radios and lists: the options. A radio pair, and the flag of a colour
@@ -149,6 +151,14 @@ struct FormField : FieldDesc {
     FormField f = *this;
     f.m_dHardMin = dMin;
     f.m_dHardMax = dMax;
+    return f;
+  }
+  // Range the Xform's Autochoose draws from where it reaches past the
+  // slider's: recipes, which replay what the wizard chose, accept it too.
+  constexpr FormField WizardChooses(double dMin, double dMax) const {
+    FormField f = *this;
+    f.m_dWizardMin = dMin;
+    f.m_dWizardMax = dMax;
     return f;
   }
   constexpr FormField Hint(EHint eHint) const {
@@ -259,8 +269,8 @@ constexpr FormField<P> IntPair(std::int32_t P::*pMember, const char* szName, int
                                int iEdit, const char* szLabel, int iMin, int iMax) {
   FormField<P> f = form_detail::Make<P>(EField::IntPair, szName, szLabel, iSlider, iEdit);
   f.m_pInt = pMember;
-  f.m_dMin = f.m_dHardMin = iMin;
-  f.m_dMax = f.m_dHardMax = iMax;
+  f.m_dMin = f.m_dHardMin = f.m_dWizardMin = iMin;
+  f.m_dMax = f.m_dHardMax = f.m_dWizardMax = iMax;
   return f;
 }
 
@@ -270,8 +280,8 @@ constexpr FormField<P> RealPair(double P::*pMember, const char* szName, int iSli
                                 const char* szLabel, double dMin, double dMax) {
   FormField<P> f = form_detail::Make<P>(EField::RealPair, szName, szLabel, iSlider, iEdit);
   f.m_pReal = pMember;
-  f.m_dMin = f.m_dHardMin = dMin;
-  f.m_dMax = f.m_dHardMax = dMax;
+  f.m_dMin = f.m_dHardMin = f.m_dWizardMin = dMin;
+  f.m_dMax = f.m_dHardMax = f.m_dWizardMax = dMax;
   return f;
 }
 

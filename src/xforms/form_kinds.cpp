@@ -14,11 +14,23 @@ namespace {
 using Int = std::int32_t;
 
 std::string What(const std::string& csText, const std::string& csName) {
-  return "\"" + csText + "\" for " + csName;
+  return QuotedValue(csText) + " for " + csName;
 }
 
 std::string RangeText(const FieldDesc& f) {
   return NumberText(f.m_dMin) + " .. " + NumberText(f.m_dMax);
+}
+
+// The range a value is read in: the slider's for the command line; for
+// recipes also what the wizard may have chosen beyond it.
+double LowestOf(const FieldDesc& f, bool bCheckRange) {
+  return bCheckRange || f.m_dWizardMin > f.m_dMin ? f.m_dMin : f.m_dWizardMin;
+}
+double HighestOf(const FieldDesc& f, bool bCheckRange) {
+  return bCheckRange || f.m_dWizardMax < f.m_dMax ? f.m_dMax : f.m_dWizardMax;
+}
+std::string ReadRangeText(const FieldDesc& f, bool bCheckRange) {
+  return NumberText(LowestOf(f, bCheckRange)) + " .. " + NumberText(HighestOf(f, bCheckRange));
 }
 
 std::string OptionList(const FieldDesc& f, const char* szSeparator) {
@@ -46,8 +58,8 @@ bool ParseInt(const FieldDesc& f, void* p, const std::string& cs, bool bCheckRan
               const std::string& csName, std::string& csError) {
   long v;
   if (!ParseLong(cs, v)) return csError = "expected a whole number, not " + What(cs, csName), false;
-  if (bCheckRange ? (v < f.m_dMin || v > f.m_dMax) : (v < INT32_MIN || v > INT32_MAX))
-    return csError = csName + " must lie in " + RangeText(f), false;
+  if (v < LowestOf(f, bCheckRange) || v > HighestOf(f, bCheckRange))
+    return csError = csName + " must lie in " + ReadRangeText(f, bCheckRange), false;
   *static_cast<Int*>(p) = static_cast<Int>(v);
   return true;
 }
@@ -68,8 +80,8 @@ bool ParseReal(const FieldDesc& f, void* p, const std::string& cs, bool bCheckRa
                const std::string& csName, std::string& csError) {
   double v;
   if (!ParseDouble(cs, v)) return csError = "expected a number, not " + What(cs, csName), false;
-  if (bCheckRange && (v < f.m_dMin || v > f.m_dMax))
-    return csError = csName + " must lie in " + RangeText(f), false;
+  if (v < LowestOf(f, bCheckRange) || v > HighestOf(f, bCheckRange))
+    return csError = csName + " must lie in " + ReadRangeText(f, bCheckRange), false;
   *static_cast<double*>(p) = v;
   return true;
 }
@@ -86,16 +98,13 @@ bool ClampReal(const FieldDesc& f, void* p) {
 
 // ---- Radios and lists: the option's id is the value ----
 
-bool ParseOption(const FieldDesc& f, void* p, const std::string& cs, bool bCheckRange,
+bool ParseOption(const FieldDesc& f, void* p, const std::string& cs, bool,
                  const std::string& csName, std::string& csError) {
   if (const RadioOption* o = FindOption(f, cs)) return *static_cast<Int*>(p) = o->m_iId, true;
   long v;
   if (ParseLong(cs, v)) {
     for (int k = 0; k < f.m_iOptions; ++k)
       if (f.m_aOptions[k].m_iId == v) return *static_cast<Int*>(p) = static_cast<Int>(v), true;
-    // A recipe replays whatever code it stored, known or not.
-    if (!bCheckRange && v >= INT32_MIN && v <= INT32_MAX)
-      return *static_cast<Int*>(p) = static_cast<Int>(v), true;
   }
   return csError = "unknown value " + What(cs, csName) + " (one of " + OptionList(f, ", ") + ")",
          false;
@@ -167,7 +176,7 @@ std::string DescribeColour(const FieldDesc&) { return "colour #RRGGBB or R,G,B";
 
 // A hex colour holds RRGGBB itself: "#RRGGBB" is the stored number, the
 // '#' optional as in the dialog's edit; "R,G,B" is read too.
-bool ParseHex(const FieldDesc&, void* p, const std::string& cs, bool bCheckRange,
+bool ParseHex(const FieldDesc&, void* p, const std::string& cs, bool,
               const std::string& csName, std::string& csError) {
   COLORREF cr;
   if (cs.find(',') != std::string::npos && ParseColour(cs, cr)) {
@@ -176,8 +185,8 @@ bool ParseHex(const FieldDesc&, void* p, const std::string& cs, bool bCheckRange
   }
   const std::string csDigits = !cs.empty() && cs[0] == '#' ? cs.substr(1) : cs;
   long v;
-  const long iMax = bCheckRange ? 0xFFFFFF : 0xFFFFFFFFL;
-  if (csDigits.empty() || csDigits.size() > 8 || !ParseLong(csDigits, v, 16) || v < 0 || v > iMax)
+  if (csDigits.empty() || csDigits.size() > 8 || !ParseLong(csDigits, v, 16) || v < 0 ||
+      v > 0xFFFFFF)
     return csError = "expected a colour #RRGGBB or R,G,B, not " + What(cs, csName), false;
   *static_cast<COLORREF*>(p) = static_cast<COLORREF>(v);
   return true;

@@ -24,9 +24,10 @@ struct FieldKind {
   // Bytes of the record the value occupies (a background: its colour; the
   // flag is reached separately). 0: no value.
   std::size_t (*m_pfnSize)(const FieldDesc& f) = nullptr;
-  // Reads csText into pValue; bCheckRange refuses numbers outside the
-  // slider range and unknown option codes (the command line), otherwise any
-  // stored value is replayed (recipes). False with the reason in csError
+  // Reads csText into pValue, refusing unknown option codes and numbers
+  // outside the slider range (bCheckRange: the command line) or outside
+  // the slider range and what the wizard may choose beyond it (recipes,
+  // which replay the wizard's choices). False with the reason in csError
   // (csName names the value in it); the value is then unchanged.
   bool (*m_pfnParse)(const FieldDesc& f, void* pValue, const std::string& csText, bool bCheckRange,
                      const std::string& csName, std::string& csError) = nullptr;

@@ -47,6 +47,24 @@ std::string Trimmed(const std::string& cs) {
   return cs.substr(b, e - b);
 }
 
+std::string QuotedValue(const std::string& cs) {
+  constexpr std::size_t kMaxShown = 40;
+  std::string csShown;
+  std::size_t i = 0;
+  for (; i < cs.size() && i < kMaxShown; ++i) {
+    const unsigned char c = static_cast<unsigned char>(cs[i]);
+    csShown += c < 0x20 || c == 0x7F ? '?' : cs[i];
+  }
+  if (i < cs.size()) {
+    // Not in the middle of a UTF-8 sequence.
+    while (!csShown.empty() && (static_cast<unsigned char>(csShown.back()) & 0xC0) == 0x80)
+      csShown.pop_back();
+    if (!csShown.empty() && static_cast<unsigned char>(csShown.back()) >= 0xC0) csShown.pop_back();
+    csShown += "...";
+  }
+  return "\"" + csShown + "\"";
+}
+
 bool ParseLong(const std::string& cs, long& iValue, int iBase) {
   if (cs.empty()) return false;
   char* pEnd = nullptr;
@@ -224,7 +242,7 @@ const char* KnownFace(const std::string& csFace) {
 bool SetFace(LOGFONT& lf, const std::string& csFace, std::string& csError) {
   const char* szKnown = KnownFace(csFace);
   if (!szKnown) {
-    csError = "unknown font face \"" + csFace + "\" (shipped faces: ";
+    csError = "unknown font face " + QuotedValue(csFace) + " (shipped faces: ";
     const std::vector<std::string> aFaces = ShippedFontFaces();
     for (std::size_t k = 0; k < aFaces.size(); ++k) csError += (k ? ", " : "") + aFaces[k];
     csError += ")";
@@ -242,13 +260,13 @@ bool SetFontNumber(LOGFONT& lf, const std::string& csKey, const std::string& csV
     long v;
     if (!ParseLong(csValue, v) || v < n.m_iMin || v > n.m_iMax)
       return csError = "the font's " + csKey + " must be a whole number in " +
-                       std::to_string(n.m_iMin) + " .. " + std::to_string(n.m_iMax) + ", not \"" +
-                       csValue + "\"",
+                       std::to_string(n.m_iMin) + " .. " + std::to_string(n.m_iMax) + ", not " +
+                       QuotedValue(csValue),
              false;
     n.m_pfnSet(lf, v);
     return true;
   }
-  return csError = "unknown font field \"" + csKey + "\"", false;
+  return csError = "unknown font field " + QuotedValue(csKey), false;
 }
 
 bool FontFromHex(const std::string& cs, LOGFONT& lf) {
@@ -256,7 +274,10 @@ bool FontFromHex(const std::string& cs, LOGFONT& lf) {
   unsigned char aBytes[sizeof(LOGFONT)];
   for (std::size_t k = 0; k < sizeof aBytes; ++k) {
     long v;
-    if (!ParseLong(cs.substr(2 * k, 2), v, 16) || v < 0) return false;
+    if (!std::isxdigit(static_cast<unsigned char>(cs[2 * k])) ||
+        !std::isxdigit(static_cast<unsigned char>(cs[2 * k + 1])) ||
+        !ParseLong(cs.substr(2 * k, 2), v, 16))
+      return false;
     aBytes[k] = static_cast<unsigned char>(v);
   }
   std::memcpy(&lf, aBytes, sizeof lf);
@@ -276,7 +297,12 @@ std::vector<std::string> ShippedFontFaces() {
 bool FontFromText(const std::string& csText, LOGFONT& lfOut, std::string& csError) {
   const std::string cs = Trimmed(csText);
   LOGFONT lf = PlainFont();
-  if (FontFromHex(cs, lf)) return lfOut = lf, true;
+  if (FontFromHex(cs, lf)) {
+    // A face name filling all of its bytes would be read past its end.
+    if (!std::memchr(lf.lfFaceName, 0, sizeof lf.lfFaceName))
+      return csError = "the font record's face name has no terminating zero byte", false;
+    return lfOut = lf, true;
+  }
   bool bFace = false;
   std::size_t iStart = 0;
   for (int iItem = 0; iStart <= cs.size(); ++iItem) {
@@ -311,8 +337,8 @@ bool FontFromText(const std::string& csText, LOGFONT& lfOut, std::string& csErro
       if (EqualNoCase(csItem, w.m_szWord))
         bWord = SetFontNumber(lf, w.m_szKey, std::to_string(w.m_iValue), csError);
     if (!bWord)
-      return csError = "unknown font item \"" + csItem +
-                       "\" (expected a height, bold, italic, underline, strikeout or key=value)",
+      return csError = "unknown font item " + QuotedValue(csItem) +
+                       " (expected a height, bold, italic, underline, strikeout or key=value)",
              false;
   }
   if (!bFace) return csError = "the font names no face", false;
@@ -390,7 +416,7 @@ bool SetFieldFromText(const CFormRef& form, void* pRecord, const std::string& cs
   bool bFlag = false;
   const int iField = form.Find(csName, &bFlag);
   if (iField < 0) {
-    csError = "unknown parameter \"" + csName + "\"";
+    csError = "unknown parameter " + QuotedValue(csName);
     return false;
   }
   const std::size_t i = static_cast<std::size_t>(iField);
@@ -402,6 +428,14 @@ bool SetFieldFromText(const CFormRef& form, void* pRecord, const std::string& cs
   void* pValue = bFlag ? form.FlagAddress(i, pRecord) : form.Address(i, pRecord);
   if (!kind.m_pfnParse || !pValue) return csError = "\"" + csName + "\" cannot be set", false;
   return kind.m_pfnParse(f, pValue, csValue, bCheckRange, csName, csError);
+}
+
+EValueShape ValueShapeOf(const CFormRef& form, const std::string& csName) {
+  bool bFlag = false;
+  const int iField = form.Find(csName, &bFlag);
+  if (iField < 0) return EValueShape::None;
+  const FieldDesc& f = form.Field(static_cast<std::size_t>(iField));
+  return (bFlag ? FlagKindOf(f) : KindOf(f.m_eKind)).m_eShape;
 }
 
 std::string FieldText(const CFormRef& form, const void* pRecord, std::size_t i, bool bFlag) {

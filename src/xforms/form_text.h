@@ -29,10 +29,14 @@ std::string OptionName(const RadioOption& o);
 // "#RRGGBB" (red first) or "R,G,B" for colours, UTF-8 text for texts (stored
 // as Windows-1252 bytes; a character outside that set is refused), a font as
 // FontFromText reads it. Pairs outside their slider range are refused when
-// bCheckRange is set (the command line); recipes replay any stored number.
+// bCheckRange is set (the command line); recipes also take what the wizard
+// may choose beyond it (FormField::WizardChooses), and nothing else.
 // False with a reason in csError when the text does not fit.
 bool SetFieldFromText(const CFormRef& form, void* pRecord, const std::string& csName,
                       const std::string& csValue, std::string& csError, bool bCheckRange = true);
+// How a recipe writes the value of that name (EValueShape::None for a name
+// the form does not have).
+EValueShape ValueShapeOf(const CFormRef& form, const std::string& csName);
 // The value in the form SetFieldFromText reads; reals with up to 17
 // significant digits, texts as UTF-8.
 std::string FieldText(const CFormRef& form, const void* pRecord, std::size_t i, bool bFlag = false);
@@ -67,6 +71,10 @@ std::string ColourText(COLORREF cr);
 // The shortest text that reads back as the same double ("0.3", "5").
 std::string NumberText(double d);
 std::string Trimmed(const std::string& cs);
+// A value quoted for a message: in double quotes, cut after 40 characters
+// with "..." (a recipe's value can be megabytes long), control characters
+// as "?".
+std::string QuotedValue(const std::string& cs);
 
 // Texts are stored as Windows-1252 bytes, as the text drawing decodes them;
 // their text form is UTF-8. False with the reason (to follow the value's

@@ -34,7 +34,8 @@ inline constexpr auto kIvyForm = MakeForm<IvyParams>(
         .EditAccepts(10, 3000),
     RealPair(&IvyParams::m_dLeafSize, "leaf_size", 1262, 1263, "Size of leaves", 2.0, 6.0),
     IntPair(&IvyParams::m_iAreaCovered, "area_covered", 1258, 1261, "Area covered", 10, 90)
-        .EditAccepts(0, 100),
+        .EditAccepts(0, 100)
+        .WizardChooses(5, 60),
     Group("Background",
           Background(&IvyParams::m_Background, "background", 1130, 1017, "Select",
                      "background_picture", 1087, "Image")

@@ -7,6 +7,7 @@
 #include "imaging/random.h"
 #include "imaging/xform_helpers.h"
 #include "platform/dc.h"
+#include "platform/report.h"
 #include "xforms/progress.h"
 
 int ValidateKlee(KleeParams& p) {
@@ -63,7 +64,8 @@ int ApplyKlee(const KleeParams& p, XformContext& ctx) {
 
   std::unique_ptr<std::uint8_t[]> aLayer(new (std::nothrow) std::uint8_t[iCells ? iCells : 1]);
   if (!aLayer) {
-    ctx.RequestStop();
+    // A failed idea, not a stop: later ideas of the run still get made.
+    ReportError("Klee: not enough memory");
     return 0;
   }
   for (std::size_t k = 0; k < iCells; ++k) aLayer[k] = static_cast<std::uint8_t>(RandomInt(1, 4));

@@ -35,7 +35,8 @@ inline constexpr auto kOpArtForm = MakeForm<OpArtParams>(
     165, "Op Art Xform Settings",
     Check(&OpArtParams::m_bOutlineOnly, "outline_only", 1122, "&Outline Only"),
     IntPair(&OpArtParams::m_iSquares, "squares", 1111, 1112, "Num. Squares", 32, 128)
-        .EditAccepts(1, 1024),
+        .EditAccepts(1, 1024)
+        .WizardChooses(12, 64),
     Group("Geometry", Radios(&OpArtParams::m_iGeometry, "geometry", "Geometry",
                              {{OPART_ROTATION, "&Rotation"},
                               {OPART_SIZE, "&Size"},

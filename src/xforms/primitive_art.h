@@ -38,7 +38,8 @@ inline constexpr auto kPrimitiveArtForm = MakeForm<PrimitiveArtParams>(
     219, "Primitive Art Settings",
     IntPair(&PrimitiveArtParams::m_iDensity, "density", 1256, 1257, "Density", 80, 300),
     IntPair(&PrimitiveArtParams::m_iAreaCovered, "area_covered", 1258, 1261, "Area Covered (%)", 10,
-            90),
+            90)
+        .WizardChooses(5, 60),
     RealPair(&PrimitiveArtParams::m_dFeatureWidth, "feature_width", 1259, 1263,
              "Feature width (% of diagonal)", 1.0, 6.0),
     // The shape list stores the shape's code, not its place in the list.

@@ -175,6 +175,95 @@ TEST(Recipe, RoundTripIsExact) {
                               csError));
 }
 
+// Hostile recipes: every value is checked by type and range before it is
+// converted, with --select's, --mix's and --set's own rules.
+TEST(Recipe, HostileValuesAreRefusedWithTheirRule) {
+  const std::string csHead = "{\"vexmora_recipe\": 1, \"xform\": \"Clouds\"";
+  auto refused = [&](const std::string& csRest) {
+    Recipe r;
+    std::string csError;
+    EXPECT_FALSE(RecipeFromJson(csHead + csRest + "}", r, csError)) << csRest;
+    EXPECT_FALSE(csError.empty());
+    EXPECT_LT(csError.size(), 200u);  // quoted values are cut
+    return csError;
+  };
+  for (const char* sz : {R"({"hue": 10, "saturation": -2})", R"({"hue": 1e300})",
+                         R"({"value": 1.5})", R"({"hue": "10"})"}) {
+    refused(std::string(", \"selection\": ") + sz);
+    refused(std::string(", \"mix\": {\"mode\": \"hsv\", \"selection\": ") + sz + "}");
+  }
+  EXPECT_EQ(refused(R"(, "selection": {"hue": 361})"),
+            "hue must lie in 0..360, saturation and value in 0..1");
+  EXPECT_THAT(refused(R"(, "selection": {"smooth": 9})"), HasSubstr("from 0 to 8"));
+  refused(R"(, "selection": {"smooth": 2.5})");
+  refused(R"(, "selection": {"invert": "yes"})");
+  for (const char* sz : {"0", "100", "-1.7e308", "\"50\"", "true"})
+    EXPECT_EQ(refused(std::string(R"(, "mix": {"mode": "even", "percent": )") + sz + "}"),
+              "the mix percentage must be a whole number from 1 to 99");
+  for (const char* sz : {"5.5e66", "true", "3", "2.5", "\"4\""})
+    EXPECT_EQ(refused(std::string(", \"quality\": ") + sz),
+              "the recipe's quality must be 1, 2 or 4");
+  EXPECT_THAT(refused(R"(, "seed": 1e308)"), HasSubstr("the recipe's seed must be a whole number"));
+  refused(R"(, "wizard_all": 1)");
+  EXPECT_EQ(refused(R"(, "parameters": {"detail": 2147483647})"), "detail must lie in 3 .. 6");
+  EXPECT_EQ(refused(R"(, "parameters": {"detail": true})"), "detail must be a number");
+  refused(R"(, "parameters": {"detail": 4.5})");
+  refused(R"(, "parameters": {"detail": [4]})");
+  refused(R"(, "parameters": {"wizard": "maybe"})");
+  refused(R"(, "parameters": {"high_sky": {"r": 1}})");
+  EXPECT_THAT(refused(", \"parameters\": {\"" + std::string(100000, 'x') + "\": 1}"),
+              HasSubstr("unknown parameter \"xxxx"));
+  // Deep nesting is refused before it is parsed or printed.
+  EXPECT_THAT(refused(", \"parameters\": {\"detail\": " + std::string(100000, '[') +
+                      std::string(100000, ']') + "}"),
+              HasSubstr("nests deeper than"));
+  EXPECT_THAT(refused(", \"note\": \"" + std::string(2 << 20, ' ') + "\""),
+              HasSubstr("larger than 1 MB"));
+
+  // What --set and the recipe writer produce still reads, edges included.
+  Recipe r;
+  std::string csError;
+  ASSERT_TRUE(RecipeFromJson(csHead + R"(, "seed": 4294967295, "quality": 2.0,
+      "mix": {"mode": "hsv", "percent": 99, "selection": {"hue": 360, "saturation": 0, "value": 1,
+      "smooth": 8}}, "parameters": {"detail": 6, "wizard": false}})",
+                             r, csError))
+      << csError;
+  EXPECT_EQ(r.m_Spec.m_iSeed, -1);
+  EXPECT_EQ(r.m_iQuality, 2);
+  EXPECT_EQ(r.m_Spec.m_Clouds.m_iDetail, 6);
+}
+
+// The strict reading never refuses what the program writes: every wizard
+// choice of every Xform replays through its recipe.
+TEST(Recipe, EveryWizardChoiceReadsBack) {
+  auto pic = MakeTestPicture(64, 40);
+  for (int iXform = 0; iXform < kXformCount; ++iXform) {
+    if (!CFilSpec::IsBuilt(iXform)) continue;
+    for (unsigned iSeed = 1; iSeed <= 40; ++iSeed) {
+      Recipe a;
+      a.m_Spec.m_iXform = iXform;
+      SeedRandom(iSeed);
+      a.m_Spec.Autochoose(pic.get());
+      Recipe b;
+      std::string csError;
+      ASSERT_TRUE(RecipeFromJson(RecipeToJson(a), b, csError))
+          << GetXformName(iXform) << " seed " << iSeed << ": " << csError;
+    }
+  }
+}
+
+// A font record read from its hexadecimal form needs a terminated face name.
+TEST(Recipe, FontRecordWithoutTerminatorIsRefused) {
+  std::string csHex(120, '0');
+  for (std::size_t k = 28; k < 60; ++k) csHex.replace(2 * k, 2, "41");  // face: 32 x 'A'
+  Recipe r;
+  std::string csError;
+  EXPECT_FALSE(RecipeFromJson("{\"vexmora_recipe\": 1, \"xform\": \"Text\", \"parameters\": "
+                              "{\"font\": \"" + csHex + "\"}}",
+                              r, csError));
+  EXPECT_THAT(csError, HasSubstr("no terminating zero byte"));
+}
+
 #ifdef VX_CLI_PATH
 namespace {
 
@@ -307,5 +396,64 @@ TEST(CliTool, MakeReplayAndConvert) {
   auto pBack = CDADC::CBC(OpenImageFile(tmp.Path("s.bmp").c_str(), kImageFromName));
   ASSERT_TRUE(pBack);
   EXPECT_EQ(pBack->m_iWidth, 64);
+}
+// Hostile recipes and picture files through the tool: a usage error or a
+// failure with the reason, never a crash, a success or a long run.
+TEST(CliTool, HostileRecipesAndPictures) {
+  CTempDir tmp;
+  auto pic = MakeTestPicture(64, 40);
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(pic->WriteBmpFile(csPic.c_str()), 1);
+  auto recipe = [&](const std::string& csRest) {
+    std::ofstream(tmp.Path("r.json")) << "{\"vexmora_recipe\": 1, \"xform\": \"Clouds\"" << csRest
+                                      << "}";
+    return "make " + csPic + " --recipe " + tmp.Path("r.json") + " -o " + tmp.Path("o.png");
+  };
+  std::string csErr;
+  EXPECT_EQ(Cli(recipe(R"(, "selection": {"hue": 10, "saturation": -2})"), &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("hue must lie in 0..360"));
+  EXPECT_EQ(Cli(recipe(R"(, "parameters": {"detail": 2147483647})"), &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("detail must lie in 3 .. 6"));
+  EXPECT_EQ(Cli("make " + csPic + " --recipe /dev/zero -o " + tmp.Path("o.png"), &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("larger than 1 MB"));
+  EXPECT_FALSE(std::filesystem::exists(tmp.Path("o.png")));
+  // The output's format is known before anything is generated.
+  EXPECT_EQ(Cli("make " + csPic + " clouds -q 4 -o " + tmp.Path("o.gif"), &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("must end in .bmp, .png, .jpg, .tga or .pcx"));
+  EXPECT_EQ(Cli("convert " + csPic + " " + tmp.Path("o.jpeg"), &csErr), 2);
+
+  // A JPEG claiming far more pixels than its bytes can hold, and one cut
+  // short that still ends in an end-of-image marker.
+  ASSERT_EQ(Cli("convert " + csPic + " " + tmp.Path("p.jpg")), 0);
+  const std::string csJpeg = ReadAll(tmp.Path("p.jpg"));
+  std::string csBomb = csJpeg;
+  const std::size_t iSof = csBomb.find("\xFF\xC0");
+  ASSERT_NE(iSof, std::string::npos);
+  csBomb.replace(iSof + 5, 4, "\x71\x48\x71\x48");  // 29000 x 29000
+  std::ofstream(tmp.Path("bomb.jpg"), std::ios::binary) << csBomb;
+  std::ofstream(tmp.Path("cut.jpg"), std::ios::binary)
+      << csJpeg.substr(0, csJpeg.size() / 2) << "\xFF\xD9";
+  for (const char* sz : {"bomb.jpg", "cut.jpg"}) {
+    EXPECT_EQ(Cli("make " + tmp.Path(sz) + " clouds -o " + tmp.Path("o.png"), &csErr), 1) << sz;
+    EXPECT_THAT(csErr, HasSubstr("corrupt or truncated")) << sz;
+    EXPECT_EQ(Cli("info " + tmp.Path(sz)), 1) << sz;
+  }
+  // 60 bytes of run-length BMP claiming 30000 x 30000 pixels of one
+  // colour, its data ending the bitmap at once.
+  std::string csRle("BM\x3C\0\0\0\0\0\0\0\x3A\0\0\0", 14);
+  csRle += std::string("\x28\0\0\0\x30\x75\0\0\x30\x75\0\0\x01\0\x08\0\x01\0\0\0", 20);
+  csRle += std::string(12, '\0') + std::string("\x01\0\0\0\0\0\0\0", 8);
+  csRle += std::string("\0\0\xFF\0\0\x01", 6);
+  std::ofstream(tmp.Path("rle.bmp"), std::ios::binary) << csRle;
+  EXPECT_EQ(Cli("info " + tmp.Path("rle.bmp"), &csErr), 1);
+  EXPECT_THAT(csErr, HasSubstr("corrupt or truncated"));
+  EXPECT_EQ(Cli("make " + tmp.Path("rle.bmp") + " clouds -o " + tmp.Path("o.png")), 1);
+
+  // info decodes the whole picture: a cut PNG is not a readable one.
+  ASSERT_EQ(Cli("convert " + csPic + " " + tmp.Path("p.png")), 0);
+  const std::string csPng = ReadAll(tmp.Path("p.png"));
+  std::ofstream(tmp.Path("cut.png"), std::ios::binary) << csPng.substr(0, csPng.size() - 30);
+  EXPECT_EQ(Cli("info " + tmp.Path("cut.png"), &csErr), 1);
+  EXPECT_EQ(Cli("info " + tmp.Path("p.png")), 0);
 }
 #endif

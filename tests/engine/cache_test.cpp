@@ -214,6 +214,26 @@ TEST_F(CacheTest, EvictionThatCannotDeleteReportsAndFreesTheEntry) {
 
 namespace {
 
+// A link planted under the next cache name is neither followed nor
+// replaced, and the directory becomes private to its owner.
+TEST_F(CacheTest, CacheFilesAreMadeExclusivelyInAPrivateDirectory) {
+  m_cache.SetFiles(nullptr);
+  fs::permissions(m_dir, fs::perms::all);
+  CTempDir other;
+  const fs::path outside = other.Dir() / "outside.tga";
+  fs::create_symlink(outside, m_dir / "Doc_1-1.TMP");
+  CDADC picture(5, 4);
+  m_cache.WriteCachedImage(picture, "Doc", 1, 1);
+  EXPECT_FALSE(fs::exists(outside));
+  EXPECT_EQ(m_cache.UsedEntries(), 0);
+  TakeMessages();
+  m_cache.m_bCacheEnabled = 1;
+  m_cache.WriteCachedImage(picture, "Doc", 2, 1);
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(m_dir / "Doc_2-1.TMP")));
+  EXPECT_EQ(fs::status(m_dir).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(FilesOnDisk(), 1);  // no temporary file is left beside it
+}
+
 // The program's own cache files: Targa pictures of the display surface.
 TEST_F(CacheTest, PicturesGoThroughTargaFilesUnchanged) {
   m_cache.SetFiles(nullptr);

@@ -107,7 +107,8 @@ TEST(Dadc, WritesBmpFiles) {
   EXPECT_TRUE(TakeMessages().empty());
 
   EXPECT_EQ(s.WriteBmpFile("/nonexistent-dir/x.bmp"), 0);
-  EXPECT_THAT(TakeMessages(), ElementsAre("Could not open /nonexistent-dir/x.bmp to\nwrite bitmap"));
+  EXPECT_THAT(TakeMessages(), ElementsAre("Could not open /nonexistent-dir/x.bmp to\nwrite "
+                                          "bitmap:\nNo such file or directory"));
   CDADC empty;
   EXPECT_EQ(empty.WriteBmpFile("x.bmp"), 0);
   EXPECT_THAT(TakeMessages(), ElementsAre("CDADC::WriteBmpFile called with\nNULL pointers for x.bmp"));
@@ -119,10 +120,11 @@ TEST(Dadc, FullDiskIsAFailureNotASuccess) {
   EXPECT_THAT(TakeMessages(),
               ElementsAre("CDADC::WriteBitmap(): ERROR WL \nIf your disk is full please exit "
                           "Vexmora\nfree some disk space, and restart Vexmora.",
-                          "ERROR While writing file:\n/dev/full"));
+                          "ERROR While writing file:\n/dev/full\nNo space left on device"));
   CDADC small(2, 2);  // fits in the stdio buffer: the loss shows only at close
   EXPECT_EQ(small.WriteBmpFile("/dev/full"), 0);
-  EXPECT_THAT(TakeMessages(), ElementsAre("ERROR While writing file:\n/dev/full"));
+  EXPECT_THAT(TakeMessages(),
+              ElementsAre("ERROR While writing file:\n/dev/full\nNo space left on device"));
 }
 
 TEST(Dadc, WritesInPiecesOf32768) {

@@ -8,6 +8,7 @@
 #include "engine/filspec.h"
 #include "xforms/clouds.h"
 #include "xforms/form.h"
+#include "xforms/ivy.h"
 #include "xforms/mosaic.h"
 
 namespace {
@@ -181,13 +182,22 @@ TEST(Form, TextRoundTripRestoresTheRecordBytes) {
     ASSERT_TRUE(SetFieldFromText(kSink, &b, v.m_csName, v.m_csValue, csError, false)) << csError;
   EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
 
-  // Recipes replay values outside the slider ranges; the command line refuses them.
+  // Recipes take what the wizard may choose beyond a slider's range, and
+  // nothing else; the command line keeps to the slider.
+  IvyParams ivy;
+  const CFormRef ivyForm(kIvyForm);
+  EXPECT_TRUE(SetFieldFromText(ivyForm, &ivy, "area_covered", "5", csError, false));
+  EXPECT_EQ(ivy.m_iAreaCovered, 5);
+  EXPECT_FALSE(SetFieldFromText(ivyForm, &ivy, "area_covered", "5", csError, true));
+  EXPECT_EQ(csError, "area_covered must lie in 10 .. 90");
+  EXPECT_FALSE(SetFieldFromText(ivyForm, &ivy, "area_covered", "4", csError, false));
+  EXPECT_EQ(csError, "area_covered must lie in 5 .. 90");
   MosaicParams p;
   const CFormRef mosaic(kMosaicForm);
-  EXPECT_TRUE(SetFieldFromText(mosaic, &p, "tile_size", "9.5", csError, false));
-  EXPECT_EQ(p.m_dTileSize, 9.5);
-  EXPECT_TRUE(SetFieldFromText(mosaic, &p, "geometry", "1031", csError, false));
-  EXPECT_EQ(p.m_iGeometry, 1031);
+  EXPECT_FALSE(SetFieldFromText(mosaic, &p, "tile_size", "9.5", csError, false));
+  EXPECT_FALSE(SetFieldFromText(mosaic, &p, "geometry", "1031", csError, false));
+  p.m_dTileSize = 9.5;
+  p.m_iGeometry = 1031;
   EXPECT_EQ(FieldText(mosaic, &p, mosaic.Find("geometry")), "1031");
   EXPECT_EQ(ClampToForm(mosaic, &p), 2);
   EXPECT_EQ(p.m_dTileSize, 7.0);

@@ -51,16 +51,17 @@ TEST(Net, ThreadsBulgeWithTheForce) {
 }
 
 TEST(Net, RecipeWithFewerThanTwoThreads) {
-  // The dialog keeps 20..2000, but a recipe replays any count: no division by zero.
+  // The dialog keeps 20..2000 and recipes refuse other counts, but a record
+  // may still hold one: no division by zero.
   auto in = MakeTestPicture(50, 40);
   for (const std::string csThreads : {"1", "0", "-3"}) {
+    const std::string csRecipe =
+        "{\"vexmora_recipe\": 1, \"xform\": \"Net\", \"parameters\": {\"wizard\": 0, \"threads\": ";
     Recipe recipe;
     std::string csError;
-    ASSERT_TRUE(RecipeFromJson("{\"vexmora_recipe\": 1, \"xform\": \"Net\", \"parameters\": "
-                               "{\"wizard\": 0, \"threads\": " + csThreads + "}}",
-                               recipe, csError))
-        << csError;
-    ASSERT_EQ(recipe.m_Spec.m_Net.m_iThreads, std::stoi(csThreads));
+    EXPECT_FALSE(RecipeFromJson(csRecipe + csThreads + "}}", recipe, csError));
+    ASSERT_TRUE(RecipeFromJson(csRecipe + "20}}", recipe, csError)) << csError;
+    recipe.m_Spec.m_Net.m_iThreads = std::stoi(csThreads);
     ASSERT_EQ(recipe.m_Spec.Effect(50, 40), 1);
     EXPECT_EQ(RunXform(recipe.m_Spec, *in, 2).m_iResult, 1) << csThreads;
   }

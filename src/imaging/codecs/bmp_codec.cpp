@@ -27,6 +27,17 @@ int CodeForProblem(EDibProblem eProblem) {
   }
 }
 
+}  // namespace
+
+bool RleSizeIsCredible(long long iPixels, std::size_t iDataBytes) {
+  // Line ends and skips let a few bytes stand for many pixels, but no real
+  // file holds thousands of pixels per byte over a large picture.
+  constexpr long long kPixelsPerByte = 4096, kFreePixels = 1 << 24;
+  return iPixels <= kFreePixels || iPixels / kPixelsPerByte <= static_cast<long long>(iDataBytes);
+}
+
+namespace {
+
 int ParseBmp(CBytes data, CBmpLayout& bmp) {
   if (data.size() < 2 || data[0] != 'B' || data[1] != 'M') return kVicErrSignature;
   if (data.size() < kFileHeaderSize + 16) return kVicErrTruncated;
@@ -63,6 +74,8 @@ int ParseBmp(CBytes data, CBmpLayout& bmp) {
       d.m_iBitsOffset = iGivenOffset - kFileHeaderSize;
     bmp.m_iRleSize = iDibSize - d.m_iBitsOffset;
     if (bmp.m_iRleSize < 2) return kVicErrTruncated;
+    if (!RleSizeIsCredible(static_cast<long long>(d.m_iWidth) * d.m_iHeight, bmp.m_iRleSize))
+      return kVicErrTruncated;
     return kVicOk;
   }
 

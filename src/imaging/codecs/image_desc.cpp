@@ -1,5 +1,6 @@
 #include "imaging/codecs/image_desc.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -8,6 +9,7 @@
 #include <libimagequant.h>
 #include <sys/stat.h>
 
+#include "imaging/file_utils.h"
 #include "imaging/packed_dib.h"
 
 namespace {
@@ -202,14 +204,22 @@ int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
   return kVicOk;
 }
 
-int WriteFileBytes(const char* szPath, CBytes data) {
-  std::FILE* pFile = std::fopen(szPath, "wb");
-  if (!pFile) return kVicErrCreate;
-  bool bOk = data.empty() || std::fwrite(data.data(), data.size(), 1, pFile) == 1;
-  // A failed flush at close loses the end of the file just as surely.
-  if (std::fclose(pFile) != 0) bOk = false;
-  return bOk ? kVicOk : kVicErrDiskFull;
+namespace {
+thread_local int t_iLastWriteErrno = 0;
 }
+
+int WriteFileBytes(const char* szPath, CBytes data, bool bCreateNew) {
+  t_iLastWriteErrno = WriteWholeFile(szPath, data.data(), data.size(), bCreateNew);
+  switch (t_iLastWriteErrno) {
+    case 0: return kVicOk;
+    case ENOSPC:
+    case EDQUOT:
+    case EIO: return kVicErrDiskFull;
+    default: return kVicErrCreate;
+  }
+}
+
+int LastWriteErrno() { return t_iLastWriteErrno; }
 
 int DecodePicture(CBytes data, PFN_IMAGE_INFO pfnInfo, PFN_IMAGE_LOAD pfnLoad, CImageDesc& out,
                   long long iMaxPixels) {

@@ -109,7 +109,13 @@ int ImageToDib(CImageDesc& desc, CGlobalBlock& hDib);
 
 // Whole-file helpers for the path wrappers of the codecs.
 int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData);
-int WriteFileBytes(const char* szPath, CBytes data);
+// Writing goes through a temporary file (WriteWholeFile): a failed write
+// leaves an existing file as it was. bCreateNew: the file must not exist
+// yet, and a link in its place is not followed. kVicErrDiskFull when the
+// disk or quota is full (or the device fails), kVicErrCreate otherwise;
+// LastWriteErrno gives the system's reason on this thread.
+int WriteFileBytes(const char* szPath, CBytes data, bool bCreateNew = false);
+int LastWriteErrno();
 
 // Bounds-checked little-endian reads from a byte buffer.
 inline unsigned ReadLE16(const std::uint8_t* p) { return p[0] | (p[1] << 8u); }

@@ -38,9 +38,13 @@ void ErrorExit(j_common_ptr pInfo) {
 }
 
 // Warnings about damaged data are tolerated, except that the data ends
-// before the picture does.
+// before the picture does: the file itself ends, or the entropy-coded data
+// runs into a marker (a truncated file that happens to end in EOI) while
+// scanlines are still missing.
 void EmitMessage(j_common_ptr pInfo, int iLevel) {
-  if (iLevel < 0 && pInfo->err->msg_code == JWRN_JPEG_EOF) Fail(pInfo, kVicErrTruncated);
+  if (iLevel < 0 &&
+      (pInfo->err->msg_code == JWRN_JPEG_EOF || pInfo->err->msg_code == JWRN_HIT_MARKER))
+    Fail(pInfo, kVicErrTruncated);
 }
 
 void OutputMessage(j_common_ptr) {}
@@ -80,6 +84,14 @@ int RunDecode(CJpegDecoder& dec, CBytes data, CImageInfo& info, CImageDesc* pDes
   jpeg_mem_src(&ci, data.data(), static_cast<unsigned long>(data.size()));
   jpeg_read_header(&ci, TRUE);
   if (const int iErr = CheckPictureSize(ci.image_width, ci.image_height)) return iErr;
+  // Huffman coding spends at least one bit on each 8 x 8 block of the
+  // full-resolution component, so a file holds at most 512 pixels per byte;
+  // arithmetic coding can do better on flat pictures. A file claiming more
+  // is truncated or corrupt, and no memory is taken for it.
+  const unsigned long long iPixelsPerByte = ci.arith_code ? 8192 : 512;
+  if (static_cast<unsigned long long>(ci.image_width) * ci.image_height >
+      iPixelsPerByte * data.size())
+    return kVicErrTruncated;
   info.m_iWidth = static_cast<int>(ci.image_width);
   info.m_iHeight = static_cast<int>(ci.image_height);
   info.m_iBitsPerPixel = DepthOf(ci);

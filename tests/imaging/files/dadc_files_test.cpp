@@ -2,12 +2,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
 #include "imaging/image_files.h"
 #include "picture_test_support.h"
 #include "support/recording_reporter.h"
 
 using namespace picture_test;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 namespace {
 
@@ -29,6 +36,29 @@ TEST_F(CDadcFiles, WriteImageFileChoosesTheWriterByExtension) {
   EXPECT_EQ(a[1], 'P');
   EXPECT_EQ(pSurface->WriteImageFile(Path("d.gif").c_str()), 0);
   EXPECT_TRUE(TakeMessages().empty());
+}
+
+// A write that fails part-way (here: the file size limit, as a full disk
+// would) leaves the old file as it was and nothing beside it, in every format.
+TEST_F(CDadcFiles, AFailedWriteKeepsTheOldFile) {
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  auto pSmall = PatternSurface(5, 3), pLarge = PatternSurface(300, 200);
+  for (const char* szExt : {"bmp", "tga", "jpg", "pcx", "png"}) {
+    const std::string csPath = Path(std::string("keep.") + szExt);
+    ASSERT_EQ(pSmall->WriteImageFile(csPath.c_str()), 1) << szExt;
+    const auto aBefore = ReadBytes(csPath);
+    struct rlimit limit = old;
+    limit.rlim_cur = aBefore.size() + 10;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    EXPECT_EQ(pLarge->WriteImageFile(csPath.c_str()), 0) << szExt;
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(ReadBytes(csPath), aBefore) << szExt;
+    EXPECT_THAT(TakeMessages(), Contains(HasSubstr("File too large"))) << szExt;
+  }
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_csDir), {}), 5);
 }
 
 TEST_F(CDadcFiles, ReadCacheFileReloadsAPictureOfTheSameSize) {

@@ -33,6 +33,9 @@ class CPictureMessages : public CScratchTest {
     EXPECT_FALSE(OpenImageFile(Path(csName).c_str(), kImageFromName)) << csName;
     return TakeMessages();
   }
+  std::string Damaged(const std::string& csName) {
+    return "The picture file is corrupt or truncated:\n<" + Path(csName) + ">";
+  }
   std::string CouldNotOpen(const std::string& csName) {
     return "Could not open imagefile:\n<" + Path(csName) + ">";
   }
@@ -111,7 +114,7 @@ TEST_F(CPictureMessages, DataErrorsOfEachFormat) {
               ElementsAre("PCX image file data error: -4", CouldNotOpen("junk.pcx")));
   EXPECT_THAT(Refused("junk.png", aJunk),
               ElementsAre("PNG image data error: -4", CouldNotOpen("junk.png")));
-  EXPECT_THAT(Refused("empty.tga", {}), ElementsAre("TGA data error: -5", CouldNotOpen("empty.tga")));
+  EXPECT_THAT(Refused("empty.tga", {}), ElementsAre("TGA data error: -5", Damaged("empty.tga"), CouldNotOpen("empty.tga")));
 }
 
 TEST_F(CPictureMessages, ZeroAndHugeSizesAreRefusedBeforeAnyMemoryIsTaken) {
@@ -134,25 +137,27 @@ TEST_F(CPictureMessages, TruncatedFilesFailAtTheLoadStep) {
   tga.resize(18 + 40);
   std::fill(tga.begin() + 18, tga.end(), 0);
   EXPECT_THAT(Refused("cut.tga", tga),
-              ElementsAre("24 bit loadtga error: -5", CouldNotOpen("cut.tga")));
+              ElementsAre("24 bit loadtga error: -5", Damaged("cut.tga"), CouldNotOpen("cut.tga")));
   tga[16] = 8, tga[2] = 11;  // grey, run-length
   EXPECT_THAT(Refused("cut.tga", tga),
-              ElementsAre("n bit loadtga error: -5", CouldNotOpen("cut.tga")));
+              ElementsAre("n bit loadtga error: -5", Damaged("cut.tga"), CouldNotOpen("cut.tga")));
 
   auto pcx = Written("src.pcx", 40, 40);
   pcx.resize(pcx.size() - 769 - 100);  // no palette, and the rows end early
-  EXPECT_THAT(Refused("cut.pcx", pcx), ElementsAre("n bit loadpcx error: -5", CouldNotOpen("cut.pcx")));
+  EXPECT_THAT(Refused("cut.pcx", pcx), ElementsAre("n bit loadpcx error: -5", Damaged("cut.pcx"),
+                                           CouldNotOpen("cut.pcx")));
   pcx[65] = 3;  // three planes, 24 bits
   EXPECT_THAT(Refused("cut.pcx", pcx),
-              ElementsAre("24 bit loadpcx error: -5", CouldNotOpen("cut.pcx")));
+              ElementsAre("24 bit loadpcx error: -5", Damaged("cut.pcx"), CouldNotOpen("cut.pcx")));
 
   auto png = Written("src.png", 40, 40);
   png.resize(png.size() / 2);
-  EXPECT_THAT(Refused("cut.png", png), ElementsAre("24 bit loadpng error: -5", CouldNotOpen("cut.png")));
+  EXPECT_THAT(Refused("cut.png", png), ElementsAre("24 bit loadpng error: -5", Damaged("cut.png"),
+                                           CouldNotOpen("cut.png")));
   auto grey = ReadBytes(DataPath("png_grey.png"));
   grey.resize(grey.size() - 20);
   EXPECT_THAT(Refused("cut.png", grey),
-              ElementsAre("n bit loadpng error: -5", CouldNotOpen("cut.png")));
+              ElementsAre("n bit loadpng error: -5", Damaged("cut.png"), CouldNotOpen("cut.png")));
 
   // Run-length BMP data ending early: the packed-DIB reader refuses it too.
   const std::vector<std::uint8_t> aRle = {
@@ -161,11 +166,11 @@ TEST_F(CPictureMessages, TruncatedFilesFailAtTheLoadStep) {
       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
       0, 0, 255, 0,      // one colour
       4, 0, 0, 0};       // one row of two, then nothing
-  EXPECT_THAT(Refused("cut.bmp", aRle), ElementsAre("loadbmp error: -5", CouldNotOpen("cut.bmp")));
+  EXPECT_THAT(Refused("cut.bmp", aRle), ElementsAre("loadbmp error: -5", Damaged("cut.bmp"), CouldNotOpen("cut.bmp")));
 
   auto jpg = Written("src.jpg", 40, 40);
   jpg.resize(jpg.size() / 2);
-  EXPECT_THAT(Refused("cut.jpg", jpg), ElementsAre("loadjpg error: -5", CouldNotOpen("cut.jpg")));
+  EXPECT_THAT(Refused("cut.jpg", jpg), ElementsAre("loadjpg error: -5", Damaged("cut.jpg"), CouldNotOpen("cut.jpg")));
 }
 
 TEST_F(CPictureMessages, BmpRefusedByTheReaderIsOpenedAsAPackedDib) {
@@ -182,7 +187,7 @@ TEST_F(CPictureMessages, BmpRefusedByTheReaderIsOpenedAsAPackedDib) {
 
   // A truncated one is refused by both readers.
   a.resize(a.size() - 10);
-  EXPECT_THAT(Refused("short.bmp", a), ElementsAre("BMP data error: -5", CouldNotOpen("short.bmp")));
+  EXPECT_THAT(Refused("short.bmp", a), ElementsAre("BMP data error: -5", Damaged("short.bmp"), CouldNotOpen("short.bmp")));
 }
 
 TEST_F(CPictureMessages, ReadDibFileNeedsBmAndAUsableBitmap) {
@@ -219,9 +224,13 @@ TEST_F(CPictureMessages, WriterMessages) {
               ElementsAre("VWIF: bad image file type: 4\nFilename = <" + Path("x.png") + ">",
                           "SaveImage, error -1"));
 
+  // The system's reason, not an error number.
   EXPECT_EQ(VicWriteFile(Path("no/such/x.png").c_str(), *pSurface, kImageFromName), 0);
   EXPECT_EQ(VicWriteFile("/dev/full", *pSurface, kImageTga), 0);
-  EXPECT_THAT(TakeMessages(), ElementsAre("SaveImage, error -11", "Cannot save file, disk full?"));
+  EXPECT_THAT(TakeMessages(),
+              ElementsAre("Cannot save file <" + Path("no/such/x.png") +
+                              ">:\nNo such file or directory",
+                          "Cannot save file, disk full?"));
 
   CDADC empty;
   EXPECT_EQ(VicWriteFile(Path("e.tga").c_str(), empty, kImageFromName), 0);
