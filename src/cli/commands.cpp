@@ -159,8 +159,17 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
     Fail(std::string("Xform \"") + GetXformName(spec.m_iXform) + "\" is not yet available");
     return EIdea::Failed;
   }
-  if (!spec.Effect(in.m_iWidth, in.m_iHeight)) return EIdea::Failed;
-  if (!plan.m_bFromRecipe) spec.Autochoose(&in);
+  if (plan.m_bFromRecipe) {
+    // A recipe holds its record as it was drawn: the wizard chose some values
+    // after validation, outside what validation would make of them (the
+    // reader has range-checked every value). Validation only says whether
+    // this picture can take the recipe; the record replays unchanged.
+    CFilSpec checked = spec;
+    if (!checked.Effect(in.m_iWidth, in.m_iHeight)) return EIdea::Failed;
+  } else {
+    if (!spec.Effect(in.m_iWidth, in.m_iHeight)) return EIdea::Failed;
+    spec.Autochoose(&in);
+  }
 
   const int q = plan.m_iQuality;
   auto pOut = std::make_unique<CDADC>(in.m_iWidth * q, in.m_iHeight * q);

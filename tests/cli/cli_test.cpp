@@ -383,6 +383,14 @@ TEST(CliTool, MakeReplayAndConvert) {
             0)
       << csErr;
   EXPECT_EQ(ReadAll(tmp.Path("r.bmp")), c2);
+  // Also where the wizard chose a value after validation that validation
+  // would change (Op Art's squares below 32 at this seed).
+  ASSERT_EQ(Cli("make " + csPic + " op-art --seed 99999 -o " + tmp.Path("o.bmp") +
+                    " --save-recipe " + tmp.Path("o.json"), &csErr), 0) << csErr;
+  EXPECT_THAT(ReadAll(tmp.Path("o.json")), HasSubstr("\"squares\": 21"));
+  ASSERT_EQ(Cli("make " + csPic + " --recipe " + tmp.Path("o.json") + " -o " + tmp.Path("o2.bmp"),
+                &csErr), 0) << csErr;
+  EXPECT_EQ(ReadAll(tmp.Path("o2.bmp")), ReadAll(tmp.Path("o.bmp")));
   // The wizard's road and fixed parameters.
   ASSERT_EQ(Cli("make " + csPic + " --wizard --seed 1 -o " + tmp.Path("w.png"), &csErr), 0) << csErr;
   ASSERT_EQ(Cli("make " + csPic + " clouds --set coverage=70 --set high_sky=#102030 --seed 1 -o " +
