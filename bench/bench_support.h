@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "engine/filspec.h"
@@ -16,6 +17,17 @@ inline const CDADC* SamplePhoto() {
   static std::unique_ptr<CDADC> pPhoto =
       CDADC::CBC(OpenImageFile(VX_SAMPLE_DIR "/ladybird.jpg", kImageFromName));
   return pPhoto.get();
+}
+
+// The defaults of Xform iXform with a fixed seed and the wizard off: what
+// each Xform's benchmark starts from.
+inline CFilSpec BenchSpec(int iXform) {
+  CFilSpec spec;
+  spec.m_iXform = iXform;
+  spec.m_iSeed = 4711;
+  spec.m_bWizardAll = 0;
+  if (std::int32_t* pWizard = spec.WizardFlag(iXform)) *pWizard = 0;
+  return spec;
 }
 
 // Times spec.Apply() alone (the Xform's drawing on the oversampled surface),

@@ -4,15 +4,6 @@
 
 namespace {
 
-CFilSpec BenchSpec(int iXform) {
-  CFilSpec spec;
-  spec.m_iXform = iXform;
-  spec.m_iSeed = 4711;
-  spec.m_bWizardAll = 0;
-  *spec.WizardFlag(iXform) = 0;
-  return spec;
-}
-
 void BM_Flowers(benchmark::State& state) { RunXformApply(state, BenchSpec(XFORM_FLOWERS)); }
 void BM_Ivy(benchmark::State& state) { RunXformApply(state, BenchSpec(XFORM_IVY)); }
 void BM_FallenLeaves(benchmark::State& state) {

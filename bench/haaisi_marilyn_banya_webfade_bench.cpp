@@ -5,14 +5,8 @@
 namespace {
 
 CFilSpec Recipe(int iXform) {
-  CFilSpec spec;
-  spec.m_iXform = iXform;
-  spec.m_iSeed = 4711;
-  spec.m_bWizardAll = 0;
-  spec.m_Haaisi.m_bWizard = 0;
-  spec.m_MarilynWarhol.m_bWizard = 0;
+  CFilSpec spec = BenchSpec(iXform);
   spec.m_MarilynWarhol.m_iSplodge = 6;  // the widest blur of the dialog
-  spec.m_Banya.m_bWizard = 0;
   spec.m_Banya.m_iShapeMode = 2;
   spec.m_Banya.m_iSquares = 60;
   return spec;

@@ -2,18 +2,7 @@
 // quality 1 and 4, with their default settings.
 #include "bench_support.h"
 
-#include <cstdint>
-
 namespace {
-
-CFilSpec BenchSpec(int iXform) {
-  CFilSpec spec;
-  spec.m_iXform = iXform;
-  spec.m_iSeed = 4711;
-  spec.m_bWizardAll = 0;
-  if (std::int32_t* p = spec.WizardFlag(iXform)) *p = 0;
-  return spec;
-}
 
 void BM_LiquidEnergy(benchmark::State& state) {
   RunXformApply(state, BenchSpec(XFORM_LIQUID_ENERGY));

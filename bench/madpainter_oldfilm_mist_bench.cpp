@@ -6,11 +6,7 @@ namespace {
 // The defaults with a fixed seed and the wizard off; Mad Painter circles the
 // centre, the film is as dirty as it gets, with sprockets.
 CFilSpec SpecFor(int iXform) {
-  CFilSpec spec;
-  spec.m_iXform = iXform;
-  spec.m_iSeed = 4711;
-  spec.m_bWizardAll = 0;
-  *spec.WizardFlag(iXform) = 0;
+  CFilSpec spec = BenchSpec(iXform);
   spec.m_MadPainter.m_iDirection = PAINT_CIRCLING;
   spec.m_MadPainter.m_iFocusX = 800;
   spec.m_MadPainter.m_iFocusY = 500;

@@ -5,15 +5,9 @@
 namespace {
 
 CFilSpec Recipe(int iXform) {
-  CFilSpec spec;
-  spec.m_iXform = iXform;
-  spec.m_iSeed = 4711;
-  spec.m_bWizardAll = 0;
-  spec.m_ReliefMap.m_bWizard = 0;
+  CFilSpec spec = BenchSpec(iXform);
   spec.m_ReliefMap.m_bContours = 1;
   spec.m_ReliefMap.m_bNumbered = 1;
-  spec.m_Explode.m_bWizard = 0;
-  spec.m_Klee.m_bWizard = 0;
   return spec;
 }
 

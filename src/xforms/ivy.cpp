@@ -122,16 +122,8 @@ int ApplyIvy(const IvyParams& p, XformContext& ctx) {
   SetPercent(ctx.m_pPercent, 0, 10, 100);
   FillBackground(out, in, p.m_Background);
 
-  NodeNetworkSettings settings;
-  settings.m_pField = pField.get();
-  settings.m_iWidth = w;
-  settings.m_iHeight = h;
-  settings.m_iThreshold =
-      ForceFieldThreshold(p.m_iAreaCovered, pField.get(), static_cast<std::size_t>(w) * h);
-  settings.m_dJitter = 1.0;
-  settings.m_iTarget = p.m_iDensity;
-  settings.m_iLinksPerNode = 4;
-  settings.m_iMode = NODE_NETWORK_RINGS;
+  const NodeNetworkSettings settings =
+      RingNetworkSettings(pField.get(), w, h, p.m_iAreaCovered, p.m_iDensity, 4);
   const int k = IvyLeafScale(p.m_dLeafSize, w, h);
   CIvyStemDrawer stems(p, k, ctx);
   CIvyClusterDrawer clusters(p, k);

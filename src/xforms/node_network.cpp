@@ -53,6 +53,21 @@ CNodeNetwork::CNodeNetwork(CLinkDrawer* pLinkDrawer, CNodeDrawer* pNodeDrawer,
       m_szNodes(szNodes),
       m_szBuild(szBuild) {}
 
+NodeNetworkSettings RingNetworkSettings(const std::uint8_t* pField, int iWidth, int iHeight,
+                                        int iAreaCovered, int iTarget, int iLinksPerNode) {
+  NodeNetworkSettings settings;
+  settings.m_pField = pField;
+  settings.m_iWidth = iWidth;
+  settings.m_iHeight = iHeight;
+  settings.m_iThreshold =
+      ForceFieldThreshold(iAreaCovered, pField, static_cast<std::size_t>(iWidth) * iHeight);
+  settings.m_dJitter = 1.0;
+  settings.m_iTarget = iTarget;
+  settings.m_iLinksPerNode = iLinksPerNode;
+  settings.m_iMode = NODE_NETWORK_RINGS;
+  return settings;
+}
+
 int CNodeNetwork::Build(const NodeNetworkSettings& settings) {
   m_aNodes.clear();
   m_aLinks.clear();

@@ -59,6 +59,11 @@ struct NodeNetworkSettings {
   int m_iMode = NODE_NETWORK_RINGS;  // every mode lays its nodes out on rings
 };
 
+// The settings both plant-like networks use: nodes on rings over the parts of
+// the field above the level that leaves iAreaCovered percent of it, jitter 1.
+NodeNetworkSettings RingNetworkSettings(const std::uint8_t* pField, int iWidth, int iHeight,
+                                        int iAreaCovered, int iTarget, int iLinksPerNode);
+
 // The cells of the ring grid for a w x h picture and a target count T (raised
 // to 8 when below 8), ring by ring from ring 0 (one cell at (w, h), outside
 // the picture) outwards; the spacing is w / sqrt(T).

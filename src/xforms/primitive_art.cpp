@@ -199,16 +199,8 @@ int ApplyPrimitiveArt(const PrimitiveArtParams& p, XformContext& ctx) {
     const int iHalf = PercentOfDiagonal(p.m_dFeatureWidth * 0.5, w, h);
     CShapeNodeDrawer nodeDrawer(p.m_crLine, p.m_crPaper, iWidth / 2, iHalf / 2, p.m_iShape);
     CGradedLinkDrawer linkDrawer(p.m_crLine, iHalf);
-    NodeNetworkSettings settings;
-    settings.m_pField = pField.get();
-    settings.m_iWidth = w;
-    settings.m_iHeight = h;
-    settings.m_iThreshold =
-        ForceFieldThreshold(p.m_iAreaCovered, pField.get(), static_cast<std::size_t>(w) * h);
-    settings.m_dJitter = 1.0;
-    settings.m_iTarget = p.m_iDensity;
-    settings.m_iLinksPerNode = 2;
-    settings.m_iMode = NODE_NETWORK_RINGS;
+    const NodeNetworkSettings settings =
+        RingNetworkSettings(pField.get(), w, h, p.m_iAreaCovered, p.m_iDensity, 2);
     CNodeNetwork network(&linkDrawer, p.m_iShape == PRIMITIVE_NONE ? nullptr : &nodeDrawer,
                          ctx.m_pPercent, ctx.m_pStop, "Insertion...", "Acretion...", "Baking...");
     if (network.Build(settings)) network.Draw(dc, s);
