@@ -11,8 +11,8 @@
 
 namespace {
 
-// How the recipe reaches one Xform. Xforms not built yet have only their
-// record and wizard flag.
+// How the recipe reaches one Xform: its record, wizard flag, functions and
+// form.
 struct XformOps {
   void* (*pfnRecord)(CFilSpec&) = nullptr;
   std::int32_t* (*pfnWizard)(CFilSpec&) = nullptr;
@@ -35,7 +35,7 @@ std::int32_t* WizardOf(CFilSpec& f) {
 }
 
 template <auto pMember>
-constexpr XformOps Pending() {
+constexpr XformOps RecordOps() {
   XformOps ops;
   ops.pfnRecord = &RecordOf<pMember>;
   ops.pfnWizard = &WizardOf<pMember>;
@@ -76,7 +76,7 @@ void CallAutochoose(P& p, AreaSelection& sel, const CDADC& org) {
 // functions. The dialog's id, caption and check on OK come with the form.
 template <auto pMember, const auto& kForm, auto pfnValidate, auto pfnAutochoose, auto pfnApply>
 constexpr XformOps Registered() {
-  XformOps ops = Pending<pMember>();
+  XformOps ops = RecordOps<pMember>();
   ops.pfnApply = [](CFilSpec& f) { return pfnApply(f.*pMember, f.m_Context); };
   ops.pfnEffect = [](CFilSpec& f, int iWidth, int iHeight) {
     return CallValidate<pfnValidate>(f.*pMember, iWidth, iHeight);
