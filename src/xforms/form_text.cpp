@@ -373,7 +373,8 @@ std::string FontText(const LOGFONT& lf) {
   if (lf.lfItalic == 1) cs += ",italic";
   if (lf.lfUnderline == 1) cs += ",underline";
   if (lf.lfStrikeOut == 1) cs += ",strikeout";
-  if (lf.lfHeight != 0) cs += "," + std::to_string(lf.lfHeight);
+  // Appended piece by piece: GCC 12 misreads "," + std::to_string(...) here.
+  if (lf.lfHeight != 0) (cs += ',') += std::to_string(lf.lfHeight);
   for (const FontNumber& n : kFontNumbers) {
     const long v = n.m_pfnGet(lf);
     const bool bSaid = (std::strcmp(n.m_szKey, "weight") == 0 && v == FW_BOLD) ||
@@ -381,7 +382,8 @@ std::string FontText(const LOGFONT& lf) {
                                    std::strcmp(n.m_szKey, "underline") == 0 ||
                                    std::strcmp(n.m_szKey, "strikeout") == 0)) ||
                        std::strcmp(n.m_szKey, "height") == 0;
-    if (!bSaid && v != n.m_pfnGet(plain)) cs += "," + std::string(n.m_szKey) + "=" + std::to_string(v);
+    if (!bSaid && v != n.m_pfnGet(plain))
+      (((cs += ',') += n.m_szKey) += '=') += std::to_string(v);
   }
   return cs;
 }
