@@ -27,13 +27,6 @@ CFilSpec BubbleSpec(int iSeed, int iHighLight = HIGHLIGHT_TOP_LEFT) {
   return spec;
 }
 
-int CountColour(const CDADC& s, COLORREF cr) {
-  int n = 0;
-  for (int y = 0; y < s.m_iHeight; ++y)
-    for (int x = 0; x < s.m_iWidth; ++x) n += s.m_pDC->GetPixel(x, y) == cr;
-  return n;
-}
-
 void StopAt30(int iPercent, const char*) {
   if (iPercent >= 30 && iPercent <= 100) g_bStop = 1;
 }

@@ -20,12 +20,6 @@ CFilSpec OpArtSpec(int iGeometry, int bOutline = 0) {
   return spec;
 }
 
-int CountColour(const CDADC& s, COLORREF cr) {
-  int n = 0;
-  for (int y = 0; y < s.m_iHeight; ++y)
-    for (int x = 0; x < s.m_iWidth; ++x) n += s.m_pDC->GetPixel(x, y) == cr;
-  return n;
-}
 }  // namespace
 
 TEST(OpArt, ReproducibleAndPinned) {

@@ -27,13 +27,6 @@ CFilSpec PrimitiveSpec(int iSeed, int iShape = PRIMITIVE_CIRCLE) {
   return spec;
 }
 
-int CountColour(const CDADC& s, COLORREF cr) {
-  int n = 0;
-  for (int y = 0; y < s.m_iHeight; ++y)
-    for (int x = 0; x < s.m_iWidth; ++x) n += s.m_pDC->GetPixel(x, y) == cr;
-  return n;
-}
-
 std::vector<std::string> g_aTexts;
 const char* g_szStopAt = nullptr;
 void RecordTexts(int iPercent, const char* szText) {

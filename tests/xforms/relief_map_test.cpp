@@ -18,13 +18,6 @@ CFilSpec ReliefSpec(int iSeed, int bContours, int bNumbered) {
   return spec;
 }
 
-int CountColour(const CDADC& s, COLORREF cr) {
-  int n = 0;
-  for (int y = 0; y < s.m_iHeight; ++y)
-    for (int x = 0; x < s.m_iWidth; ++x) n += s.m_pDC->GetPixel(x, y) == cr;
-  return n;
-}
-
 // All tracer contours of one level.
 std::vector<std::vector<ReliefPoint>> Contours(const std::vector<std::uint8_t>& aMap, int n,
                                                int L) {

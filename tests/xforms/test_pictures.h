@@ -47,6 +47,14 @@ inline std::string SurfaceDigest(const CDADC& s) {
   return sz;
 }
 
+// How many pixels of the surface have colour cr.
+inline int CountColour(const CDADC& s, COLORREF cr) {
+  int n = 0;
+  for (int y = 0; y < s.m_iHeight; ++y)
+    for (int x = 0; x < s.m_iWidth; ++x) n += s.m_pDC->GetPixel(x, y) == cr;
+  return n;
+}
+
 inline bool SameSurfaces(const CDADC& a, const CDADC& b) {
   if (a.m_iWidth != b.m_iWidth || a.m_iHeight != b.m_iHeight) return false;
   for (int y = 0; y < a.m_iHeight; ++y)
