@@ -49,7 +49,6 @@ int COceloApp::OpenImageDocument(const char* szPath) {
     return 0;
   }
   m_pFrame->ShowChild(pChild);
-  m_pFrame->NoteGenerationStart(pChild->View());
   return 1;
 }
 
@@ -77,7 +76,6 @@ void COceloApp::OnEditPaste() {
   if (!pChild->Document()->SetDocBitmap(std::move(hDib), m_State.NextPasteName()))
     ReportError("Ocelo:Could not SetDocBitmap from clipboard");
   m_pFrame->ShowChild(pChild);
-  m_pFrame->NoteGenerationStart(pChild->View());
 }
 
 void COceloApp::ReloadRecent(int i) {

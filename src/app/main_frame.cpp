@@ -106,6 +106,8 @@ CMainFrame::CMainFrame(COceloApp& app) : m_App(app), m_pMdiArea(new QMdiArea(thi
   m_IdleTimer.setInterval(kPollMs);
   connect(&m_IdleTimer, &QTimer::timeout, this, &CMainFrame::IdleCheck);
   m_IdleTimer.start();
+  m_App.Worker().SetStartedCallback(
+      [this](IGenerationClient* pClient) { OnGenerationStarted(pClient); });
   qApp->installEventFilter(this);
   setAcceptDrops(true);
   resize(1000, 720);
@@ -114,6 +116,7 @@ CMainFrame::CMainFrame(COceloApp& app) : m_App(app), m_pMdiArea(new QMdiArea(thi
 
 CMainFrame::~CMainFrame() {
   m_IdleTimer.stop();
+  m_App.Worker().SetStartedCallback(nullptr);
   // Documents end before the frame's other parts.
   for (QMdiSubWindow* pChild : m_pMdiArea->subWindowList()) delete pChild;
 }
@@ -332,8 +335,6 @@ void CMainFrame::OnCommand(int iId) {
   if (CVexmoFilterDoc::HandlesCommand(iCommand)) {
     CVexChildWnd* pChild = ActiveChild();
     pChild->Document()->OnCommand(iCommand);
-    // The command may have started a generation of this document.
-    NoteGenerationStart(pChild->View());
     pChild->View()->Invalidate(false);
   } else {
     RunShellCommand(iCommand, *this);
@@ -434,10 +435,14 @@ void CMainFrame::SaveGeometry() const {
   settings.setValue("MainWindow/Geometry", saveGeometry());
 }
 
-void CMainFrame::NoteGenerationStart(CVexmoView* pView) {
-  if (!pView || m_pThreadView || !m_App.Worker().IsXforming()) return;
-  m_pThreadView = pView;
-  pView->SetSurfaceBusy(true);
+void CMainFrame::OnGenerationStarted(IGenerationClient* pClient) {
+  for (QMdiSubWindow* pWindow : m_pMdiArea->subWindowList()) {
+    auto* pChild = qobject_cast<CVexChildWnd*>(pWindow);
+    if (!pChild || static_cast<IGenerationClient*>(pChild->Document()) != pClient) continue;
+    m_pThreadView = pChild->View();
+    pChild->View()->SetSurfaceBusy(true);
+    return;
+  }
 }
 
 void CMainFrame::SetProgress(int iPercent) {

@@ -95,9 +95,6 @@ class CMainFrame final : public QMainWindow {
   void SetProgress(int iPercent);
   // One poll of the generation worker (the timer runs it every 250 ms).
   void IdleCheck();
-  // A generation may have started from this view's document: its surface is
-  // the worker's until the generation ends.
-  void NoteGenerationStart(CVexmoView* pView);
   // STOP: the worker is asked to stop; its end shows "Stopped".
   void StopGeneration();
   // Brings the window to the front (another start asked for it).
@@ -135,6 +132,9 @@ class CMainFrame final : public QMainWindow {
   void BuildToolBar();
   void BuildStatusBar();
   CShellState ShellState() const;
+  // The worker started a generation for this client (a document): its
+  // view's surface is the worker's until the generation ends.
+  void OnGenerationStarted(IGenerationClient* pClient);
 
   COceloApp& m_App;
   QMdiArea* m_pMdiArea;

@@ -61,6 +61,7 @@ class CVexmoView final : public QAbstractScrollArea, public IDocumentView {
   // While the worker writes the drawing surface, painting uses the last
   // picture taken from it instead of reading it.
   void SetSurfaceBusy(bool bBusy) { m_bSurfaceBusy = bBusy; }
+  bool IsSurfaceBusy() const { return m_bSurfaceBusy; }
   // The picture painted (at 100 %), for tests and the screenshots.
   const QImage& ShownImage() const { return m_imgShown; }
 

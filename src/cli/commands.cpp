@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -361,6 +362,17 @@ int RunMake(const MakeOptions& opt) {
   s_pJobStops = aStop.get();
 
   std::atomic<int> iRunning{iJobs};
+  // A job that ends an idea (or its work) wakes the display at once; between
+  // such events the display refreshes its percentage every 50 ms.
+  std::mutex mWake;
+  std::condition_variable cvWake;
+  auto Announce = [&](auto fnChange) {
+    {
+      std::lock_guard<std::mutex> lock(mWake);
+      fnChange();
+    }
+    cvWake.notify_one();
+  };
   auto worker = [&](int iJob) {
     for (;;) {
       const int iNumber = s_bInterrupted ? opt.m_iCount + 1 : iNext.fetch_add(1);
@@ -372,9 +384,9 @@ int RunMake(const MakeOptions& opt) {
         case EIdea::Failed: ++iFailed; break;
       }
       aProgress[iJob] = 0;
-      ++iDone;
+      Announce([&] { ++iDone; });
     }
-    --iRunning;
+    Announce([&] { --iRunning; });
   };
   std::vector<std::thread> aThreads;
   for (int i = 0; i < iJobs; ++i) {
@@ -392,15 +404,19 @@ int RunMake(const MakeOptions& opt) {
     s_iJobStops = 0;
     return kExitFailure;
   }
+  std::unique_lock<std::mutex> lock(mWake);
   while (iRunning > 0) {
     int iPercent = 0;
     for (int i = 0; i < iJobs; ++i) {
       const int p = aProgress[i].load();
       if (p > iPercent) iPercent = p > 100 ? 100 : p;  // 101: the Xform is done
     }
-    display.Show(iPercent, iDone);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int iShown = iDone;
+    display.Show(iPercent, iShown);
+    cvWake.wait_for(lock, std::chrono::milliseconds(50),
+                    [&] { return iDone != iShown || iRunning == 0; });
   }
+  lock.unlock();
   for (std::thread& t : aThreads) t.join();
   s_pJobStops = nullptr;
   s_iJobStops = 0;

@@ -92,6 +92,7 @@ bool CGenerationWorker::BeginFilterThread(IGenerationClient* pClient, CFilSpec* 
     m_bEnded = true;
     return false;
   }
+  if (m_fnStarted) m_fnStarted(pClient);
   return true;
 }
 

@@ -81,6 +81,13 @@ class CGenerationWorker {
   // Called on the worker thread as it finishes, e.g. to wake the interface
   // loop at once instead of waiting for the next poll. Set it while idle.
   void SetEndedCallback(std::function<void()> fnEnded) { m_fnEnded = std::move(fnEnded); }
+  // Called on the starting thread once a generation has started, with the
+  // client it was started for: from then until its end the client's drawing
+  // surface is the worker's. Not called when the thread could not start.
+  // Set it while idle; an empty function removes it.
+  void SetStartedCallback(std::function<void(IGenerationClient*)> fnStarted) {
+    m_fnStarted = std::move(fnStarted);
+  }
 
  protected:
   // Starts fn on a new thread; null when the system refuses. Tests replace it.
@@ -96,6 +103,7 @@ class CGenerationWorker {
   std::atomic<int> m_iProgress{0};  // the run's percentage
   EGeneration m_eLastResult = EGeneration::Made;
   std::function<void()> m_fnEnded;
+  std::function<void(IGenerationClient*)> m_fnStarted;
 };
 
 // The application's one worker.

@@ -273,6 +273,8 @@ class CMainWindowTest : public QObject {
     g_bHold = true;
     QTest::keyClick(&frame, Qt::Key_F7);
     QVERIFY(TheGenerationWorker().IsXforming());
+    // The worker told the frame whose surface it now draws on.
+    QVERIFY(frame.ActiveView()->IsSurfaceBusy());
     QTRY_VERIFY(frame.ProgressBar() != nullptr);
     const QSet<int> aBusyOn{ID_STOP,          ID_HELP_TIP,       ID_APP_ABOUT,     ID_HELP_WHAT_IS,
                             ID_HELP_NEW,      ID_HELP_TUTORIAL,  ID_HELP_CREDITS,  ID_HELP_TOPICS,
@@ -303,6 +305,7 @@ class CMainWindowTest : public QObject {
     QCOMPARE(pDoc->m_iCurrent, 1);
     QVERIFY(!frame.ProgressBar());
     QCOMPARE(frame.StatusPane()->text(), QStringLiteral("Stopped"));
+    QVERIFY(!frame.ActiveView()->IsSurfaceBusy());
     QVERIFY(!TheGenerationWorker().StopRequested());
     QVERIFY(frame.KeyAction(ID_WIZARD_ALL)->isEnabled());
     QVERIFY(!frame.KeyAction(ID_STOP)->isEnabled());

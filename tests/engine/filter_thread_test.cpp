@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "engine/filter_thread.h"
 #include "imaging/constants.h"
@@ -147,12 +148,16 @@ TEST(GenerationWorker, RunsAndHandsBack) {
   EXPECT_EQ(worker.IdleCheck(), CGenerationWorker::EPoll::Idle);
   std::atomic<int> iEnded{0};
   worker.SetEndedCallback([&iEnded] { ++iEnded; });
+  std::vector<IGenerationClient*> aStarted;
+  worker.SetStartedCallback([&aStarted](IGenerationClient* p) { aStarted.push_back(p); });
   g_bStop = 1;  // the default flag is not this worker's: its run goes on
   ASSERT_TRUE(worker.BeginFilterThread(&client, &run.m_spec));
   EXPECT_TRUE(worker.IsXforming());
-  // A second start while the first is not collected is refused.
+  // A second start while the first is not collected is refused, and only
+  // the run that started was announced.
   CRun other(XFORM_CLOUDS);
   EXPECT_FALSE(worker.BeginFilterThread(&client, &other.m_spec));
+  EXPECT_THAT(aStarted, ElementsAre(&client));
   EXPECT_THAT(TakeMessages(), ElementsAre("BFT:A thread is already running"));
   EXPECT_EQ(WaitForEnd(worker), CGenerationWorker::EPoll::Ended);
   EXPECT_FALSE(worker.IsXforming());
@@ -217,8 +222,11 @@ TEST(GenerationWorker, RefusedStartCountsAsStopped) {
   CRefusingWorker worker;
   CClient client;
   CRun run(XFORM_CLOUDS);
+  bool bStarted = false;
+  worker.SetStartedCallback([&bStarted](IGenerationClient*) { bStarted = true; });
   EXPECT_FALSE(worker.BeginFilterThread(&client, &run.m_spec));
   EXPECT_THAT(TakeMessages(), ElementsAre("Could not CreateThread(Filter)"));
+  EXPECT_FALSE(bStarted);
   EXPECT_EQ(run.m_spec.m_Context.m_pOut, nullptr);  // nothing left behind
   EXPECT_EQ(worker.IdleCheck(), CGenerationWorker::EPoll::Ended);
   EXPECT_EQ(client.m_iCalls, 1);
