@@ -92,8 +92,6 @@ std::span<const CMenuItem> ContextMenu();
 // The tool bar buttons in order (command ids; 0 is a gap).
 std::span<const int> ToolBarLayout();
 
-
-
 // Enabling of the commands that the application and the view carry out
 // (not those of the document's table): the table's rule; false for any
 // other id.
