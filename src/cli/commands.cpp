@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -27,6 +28,7 @@
 #include "imaging/image_files.h"
 #include "imaging/packed_dib.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "xforms/form_text.h"
 #include "xforms/progress.h"
 
@@ -348,6 +350,10 @@ int RunMake(const MakeOptions& opt) {
 
   CProgressDisplay display(opt.m_bQuiet, opt.m_iCount);
   const int iJobs = BoundJobs(opt.m_iJobs, opt.m_iCount, *pIn, plan.m_iQuality);
+  // The jobs keep the cores busy themselves: each idea shares its rows
+  // among its part of the cores only.
+  if (iJobs > 1)
+    LimitRowBlocks(std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / iJobs));
   std::atomic<int> iNext{1};
   std::atomic<int> iDone{0};
   std::atomic<int> iStopped{0};

@@ -1,5 +1,6 @@
 #include "xforms/clouds.h"
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -8,6 +9,7 @@
 #include "imaging/constants.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "platform/report.h"
 #include "xforms/progress.h"
 
@@ -160,25 +162,52 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   }
 
   // First pass: the range of the texture, so that it can be stretched to 0..1.
-  // The values are kept for the second pass when there is memory for them
-  // (rows the first pass did not reach are worked out again).
+  // The values are kept for the second pass when there is memory for them;
+  // then the rows are shared between the cores, each block with its own
+  // range, and the ranges are joined (the extremes do not depend on the order).
+  for (int i = 0; i < h; ++i)
+    pOffsets[i] = CloudWindOffset(static_cast<double>(i) / h, p.m_dHorizon, dWind);
   const std::size_t iPixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   std::unique_ptr<double[]> pNoise(new (std::nothrow) double[iPixels]);
-  int iKeptRows = 0;
-  double dMax = -20000000.0, dMin = 20000000.0;
-  for (int i = 0; i < h; ++i) {
-    pOffsets[i] = CloudWindOffset(static_cast<double>(i) / h, p.m_dHorizon, dWind);
-    row.Prepare(i, w, pOffsets[i]);
-    double* pKeep = pNoise ? pNoise.get() + static_cast<std::size_t>(i) * w : nullptr;
-    for (int j = 0; j < w; ++j) {
-      const double n = row.Noise(j, w);
-      if (pKeep) pKeep[j] = n;
-      if (n > dMax) dMax = n;
-      if (n < dMin) dMin = n;
+  struct CRange {
+    double dMax = -20000000.0, dMin = 20000000.0;
+    bool bMemory = true;
+  };
+  std::array<CRange, kMaxRowBlocks> aRanges;
+  ForEachRowBlock(h, pNoise ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
+    CRange& range = aRanges[static_cast<std::size_t>(iBlock)];
+    CCloudRow blockRow(p.m_iDetail, dF0, dPhase);
+    if (!blockRow.IsValid()) {
+      range.bMemory = false;
+      return;
     }
-    if (pKeep) iKeptRows = i + 1;
-    SetPercent(pPercent, 10, 40, i * 100 / h);
-    if (ctx.Stopped()) break;
+    for (int i = iFirst; i < iEnd; ++i) {
+      blockRow.Prepare(i, w, pOffsets[i]);
+      double* pKeep = pNoise ? pNoise.get() + static_cast<std::size_t>(i) * w : nullptr;
+      for (int j = 0; j < w; ++j) {
+        const double n = blockRow.Noise(j, w);
+        if (pKeep) pKeep[j] = n;
+        if (n > range.dMax) range.dMax = n;
+        if (n < range.dMin) range.dMin = n;
+      }
+      if (iBlock == 0) SetPercent(pPercent, 10, 40, (i - iFirst) * 100 / (iEnd - iFirst));
+      if (ctx.Stopped()) break;
+    }
+  });
+  double dMax = -20000000.0, dMin = 20000000.0;
+  for (const CRange& range : aRanges) {
+    if (!range.bMemory) {
+      ReportError("Clouds: not enough memory");
+      return 0;
+    }
+    if (range.dMax > dMax) dMax = range.dMax;
+    if (range.dMin < dMin) dMin = range.dMin;
+  }
+  if (ctx.Stopped()) {
+    // The range is unfinished and the picture is dropped: no second pass.
+    SetPercent(pPercent, 0, 100, 101);
+    SetStatusText("");
+    return 0;
   }
 
   SetStatusText("clouds and sky and wind and ");
@@ -188,7 +217,7 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   const bool bFlat = !(dRange > 0.0);
   for (int j = 0; j < h; ++j) {
     const double y1 = 1 - static_cast<double>(j) / h;
-    const double* pKept = j < iKeptRows ? pNoise.get() + static_cast<std::size_t>(j) * w : nullptr;
+    const double* pKept = pNoise ? pNoise.get() + static_cast<std::size_t>(j) * w : nullptr;
     if (!pKept) row.Prepare(j, w, pOffsets[j]);
     for (int k = 0; k < w; ++k) {
       const double f = ForceAt(pField, k, j, w) / 255.0;

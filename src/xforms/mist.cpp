@@ -1,5 +1,6 @@
 #include "xforms/mist.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "imaging/constants.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "imaging/xform_helpers.h"
 #include "xforms/progress.h"
 
@@ -114,21 +116,35 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
 
   // First pass: the range of the texture, so that it can be stretched over
   // the two colours. The values are kept for the second pass when there is
-  // room for them (else they are worked out again, to the same bits).
+  // room for them (else they are worked out again, to the same bits); then
+  // the rows are shared between the cores, each block with its own range,
+  // and the ranges are joined (the extremes do not depend on the order).
   CMistRow row(p, w, h);
   std::unique_ptr<double[]> pNoise(new (std::nothrow) double[static_cast<std::size_t>(w) * h]);
-  double dMax = -20000000.0, dMin = 20000000.0;
-  for (int y = 0; y < h; ++y) {
-    row.Prepare(y);
-    double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
-    for (int x = 0; x < w; ++x) {
-      const double n = row.Noise(x, ForceAt(pField, x, y, w));
-      if (pRow) pRow[x] = n;
-      if (n > dMax) dMax = n;
-      if (n < dMin) dMin = n;
+  struct CRange {
+    double dMax = -20000000.0, dMin = 20000000.0;
+  };
+  std::array<CRange, kMaxRowBlocks> aRanges;
+  ForEachRowBlock(h, pNoise ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
+    CRange& range = aRanges[static_cast<std::size_t>(iBlock)];
+    CMistRow blockRow(p, w, h);
+    for (int y = iFirst; y < iEnd; ++y) {
+      blockRow.Prepare(y);
+      double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
+      for (int x = 0; x < w; ++x) {
+        const double n = blockRow.Noise(x, ForceAt(pField, x, y, w));
+        if (pRow) pRow[x] = n;
+        if (n > range.dMax) range.dMax = n;
+        if (n < range.dMin) range.dMin = n;
+      }
+      if (iBlock == 0) SetPercent(ctx.m_pPercent, 10, 55, (y - iFirst) * 100 / (iEnd - iFirst));
+      if (ctx.Stopped()) break;
     }
-    SetPercent(ctx.m_pPercent, 10, 55, y * 100 / h);
-    if (ctx.Stopped()) break;
+  });
+  double dMax = -20000000.0, dMin = 20000000.0;
+  for (const CRange& range : aRanges) {
+    if (range.dMax > dMax) dMax = range.dMax;
+    if (range.dMin < dMin) dMin = range.dMin;
   }
 
   // A texture without range (only on tiny pictures) is all background. After

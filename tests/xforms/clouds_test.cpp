@@ -59,9 +59,8 @@ TEST(Clouds, StopEndsTheRunEarly) {
   EXPECT_EQ(g_bStop, 1);
   g_bStop = 0;
   EXPECT_EQ(g_iProgress, 101);  // the final progress is still set
-  // The drawing pass ends after its first row; the rest stays black.
-  EXPECT_NE(run.m_pOut->m_pDC->GetPixel(10, 0), RGB(0, 0, 0));
-  for (int y = 1; y < 40; ++y) ASSERT_EQ(run.m_pOut->m_pDC->GetPixel(30, y), RGB(0, 0, 0));
+  // A stop while the range is measured leaves nothing drawn.
+  for (int y = 0; y < 40; ++y) ASSERT_EQ(run.m_pOut->m_pDC->GetPixel(30, y), RGB(0, 0, 0));
 }
 
 TEST(Clouds, FlatTextureLeavesTheForceFieldAlone) {
