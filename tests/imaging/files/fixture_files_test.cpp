@@ -2,6 +2,11 @@
 // that library itself reads from them.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
 #include "imaging/image_files.h"
 #include "picture_test_support.h"
 #include "support/recording_reporter.h"
@@ -26,6 +31,31 @@ TEST_P(CFixtureFile, LoadsAsTheExpected24BitPicture) {
   const CRgb expected{5, 3, aExpected};
   // JPEG decoders may round the inverse transform differently.
   EXPECT_LE(MaxDifference(rgb, expected), bJpeg ? 2 : 0) << GetParam();
+
+  // Decoded straight into a surface: the bytes a copy of the DIB has,
+  // row padding included.
+  std::unique_ptr<CDADC> pDirect = OpenImageSurface(csPath.c_str(), kImageFromName);
+  std::unique_ptr<CDADC> pCopied = CDADC::CBC(hDib);
+  ASSERT_TRUE(pDirect && pCopied);
+  EXPECT_TRUE(TakeMessages().empty());
+  EXPECT_TRUE(std::equal(pDirect->m_pBits, pDirect->m_pBits + pDirect->m_iImageSize,
+                         pCopied->m_pBits, pCopied->m_pBits + pCopied->m_iImageSize));
+}
+
+TEST(PictureSurface, RowPaddingIsBlackWhateverTheFileHolds) {
+  // 5 pixels make 15 bytes of a 16-byte row; the file's padding bytes are junk.
+  std::vector<std::uint8_t> a = ReadBytes(DataPath("bmp_24.bmp"));
+  ASSERT_EQ(a.size(), 54u + 3u * 16u);
+  for (int iRow = 0; iRow < 3; ++iRow) a[54 + 16 * iRow + 15] = 0xA5;
+  char szPath[] = "/tmp/vexmora_padXXXXXX.bmp";
+  const int fd = mkstemps(szPath, 4);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  WriteBytes(szPath, a);
+  std::unique_ptr<CDADC> pSurface = OpenImageSurface(szPath, kImageFromName);
+  std::remove(szPath);
+  ASSERT_TRUE(pSurface);
+  for (int y = 0; y < 3; ++y) EXPECT_EQ(pSurface->Row(y)[15], 0) << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(
