@@ -181,15 +181,6 @@ int LoadPicture(const char* szPath, int iType, const CMakeTarget& makeTarget, CI
   return 0;
 }
 
-// Loaders may leave bytes of the file in the padding at the end of a row;
-// a surface keeps it zero.
-void ClearRowPadding(CDADC& surface) {
-  const std::size_t iPixels = 3 * static_cast<std::size_t>(surface.m_iWidth);
-  const std::size_t iPadding = static_cast<std::size_t>(surface.m_iBytesPerRow) - iPixels;
-  if (iPadding == 0) return;
-  for (int y = 0; y < surface.m_iHeight; ++y) std::memset(surface.Row(y) + iPixels, 0, iPadding);
-}
-
 }  // namespace
 
 int ImageTypeFromName(const char* szPath) {
@@ -260,9 +251,7 @@ std::unique_ptr<CDADC> OpenImageSurface(const char* szPath, int iType) {
   };
   CImageDesc desc;
   CGlobalBlock hFallback;
-  if (LoadPicture(szPath, iType, makeSurface, desc, hFallback)) {
-    ClearRowPadding(*pSurface);
-  } else {
+  if (!LoadPicture(szPath, iType, makeSurface, desc, hFallback)) {
     pSurface.reset();
     if (hFallback) pSurface = CDADC::CBC(hFallback);
   }

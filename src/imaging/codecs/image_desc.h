@@ -106,8 +106,9 @@ int CheckPictureSize(long long iWidth, long long iHeight);
 int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel);
 // A 24-bit descriptor over pixel memory that stays its owner's: iHeight
 // rows, bottom row first, iBytesPerRow apart (at least 3 x iWidth rounded up
-// to 4 bytes). The memory must outlive the descriptor's use. An allocated
-// descriptor is freed first.
+// to 4 bytes). The memory must outlive the descriptor's use. The load calls
+// write the 3 x iWidth picture bytes of each row and leave the padding after
+// them as it was. An allocated descriptor is freed first.
 int AttachImage(CImageDesc& desc, std::uint8_t* pBits, int iWidth, int iHeight,
                 std::size_t iBytesPerRow);
 void FreeImage(CImageDesc& desc);
