@@ -168,7 +168,7 @@ int LoadPicture(const char* szPath, int iType, const CMakeTarget& makeTarget, CI
     ReportError("VLIF: bad image type: %d", iType);
     return 0;
   }
-  std::vector<std::uint8_t> aData;
+  CFileBytes aData;
   const int iReadError = ReadFileBytes(szPath, aData);
   int iDamage = kVicOk;
   if (LoadFormat(*pFormat, szPath, aData, iReadError, makeTarget, desc, iDamage)) return 1;

@@ -193,7 +193,10 @@ int ImageToDib(CImageDesc& desc, CGlobalBlock& hDib) {
   return kVicOk;
 }
 
-int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
+namespace {
+
+template <typename TBytes>
+int ReadFileInto(const char* szPath, TBytes& aData) {
   aData.clear();
   CFilePtr pFile(std::fopen(szPath, "rb"));
   if (!pFile) return kVicErrRead;
@@ -217,6 +220,14 @@ int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
   }
   return kVicOk;
 }
+
+}  // namespace
+
+int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
+  return ReadFileInto(szPath, aData);
+}
+
+int ReadFileBytes(const char* szPath, CFileBytes& aData) { return ReadFileInto(szPath, aData); }
 
 namespace {
 thread_local int t_iLastWriteErrno = 0;

@@ -17,7 +17,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/global_block.h"
@@ -122,8 +126,33 @@ int ReduceColours(int iColours, const CImageDesc& src, CImageDesc& dst);
 // empty. An attached descriptor has no DIB to hand over (kVicErrMismatch).
 int ImageToDib(CImageDesc& desc, CGlobalBlock& hDib);
 
-// Whole-file helpers for the path wrappers of the codecs.
+// An allocator whose containers leave new elements of trivial types
+// uninitialised (resize does not zero bytes that a read fills at once).
+template <typename T>
+struct CNoInitAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = CNoInitAllocator<U>;
+  };
+  CNoInitAllocator() = default;
+  template <typename U>
+  CNoInitAllocator(const CNoInitAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... TArgs>
+  void construct(U* p, TArgs&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<TArgs>(args)...);
+  }
+};
+// A file's bytes as read.
+using CFileBytes = std::vector<std::uint8_t, CNoInitAllocator<std::uint8_t>>;
+
+// Whole-file helpers for the path wrappers of the codecs. Only regular
+// files within the picture size bound are read.
 int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData);
+int ReadFileBytes(const char* szPath, CFileBytes& aData);
 // Writing goes through a temporary file (WriteWholeFile): a failed write
 // leaves an existing file as it was. bCreateNew: the file must not exist
 // yet, and a link in its place is not followed. kVicErrDiskFull when the
