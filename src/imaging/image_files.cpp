@@ -79,14 +79,14 @@ void ReportDamage(int iErr, const char* szPath) {
 
 // Makes the 24-bit descriptor that a picture of the given size is loaded
 // into: 0, or an error code for the format's allocation message.
-using CMakeTarget = std::function<int(CImageDesc& target, int iWidth, int iHeight)>;
+using CTargetMaker = std::function<int(CImageDesc& target, int iWidth, int iHeight)>;
 
 // Loads the file's bytes into a 24-bit descriptor made by makeTarget:
 // straight for 24-bit files, otherwise at the file's depth and then
 // converted. 1, or 0 after the step's message. iReadError is the outcome of
 // reading the file.
 int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError,
-               const CMakeTarget& makeTarget, CImageDesc& target, int& iDamage) {
+               const CTargetMaker& makeTarget, CImageDesc& target, int& iDamage) {
   CImageInfo info;
   int iErr = iReadError ? iReadError : f.m_pfnInfo(data, info);
   if (iErr) {
@@ -157,7 +157,7 @@ struct CFileCloser {
 // makeTarget makes. 1 when desc holds the picture. Otherwise 0; for a BMP
 // file the reader refuses, hFallback then holds the file's packed DIB as
 // ReadDibFile found it (any depth), else stays empty.
-int LoadPicture(const char* szPath, int iType, const CMakeTarget& makeTarget, CImageDesc& desc,
+int LoadPicture(const char* szPath, int iType, const CTargetMaker& makeTarget, CImageDesc& desc,
                 CGlobalBlock& hFallback) {
   if (iType == kImageFromName) {
     iType = ImageTypeFromName(szPath);
