@@ -5,7 +5,6 @@
 
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
-#include "imaging/packed_dib.h"
 #include "platform/report.h"
 
 int CDADC::WriteImageFile(const char* szPath) {
@@ -23,17 +22,18 @@ int CDADC::ReadCacheFile(const char* szPath) {
     ReportError("CDADC::ReadCacheFile called with\nNULL pointers for %s", szPath);
     return 0;
   }
-  CGlobalBlock hDib = OpenImageFile(szPath, kImageTga);
-  if (!hDib) return 0;
-  const int iFileWidth = DibWidth(hDib.Data()), iFileHeight = DibHeight(hDib.Data());
-  if (iFileWidth != m_iWidth) {
-    ReportError("***ERROR*** RCTF:\nx mismatch %d != %d", m_iWidth, iFileWidth);
+  std::unique_ptr<CDADC> pFile = OpenImageSurface(szPath, kImageTga);
+  if (!pFile) return 0;
+  if (pFile->m_iWidth != m_iWidth) {
+    ReportError("***ERROR*** RCTF:\nx mismatch %d != %d", m_iWidth, pFile->m_iWidth);
     return 0;
   }
-  if (iFileHeight != m_iHeight) {
-    ReportError("***ERROR*** RTCF:\ny mismatch %d != %d", m_iHeight, iFileHeight);
+  if (pFile->m_iHeight != m_iHeight) {
+    ReportError("***ERROR*** RTCF:\ny mismatch %d != %d", m_iHeight, pFile->m_iHeight);
     return 0;
   }
-  const RECT rc{0, 0, m_iWidth, m_iHeight};
-  return PaintDib(*m_pDC, rc, hDib, rc);
+  // Drawn 1:1 as a loaded bitmap is: the number of rows, or 0.
+  m_pDC->SetStretchBltMode(COLORONCOLOR);
+  if (!m_pDC->BitBlt(0, 0, m_iWidth, m_iHeight, *pFile->m_pDC, 0, 0, SRCCOPY)) return 0;
+  return m_iHeight;
 }

@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <new>
 #include <strings.h>
 #include <vector>
 
@@ -75,11 +77,16 @@ void ReportDamage(int iErr, const char* szPath) {
     ReportError("The picture file is corrupt or truncated:\n<%s>", szPath);
 }
 
-// Loads the file's bytes into a 24-bit descriptor: straight for 24-bit
-// files, otherwise at the file's depth and then converted. 1, or 0 after
-// the step's message. iReadError is the outcome of reading the file.
+// Makes the 24-bit descriptor that a picture of the given size is loaded
+// into: 0, or an error code for the format's allocation message.
+using CTargetMaker = std::function<int(CImageDesc& target, int iWidth, int iHeight)>;
+
+// Loads the file's bytes into a 24-bit descriptor made by makeTarget:
+// straight for 24-bit files, otherwise at the file's depth and then
+// converted. 1, or 0 after the step's message. iReadError is the outcome of
+// reading the file.
 int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError,
-               CImageDesc& target, int& iDamage) {
+               const CTargetMaker& makeTarget, CImageDesc& target, int& iDamage) {
   CImageInfo info;
   int iErr = iReadError ? iReadError : f.m_pfnInfo(data, info);
   if (iErr) {
@@ -90,7 +97,7 @@ int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError
     return 0;
   }
   if (info.m_iBitsPerPixel == 24) {
-    if ((iErr = AllocImage(target, info.m_iWidth, info.m_iHeight, 24))) {
+    if ((iErr = makeTarget(target, info.m_iWidth, info.m_iHeight))) {
       ReportError(f.m_szAlloc24, iErr);
       return 0;
     }
@@ -112,7 +119,7 @@ int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError
     ReportError(f.m_szLoadN, iErr);
     return 0;
   }
-  if ((iErr = AllocImage(target, info.m_iWidth, info.m_iHeight, 24))) {
+  if ((iErr = makeTarget(target, info.m_iWidth, info.m_iHeight))) {
     ReportError(f.m_szAllocN2, iErr);
     return 0;
   }
@@ -145,6 +152,34 @@ CGlobalBlock DibAs24(const CGlobalBlock& hDib) {
 struct CFileCloser {
   void operator()(std::FILE* p) const { std::fclose(p); }
 };
+
+// Chooses the format, reads the file and loads it into the descriptor that
+// makeTarget makes. 1 when desc holds the picture. Otherwise 0; for a BMP
+// file the reader refuses, hFallback then holds the file's packed DIB as
+// ReadDibFile found it (any depth), else stays empty.
+int LoadPicture(const char* szPath, int iType, const CTargetMaker& makeTarget, CImageDesc& desc,
+                CGlobalBlock& hFallback) {
+  if (iType == kImageFromName) {
+    iType = ImageTypeFromName(szPath);
+    if (iType == -1) return 0;
+  }
+  const CFormat* pFormat = FindFormat(iType);
+  if (!pFormat) {
+    ReportError("VLIF: bad image type: %d", iType);
+    return 0;
+  }
+  CFileBytes aData;
+  const int iReadError = ReadFileBytes(szPath, aData);
+  int iDamage = kVicOk;
+  if (LoadFormat(*pFormat, szPath, aData, iReadError, makeTarget, desc, iDamage)) return 1;
+  // A BMP file the reader refuses may still be a packed DIB it reads.
+  if (iType == kImageBmp) {
+    std::unique_ptr<std::FILE, CFileCloser> pFile(std::fopen(szPath, "rb"));
+    if (pFile) hFallback = ReadDibFile(pFile.get());
+  }
+  if (!hFallback) ReportDamage(iDamage, szPath);
+  return 0;
+}
 
 }  // namespace
 
@@ -181,35 +216,47 @@ CGlobalBlock OpenImageFile(const char* szPath, int iType) {
 }
 
 CGlobalBlock VicLoadFile(const char* szPath, int iType) {
-  if (iType == kImageFromName) {
-    iType = ImageTypeFromName(szPath);
-    if (iType == -1) return CGlobalBlock();
-  }
-  const CFormat* pFormat = FindFormat(iType);
-  if (!pFormat) {
-    ReportError("VLIF: bad image type: %d", iType);
-    return CGlobalBlock();
-  }
-  std::vector<std::uint8_t> aData;
-  const int iReadError = ReadFileBytes(szPath, aData);
   CImageDesc desc;
-  int iDamage = kVicOk;
-  if (!LoadFormat(*pFormat, szPath, aData, iReadError, desc, iDamage)) {
-    CGlobalBlock hFallback;
-    // A BMP file the reader refuses may still be a packed DIB it reads.
-    if (iType == kImageBmp) {
-      std::unique_ptr<std::FILE, CFileCloser> pFile(std::fopen(szPath, "rb"));
-      if (pFile) hFallback = DibAs24(ReadDibFile(pFile.get()));
-    }
-    if (!hFallback) ReportDamage(iDamage, szPath);
-    return hFallback;
-  }
+  CGlobalBlock hFallback;
+  const auto alloc = [](CImageDesc& target, int iWidth, int iHeight) {
+    return AllocImage(target, iWidth, iHeight, 24);
+  };
+  if (!LoadPicture(szPath, iType, alloc, desc, hFallback)) return DibAs24(hFallback);
   CGlobalBlock hDib;
   if (const int iErr = ImageToDib(desc, hDib)) {
     ReportError("VLIF: imagetodib error: %d", iErr);
     return CGlobalBlock();
   }
   return hDib;
+}
+
+std::unique_ptr<CDADC> OpenImageSurface(const char* szPath, int iType) {
+  CWaitCursor wait;
+  if (!std::strchr(szPath, '.')) {
+    ReportError("Filename has no extension:<%s>", szPath);
+    return nullptr;
+  }
+  // The picture is decoded straight into the surface's rows.
+  std::unique_ptr<CDADC> pSurface;
+  const auto makeSurface = [&pSurface](CImageDesc& target, int iWidth, int iHeight) {
+    pSurface.reset(new (std::nothrow) CDADC);
+    if (!pSurface || !pSurface->m_pDC) return static_cast<int>(kVicErrNoMemory);
+    BITMAPINFO bmi;
+    InitBitmapInfo24(bmi);
+    bmi.bmiHeader.biWidth = iWidth;
+    bmi.bmiHeader.biHeight = iHeight;
+    if (!pSurface->InitData(bmi)) return static_cast<int>(kVicErrNoMemory);
+    return AttachImage(target, pSurface->m_pBits, iWidth, iHeight,
+                       static_cast<std::size_t>(pSurface->m_iBytesPerRow));
+  };
+  CImageDesc desc;
+  CGlobalBlock hFallback;
+  if (!LoadPicture(szPath, iType, makeSurface, desc, hFallback)) {
+    pSurface.reset();
+    if (hFallback) pSurface = CDADC::CBC(hFallback);
+  }
+  if (!pSurface) ReportError("Could not open imagefile:\n<%s>", szPath);
+  return pSurface;
 }
 
 CGlobalBlock ReadDibFile(std::FILE* pFile) {
@@ -239,20 +286,15 @@ int VicWriteFile(const char* szPath, const CDADC& surface, int iType, bool bCrea
     iType = ImageTypeFromName(szPath);
     if (iType == -1) return 0;
   }
+  // The surface's rows have the descriptor's layout: the encoders read them
+  // in place (they only read).
   CImageDesc desc;
-  if (const int iErr = AllocImage(desc, surface.m_iWidth, surface.m_iHeight, 24)) {
+  if (const int iErr = AttachImage(desc, const_cast<std::uint8_t*>(surface.m_pBits),
+                                   surface.m_iWidth, surface.m_iHeight,
+                                   static_cast<std::size_t>(surface.m_iBytesPerRow))) {
     ReportError("VicWriteFile(%s),\nallocimage() error: %d", szPath, iErr);
     return 0;
   }
-  if (!surface.m_pBits) {
-    ReportError("VicWriteFile(%s),\nallocimage() error: %d", szPath, kVicErrMismatch);
-    return 0;
-  }
-  // Same layout on both sides: row i to row i.
-  for (int i = 0; i < surface.m_iHeight; ++i)
-    std::memcpy(desc.Bits() + static_cast<std::size_t>(i) * desc.BytesPerRow(),
-                surface.m_pBits + static_cast<std::size_t>(i) * surface.m_iBytesPerRow,
-                desc.BytesPerRow());
   // The whole file is made in memory and then written in one go, so that a
   // failed write never leaves a part of it in place of the old file.
   std::vector<std::uint8_t> aFile;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 
 #include "platform/global_block.h"
 
@@ -36,6 +37,10 @@ int ImageTypeFromName(const char* szPath);
 // A path without ".": "Filename has no extension:<%s>"; any failure to load
 // ends with "Could not open imagefile:\n<%s>".
 CGlobalBlock OpenImageFile(const char* szPath, int iType);
+// Loads a picture straight into a new surface, with OpenImageFile's checks
+// and messages: the same picture as CDADC::CBC(OpenImageFile(...)) without
+// a packed DIB in between. nullptr after a message.
+std::unique_ptr<CDADC> OpenImageSurface(const char* szPath, int iType);
 // The format dispatch, loading and conversion to 24 bits behind
 // OpenImageFile. A BMP file that the BMP reader refuses is read once more as
 // a plain packed DIB by ReadDibFile.

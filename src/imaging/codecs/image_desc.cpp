@@ -87,10 +87,24 @@ int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel) {
   return kVicOk;
 }
 
+int AttachImage(CImageDesc& desc, std::uint8_t* pBits, int iWidth, int iHeight,
+                std::size_t iBytesPerRow) {
+  FreeImage(desc);
+  if (const int iErr = CheckPictureSize(iWidth, iHeight)) return iErr;
+  if (!pBits || iBytesPerRow < static_cast<std::size_t>(BytesPerRow24(iWidth))) return kVicErrMismatch;
+  desc.m_pRows = pBits;
+  desc.m_iWidth = iWidth;
+  desc.m_iHeight = iHeight;
+  desc.m_iBitsPerPixel = 24;
+  desc.m_iBytesPerRow = iBytesPerRow;
+  return kVicOk;
+}
+
 void FreeImage(CImageDesc& desc) { desc = CImageDesc(); }
 
 int ConvertTo24(const CImageDesc& src, CImageDesc& dst) {
-  if (!src.IsAllocated() || !dst.IsOf(src.Width(), src.Height(), 24)) return kVicErrMismatch;
+  if (!src.IsAllocated() || src.IsAttached() || !dst.IsOf(src.Width(), src.Height(), 24))
+    return kVicErrMismatch;
   CDibLayout layout;
   if (!ParseDib(src.Dib().Data(), src.Dib().Size(), layout)) return kVicErrCorrupt;
   DibTo24(src.Dib().Data(), layout, dst.Bits(), dst.BytesPerRow());
@@ -173,13 +187,16 @@ int ReduceColours(int iColours, const CImageDesc& src, CImageDesc& dst) {
 }
 
 int ImageToDib(CImageDesc& desc, CGlobalBlock& hDib) {
-  if (!desc.IsAllocated() || desc.BitsPerPixel() != 24) return kVicErrMismatch;
+  if (!desc.IsAllocated() || desc.IsAttached() || desc.BitsPerPixel() != 24) return kVicErrMismatch;
   hDib = std::move(desc.m_hDib);
   FreeImage(desc);
   return kVicOk;
 }
 
-int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
+namespace {
+
+template <typename TBytes>
+int ReadFileInto(const char* szPath, TBytes& aData) {
   aData.clear();
   CFilePtr pFile(std::fopen(szPath, "rb"));
   if (!pFile) return kVicErrRead;
@@ -203,6 +220,14 @@ int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
   }
   return kVicOk;
 }
+
+}  // namespace
+
+int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
+  return ReadFileInto(szPath, aData);
+}
+
+int ReadFileBytes(const char* szPath, CFileBytes& aData) { return ReadFileInto(szPath, aData); }
 
 namespace {
 thread_local int t_iLastWriteErrno = 0;

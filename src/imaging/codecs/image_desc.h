@@ -7,7 +7,9 @@
 // table of 2^n entries for 1, 4 and 8 bits, then the rows, bottom row first,
 // each padded to 4 bytes. A 24-bit descriptor has the pixel layout of a
 // CDADC (blue, green, red), so rows copy between the two one for one, and
-// handing it over as a DIB costs nothing.
+// handing it over as a DIB costs nothing. A 24-bit descriptor can also be
+// laid over pixel memory of that layout that it does not own (AttachImage),
+// so that a codec reads or writes a surface's rows in place.
 //
 // Every operation returns 0 on success or one of the error codes below.
 #pragma once
@@ -15,7 +17,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/global_block.h"
@@ -48,7 +54,9 @@ struct CImageInfo {
 
 class CImageDesc {
  public:
-  bool IsAllocated() const { return static_cast<bool>(m_hDib); }
+  bool IsAllocated() const { return m_pRows || m_hDib; }
+  // True when the pixels are another owner's memory (AttachImage).
+  bool IsAttached() const { return m_pRows != nullptr; }
   // True when allocated at exactly this size and depth.
   bool IsOf(int iWidth, int iHeight, int iBitsPerPixel) const {
     return IsAllocated() && m_iWidth == iWidth && m_iHeight == iHeight &&
@@ -59,8 +67,8 @@ class CImageDesc {
   int BitsPerPixel() const { return m_iBitsPerPixel; }
   std::size_t BytesPerRow() const { return m_iBytesPerRow; }
   // Pixel rows, bottom row first.
-  std::uint8_t* Bits() { return m_hDib.Data() + m_iBitsOffset; }
-  const std::uint8_t* Bits() const { return m_hDib.Data() + m_iBitsOffset; }
+  std::uint8_t* Bits() { return m_pRows ? m_pRows : m_hDib.Data() + m_iBitsOffset; }
+  const std::uint8_t* Bits() const { return m_pRows ? m_pRows : m_hDib.Data() + m_iBitsOffset; }
   // The memory of picture row y (0 = top).
   std::uint8_t* Row(int y) {
     return Bits() + static_cast<std::size_t>(m_iHeight - 1 - y) * m_iBytesPerRow;
@@ -74,15 +82,18 @@ class CImageDesc {
   COLORREF PaletteEntry(int i) const;
   // Red, green and blue masks of a 16 or 32-bit descriptor (default 5-5-5 and 8-8-8).
   void SetMasks(DWORD dwRed, DWORD dwGreen, DWORD dwBlue);
-  // The whole packed DIB.
+  // The whole packed DIB (empty for an attached descriptor).
   const CGlobalBlock& Dib() const { return m_hDib; }
 
  private:
   friend int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel);
+  friend int AttachImage(CImageDesc& desc, std::uint8_t* pBits, int iWidth, int iHeight,
+                         std::size_t iBytesPerRow);
   friend void FreeImage(CImageDesc& desc);
   friend int ImageToDib(CImageDesc& desc, CGlobalBlock& hDib);
 
   CGlobalBlock m_hDib;
+  std::uint8_t* m_pRows = nullptr;  // attached pixels, not owned
   int m_iWidth = 0;
   int m_iHeight = 0;
   int m_iBitsPerPixel = 0;
@@ -97,6 +108,13 @@ int CheckPictureSize(long long iWidth, long long iHeight);
 // A black descriptor (palette entries black) of the given size and depth
 // (1, 4, 8, 16, 24 or 32). An allocated descriptor is freed first.
 int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel);
+// A 24-bit descriptor over pixel memory that stays its owner's: iHeight
+// rows, bottom row first, iBytesPerRow apart (at least 3 x iWidth rounded up
+// to 4 bytes). The memory must outlive the descriptor's use. The load calls
+// write the 3 x iWidth picture bytes of each row and leave the padding after
+// them as it was. An allocated descriptor is freed first.
+int AttachImage(CImageDesc& desc, std::uint8_t* pBits, int iWidth, int iHeight,
+                std::size_t iBytesPerRow);
 void FreeImage(CImageDesc& desc);
 // Converts a descriptor of any depth into a 24-bit one of the same size.
 int ConvertTo24(const CImageDesc& src, CImageDesc& dst);
@@ -104,11 +122,37 @@ int ConvertTo24(const CImageDesc& src, CImageDesc& dst);
 // at most iColours colours: pictures with that few colours keep them
 // exactly, others are quantised.
 int ReduceColours(int iColours, const CImageDesc& src, CImageDesc& dst);
-// Hands a 24-bit descriptor over as a packed DIB; the descriptor is left empty.
+// Hands a 24-bit descriptor over as a packed DIB; the descriptor is left
+// empty. An attached descriptor has no DIB to hand over (kVicErrMismatch).
 int ImageToDib(CImageDesc& desc, CGlobalBlock& hDib);
 
-// Whole-file helpers for the path wrappers of the codecs.
+// An allocator whose containers leave new elements of trivial types
+// uninitialised (resize does not zero bytes that a read fills at once).
+template <typename T>
+struct CNoInitAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = CNoInitAllocator<U>;
+  };
+  CNoInitAllocator() = default;
+  template <typename U>
+  CNoInitAllocator(const CNoInitAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... TArgs>
+  void construct(U* p, TArgs&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<TArgs>(args)...);
+  }
+};
+// A file's bytes as read.
+using CFileBytes = std::vector<std::uint8_t, CNoInitAllocator<std::uint8_t>>;
+
+// Whole-file helpers for the path wrappers of the codecs. Only regular
+// files within the picture size bound are read.
 int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData);
+int ReadFileBytes(const char* szPath, CFileBytes& aData);
 // Writing goes through a temporary file (WriteWholeFile): a failed write
 // leaves an existing file as it was. bCreateNew: the file must not exist
 // yet, and a link in its place is not followed. kVicErrDiskFull when the

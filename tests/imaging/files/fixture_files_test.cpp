@@ -2,6 +2,8 @@
 // that library itself reads from them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "imaging/image_files.h"
 #include "picture_test_support.h"
 #include "support/recording_reporter.h"
@@ -26,6 +28,15 @@ TEST_P(CFixtureFile, LoadsAsTheExpected24BitPicture) {
   const CRgb expected{5, 3, aExpected};
   // JPEG decoders may round the inverse transform differently.
   EXPECT_LE(MaxDifference(rgb, expected), bJpeg ? 2 : 0) << GetParam();
+
+  // Decoded straight into a surface: the bytes a copy of the DIB has,
+  // row padding included.
+  std::unique_ptr<CDADC> pDirect = OpenImageSurface(csPath.c_str(), kImageFromName);
+  std::unique_ptr<CDADC> pCopied = CDADC::CBC(hDib);
+  ASSERT_TRUE(pDirect && pCopied);
+  EXPECT_TRUE(TakeMessages().empty());
+  EXPECT_TRUE(std::equal(pDirect->m_pBits, pDirect->m_pBits + pDirect->m_iImageSize,
+                         pCopied->m_pBits, pCopied->m_pBits + pCopied->m_iImageSize));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -26,12 +26,16 @@ class CPictureMessages : public CScratchTest {
     EXPECT_EQ(VicWriteFile(Path(csName).c_str(), *pSurface, kImageFromName), 1);
     return ReadBytes(Path(csName));
   }
-  // Opens bytes stored under the name; expects failure and returns the messages.
+  // Opens bytes stored under the name; expects failure and returns the
+  // messages, which loading into a surface must repeat.
   Messages Refused(const std::string& csName, const std::vector<std::uint8_t>& a) {
     WriteBytes(Path(csName), a);
     TakeMessages();
     EXPECT_FALSE(OpenImageFile(Path(csName).c_str(), kImageFromName)) << csName;
-    return TakeMessages();
+    Messages messages = TakeMessages();
+    EXPECT_FALSE(OpenImageSurface(Path(csName).c_str(), kImageFromName)) << csName;
+    EXPECT_EQ(TakeMessages(), messages) << csName;
+    return messages;
   }
   std::string Damaged(const std::string& csName) {
     return "The picture file is corrupt or truncated:\n<" + Path(csName) + ">";
@@ -184,6 +188,10 @@ TEST_F(CPictureMessages, BmpRefusedByTheReaderIsOpenedAsAPackedDib) {
   ASSERT_TRUE(hDib);
   EXPECT_THAT(TakeMessages(), ElementsAre("BMP data error: -5"));
   EXPECT_EQ(MaxDifference(DibRgb(hDib), SurfaceRgb(*PatternSurface(5, 3))), 0);
+  auto pSurface = OpenImageSurface(Path("lying.bmp").c_str(), kImageFromName);
+  ASSERT_TRUE(pSurface);
+  EXPECT_THAT(TakeMessages(), ElementsAre("BMP data error: -5"));
+  EXPECT_EQ(MaxDifference(SurfaceRgb(*pSurface), SurfaceRgb(*PatternSurface(5, 3))), 0);
 
   // A truncated one is refused by both readers.
   a.resize(a.size() - 10);
