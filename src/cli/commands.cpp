@@ -54,9 +54,7 @@ extern "C" void OnInterrupt(int) {
 void Fail(const std::string& cs) { std::fprintf(stderr, "vexmora-cli: %s\n", cs.c_str()); }
 
 std::unique_ptr<CDADC> LoadPicture(const std::string& csPath) {
-  CGlobalBlock hDib = OpenImageFile(csPath.c_str(), kImageFromName);
-  if (!hDib) return nullptr;
-  return CDADC::CBC(hDib);
+  return OpenImageSurface(csPath.c_str(), kImageFromName);
 }
 
 constexpr const char* kPictureNames = " must end in .bmp, .png, .jpg, .tga or .pcx";
