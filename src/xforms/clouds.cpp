@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -215,22 +217,56 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   // pictures) leaves the clouds to the force field alone.
   const double dRange = dMax - dMin;
   const bool bFlat = !(dRange > 0.0);
-  for (int j = 0; j < h; ++j) {
-    const double y1 = 1 - static_cast<double>(j) / h;
-    const double* pKept = pNoise ? pNoise.get() + static_cast<std::size_t>(j) * w : nullptr;
-    if (!pKept) row.Prepare(j, w, pOffsets[j]);
-    for (int k = 0; k < w; ++k) {
-      const double f = ForceAt(pField, k, j, w) / 255.0;
-      const double n = bFlat ? 0.0 : ((pKept ? pKept[k] : row.Noise(k, w)) - dMin) / dRange;
-      const double c = kForceWeight * f + kNoiseWeight * n;
-      const COLORREF cr = CloudColour(p, T, c, y1);
-      if (s == 1)
-        out.m_pDC->SetPixelV(k, j, cr);
-      else
-        out.m_pDC->FillSolidRect(k * s, j * s, k * s + s, j * s + s, cr);
+  auto ColourAt = [&](int k, int j, double y1, double dNoise) {
+    const double f = ForceAt(pField, k, j, w) / 255.0;
+    const double n = bFlat ? 0.0 : (dNoise - dMin) / dRange;
+    const double c = kForceWeight * f + kNoiseWeight * n;
+    return CloudColour(p, T, c, y1);
+  };
+  auto RowHeight = [h](int j) { return 1 - static_cast<double>(j) / h; };
+
+  CBitmap* pBitmap = out.m_pDC->GetCurrentBitmap();
+  if (pNoise && pBitmap && !out.m_pDC->HasClipRegion() && out.m_pDC->GetROP2() == R2_COPYPEN &&
+      pBitmap->Width() >= w * s && pBitmap->Height() >= h * s) {
+    // The rows are shared between the cores too. Each block writes the
+    // pixels of its own rows straight into the surface, the bytes that
+    // SetPixelV or FillSolidRect would write: drawing calls would share the
+    // context's state between the blocks.
+    const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
+    ForEachRowBlock(h, RowBlockCount(h), [&](int iBlock, int iFirst, int iEnd) {
+      for (int j = iFirst; j < iEnd; ++j) {
+        const double* pKept = pNoise.get() + static_cast<std::size_t>(j) * w;
+        std::uint8_t* pRow = pBitmap->Row(j * s);
+        for (int k = 0; k < w; ++k) {
+          const COLORREF cr = ColourAt(k, j, RowHeight(j), pKept[k]);
+          for (std::uint8_t* px = pRow + 3 * k * s; px < pRow + 3 * (k + 1) * s; px += 3) {
+            px[0] = GetBValue(cr);
+            px[1] = GetGValue(cr);
+            px[2] = GetRValue(cr);
+          }
+        }
+        for (int i = 1; i < s; ++i) std::memcpy(pBitmap->Row(j * s + i), pRow, iRowBytes);
+        if (iBlock == 0) SetPercent(pPercent, 40, 95, (j - iFirst) * 100 / (iEnd - iFirst));
+        if (ctx.Stopped()) break;
+      }
+    });
+    // The rectangle fills would leave the last colour as the background.
+    if (s > 1 && w > 0 && h > 0)
+      out.m_pDC->SetBkColor(ColourAt(w - 1, h - 1, RowHeight(h - 1), pNoise[iPixels - 1]));
+  } else {
+    for (int j = 0; j < h; ++j) {
+      const double* pKept = pNoise ? pNoise.get() + static_cast<std::size_t>(j) * w : nullptr;
+      if (!pKept) row.Prepare(j, w, pOffsets[j]);
+      for (int k = 0; k < w; ++k) {
+        const COLORREF cr = ColourAt(k, j, RowHeight(j), pKept ? pKept[k] : row.Noise(k, w));
+        if (s == 1)
+          out.m_pDC->SetPixelV(k, j, cr);
+        else
+          out.m_pDC->FillSolidRect(k * s, j * s, k * s + s, j * s + s, cr);
+      }
+      SetPercent(pPercent, 40, 95, j * 100 / h);
+      if (ctx.Stopped()) break;
     }
-    SetPercent(pPercent, 40, 95, j * 100 / h);
-    if (ctx.Stopped()) break;
   }
 
   SetPercent(pPercent, 0, 100, 101);

@@ -33,14 +33,16 @@ TEST(RowBlocks, EveryRowOnceInConsecutiveBlocks) {
 TEST(RowBlocks, PicturesDoNotDependOnTheBlocks) {
   auto in = MakeTestPicture(90, 333);
   for (int iXform : {XFORM_CLOUDS, XFORM_MIST}) {
-    const CFilSpec spec = SpecFor(iXform, 4711);
-    LimitRowBlocks(1);
-    const CXformRun one = RunXform(spec, *in, 1);
-    LimitRowBlocks(kMaxRowBlocks);
-    const CXformRun many = RunXform(spec, *in, 1);
-    LimitRowBlocks(0);
-    ASSERT_EQ(one.m_iResult, 1);
-    ASSERT_EQ(many.m_iResult, 1);
-    EXPECT_TRUE(SameSurfaces(*one.m_pOut, *many.m_pOut)) << GetXformName(iXform);
+    for (int q : {1, 2}) {
+      const CFilSpec spec = SpecFor(iXform, 4711);
+      LimitRowBlocks(1);
+      const CXformRun one = RunXform(spec, *in, q);
+      LimitRowBlocks(kMaxRowBlocks);
+      const CXformRun many = RunXform(spec, *in, q);
+      LimitRowBlocks(0);
+      ASSERT_EQ(one.m_iResult, 1);
+      ASSERT_EQ(many.m_iResult, 1);
+      EXPECT_TRUE(SameSurfaces(*one.m_pOut, *many.m_pOut)) << GetXformName(iXform) << " q" << q;
+    }
   }
 }
