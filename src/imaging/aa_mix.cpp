@@ -185,6 +185,7 @@ void ReduceAndMix(const CMixJob& job, int L) {
   const std::ptrdiff_t iStride = job.m_pSrc->m_iBytesPerRow;
   const bool bBlend = job.m_bMix && job.m_pOrg;
   std::vector<std::uint8_t> aAvg(bBlend && L > 1 ? static_cast<std::size_t>(3) * kMixChunk : 0);
+  const mixrows::Path path = mixrows::FastestPath();
   std::unique_ptr<CRowWeights> weights;
   if (bBlend)
     weights =
@@ -197,7 +198,7 @@ void ReduceAndMix(const CMixJob& job, int L) {
         job.m_pSrc->m_pBits + static_cast<std::ptrdiff_t>(iHeight - 1 - y) * L * iStride;
     std::uint8_t* pOut = job.m_pOut->Row(y);
     if (!job.m_bMix) {
-      mixrows::AverageRow(L, pBlockRow, iStride, iWidth, pOut);
+      mixrows::AverageRow(path, L, pBlockRow, iStride, iWidth, pOut);
     } else if (bBlend) {
       const std::uint8_t* pOrg = job.m_pOrg->Row(y);
       weights->ForRow(y);
@@ -206,14 +207,14 @@ void ReduceAndMix(const CMixJob& job, int L) {
         const std::ptrdiff_t i0 = static_cast<std::ptrdiff_t>(3) * x0;
         const std::uint8_t* pAvg = pBlockRow + i0;
         if (L > 1) {
-          mixrows::AverageRow(L, pBlockRow + i0 * L, iStride, n, aAvg.data());
+          mixrows::AverageRow(path, L, pBlockRow + i0 * L, iStride, n, aAvg.data());
           pAvg = aAvg.data();
         }
         if (weights->GetKind() == CRowWeights::Kind::Uniform)
-          mixrows::MixUniform(pAvg, pOrg + i0, weights->m_pair.m_dOrg, weights->m_pair.m_dXform,
+          mixrows::MixUniform(path, pAvg, pOrg + i0, weights->m_pair.m_dOrg, weights->m_pair.m_dXform,
                               3 * n, pOut + i0);
         else
-          mixrows::MixPerPixel(pAvg, pOrg + i0, weights->m_aOrg.data() + x0, n, pOut + i0);
+          mixrows::MixPerPixel(path, pAvg, pOrg + i0, weights->m_aOrg.data() + x0, n, pOut + i0);
       }
     }
     if (job.m_pPercent)
