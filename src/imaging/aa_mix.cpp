@@ -11,6 +11,10 @@
 #include "imaging/force_field.h"
 #include "platform/report.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The pieces of the weights. MixWeight and the row weights of the mix loop
@@ -85,6 +89,44 @@ double BaseRatio(int iMode, int x, int y, int iWidth, int iHeight, double dDiag)
   }
 }
 
+// Sharpen(RadialRatio(iMode, aColumnTerm[x], dRow, dDiag), iPercent) for
+// the n columns from 0, two at a time where SSE2 is there: the same
+// operations in the same order, and square roots and divisions are exactly
+// rounded either way.
+void RadialWeights(int iMode, const double* aColumnTerm, double dRow, double dDiag, int iPercent,
+                   int n, double* aOrg) {
+  int x = 0;
+#if defined(__SSE2__)
+  const double u = (iPercent / 2) * 0.01;
+  const __m128d vU = _mm_set1_pd(u), vFar = _mm_set1_pd(1.0 - u),
+                vSpan = _mm_set1_pd(u - (1.0 - u)), vRow = _mm_set1_pd(dRow),
+                vDiag = _mm_set1_pd(dDiag), one = _mm_set1_pd(1.0);
+  for (; x + 2 <= n; x += 2) {
+    const __m128d s = _mm_sqrt_pd(_mm_add_pd(_mm_loadu_pd(aColumnTerm + x), vRow));
+    __m128d r;
+    switch (iMode) {
+      case MIX_CIRCLE_OUT:
+        r = _mm_sub_pd(one, _mm_div_pd(s, vDiag));
+        break;
+      case MIX_CIRCLE_IN:
+        r = _mm_div_pd(s, vDiag);
+        break;
+      case MIX_ELLIPSE_OUT:
+        r = _mm_sub_pd(one, _mm_div_pd(_mm_mul_pd(_mm_set1_pd(1.1), s), _mm_set1_pd(2.0)));
+        break;
+      default:  // MIX_ELLIPSE_IN
+        r = _mm_div_pd(_mm_mul_pd(_mm_set1_pd(1.1), s), _mm_set1_pd(2.0));
+        break;
+    }
+    const __m128d ramp = _mm_div_pd(_mm_sub_pd(r, vFar), vSpan);
+    const __m128d near = _mm_cmple_pd(r, vU), far = _mm_cmpge_pd(r, vFar);
+    _mm_storeu_pd(aOrg + x, _mm_or_pd(_mm_and_pd(near, one),
+                                      _mm_andnot_pd(near, _mm_andnot_pd(far, ramp))));
+  }
+#endif
+  for (; x < n; ++x) aOrg[x] = Sharpen(RadialRatio(iMode, aColumnTerm[x], dRow, dDiag), iPercent);
+}
+
 // The weights of the original in one output row, for a pixel loop without
 // any per-pixel dispatch (the Xform's weight is always 1 - w, computed there).
 // Each mode recomputes only what varies:
@@ -95,6 +137,8 @@ double BaseRatio(int iMode, int x, int y, int iWidth, int iHeight, double dDiag)
 //   share their weights whenever their column terms are equal, which halves
 //   the square roots and divisions, and looked up per row in a table of 256
 //   weights by the force field for Hsv.
+// Rows mirrored about the centre have the same weights when their row terms
+// are equal (MirrorRow); the mix loop then does both with one ForRow.
 class CRowWeights {
  public:
   enum class Kind { Uniform, PerPixel };
@@ -122,6 +166,8 @@ class CRowWeights {
     }
     m_aColumnTerm.resize(static_cast<std::size_t>(iWidth));
     m_aMirror.resize(static_cast<std::size_t>(iWidth), -1);
+    // Columns up to the centre are never mirrored: they are computed at once.
+    m_iFirstMirror = std::min(iWidth, iWidth / 2 + 1);
     for (int x = 0; x < iWidth; ++x) {
       m_aColumnTerm[x] = IsCircular(iMode) ? CircleTerm(x, iWidth) : EllipseTerm(x, iWidth);
       const int m = iWidth - x;
@@ -140,13 +186,22 @@ class CRowWeights {
       const std::uint8_t* pForce = m_pField + static_cast<std::size_t>(y) * m_iWidth;
       for (int x = 0; x < m_iWidth; ++x) m_aOrg[x] = m_aField[pForce[x]];
     } else if (IsRadial(iMode)) {
-      const double dRow = IsCircular(iMode) ? CircleTerm(y, m_iHeight) : EllipseTerm(y, m_iHeight);
-      for (int x = 0; x < m_iWidth; ++x)
+      const double dRow = RowTerm(y);
+      RadialWeights(iMode, m_aColumnTerm.data(), dRow, m_dDiag, m_mix.m_iPercent, m_iFirstMirror,
+                    m_aOrg.data());
+      for (int x = m_iFirstMirror; x < m_iWidth; ++x)
         m_aOrg[x] = m_aMirror[x] >= 0
                         ? m_aOrg[m_aMirror[x]]
                         : Sharpen(RadialRatio(iMode, m_aColumnTerm[x], dRow, m_dDiag),
                                   m_mix.m_iPercent);
     }
+  }
+
+  // A later row whose weights are those of row y, or -1.
+  int MirrorRow(int y) const {
+    if (m_kind != Kind::PerPixel || !IsRadial(m_mix.m_iMixMode)) return -1;
+    const int m = m_iHeight - y;
+    return m > y && m < m_iHeight && RowTerm(m) == RowTerm(y) ? m : -1;
   }
 
   // Uniform
@@ -163,6 +218,11 @@ class CRowWeights {
   double m_aField[256] = {};
   std::vector<double> m_aColumnTerm;
   std::vector<int> m_aMirror;  // an earlier column with the same term, or -1
+  int m_iFirstMirror = 0;
+
+  double RowTerm(int y) const {
+    return IsCircular(m_mix.m_iMixMode) ? CircleTerm(y, m_iHeight) : EllipseTerm(y, m_iHeight);
+  }
 };
 
 struct CMixJob {
@@ -191,34 +251,55 @@ void ReduceAndMix(const CMixJob& job, int L) {
     weights =
         std::make_unique<CRowWeights>(*job.m_pMix, iWidth, iHeight, job.m_dDiag, job.m_pField);
 
-  for (int y = 0; y < iHeight; ++y) {
-    // Output row y lies in memory row H - 1 - y; its source block rows are
-    // memory rows (H - 1 - y) L ... (H - 1 - y) L + L - 1.
-    const std::uint8_t* pBlockRow =
-        job.m_pSrc->m_pBits + static_cast<std::ptrdiff_t>(iHeight - 1 - y) * L * iStride;
+  // Output row y lies in memory row H - 1 - y; its source block rows are
+  // memory rows (H - 1 - y) L ... (H - 1 - y) L + L - 1.
+  auto blockRow = [&](int y) {
+    return job.m_pSrc->m_pBits + static_cast<std::ptrdiff_t>(iHeight - 1 - y) * L * iStride;
+  };
+  // Mixes row y with the weights of the last ForRow.
+  auto mixRow = [&](int y) {
+    const std::uint8_t* pBlockRow = blockRow(y);
+    const std::uint8_t* pOrg = job.m_pOrg->Row(y);
     std::uint8_t* pOut = job.m_pOut->Row(y);
+    for (int x0 = 0; x0 < iWidth; x0 += kMixChunk) {
+      const int n = std::min(kMixChunk, iWidth - x0);
+      const std::ptrdiff_t i0 = static_cast<std::ptrdiff_t>(3) * x0;
+      const std::uint8_t* pAvg = pBlockRow + i0;
+      if (L > 1) {
+        mixrows::AverageRow(path, L, pBlockRow + i0 * L, iStride, n, aAvg.data());
+        pAvg = aAvg.data();
+      }
+      if (weights->GetKind() == CRowWeights::Kind::Uniform)
+        mixrows::MixUniform(path, pAvg, pOrg + i0, weights->m_pair.m_dOrg,
+                            weights->m_pair.m_dXform, 3 * n, pOut + i0);
+      else
+        mixrows::MixPerPixel(path, pAvg, pOrg + i0, weights->m_aOrg.data() + x0, n, pOut + i0);
+    }
+  };
+  // Progress counts the rows done, whatever their order.
+  int iDone = 0;
+  auto rowDone = [&]() {
+    if (job.m_pPercent)
+      job.m_pPercent->store(static_cast<int>(100LL * iDone / iHeight), std::memory_order_relaxed);
+    ++iDone;
+  };
+
+  std::vector<bool> aMixed(bBlend ? static_cast<std::size_t>(iHeight) : 0, false);
+  for (int y = 0; y < iHeight; ++y) {
     if (!job.m_bMix) {
-      mixrows::AverageRow(path, L, pBlockRow, iStride, iWidth, pOut);
+      mixrows::AverageRow(path, L, blockRow(y), iStride, iWidth, job.m_pOut->Row(y));
     } else if (bBlend) {
-      const std::uint8_t* pOrg = job.m_pOrg->Row(y);
+      if (aMixed[y]) continue;  // done with its mirror row
       weights->ForRow(y);
-      for (int x0 = 0; x0 < iWidth; x0 += kMixChunk) {
-        const int n = std::min(kMixChunk, iWidth - x0);
-        const std::ptrdiff_t i0 = static_cast<std::ptrdiff_t>(3) * x0;
-        const std::uint8_t* pAvg = pBlockRow + i0;
-        if (L > 1) {
-          mixrows::AverageRow(path, L, pBlockRow + i0 * L, iStride, n, aAvg.data());
-          pAvg = aAvg.data();
-        }
-        if (weights->GetKind() == CRowWeights::Kind::Uniform)
-          mixrows::MixUniform(path, pAvg, pOrg + i0, weights->m_pair.m_dOrg, weights->m_pair.m_dXform,
-                              3 * n, pOut + i0);
-        else
-          mixrows::MixPerPixel(path, pAvg, pOrg + i0, weights->m_aOrg.data() + x0, n, pOut + i0);
+      mixRow(y);
+      const int m = weights->MirrorRow(y);
+      if (m >= 0) {
+        rowDone();
+        mixRow(m);
+        aMixed[m] = true;
       }
     }
-    if (job.m_pPercent)
-      job.m_pPercent->store(static_cast<int>(100LL * y / iHeight), std::memory_order_relaxed);
+    rowDone();
   }
 }
 
