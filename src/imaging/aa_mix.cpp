@@ -120,8 +120,8 @@ void RadialWeights(int iMode, const double* aColumnTerm, double dRow, double dDi
     }
     const __m128d ramp = _mm_div_pd(_mm_sub_pd(r, vFar), vSpan);
     const __m128d near = _mm_cmple_pd(r, vU), far = _mm_cmpge_pd(r, vFar);
-    _mm_storeu_pd(aOrg + x, _mm_or_pd(_mm_and_pd(near, one),
-                                      _mm_andnot_pd(near, _mm_andnot_pd(far, ramp))));
+    _mm_storeu_pd(aOrg + x,
+                  _mm_or_pd(_mm_and_pd(near, one), _mm_andnot_pd(near, _mm_andnot_pd(far, ramp))));
   }
 #endif
   for (; x < n; ++x) aOrg[x] = Sharpen(RadialRatio(iMode, aColumnTerm[x], dRow, dDiag), iPercent);
@@ -190,10 +190,9 @@ class CRowWeights {
       RadialWeights(iMode, m_aColumnTerm.data(), dRow, m_dDiag, m_mix.m_iPercent, m_iFirstMirror,
                     m_aOrg.data());
       for (int x = m_iFirstMirror; x < m_iWidth; ++x)
-        m_aOrg[x] = m_aMirror[x] >= 0
-                        ? m_aOrg[m_aMirror[x]]
-                        : Sharpen(RadialRatio(iMode, m_aColumnTerm[x], dRow, m_dDiag),
-                                  m_mix.m_iPercent);
+        m_aOrg[x] = m_aMirror[x] >= 0 ? m_aOrg[m_aMirror[x]]
+                                      : Sharpen(RadialRatio(iMode, m_aColumnTerm[x], dRow, m_dDiag),
+                                                m_mix.m_iPercent);
     }
   }
 
@@ -270,8 +269,8 @@ void ReduceAndMix(const CMixJob& job, int L) {
         pAvg = aAvg.data();
       }
       if (weights->GetKind() == CRowWeights::Kind::Uniform)
-        mixrows::MixUniform(path, pAvg, pOrg + i0, weights->m_pair.m_dOrg,
-                            weights->m_pair.m_dXform, 3 * n, pOut + i0);
+        mixrows::MixUniform(path, pAvg, pOrg + i0, weights->m_pair.m_dOrg, weights->m_pair.m_dXform,
+                            3 * n, pOut + i0);
       else
         mixrows::MixPerPixel(path, pAvg, pOrg + i0, weights->m_aOrg.data() + x0, n, pOut + i0);
     }

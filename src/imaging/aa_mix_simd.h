@@ -22,16 +22,16 @@ Path FastestPath();
 // Averages the L x L blocks (L = 1..4) of one output row of iWidth pixels.
 // pBlockRow is the block row's lowest memory row; the other L - 1 rows follow
 // at iStride bytes each. pOut receives 3 * iWidth bytes.
-void AverageRow(Path path, int L, const std::uint8_t* pBlockRow, std::ptrdiff_t iStride,
-                int iWidth, std::uint8_t* pOut);
+void AverageRow(Path path, int L, const std::uint8_t* pBlockRow, std::ptrdiff_t iStride, int iWidth,
+                std::uint8_t* pOut);
 
 // out = trunc(A * wx + O * w) for the n bytes of a row, one pair of weights.
-void MixUniform(Path path, const std::uint8_t* pAvg, const std::uint8_t* pOrg, double w,
-                double wx, int n, std::uint8_t* pOut);
+void MixUniform(Path path, const std::uint8_t* pAvg, const std::uint8_t* pOrg, double w, double wx,
+                int n, std::uint8_t* pOut);
 
 // The same with the original's weight aOrg[x] for each of the iWidth pixels
 // and 1 - aOrg[x] for the Xform picture.
-void MixPerPixel(Path path, const std::uint8_t* pAvg, const std::uint8_t* pOrg,
-                 const double* aOrg, int iWidth, std::uint8_t* pOut);
+void MixPerPixel(Path path, const std::uint8_t* pAvg, const std::uint8_t* pOrg, const double* aOrg,
+                 int iWidth, std::uint8_t* pOut);
 
 }  // namespace mixrows
