@@ -268,11 +268,26 @@ void ReduceAndMix(const CMixJob& job, int L) {
         mixrows::AverageRow(path, L, pBlockRow + i0 * L, iStride, n, aAvg.data());
         pAvg = aAvg.data();
       }
-      if (weights->GetKind() == CRowWeights::Kind::Uniform)
-        mixrows::MixUniform(path, pAvg, pOrg + i0, weights->m_pair.m_dOrg, weights->m_pair.m_dXform,
-                            3 * n, pOut + i0);
-      else
-        mixrows::MixPerPixel(path, pAvg, pOrg + i0, weights->m_aOrg.data() + x0, n, pOut + i0);
+      // The mix is arithmetic: meanwhile the next chunk's block rows are
+      // fetched, a part before each piece of the mix.
+      const std::uint8_t* pNext = pBlockRow + (i0 + 3 * n) * L;
+      const int iNextBytes = 3 * L * std::min(kMixChunk, iWidth - x0 - n);
+      constexpr int kPiece = 32;
+      const int iPieces = (n + kPiece - 1) / kPiece;
+      const int iPieceBytes = (iNextBytes + iPieces - 1) / iPieces;
+      for (int p = 0; p < n; p += kPiece) {
+        const int m = std::min(kPiece, n - p);
+        const int iFrom = (p / kPiece) * iPieceBytes;
+        for (int b = iFrom; b < std::min(iNextBytes, iFrom + iPieceBytes); b += 64)
+          for (int k = 0; k < L; ++k) __builtin_prefetch(pNext + k * iStride + b);
+        const std::ptrdiff_t j = 3 * p;
+        if (weights->GetKind() == CRowWeights::Kind::Uniform)
+          mixrows::MixUniform(path, pAvg + j, pOrg + i0 + j, weights->m_pair.m_dOrg,
+                              weights->m_pair.m_dXform, 3 * m, pOut + i0 + j);
+        else
+          mixrows::MixPerPixel(path, pAvg + j, pOrg + i0 + j, weights->m_aOrg.data() + x0 + p, m,
+                               pOut + i0 + j);
+      }
     }
   };
   // Progress counts the rows done, whatever their order.
