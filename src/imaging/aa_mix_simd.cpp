@@ -162,8 +162,15 @@ void AverageChunks(const std::uint8_t* pBlockRow, std::ptrdiff_t iStride, int iW
     // pixel of the row is always left to the plain loop below.
     std::uint8_t* pOut = pAvg + 3 * x0;
     const int iSimd = x0 + n < iWidth ? n : n - 1;
+    // Meanwhile the next chunk's block rows are fetched, the same part of
+    // each row as this step's.
+    const std::uint8_t* pNext =
+        x0 + n < iWidth ? pBlockRow + static_cast<std::ptrdiff_t>(P) * (x0 + n) : nullptr;
     int x = 0;
     for (; x + 4 <= iSimd; x += 4) {
+      if (pNext)
+        for (int k = 0; k < L; ++k)
+          _mm_prefetch(reinterpret_cast<const char*>(pNext + k * iStride + P * x), _MM_HINT_T0);
       const std::uint16_t* p = aSum + P * x;
       const __m128i v = _mm_packus_epi16(TwoPixels<L>(p), TwoPixels<L>(p + 2 * P));
       _mm_storel_epi64(reinterpret_cast<__m128i*>(pOut + 3 * x), v);
