@@ -178,8 +178,10 @@ TEST(AAMix, FastRowLoopsGiveThePlainBytes) {
     for (auto& b : src) b = static_cast<std::uint8_t>(rng());
     for (auto& b : org) b = static_cast<std::uint8_t>(rng());
     std::vector<double> aW(w);
-    for (int x = 0; x < w; ++x)
-      aW[x] = x % 5 == 0 ? 1.0 : (x % 5 == 1 ? 0.0 : (rng() % 1001) / 1000.0);
+    for (int x = 0; x < w; ++x) {  // 16..31 all original, 32..47 all average
+      const bool bOrg = x / 16 == 1 || x % 5 == 0, bAvg = x / 16 == 2 || x % 5 == 1;
+      aW[x] = bOrg ? 1.0 : (bAvg ? 0.0 : (rng() % 1001) / 1000.0);
+    }
     const double w0 = (rng() % 100) * 0.01;
     for (int L = 1; L <= 4; ++L) {
       std::vector<std::uint8_t> expected(n), out(n + 1, 0xA5);  // out[n]: never written
