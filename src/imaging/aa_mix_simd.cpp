@@ -73,6 +73,8 @@ void MixPerPixelPlain(const std::uint8_t* pAvg, const std::uint8_t* pOrg, const 
   }
 }
 
+#if defined(__SSE2__)
+
 // Sharpened ramps give long runs of pure pictures: 16 pixels whose weights
 // are all 1 (or all 0) are the original's (or the average's) bytes, exactly
 // as the arithmetic gives them (O * 1 + A * 0 = O). True when copied.
@@ -86,8 +88,6 @@ bool CopyPureRun(const std::uint8_t* pAvg, const std::uint8_t* pOrg, const doubl
   if (bOrg || bAvg) std::memcpy(pOut, bOrg ? pOrg : pAvg, 48);
   return bOrg || bAvg;
 }
-
-#if defined(__SSE2__)
 
 // The block sums are made in two steps, both exact in 16 bits (at most
 // 16 x 255): the L rows are added column by column into a row of sums kept in
