@@ -1,13 +1,19 @@
 #include "imaging/aa_mix.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <memory>
 #include <vector>
 
+#include "imaging/aa_mix_simd.h"
 #include "imaging/dadc.h"
 #include "imaging/force_field.h"
 #include "platform/report.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -83,46 +89,85 @@ double BaseRatio(int iMode, int x, int y, int iWidth, int iHeight, double dDiag)
   }
 }
 
-// The weights of one output row, for a pixel loop without any per-pixel
-// dispatch. Each mode recomputes only what varies:
+// Sharpen(RadialRatio(iMode, aColumnTerm[x], dRow, dDiag), iPercent) for
+// the n columns from 0, two at a time where SSE2 is there: the same
+// operations in the same order, and square roots and divisions are exactly
+// rounded either way.
+void RadialWeights(int iMode, const double* aColumnTerm, double dRow, double dDiag, int iPercent,
+                   int n, double* aOrg) {
+  int x = 0;
+#if defined(__SSE2__)
+  const double u = (iPercent / 2) * 0.01;
+  const __m128d vU = _mm_set1_pd(u), vFar = _mm_set1_pd(1.0 - u),
+                vSpan = _mm_set1_pd(u - (1.0 - u)), vRow = _mm_set1_pd(dRow),
+                vDiag = _mm_set1_pd(dDiag), one = _mm_set1_pd(1.0);
+  for (; x + 2 <= n; x += 2) {
+    const __m128d s = _mm_sqrt_pd(_mm_add_pd(_mm_loadu_pd(aColumnTerm + x), vRow));
+    __m128d r;
+    switch (iMode) {
+      case MIX_CIRCLE_OUT:
+        r = _mm_sub_pd(one, _mm_div_pd(s, vDiag));
+        break;
+      case MIX_CIRCLE_IN:
+        r = _mm_div_pd(s, vDiag);
+        break;
+      case MIX_ELLIPSE_OUT:
+        r = _mm_sub_pd(one, _mm_div_pd(_mm_mul_pd(_mm_set1_pd(1.1), s), _mm_set1_pd(2.0)));
+        break;
+      default:  // MIX_ELLIPSE_IN
+        r = _mm_div_pd(_mm_mul_pd(_mm_set1_pd(1.1), s), _mm_set1_pd(2.0));
+        break;
+    }
+    const __m128d ramp = _mm_div_pd(_mm_sub_pd(r, vFar), vSpan);
+    const __m128d near = _mm_cmple_pd(r, vU), far = _mm_cmpge_pd(r, vFar);
+    _mm_storeu_pd(aOrg + x,
+                  _mm_or_pd(_mm_and_pd(near, one), _mm_andnot_pd(near, _mm_andnot_pd(far, ramp))));
+  }
+#endif
+  for (; x < n; ++x) aOrg[x] = Sharpen(RadialRatio(iMode, aColumnTerm[x], dRow, dDiag), iPercent);
+}
+
+// The weights of the original in one output row, for a pixel loop without
+// any per-pixel dispatch (the Xform's weight is always 1 - w, computed there).
+// Each mode recomputes only what varies:
 // - Uniform: one pair for the row (Even and unknown modes once, the vertical
 //   ramps per row);
-// - PerByte: a pair per byte (three equal entries a pixel), computed once for
-//   the horizontal ramps and per row for circles and ellipses, where columns
-//   mirrored about the centre share their weights whenever their column terms
-//   are equal, which halves the square roots and divisions;
-// - Field: the Hsv weights, a table of 256 pairs indexed by the force field.
+// - PerPixel: a weight per pixel, computed once for the horizontal ramps, per
+//   row for circles and ellipses, where columns mirrored about the centre
+//   share their weights whenever their column terms are equal, which halves
+//   the square roots and divisions, and looked up per row in a table of 256
+//   weights by the force field for Hsv.
+// Rows mirrored about the centre have the same weights when their row terms
+// are equal (MirrorRow); the mix loop then does both with one ForRow.
 class CRowWeights {
  public:
-  enum class Kind { Uniform, PerByte, Field };
+  enum class Kind { Uniform, PerPixel };
 
   CRowWeights(const MixSettings& mix, int iWidth, int iHeight, double dDiag,
               const std::uint8_t* pField)
       : m_mix(mix), m_iWidth(iWidth), m_iHeight(iHeight), m_dDiag(dDiag), m_pField(pField) {
     const int iMode = mix.m_iMixMode;
-    if (iMode == MIX_HSV) {
-      m_kind = Kind::Field;
-      for (int f = 0; f < 256; ++f) {
-        m_aFieldOrg[f] = HsvWeight(f);
-        m_aFieldXform[f] = 1.0 - m_aFieldOrg[f];
-      }
-      return;
-    }
-    if (!IsRadial(iMode) && iMode != MIX_LEFT_RIGHT && iMode != MIX_RIGHT_LEFT) {
+    if (iMode != MIX_HSV && !IsRadial(iMode) && iMode != MIX_LEFT_RIGHT &&
+        iMode != MIX_RIGHT_LEFT) {
       m_kind = Kind::Uniform;
       m_pair = MixWeight(mix, 0, 0, iWidth, iHeight, dDiag, nullptr);
       return;
     }
-    m_kind = Kind::PerByte;
-    m_aOrg.resize(static_cast<std::size_t>(3) * iWidth);
-    m_aXform.resize(static_cast<std::size_t>(3) * iWidth);
+    m_kind = Kind::PerPixel;
+    m_aOrg.resize(static_cast<std::size_t>(iWidth));
+    if (iMode == MIX_HSV) {
+      for (int f = 0; f < 256; ++f) m_aField[f] = HsvWeight(f);
+      return;
+    }
     if (!IsRadial(iMode)) {
       for (int x = 0; x < iWidth; ++x)
-        Set(x, MixWeight(mix, x, 0, iWidth, iHeight, dDiag, nullptr));
+        m_aOrg[x] = MixWeight(mix, x, 0, iWidth, iHeight, dDiag, nullptr).m_dOrg;
       return;
     }
     m_aColumnTerm.resize(static_cast<std::size_t>(iWidth));
     m_aMirror.resize(static_cast<std::size_t>(iWidth), -1);
+    // Columns up to the centre are never mirrored: they are computed at once.
+    m_iFirstMirror = std::min(iWidth, iWidth / 2 + 1);
     for (int x = 0; x < iWidth; ++x) {
       m_aColumnTerm[x] = IsCircular(iMode) ? CircleTerm(x, iWidth) : EllipseTerm(x, iWidth);
       const int m = iWidth - x;
@@ -134,93 +179,50 @@ class CRowWeights {
 
   void ForRow(int y) {
     const int iMode = m_mix.m_iMixMode;
-    if (m_kind == Kind::Uniform && (iMode == MIX_TOP_BOTTOM || iMode == MIX_BOTTOM_TOP)) {
-      m_pair = MixWeight(m_mix, 0, y, m_iWidth, m_iHeight, m_dDiag, nullptr);
-    } else if (m_kind == Kind::PerByte && IsRadial(iMode)) {
-      const double dRow = IsCircular(iMode) ? CircleTerm(y, m_iHeight) : EllipseTerm(y, m_iHeight);
-      for (int x = 0; x < m_iWidth; ++x) {
-        if (m_aMirror[x] >= 0) {
-          Set(x, {m_aOrg[3 * m_aMirror[x]], m_aXform[3 * m_aMirror[x]]});
-        } else {
-          const double w =
-              Sharpen(RadialRatio(iMode, m_aColumnTerm[x], dRow, m_dDiag), m_mix.m_iPercent);
-          Set(x, {w, 1.0 - w});
-        }
-      }
+    if (m_kind == Kind::Uniform) {
+      if (iMode == MIX_TOP_BOTTOM || iMode == MIX_BOTTOM_TOP)
+        m_pair = MixWeight(m_mix, 0, y, m_iWidth, m_iHeight, m_dDiag, nullptr);
+    } else if (iMode == MIX_HSV) {
+      const std::uint8_t* pForce = m_pField + static_cast<std::size_t>(y) * m_iWidth;
+      for (int x = 0; x < m_iWidth; ++x) m_aOrg[x] = m_aField[pForce[x]];
+    } else if (IsRadial(iMode)) {
+      const double dRow = RowTerm(y);
+      RadialWeights(iMode, m_aColumnTerm.data(), dRow, m_dDiag, m_mix.m_iPercent, m_iFirstMirror,
+                    m_aOrg.data());
+      for (int x = m_iFirstMirror; x < m_iWidth; ++x)
+        m_aOrg[x] = m_aMirror[x] >= 0 ? m_aOrg[m_aMirror[x]]
+                                      : Sharpen(RadialRatio(iMode, m_aColumnTerm[x], dRow, m_dDiag),
+                                                m_mix.m_iPercent);
     }
+  }
+
+  // A later row whose weights are those of row y, or -1.
+  int MirrorRow(int y) const {
+    if (m_kind != Kind::PerPixel || !IsRadial(m_mix.m_iMixMode)) return -1;
+    const int m = m_iHeight - y;
+    return m > y && m < m_iHeight && RowTerm(m) == RowTerm(y) ? m : -1;
   }
 
   // Uniform
   MixWeights m_pair{0.0, 1.0};
-  // PerByte
-  std::vector<double> m_aOrg, m_aXform;
-  // Field
-  const std::uint8_t* FieldRow(int y) const {
-    return m_pField + static_cast<std::size_t>(y) * m_iWidth;
-  }
-  double m_aFieldOrg[256] = {}, m_aFieldXform[256] = {};
+  // PerPixel
+  std::vector<double> m_aOrg;
 
  private:
-  void Set(int x, MixWeights w) {
-    for (int c = 3 * x; c < 3 * x + 3; ++c) {
-      m_aOrg[c] = w.m_dOrg;
-      m_aXform[c] = w.m_dXform;
-    }
-  }
-
   Kind m_kind = Kind::Uniform;
   const MixSettings& m_mix;
   int m_iWidth, m_iHeight;
   double m_dDiag;
   const std::uint8_t* m_pField;
+  double m_aField[256] = {};
   std::vector<double> m_aColumnTerm;
   std::vector<int> m_aMirror;  // an earlier column with the same term, or -1
+  int m_iFirstMirror = 0;
+
+  double RowTerm(int y) const {
+    return IsCircular(m_mix.m_iMixMode) ? CircleTerm(y, m_iHeight) : EllipseTerm(y, m_iHeight);
+  }
 };
-
-// Averages the L x L blocks of one output row into pAvg (3 bytes a pixel).
-// pBlockRow is the lowest memory row of the block row; the others follow
-// upwards in memory. The integer division is a shift for L = 1, 2, 4.
-template <int L>
-void AverageRow(const std::uint8_t* pBlockRow, std::ptrdiff_t iStride, int iWidth,
-                std::uint8_t* pAvg) {
-  for (int x = 0; x < iWidth; ++x) {
-    const std::uint8_t* pBlock = pBlockRow + static_cast<std::ptrdiff_t>(3 * L) * x;
-    unsigned b = 0, g = 0, r = 0;
-    for (int k = 0; k < L; ++k) {
-      const std::uint8_t* p = pBlock + k * iStride;
-      for (int i = 0; i < L; ++i, p += 3) {
-        b += p[0];
-        g += p[1];
-        r += p[2];
-      }
-    }
-    pAvg[3 * x] = static_cast<std::uint8_t>(b / (L * L));
-    pAvg[3 * x + 1] = static_cast<std::uint8_t>(g / (L * L));
-    pAvg[3 * x + 2] = static_cast<std::uint8_t>(r / (L * L));
-  }
-}
-
-// out = trunc(A * (1 - w) + O * w) for the n bytes of one row, with one
-// pair of weights or with a pair per byte.
-void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, double w, double wx, int n,
-            std::uint8_t* pOut) {
-  for (int i = 0; i < n; ++i)
-    pOut[i] = static_cast<std::uint8_t>(static_cast<int>(pAvg[i] * wx + pOrg[i] * w));
-}
-void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, const double* aOrg,
-            const double* aXform, int n, std::uint8_t* pOut) {
-  for (int i = 0; i < n; ++i)
-    pOut[i] = static_cast<std::uint8_t>(static_cast<int>(pAvg[i] * aXform[i] + pOrg[i] * aOrg[i]));
-}
-// The same with the pair of each pixel looked up by its force in a table.
-void MixRow(const std::uint8_t* pAvg, const std::uint8_t* pOrg, const std::uint8_t* pForce,
-            const double* aOrg, const double* aXform, int iWidth, std::uint8_t* pOut) {
-  for (int x = 0; x < iWidth; ++x) {
-    const double w = aOrg[pForce[x]], wx = aXform[pForce[x]];
-    for (int c = 3 * x; c < 3 * x + 3; ++c)
-      pOut[c] = static_cast<std::uint8_t>(static_cast<int>(pAvg[c] * wx + pOrg[c] * w));
-  }
-}
 
 struct CMixJob {
   CDADC* m_pOut;
@@ -233,48 +235,85 @@ struct CMixJob {
   std::atomic<int>* m_pPercent;
 };
 
-template <int L>
-void ReduceAndMix(const CMixJob& job) {
+// Output pixels averaged and mixed at a time: the averaged bytes stay in the
+// first-level cache between the two.
+constexpr int kMixChunk = 256;
+
+void ReduceAndMix(const CMixJob& job, int L) {
   const int iWidth = job.m_pOut->m_iWidth, iHeight = job.m_pOut->m_iHeight;
   const std::ptrdiff_t iStride = job.m_pSrc->m_iBytesPerRow;
   const bool bBlend = job.m_bMix && job.m_pOrg;
-  std::vector<std::uint8_t> aAvg(bBlend && L > 1 ? static_cast<std::size_t>(3) * iWidth : 0);
+  std::vector<std::uint8_t> aAvg(bBlend && L > 1 ? static_cast<std::size_t>(3) * kMixChunk : 0);
+  const mixrows::Path path = mixrows::FastestPath();
   std::unique_ptr<CRowWeights> weights;
   if (bBlend)
     weights =
         std::make_unique<CRowWeights>(*job.m_pMix, iWidth, iHeight, job.m_dDiag, job.m_pField);
 
-  for (int y = 0; y < iHeight; ++y) {
-    // Output row y lies in memory row H - 1 - y; its source block rows are
-    // memory rows (H - 1 - y) L ... (H - 1 - y) L + L - 1.
-    const std::uint8_t* pBlockRow =
-        job.m_pSrc->m_pBits + static_cast<std::ptrdiff_t>(iHeight - 1 - y) * L * iStride;
+  // Output row y lies in memory row H - 1 - y; its source block rows are
+  // memory rows (H - 1 - y) L ... (H - 1 - y) L + L - 1.
+  auto blockRow = [&](int y) {
+    return job.m_pSrc->m_pBits + static_cast<std::ptrdiff_t>(iHeight - 1 - y) * L * iStride;
+  };
+  // Mixes row y with the weights of the last ForRow.
+  auto mixRow = [&](int y) {
+    const std::uint8_t* pBlockRow = blockRow(y);
+    const std::uint8_t* pOrg = job.m_pOrg->Row(y);
     std::uint8_t* pOut = job.m_pOut->Row(y);
-    if (!job.m_bMix) {
-      AverageRow<L>(pBlockRow, iStride, iWidth, pOut);
-    } else if (bBlend) {
-      const std::uint8_t* pAvg = pBlockRow;
+    for (int x0 = 0; x0 < iWidth; x0 += kMixChunk) {
+      const int n = std::min(kMixChunk, iWidth - x0);
+      const std::ptrdiff_t i0 = static_cast<std::ptrdiff_t>(3) * x0;
+      const std::uint8_t* pAvg = pBlockRow + i0;
       if (L > 1) {
-        AverageRow<L>(pBlockRow, iStride, iWidth, aAvg.data());
+        mixrows::AverageRow(path, L, pBlockRow + i0 * L, iStride, n, aAvg.data());
         pAvg = aAvg.data();
       }
-      const std::uint8_t* pOrg = job.m_pOrg->Row(y);
-      weights->ForRow(y);
-      switch (weights->GetKind()) {
-        case CRowWeights::Kind::Uniform:
-          MixRow(pAvg, pOrg, weights->m_pair.m_dOrg, weights->m_pair.m_dXform, 3 * iWidth, pOut);
-          break;
-        case CRowWeights::Kind::PerByte:
-          MixRow(pAvg, pOrg, weights->m_aOrg.data(), weights->m_aXform.data(), 3 * iWidth, pOut);
-          break;
-        case CRowWeights::Kind::Field:
-          MixRow(pAvg, pOrg, weights->FieldRow(y), weights->m_aFieldOrg, weights->m_aFieldXform,
-                 iWidth, pOut);
-          break;
+      // The mix is arithmetic: meanwhile the next chunk's block rows are
+      // fetched, a part before each piece of the mix.
+      const std::uint8_t* pNext = pBlockRow + (i0 + 3 * n) * L;
+      const int iNextBytes = 3 * L * std::min(kMixChunk, iWidth - x0 - n);
+      constexpr int kPiece = 32;
+      const int iPieces = (n + kPiece - 1) / kPiece;
+      const int iPieceBytes = (iNextBytes + iPieces - 1) / iPieces;
+      for (int p = 0; p < n; p += kPiece) {
+        const int m = std::min(kPiece, n - p);
+        const int iFrom = (p / kPiece) * iPieceBytes;
+        for (int b = iFrom; b < std::min(iNextBytes, iFrom + iPieceBytes); b += 64)
+          for (int k = 0; k < L; ++k) __builtin_prefetch(pNext + k * iStride + b);
+        const std::ptrdiff_t j = 3 * p;
+        if (weights->GetKind() == CRowWeights::Kind::Uniform)
+          mixrows::MixUniform(path, pAvg + j, pOrg + i0 + j, weights->m_pair.m_dOrg,
+                              weights->m_pair.m_dXform, 3 * m, pOut + i0 + j);
+        else
+          mixrows::MixPerPixel(path, pAvg + j, pOrg + i0 + j, weights->m_aOrg.data() + x0 + p, m,
+                               pOut + i0 + j);
       }
     }
+  };
+  // Progress counts the rows done, whatever their order.
+  int iDone = 0;
+  auto rowDone = [&]() {
     if (job.m_pPercent)
-      job.m_pPercent->store(static_cast<int>(100LL * y / iHeight), std::memory_order_relaxed);
+      job.m_pPercent->store(static_cast<int>(100LL * iDone / iHeight), std::memory_order_relaxed);
+    ++iDone;
+  };
+
+  std::vector<bool> aMixed(bBlend ? static_cast<std::size_t>(iHeight) : 0, false);
+  for (int y = 0; y < iHeight; ++y) {
+    if (!job.m_bMix) {
+      mixrows::AverageRow(path, L, blockRow(y), iStride, iWidth, job.m_pOut->Row(y));
+    } else if (bBlend) {
+      if (aMixed[y]) continue;  // done with its mirror row
+      weights->ForRow(y);
+      mixRow(y);
+      const int m = weights->MirrorRow(y);
+      if (m >= 0) {
+        rowDone();
+        mixRow(m);
+        aMixed[m] = true;
+      }
+    }
+    rowDone();
   }
 }
 
@@ -359,20 +398,7 @@ bool AAMixBlit(CDADC* pOut, const CDADC* pSrc, const CDADC* pOrg, const MixSetti
   }
   status(iLevel == 1 ? "Mixing..." : "Anti-alias...");
   const CMixJob job{pOut, pSrc, pOrg, pMix, bMix, dDiag, field.get(), pPercent};
-  switch (iLevel) {
-    case 1:
-      ReduceAndMix<1>(job);
-      break;
-    case 2:
-      ReduceAndMix<2>(job);
-      break;
-    case 3:
-      ReduceAndMix<3>(job);
-      break;
-    default:
-      ReduceAndMix<4>(job);
-      break;
-  }
+  ReduceAndMix(job, iLevel);
   status("");
   return true;
 }

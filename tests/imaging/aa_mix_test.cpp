@@ -3,12 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "imaging/aa_mix_simd.h"
 #include "imaging/constants.h"
 #include "imaging/dadc.h"
 #include "imaging/force_field.h"
@@ -134,7 +137,9 @@ struct CStopGuard {
 
 TEST(AAMix, EveryModeAndLevelMatchesThePlainFormulas) {
   std::mt19937 rng(11);
-  const int aSizes[][2] = {{1, 1}, {7, 3}, {3, 8}, {16, 9}, {25, 25}};
+  // 261 and 130 pixels cross the loops' chunks; even and odd heights pair
+  // mirrored rows differently.
+  const int aSizes[][2] = {{1, 1}, {7, 3}, {3, 8}, {16, 9}, {25, 25}, {261, 4}, {130, 5}};
   for (int L = 1; L <= 4; ++L)
     for (const auto& size : aSizes)
       for (int iMode = MIX_OFF; iMode <= MIX_HSV; ++iMode)
@@ -147,11 +152,68 @@ TEST(AAMix, EveryModeAndLevelMatchesThePlainFormulas) {
           if (iPercent == 37) mix.m_Selection.SetHsv(rng() % 360, 0.5, 0.7);
           if (iPercent == 80) mix.m_Selection.SetSmooth(3);
           ReferenceMix(expected, src, org, mix);
-          RunMix(out, src, iMode == MIX_OFF ? nullptr : &org, &mix);
+          std::atomic<int> iProgress{-1};
+          RunMix(out, src, iMode == MIX_OFF ? nullptr : &org, &mix, &iProgress);
           ASSERT_EQ(Bytes(out), Bytes(expected))
               << "L " << L << ", " << w << "x" << h << ", mode " << iMode << ", " << iPercent;
+          if (L > 1 || iMode != MIX_OFF) {
+            ASSERT_EQ(iProgress, 100 * (h - 1) / h);  // the last row
+          }
         }
   EXPECT_THAT(TakeMessages(), ElementsAre());
+}
+
+// Every row loop the build and processor offer gives the plain loop's bytes,
+// on widths around the vector steps and the chunks, with weights that
+// include the pure ends.
+TEST(AAMix, FastRowLoopsGiveThePlainBytes) {
+  std::mt19937 rng(7);
+  std::vector<int> aWidths;
+  for (int w = 1; w <= 40; ++w) aWidths.push_back(w);
+  for (const int w : {127, 128, 129, 255, 256, 257, 300, 1601}) aWidths.push_back(w);
+  const mixrows::Path aPaths[] = {mixrows::Path::Sse2, mixrows::Path::Avx2};
+  for (const int w : aWidths) {
+    const int n = 3 * w, iStride = 4 * n + 4;  // room for L = 4 and a padded row
+    std::vector<std::uint8_t> src(static_cast<std::size_t>(4) * iStride), org(n), avg(n);
+    for (auto& b : src) b = static_cast<std::uint8_t>(rng());
+    for (auto& b : org) b = static_cast<std::uint8_t>(rng());
+    std::vector<double> aW(w);
+    for (int x = 0; x < w; ++x) {  // 16..31 all original, 32..47 all average
+      const bool bOrg = x / 16 == 1 || x % 5 == 0, bAvg = x / 16 == 2 || x % 5 == 1;
+      aW[x] = bOrg ? 1.0 : (bAvg ? 0.0 : (rng() % 1001) / 1000.0);
+    }
+    const double w0 = (rng() % 100) * 0.01;
+    for (int L = 1; L <= 4; ++L) {
+      std::vector<std::uint8_t> expected(n), out(n + 1, 0xA5);  // out[n]: never written
+      mixrows::AverageRow(mixrows::Path::Plain, L, src.data(), iStride, w, expected.data());
+      for (const mixrows::Path path : aPaths) {
+        mixrows::AverageRow(path, L, src.data(), iStride, w, out.data());
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), out.begin())) << w << " " << L;
+        ASSERT_EQ(out[n], 0xA5);
+      }
+    }
+    mixrows::AverageRow(mixrows::Path::Plain, 4, src.data(), iStride, w, avg.data());
+    std::vector<std::uint8_t> aUniform(n), aPerPixel(n), out(n + 1, 0xA5);
+    mixrows::MixUniform(mixrows::Path::Plain, avg.data(), org.data(), w0, 1.0 - w0, n,
+                        aUniform.data());
+    mixrows::MixPerPixel(mixrows::Path::Plain, avg.data(), org.data(), aW.data(), w,
+                         aPerPixel.data());
+    for (const mixrows::Path path : aPaths) {
+      mixrows::MixUniform(path, avg.data(), org.data(), w0, 1.0 - w0, n, out.data());
+      ASSERT_TRUE(std::equal(aUniform.begin(), aUniform.end(), out.begin())) << w;
+      mixrows::MixPerPixel(path, avg.data(), org.data(), aW.data(), w, out.data());
+      ASSERT_TRUE(std::equal(aPerPixel.begin(), aPerPixel.end(), out.begin())) << w;
+      ASSERT_EQ(out[n], 0xA5);
+    }
+  }
+  // The pure ends copy a picture exactly.
+  const std::uint8_t a[3] = {0, 128, 255}, o[3] = {255, 7, 1};
+  const double aEnds[2] = {1.0, 0.0};
+  std::uint8_t out[3];
+  mixrows::MixPerPixel(mixrows::FastestPath(), a, o, aEnds, 1, out);
+  EXPECT_THAT(out, ElementsAre(255, 7, 1));
+  mixrows::MixUniform(mixrows::FastestPath(), a, o, 0.0, 1.0, 3, out);
+  EXPECT_THAT(out, ElementsAre(0, 128, 255));
 }
 
 TEST(AAMix, MixWeightAgreesWithThePlainFormulas) {
