@@ -56,10 +56,10 @@ int CVexmoView::GetHeight() const {
   return m_pDrawDC->m_iHeight;
 }
 
-int CVexmoView::CreateViewBitmap(const CGlobalBlock& hDib) {
+int CVexmoView::CreateViewBitmap(const CDADC& picture) {
   m_pDrawDC.reset();
   m_imgShown = QImage();
-  std::unique_ptr<CDADC> pSurface = CDADC::CBC(hDib);
+  std::unique_ptr<CDADC> pSurface = CDADC::Copy(picture);
   if (!pSurface) return 0;
   m_pDrawDC = std::move(pSurface);
   m_imgShown = SurfaceToImage(*m_pDrawDC);

@@ -32,7 +32,7 @@ class CVexmoView final : public QAbstractScrollArea, public IDocumentView {
 
   // IDocumentView
   CDADC* DrawingSurface() override { return m_pDrawDC.get(); }
-  int CreateViewBitmap(const CGlobalBlock& hDib) override;
+  int CreateViewBitmap(const CDADC& picture) override;
   void Invalidate(bool bErase) override;
   void SetTitle(const std::string& csTitle) override;
   bool SaveImage() override;

@@ -61,9 +61,24 @@ std::string CVexmoFilterDoc::ShownXformName() const {
 }
 
 int CVexmoFilterDoc::SetDocBitmap(CGlobalBlock hDib, const std::string& csName) {
-  if (!m_pView || !hDib) {
+  if (!hDib) {
     ReportError("SDB:Strange pointers\n%p %p", static_cast<void*>(m_pView),
                 static_cast<const void*>(hDib.Data()));
+    return 0;
+  }
+  std::unique_ptr<CDADC> pPicture = CDADC::CBC(hDib);
+  hDib.Free();
+  return SetDocPicture(std::move(pPicture), csName);
+}
+
+int CVexmoFilterDoc::SetDocPicture(std::unique_ptr<CDADC> pPicture, const std::string& csName) {
+  if (!m_pView) {
+    ReportError("SDB:Strange pointers\n%p %p", static_cast<void*>(m_pView),
+                static_cast<const void*>(pPicture.get()));
+    return 0;
+  }
+  if (!pPicture) {
+    ReportError("RIB,could not create Doc bitmap");
     return 0;
   }
   if (m_pOrgDC) {
@@ -76,19 +91,14 @@ int CVexmoFilterDoc::SetDocBitmap(CGlobalBlock hDib, const std::string& csName) 
   }
   m_szName = csName.substr(0, kMaxNameLength);
   m_csCacheKey = m_App.m_Cache.NewDocumentKey(m_szName.c_str());
-  if (!m_pView->CreateViewBitmap(hDib)) {
+  if (!m_pView->CreateViewBitmap(*pPicture)) {
     ReportError("SDB, could not CreateViewBitmap");
     return 0;
   }
-  m_pOrgDC = CDADC::CBC(hDib);
-  if (!m_pOrgDC) {
-    ReportError("RIB,could not create Doc bitmap");
-    return 0;
-  }
+  m_pOrgDC = std::move(pPicture);
   if (m_Overview.AddToThumbnails(*m_pOrgDC, m_szName.c_str()) != 0)
     ReportError("AddToThumbnails != 0");
   m_pView->Invalidate(true);
-  hDib.Free();
   m_Spec.m_iXform = m_App.m_iPrefXform;
   m_Spec.m_bWizardAll = 1;
   if (ChooseStep()) GenerateNew(false);
@@ -109,8 +119,8 @@ int CVexmoFilterDoc::OpenImage(const char* szPath) {
                                      m_App.m_csInitialDir);
     if (csPath.empty()) return 0;
   }
-  CGlobalBlock hDib = OpenImageFile(csPath.c_str(), kImageFromName);
-  if (!hDib) return 0;
+  std::unique_ptr<CDADC> pPicture = OpenImageSurface(csPath.c_str(), kImageFromName);
+  if (!pPicture) return 0;
   m_App.NoteImageOpened(csPath.c_str());
   const std::string csBase = BaseName(csPath);
   if (csBase.empty()) {
@@ -122,7 +132,7 @@ int CVexmoFilterDoc::OpenImage(const char* szPath) {
       [&](const CVexmoFilterDoc* pDoc) { return pDoc->m_szName == csBase; });
   const std::string csName =
       iSameName == 0 ? csBase : csBase + "-" + std::to_string(static_cast<int>(iSameName));
-  return SetDocBitmap(std::move(hDib), csName);
+  return SetDocPicture(std::move(pPicture), csName);
 }
 
 void CVexmoFilterDoc::GenerateNew(bool bKeepSeed) {

@@ -82,6 +82,9 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   // Installs the picture (a packed DIB, freed here) under a name and starts
   // the first idea. 1/0.
   int SetDocBitmap(CGlobalBlock hDib, const std::string& csName);
+  // The same for a picture already on a surface (a file read straight into
+  // one): the document keeps it as its original, the view gets a copy.
+  int SetDocPicture(std::unique_ptr<CDADC> pPicture, const std::string& csName);
   // Chooses (without a path), loads and names a picture. 1/0.
   int OpenImage(const char* szPath);
   // Appends a new idea made from the working recipe and shows it.

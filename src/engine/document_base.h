@@ -19,8 +19,8 @@ class IDocumentView {
   virtual ~IDocumentView() = default;
   // The surface the current picture is shown in; nullptr before it exists.
   virtual CDADC* DrawingSurface() = 0;
-  // Builds the drawing surface from a packed DIB. 1/0.
-  virtual int CreateViewBitmap(const CGlobalBlock& hDib) = 0;
+  // Builds the drawing surface as a copy of the picture. 1/0.
+  virtual int CreateViewBitmap(const CDADC& picture) = 0;
   // Asks for a repaint, erasing the background first or not.
   virtual void Invalidate(bool bErase) = 0;
   virtual void SetTitle(const std::string& csTitle) = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "imaging/file_utils.h"
@@ -209,6 +210,15 @@ std::unique_ptr<CDADC> CDADC::CBC(const CGlobalBlock& hDib) {
   }
   DibTo24(hDib.Data(), layout, pSurface->m_pBits, static_cast<std::size_t>(pSurface->m_iBytesPerRow));
   return pSurface;
+}
+
+std::unique_ptr<CDADC> CDADC::Copy(const CDADC& src) {
+  if (!src.IsValid()) return nullptr;
+  auto pCopy = std::make_unique<CDADC>(src.m_iWidth, src.m_iHeight);
+  if (!pCopy->IsValid()) return nullptr;
+  std::memcpy(pCopy->m_pBits, src.m_pBits,
+              static_cast<std::size_t>(src.m_iBytesPerRow) * static_cast<std::size_t>(src.m_iHeight));
+  return pCopy;
 }
 
 std::unique_ptr<CDADC> CDADC::ScaledCopy(double dFactor, const CDADC& src) {

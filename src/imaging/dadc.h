@@ -43,6 +43,8 @@ class CDADC {
   // Reloads this surface from a cache file (TGA) of exactly its size. 1/0.
   int ReadCacheFile(const char* szPath);
 
+  // A new surface with the same pixels; nullptr when it cannot be made.
+  static std::unique_ptr<CDADC> Copy(const CDADC& src);
   // A new surface of trunc(|size x factor|) (at least 1 x 1) holding this
   // one stretched into it; nullptr when it cannot be made.
   static std::unique_ptr<CDADC> ScaledCopy(double dFactor, const CDADC& src);

@@ -11,7 +11,7 @@ namespace {
 class CFakeView final : public IDocumentView {
  public:
   CDADC* DrawingSurface() override { return &m_surface; }
-  int CreateViewBitmap(const CGlobalBlock&) override { return 1; }
+  int CreateViewBitmap(const CDADC&) override { return 1; }
   void Invalidate(bool) override {}
   void SetTitle(const std::string& csTitle) override { m_csTitle = csTitle; }
   bool SaveImage() override {

@@ -42,8 +42,8 @@ void StopInHsvAnalysis(int, const char* sz) {
 class CFakeView final : public IDocumentView {
  public:
   CDADC* DrawingSurface() override { return m_pSurface.get(); }
-  int CreateViewBitmap(const CGlobalBlock& hDib) override {
-    m_pSurface = CDADC::CBC(hDib);
+  int CreateViewBitmap(const CDADC& picture) override {
+    m_pSurface = CDADC::Copy(picture);
     return m_pSurface ? 1 : 0;
   }
   void Invalidate(bool) override { ++m_iInvalidated; }

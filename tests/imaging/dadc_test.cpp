@@ -146,7 +146,7 @@ TEST(Dadc, WritesInPiecesOf32768) {
   EXPECT_THAT(TakeMessages(), ElementsAre("WriteBitmap: ERROR at end\n"));
 }
 
-TEST(Dadc, PreviewDivisorAndScaledCopy) {
+TEST(Dadc, PreviewDivisorAndCopies) {
   for (auto [iWidth, iDivisor] : {std::pair{1, 1}, {64, 1}, {65, 2}, {128, 2}, {129, 2}, {130, 3}, {194, 3}, {195, 4}, {200, 4}}) {
     CDADC s(iWidth, 1);
     EXPECT_EQ(s.PreviewDivisor(), iDivisor) << iWidth;
@@ -154,6 +154,13 @@ TEST(Dadc, PreviewDivisorAndScaledCopy) {
   CDADC src(4, 4);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) Put(src, x, y, RGB(x * 10, y * 10, 0));
+  // A copy has the same bytes in memory of its own.
+  auto pSame = CDADC::Copy(src);
+  ASSERT_TRUE(pSame);
+  ASSERT_EQ(pSame->m_iImageSize, src.m_iImageSize);
+  EXPECT_EQ(std::memcmp(pSame->m_pBits, src.m_pBits, src.m_iImageSize), 0);
+  Put(*pSame, 0, 0, RGB(1, 2, 3));
+  EXPECT_EQ(src.m_pDC->GetPixel(0, 0), RGB(0, 0, 0));
   auto pTiny = CDADC::ScaledCopy(0.0, src);
   ASSERT_TRUE(pTiny);
   EXPECT_EQ(pTiny->m_iWidth, 1);
