@@ -415,9 +415,8 @@ BOOL CDC::LineTo(int x, int y) {
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
     if (from.x == x && from.y == y) return TRUE;  // a zero-length stroke draws nothing
-    gdi::StrokePolyline(pts, 2, false, std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth),
+    gdi::StrokePolylineSpans(pts, 2, false, std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth),
                         m_window, m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
   } else {
     CosmeticLine(from.x, from.y, x, y, m_aSpans);
   }
@@ -449,10 +448,9 @@ BOOL CDC::Polyline(const POINT* pPts, int n) {
   if (PathMisses(m_aPath.data(), n, StrokeWidth())) return TRUE;
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
-    gdi::StrokePolyline(m_aPath.data(), n, false,
+    gdi::StrokePolylineSpans(m_aPath.data(), n, false,
                         std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
                         m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
   } else {
     CosmeticPolyline(m_aPath, false, m_aSpans);
   }
@@ -476,10 +474,9 @@ void CDC::DrawRowShape(const gdi::CRowShape& shape, const gdi::CRowShape& nullPe
   BrushSpans(m_aSpans2);  // interior first, outline over it
   if (m_hPen->IsWide()) {
     m_aSpans.clear();
-    gdi::StrokePolyline(aWidePath.data(), static_cast<int>(aWidePath.size()), true,
+    gdi::StrokePolylineSpans(aWidePath.data(), static_cast<int>(aWidePath.size()), true,
                         std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
                         m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
   }
   PenSpans(m_aSpans);
 }
@@ -556,10 +553,9 @@ BOOL CDC::Polygon(const POINT* pPts, int n) {
   if (HasPen()) {
     m_aSpans.clear();
     if (m_hPen->IsWide()) {
-      gdi::StrokePolyline(m_aPath.data(), n, true,
+      gdi::StrokePolylineSpans(m_aPath.data(), n, true,
                           std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
                           m_aSpans);
-      gdi::NormaliseSpans(m_aSpans);
     } else {
       CosmeticPolyline(m_aPath, true, m_aSpans);
     }
@@ -603,10 +599,9 @@ BOOL CDC::Arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
     if (phiSweep == 0) phiSweep = 2 * kPi;
     m_aPath.clear();
     gdi::FlattenEllipseArc(cx, cy, a, bb, phiStart, phiSweep, m_aPath);
-    gdi::StrokePolyline(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
+    gdi::StrokePolylineSpans(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
                         std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
                         m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
   } else {
     // The one-pixel outline of Ellipse(l, t, r, b), keeping the pixels whose
     // centres lie within the sweep.
@@ -650,9 +645,8 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
   }
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
-    gdi::StrokePolyline(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
+    gdi::StrokePolylineSpans(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
                         std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window, m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
   } else {
     CosmeticPolyline(m_aPath, false, m_aSpans);
   }
@@ -709,9 +703,8 @@ void CDC::MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aCol
   auto strokeSpans = [&](int iWidth, gdi::SpanList& out) {
     out.clear();
     if (iWidth > 1) {
-      gdi::StrokePolyline(m_aPath.data(), n, bClosed,
+      gdi::StrokePolylineSpans(m_aPath.data(), n, bClosed,
                           std::min<std::int64_t>(iWidth, kMaxPenWidth), m_window, out);
-      gdi::NormaliseSpans(out);
     } else {
       CosmeticPolyline(m_aPath, bClosed, out);
     }

@@ -68,9 +68,10 @@ std::uint64_t ISqrt(std::uint64_t v) {
   return s;
 }
 
-}  // namespace
-
-void FillPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, SpanList& out) {
+// The even-odd interior of a polygon, row by row from the top: calls
+// emit(y, x0, x1) for each run, sorted and disjoint within a row.
+template <class Emit>
+void ScanPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, Emit&& emit) {
   if (n < 3 || win.IsEmpty()) return;
   std::vector<Edge>& aEdges = t_aEdges;
   aEdges.clear();
@@ -133,12 +134,14 @@ void FillPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, SpanList
     for (std::size_t i = 0; i + 1 < aCross.size(); i += 2) {
       const std::int64_t x0 = std::max<std::int64_t>(aCross[i], win.l);
       const std::int64_t x1 = std::min<std::int64_t>(aCross[i + 1], win.r);
-      if (x0 < x1) out.push_back({y, static_cast<int>(x0), static_cast<int>(x1)});
+      if (x0 < x1) emit(y, static_cast<int>(x0), static_cast<int>(x1));
     }
   }
 }
 
-void FillDisc(FixPoint c, std::int64_t iDiameter, const Window& win, SpanList& out) {
+// The disc's runs, one per row from the top, through emit(y, x0, x1).
+template <class Emit>
+void ScanDisc(FixPoint c, std::int64_t iDiameter, const Window& win, Emit&& emit) {
   if (iDiameter <= 0 || win.IsEmpty()) return;
   const std::int64_t R = iDiameter * (kFixOne / 2);  // radius in fixed point
   // Rows with -R <= 16 y - cy < R.
@@ -153,12 +156,13 @@ void FillDisc(FixPoint c, std::int64_t iDiameter, const Window& win, SpanList& o
     const std::int64_t sRight = (static_cast<std::uint64_t>(s * s) == h2) ? s - 1 : s;
     const std::int64_t xl = std::max<std::int64_t>(CeilDiv(c.x - s, kFixOne), win.l);
     const std::int64_t xr = std::min<std::int64_t>(FloorDiv(c.x + sRight, kFixOne) + 1, win.r);
-    if (xl < xr) out.push_back({static_cast<int>(y), static_cast<int>(xl), static_cast<int>(xr)});
+    if (xl < xr) emit(static_cast<int>(y), static_cast<int>(xl), static_cast<int>(xr));
   }
 }
 
-void FillStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& win,
-                    SpanList& out) {
+// The body of a wide-pen segment through emit(y, x0, x1).
+template <class Emit>
+void ScanStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& win, Emit&& emit) {
   const double dx = static_cast<double>(b.x - a.x), dy = static_cast<double>(b.y - a.y);
   const double dLen = std::sqrt(dx * dx + dy * dy);
   if (dLen == 0 || iWidth <= 0) return;
@@ -167,7 +171,23 @@ void FillStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& w
   const std::int64_t nx = std::llround(-dy * dHalf), ny = std::llround(dx * dHalf);
   const FixPoint quad[4] = {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny},
                             {a.x - nx, a.y - ny}};
-  FillPolygonEvenOdd(quad, 4, win, out);
+  ScanPolygonEvenOdd(quad, 4, win, emit);
+}
+
+}  // namespace
+
+void FillPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, SpanList& out) {
+  ScanPolygonEvenOdd(pPts, n, win, [&out](int y, int x0, int x1) { out.push_back({y, x0, x1}); });
+}
+
+void FillDisc(FixPoint c, std::int64_t iDiameter, const Window& win, SpanList& out) {
+  ScanDisc(c, iDiameter, win, [&out](int y, int x0, int x1) { out.push_back({y, x0, x1}); });
+}
+
+void FillStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& win,
+                    SpanList& out) {
+  ScanStrokeBody(a, b, iWidth, win,
+                 [&out](int y, int x0, int x1) { out.push_back({y, x0, x1}); });
 }
 
 void StrokePolyline(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
@@ -240,6 +260,97 @@ void NormaliseSpans(SpanList& spans) {
     }
   }
   spans.resize(k + 1);
+}
+
+namespace {
+
+// The union of a stroke's runs kept row by row: up to kRowRuns sorted runs
+// per row, with a gap between any two; a run that meets or touches others
+// merges with them as it comes.
+constexpr int kRowRuns = 6;
+struct RowRuns {
+  int n;
+  int x[2 * kRowRuns];  // x0, x1 of each run
+};
+thread_local std::vector<RowRuns> t_aRowRuns;
+thread_local SpanList t_aStrokeSpans;
+
+}  // namespace
+
+void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
+                         const Window& win, SpanList& out) {
+  if (n <= 0 || iWidth <= 0 || win.IsEmpty()) return;
+  // The rows the discs and bodies can reach: half the width around the
+  // points, and a pixel more for the rounding of the bodies' corners.
+  std::int64_t yTop = pPts[0].y, yBottom = pPts[0].y;
+  for (int i = 1; i < n; ++i) {
+    yTop = std::min(yTop, pPts[i].y);
+    yBottom = std::max(yBottom, pPts[i].y);
+  }
+  const std::int64_t iReach = iWidth * (kFixOne / 2) + kFixOne;
+  const std::int64_t y0 = std::max<std::int64_t>(FloorDiv(yTop - iReach, kFixOne), win.t);
+  const std::int64_t y1 = std::min<std::int64_t>(CeilDiv(yBottom + iReach, kFixOne) + 1, win.b);
+  if (y0 >= y1) return;
+  std::vector<RowRuns>& aRows = t_aRowRuns;
+  aRows.resize(static_cast<std::size_t>(y1 - y0));
+  for (RowRuns& row : aRows) row.n = 0;
+  // A row that would need more runs (a path that crosses itself often)
+  // sends the whole stroke through the general sort below.
+  bool bOverflow = false;
+  auto add = [&](int y, int a, int b) {
+    if (bOverflow) return;
+    if (y < y0 || y >= y1) {
+      bOverflow = true;
+      return;
+    }
+    RowRuns& row = aRows[static_cast<std::size_t>(y - y0)];
+    int* x = row.x;
+    int i = 0;
+    while (i < row.n && x[2 * i + 1] < a) ++i;  // runs wholly left of [a, b), not touching
+    int j = i;
+    while (j < row.n && x[2 * j] <= b) ++j;  // runs i .. j - 1 meet or touch it
+    if (j > i) {
+      x[2 * i] = std::min(a, x[2 * i]);
+      x[2 * i + 1] = std::max(b, x[2 * j - 1]);
+      const int iGone = j - i - 1;
+      if (iGone > 0) {
+        for (int k = j; k < row.n; ++k) {
+          x[2 * (k - iGone)] = x[2 * k];
+          x[2 * (k - iGone) + 1] = x[2 * k + 1];
+        }
+        row.n -= iGone;
+      }
+      return;
+    }
+    if (row.n == kRowRuns) {
+      bOverflow = true;
+      return;
+    }
+    for (int k = row.n; k > i; --k) {
+      x[2 * k] = x[2 * (k - 1)];
+      x[2 * k + 1] = x[2 * (k - 1) + 1];
+    }
+    x[2 * i] = a;
+    x[2 * i + 1] = b;
+    ++row.n;
+  };
+  for (int i = 0; i < n && !bOverflow; ++i) ScanDisc(pPts[i], iWidth, win, add);
+  for (int i = 0; i + 1 < n && !bOverflow; ++i)
+    ScanStrokeBody(pPts[i], pPts[i + 1], iWidth, win, add);
+  if (bClosed && n > 2) ScanStrokeBody(pPts[n - 1], pPts[0], iWidth, win, add);
+  if (bOverflow) {
+    SpanList& aAll = t_aStrokeSpans;
+    aAll.clear();
+    StrokePolyline(pPts, n, bClosed, iWidth, win, aAll);
+    NormaliseSpans(aAll);
+    out.insert(out.end(), aAll.begin(), aAll.end());
+    return;
+  }
+  for (std::int64_t y = y0; y < y1; ++y) {
+    const RowRuns& row = aRows[static_cast<std::size_t>(y - y0)];
+    for (int k = 0; k < row.n; ++k)
+      out.push_back({static_cast<int>(y), row.x[2 * k], row.x[2 * k + 1]});
+  }
 }
 
 }  // namespace gdi
