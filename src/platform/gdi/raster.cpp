@@ -139,39 +139,104 @@ void ScanPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, Emit&& e
   }
 }
 
-// The disc's runs, one per row from the top, through emit(y, x0, x1).
-template <class Emit>
-void ScanDisc(FixPoint c, std::int64_t iDiameter, const Window& win, Emit&& emit) {
+// The half chord of a disc of radius R (fixed point) dy below its centre
+// (-R <= dy < R). Left boundary included: cx - 16x <= sqrt(R^2 - dy^2), i.e.
+// up to s; right one excluded: 16x - cx < sqrt(R^2 - dy^2), i.e. up to sRight.
+struct Chord {
+  std::int64_t s, sRight;
+};
+Chord DiscChord(std::int64_t R, std::int64_t dy) {
+  const std::uint64_t h2 = static_cast<std::uint64_t>(R * R - dy * dy);
+  const std::int64_t s = static_cast<std::int64_t>(ISqrt(h2));
+  return {s, (static_cast<std::uint64_t>(s * s) == h2) ? s - 1 : s};
+}
+
+// The disc's runs, one per row from the top, through emit(y, x0, x1);
+// chord(dy) gives DiscChord(R, dy).
+template <class Emit, class ChordOf>
+void ScanDisc(FixPoint c, std::int64_t iDiameter, const Window& win, Emit&& emit,
+              ChordOf&& chord) {
   if (iDiameter <= 0 || win.IsEmpty()) return;
   const std::int64_t R = iDiameter * (kFixOne / 2);  // radius in fixed point
   // Rows with -R <= 16 y - cy < R.
   const std::int64_t y0 = std::max<std::int64_t>(CeilDiv(c.y - R, kFixOne), win.t);
   const std::int64_t y1 = std::min<std::int64_t>(CeilDiv(c.y + R, kFixOne), win.b);
   for (std::int64_t y = y0; y < y1; ++y) {
-    const std::int64_t dy = kFixOne * y - c.y;
-    const std::uint64_t h2 = static_cast<std::uint64_t>(R * R - dy * dy);
-    // Left boundary included: cx - 16x <= sqrt(h2); right one excluded:
-    // 16x - cx < sqrt(h2).
-    const std::int64_t s = static_cast<std::int64_t>(ISqrt(h2));
-    const std::int64_t sRight = (static_cast<std::uint64_t>(s * s) == h2) ? s - 1 : s;
+    const auto [s, sRight] = chord(kFixOne * y - c.y);
     const std::int64_t xl = std::max<std::int64_t>(CeilDiv(c.x - s, kFixOne), win.l);
     const std::int64_t xr = std::min<std::int64_t>(FloorDiv(c.x + sRight, kFixOne) + 1, win.r);
     if (xl < xr) emit(static_cast<int>(y), static_cast<int>(xl), static_cast<int>(xr));
   }
 }
 
-// The body of a wide-pen segment through emit(y, x0, x1).
+// The same runs as ScanPolygonEvenOdd for a polygon of four points, with
+// the edges in a fixed array instead of the general edge lists.
 template <class Emit>
-void ScanStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& win, Emit&& emit) {
+void ScanQuadEvenOdd(const FixPoint* pPts, const Window& win, Emit&& emit) {
+  if (win.IsEmpty()) return;
+  Edge aEdges[4];
+  int nEdges = 0, iFirst = INT32_MAX, iEnd = INT32_MIN;
+  for (int i = 0; i < 4; ++i) {
+    FixPoint a = pPts[i], b = pPts[(i + 1) % 4];
+    if (a.y == b.y) continue;
+    if (a.y > b.y) std::swap(a, b);
+    Edge& ed = aEdges[nEdges];
+    ed.x0 = a.x;
+    ed.y0 = a.y;
+    ed.x1 = b.x;
+    ed.y1 = b.y;
+    ed.iFirstRow = ClampRow(std::max<std::int64_t>(CeilDiv(a.y, kFixOne), win.t));
+    ed.iEndRow = ClampRow(std::min<std::int64_t>(CeilDiv(b.y, kFixOne), win.b));
+    if (ed.iFirstRow >= ed.iEndRow) continue;
+    iFirst = std::min(iFirst, ed.iFirstRow);
+    iEnd = std::max(iEnd, ed.iEndRow);
+    ++nEdges;
+  }
+  if (nEdges < 2) return;
+  for (int y = iFirst; y < iEnd; ++y) {
+    std::int64_t aCross[4];
+    int nCross = 0;
+    for (int e = 0; e < nEdges; ++e) {
+      Edge& ed = aEdges[e];
+      if (y < ed.iFirstRow || y >= ed.iEndRow) continue;
+      if (y == ed.iFirstRow)
+        StartEdge(ed, y);
+      else
+        StepEdge(ed);
+      // Insertion in order.
+      int k = nCross++;
+      for (; k > 0 && aCross[k - 1] > ed.q; --k) aCross[k] = aCross[k - 1];
+      aCross[k] = ed.q;
+    }
+    for (int i = 0; i + 1 < nCross; i += 2) {
+      const std::int64_t x0 = std::max<std::int64_t>(aCross[i], win.l);
+      const std::int64_t x1 = std::min<std::int64_t>(aCross[i + 1], win.r);
+      if (x0 < x1) emit(y, static_cast<int>(x0), static_cast<int>(x1));
+    }
+  }
+}
+
+// The quad of a wide-pen segment's body: the rectangle of the given width
+// centred on it. False for a zero length.
+bool StrokeBodyQuad(FixPoint a, FixPoint b, std::int64_t iWidth, FixPoint* pQuad) {
   const double dx = static_cast<double>(b.x - a.x), dy = static_cast<double>(b.y - a.y);
   const double dLen = std::sqrt(dx * dx + dy * dy);
-  if (dLen == 0 || iWidth <= 0) return;
+  if (dLen == 0 || iWidth <= 0) return false;
   // Half the width along the segment's normal, in fixed point.
   const double dHalf = static_cast<double>(iWidth) * (kFixOne / 2) / dLen;
   const std::int64_t nx = std::llround(-dy * dHalf), ny = std::llround(dx * dHalf);
-  const FixPoint quad[4] = {{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny},
-                            {a.x - nx, a.y - ny}};
-  ScanPolygonEvenOdd(quad, 4, win, emit);
+  pQuad[0] = {a.x + nx, a.y + ny};
+  pQuad[1] = {b.x + nx, b.y + ny};
+  pQuad[2] = {b.x - nx, b.y - ny};
+  pQuad[3] = {a.x - nx, a.y - ny};
+  return true;
+}
+
+// The body of a wide-pen segment through emit(y, x0, x1).
+template <class Emit>
+void ScanStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& win, Emit&& emit) {
+  FixPoint quad[4];
+  if (StrokeBodyQuad(a, b, iWidth, quad)) ScanQuadEvenOdd(quad, win, emit);
 }
 
 }  // namespace
@@ -181,13 +246,17 @@ void FillPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, SpanList
 }
 
 void FillDisc(FixPoint c, std::int64_t iDiameter, const Window& win, SpanList& out) {
-  ScanDisc(c, iDiameter, win, [&out](int y, int x0, int x1) { out.push_back({y, x0, x1}); });
+  const std::int64_t R = iDiameter * (kFixOne / 2);
+  ScanDisc(
+      c, iDiameter, win, [&out](int y, int x0, int x1) { out.push_back({y, x0, x1}); },
+      [R](std::int64_t dy) { return DiscChord(R, dy); });
 }
 
 void FillStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& win,
                     SpanList& out) {
-  ScanStrokeBody(a, b, iWidth, win,
-                 [&out](int y, int x0, int x1) { out.push_back({y, x0, x1}); });
+  // Through the general scanner: StrokePolylineSpans is checked against this.
+  FixPoint quad[4];
+  if (StrokeBodyQuad(a, b, iWidth, quad)) FillPolygonEvenOdd(quad, 4, win, out);
 }
 
 void StrokePolyline(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
@@ -273,6 +342,7 @@ struct RowRuns {
   int x[2 * kRowRuns];  // x0, x1 of each run
 };
 thread_local std::vector<RowRuns> t_aRowRuns;
+thread_local std::vector<Chord> t_aChords;
 thread_local SpanList t_aStrokeSpans;
 
 }  // namespace
@@ -334,7 +404,18 @@ void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t
     x[2 * i + 1] = b;
     ++row.n;
   };
-  for (int i = 0; i < n && !bOverflow; ++i) ScanDisc(pPts[i], iWidth, win, add);
+  // The discs share their chords, each worked out once (s < 0: not yet).
+  const std::int64_t R = iWidth * (kFixOne / 2);
+  const bool bTable = n > 2 && R <= (1 << 15);
+  std::vector<Chord>& aChords = t_aChords;
+  if (bTable) aChords.assign(static_cast<std::size_t>(2 * R), Chord{-1, 0});
+  auto chord = [&](std::int64_t dy) {
+    if (!bTable) return DiscChord(R, dy);
+    Chord& c = aChords[static_cast<std::size_t>(dy + R)];
+    if (c.s < 0) c = DiscChord(R, dy);
+    return c;
+  };
+  for (int i = 0; i < n && !bOverflow; ++i) ScanDisc(pPts[i], iWidth, win, add, chord);
   for (int i = 0; i + 1 < n && !bOverflow; ++i)
     ScanStrokeBody(pPts[i], pPts[i + 1], iWidth, win, add);
   if (bClosed && n > 2) ScanStrokeBody(pPts[n - 1], pPts[0], iWidth, win, add);
