@@ -17,6 +17,14 @@ std::int64_t ClampBox(std::int64_t v) {
   return std::clamp(v, -gdi::kMaxBoxCoord, gdi::kMaxBoxCoord);
 }
 
+// The widest pen of graded passes (at least 0).
+std::int64_t WidestPass(const int* aWidths, int iPasses) {
+  std::int64_t iWidest = 0;
+  for (int i = 0; i < iPasses; ++i)
+    iWidest = std::max<std::int64_t>(iWidest, std::min<std::int64_t>(aWidths[i], kMaxPenWidth));
+  return iWidest;
+}
+
 void OrderBox(int& l, int& t, int& r, int& b) {
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
@@ -415,8 +423,7 @@ BOOL CDC::LineTo(int x, int y) {
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
     if (from.x == x && from.y == y) return TRUE;  // a zero-length stroke draws nothing
-    gdi::StrokePolylineSpans(pts, 2, false, std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth),
-                        m_window, m_aSpans);
+    gdi::StrokePolylineSpans(pts, 2, false, StrokeWidth(), m_window, m_aSpans);
   } else {
     CosmeticLine(from.x, from.y, x, y, m_aSpans);
   }
@@ -448,9 +455,7 @@ BOOL CDC::Polyline(const POINT* pPts, int n) {
   if (PathMisses(m_aPath.data(), n, StrokeWidth())) return TRUE;
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
-    gdi::StrokePolylineSpans(m_aPath.data(), n, false,
-                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
-                        m_aSpans);
+    gdi::StrokePolylineSpans(m_aPath.data(), n, false, StrokeWidth(), m_window, m_aSpans);
   } else {
     CosmeticPolyline(m_aPath, false, m_aSpans);
   }
@@ -475,8 +480,7 @@ void CDC::DrawRowShape(const gdi::CRowShape& shape, const gdi::CRowShape& nullPe
   if (m_hPen->IsWide()) {
     m_aSpans.clear();
     gdi::StrokePolylineSpans(aWidePath.data(), static_cast<int>(aWidePath.size()), true,
-                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
-                        m_aSpans);
+                             StrokeWidth(), m_window, m_aSpans);
   }
   PenSpans(m_aSpans);
 }
@@ -553,9 +557,7 @@ BOOL CDC::Polygon(const POINT* pPts, int n) {
   if (HasPen()) {
     m_aSpans.clear();
     if (m_hPen->IsWide()) {
-      gdi::StrokePolylineSpans(m_aPath.data(), n, true,
-                          std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
-                          m_aSpans);
+      gdi::StrokePolylineSpans(m_aPath.data(), n, true, StrokeWidth(), m_window, m_aSpans);
     } else {
       CosmeticPolyline(m_aPath, true, m_aSpans);
     }
@@ -600,8 +602,7 @@ BOOL CDC::Arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
     m_aPath.clear();
     gdi::FlattenEllipseArc(cx, cy, a, bb, phiStart, phiSweep, m_aPath);
     gdi::StrokePolylineSpans(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
-                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
-                        m_aSpans);
+                             StrokeWidth(), m_window, m_aSpans);
   } else {
     // The one-pixel outline of Ellipse(l, t, r, b), keeping the pixels whose
     // centres lie within the sweep.
@@ -646,7 +647,7 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
     gdi::StrokePolylineSpans(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
-                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window, m_aSpans);
+                             StrokeWidth(), m_window, m_aSpans);
   } else {
     CosmeticPolyline(m_aPath, false, m_aSpans);
   }
@@ -669,10 +670,7 @@ void CDC::MergeGradedEllipse(int l, int t, int r, int b, const int* aWidths,
   OrderBox(l, t, r, b);
   if (!m_pBitmap || l == r || t == b) return;
   if (aWidths && iPasses > 0) {
-    std::int64_t iWidest = 0;
-    for (int i = 0; i < iPasses; ++i)
-      iWidest = std::max<std::int64_t>(iWidest, std::min<std::int64_t>(aWidths[i], kMaxPenWidth));
-    const std::int64_t m = iWidest / 2 + 2;
+    const std::int64_t m = WidestPass(aWidths, iPasses) / 2 + 2;
     if (Misses(std::int64_t{l} - m, std::int64_t{t} - m, std::int64_t{r} + m, std::int64_t{b} + m))
       return;
   }
@@ -695,16 +693,13 @@ void CDC::MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aCol
                           int iPasses) {
   const int n = static_cast<int>(m_aPath.size());
   if (n < 1 || !aWidths || !aColours || iPasses <= 0 || !m_pBitmap) return;
-  std::int64_t iWidest = 0;
-  for (int i = 0; i < iPasses; ++i)
-    iWidest = std::max<std::int64_t>(iWidest, std::min<std::int64_t>(aWidths[i], kMaxPenWidth));
-  if (PathMisses(m_aPath.data(), n, iWidest)) return;
+  if (PathMisses(m_aPath.data(), n, WidestPass(aWidths, iPasses))) return;
   // One pass as Polyline / Polygon would draw it with a merging pen.
   auto strokeSpans = [&](int iWidth, gdi::SpanList& out) {
     out.clear();
     if (iWidth > 1) {
       gdi::StrokePolylineSpans(m_aPath.data(), n, bClosed,
-                          std::min<std::int64_t>(iWidth, kMaxPenWidth), m_window, out);
+                               std::min<std::int64_t>(iWidth, kMaxPenWidth), m_window, out);
     } else {
       CosmeticPolyline(m_aPath, bClosed, out);
     }
