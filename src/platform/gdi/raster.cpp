@@ -28,6 +28,21 @@ int ClampRow(std::int64_t y) {
   return static_cast<int>(std::clamp<std::int64_t>(y, INT32_MIN / 2, INT32_MAX / 2));
 }
 
+// The edge from a to b oriented downwards, with the rows it crosses within
+// the window; false when it crosses none (horizontal edges cross no sample
+// row).
+bool SetUpEdge(FixPoint a, FixPoint b, const Window& win, Edge& ed) {
+  if (a.y == b.y) return false;
+  if (a.y > b.y) std::swap(a, b);
+  ed.x0 = a.x;
+  ed.y0 = a.y;
+  ed.x1 = b.x;
+  ed.y1 = b.y;
+  ed.iFirstRow = ClampRow(std::max<std::int64_t>(CeilDiv(a.y, kFixOne), win.t));
+  ed.iEndRow = ClampRow(std::min<std::int64_t>(CeilDiv(b.y, kFixOne), win.b));
+  return ed.iFirstRow < ed.iEndRow;
+}
+
 // Sets the edge's state to row y (exact, once per edge).
 void StartEdge(Edge& ed, int y) {
   const std::int64_t dx = ed.x1 - ed.x0, dy = ed.y1 - ed.y0;
@@ -76,18 +91,8 @@ void ScanPolygonEvenOdd(const FixPoint* pPts, int n, const Window& win, Emit&& e
   std::vector<Edge>& aEdges = t_aEdges;
   aEdges.clear();
   for (int i = 0; i < n; ++i) {
-    FixPoint a = pPts[i], b = pPts[(i + 1) % n];
-    if (a.y == b.y) continue;  // horizontal edges cross no sample row
-    if (a.y > b.y) std::swap(a, b);
     Edge ed{};
-    ed.x0 = a.x;
-    ed.y0 = a.y;
-    ed.x1 = b.x;
-    ed.y1 = b.y;
-    ed.iFirstRow = ClampRow(std::max<std::int64_t>(CeilDiv(a.y, kFixOne), win.t));
-    ed.iEndRow = ClampRow(std::min<std::int64_t>(CeilDiv(b.y, kFixOne), win.b));
-    if (ed.iFirstRow >= ed.iEndRow) continue;
-    aEdges.push_back(ed);
+    if (SetUpEdge(pPts[i], pPts[(i + 1) % n], win, ed)) aEdges.push_back(ed);
   }
   if (aEdges.size() < 2) return;
   std::sort(aEdges.begin(), aEdges.end(),
@@ -177,17 +182,8 @@ void ScanQuadEvenOdd(const FixPoint* pPts, const Window& win, Emit&& emit) {
   Edge aEdges[4];
   int nEdges = 0, iFirst = INT32_MAX, iEnd = INT32_MIN;
   for (int i = 0; i < 4; ++i) {
-    FixPoint a = pPts[i], b = pPts[(i + 1) % 4];
-    if (a.y == b.y) continue;
-    if (a.y > b.y) std::swap(a, b);
     Edge& ed = aEdges[nEdges];
-    ed.x0 = a.x;
-    ed.y0 = a.y;
-    ed.x1 = b.x;
-    ed.y1 = b.y;
-    ed.iFirstRow = ClampRow(std::max<std::int64_t>(CeilDiv(a.y, kFixOne), win.t));
-    ed.iEndRow = ClampRow(std::min<std::int64_t>(CeilDiv(b.y, kFixOne), win.b));
-    if (ed.iFirstRow >= ed.iEndRow) continue;
+    if (!SetUpEdge(pPts[i], pPts[(i + 1) % 4], win, ed)) continue;
     iFirst = std::min(iFirst, ed.iFirstRow);
     iEnd = std::max(iEnd, ed.iEndRow);
     ++nEdges;
