@@ -251,6 +251,20 @@ bool CDC::PathMisses(const gdi::FixPoint* pPts, int n, std::int64_t iWidth) cons
                 gdi::FloorDiv(x1 + m, gdi::kFixOne) + 1, gdi::FloorDiv(y1 + m, gdi::kFixOne) + 1);
 }
 
+bool CDC::PointsMiss(const POINT* pPts, int n, std::int64_t iWidth) const {
+  if (n <= 0) return true;
+  LONG x0 = pPts[0].x, x1 = x0, y0 = pPts[0].y, y1 = y0;
+  for (int i = 1; i < n; ++i) {
+    x0 = std::min(x0, pPts[i].x);
+    x1 = std::max(x1, pPts[i].x);
+    y0 = std::min(y0, pPts[i].y);
+    y1 = std::max(y1, pPts[i].y);
+  }
+  // As PathMisses, in whole pixels.
+  const std::int64_t m = iWidth / 2 + 2;
+  return Misses(x0 - m, y0 - m, x1 + m + 1, y1 + m + 1);
+}
+
 bool CDC::BoxMisses(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) const {
   // The figure lies in the box; a wide pen runs through its outermost pixels.
   const std::int64_t m = StrokeWidth() / 2 + 2;
@@ -418,11 +432,12 @@ BOOL CDC::LineTo(int x, int y) {
   const POINT from = m_ptCurrent;
   m_ptCurrent = POINT{x, y};
   if (!HasPen() || !m_pBitmap) return TRUE;
-  const gdi::FixPoint pts[2] = {gdi::FixFromInt(from.x, from.y), gdi::FixFromInt(x, y)};
-  if (PathMisses(pts, 2, StrokeWidth())) return TRUE;
+  const POINT ends[2] = {from, m_ptCurrent};
+  if (PointsMiss(ends, 2, StrokeWidth())) return TRUE;
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
     if (from.x == x && from.y == y) return TRUE;  // a zero-length stroke draws nothing
+    const gdi::FixPoint pts[2] = {gdi::FixFromInt(from.x, from.y), gdi::FixFromInt(x, y)};
     gdi::StrokePolylineSpans(pts, 2, false, StrokeWidth(), m_window, m_aSpans);
   } else {
     CosmeticLine(from.x, from.y, x, y, m_aSpans);
@@ -449,10 +464,9 @@ void CDC::CosmeticPolyline(const std::vector<gdi::FixPoint>& aPts, bool bClosed,
 
 BOOL CDC::Polyline(const POINT* pPts, int n) {
   if (!pPts || n < 2) return FALSE;
-  if (!HasPen() || !m_pBitmap) return TRUE;
+  if (!HasPen() || !m_pBitmap || PointsMiss(pPts, n, StrokeWidth())) return TRUE;
   m_aPath.clear();
   for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
-  if (PathMisses(m_aPath.data(), n, StrokeWidth())) return TRUE;
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
     gdi::StrokePolylineSpans(m_aPath.data(), n, false, StrokeWidth(), m_window, m_aSpans);
@@ -545,10 +559,9 @@ BOOL CDC::Ellipse(int l, int t, int r, int b) {
 
 BOOL CDC::Polygon(const POINT* pPts, int n) {
   if (!pPts || n < 2) return FALSE;
-  if (!m_pBitmap) return TRUE;
+  if (!m_pBitmap || PointsMiss(pPts, n, StrokeWidth())) return TRUE;
   m_aPath.clear();
   for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
-  if (PathMisses(m_aPath.data(), n, StrokeWidth())) return TRUE;
   if (HasBrush()) {
     m_aSpans.clear();
     gdi::FillPolygonEvenOdd(m_aPath.data(), n, m_window, m_aSpans);
@@ -631,11 +644,8 @@ BOOL CDC::Arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
 
 BOOL CDC::PolyBezier(const POINT* pPts, int n) {
   if (!pPts || n < 4 || (n - 1) % 3 != 0) return FALSE;
-  if (!m_pBitmap || !HasPen()) return TRUE;
   // The curves lie within their control points' box.
-  m_aPath.clear();
-  for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
-  if (PathMisses(m_aPath.data(), n, StrokeWidth())) return TRUE;
+  if (!m_pBitmap || !HasPen() || PointsMiss(pPts, n, StrokeWidth())) return TRUE;
   m_aPath.clear();
   m_aPath.push_back(gdi::FixFromInt(pPts[0].x, pPts[0].y));
   for (int i = 0; i + 3 < n; i += 3) {
@@ -660,6 +670,7 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
 void CDC::MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
                             const COLORREF* aColours, int iPasses) {
   if (!pPts || n < 2 || !m_pBitmap) return;  // like Polyline and Polygon
+  if (aWidths && iPasses > 0 && PointsMiss(pPts, n, WidestPass(aWidths, iPasses))) return;
   m_aPath.clear();
   for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
   MergeGradedPath(bClosed, aWidths, aColours, iPasses);
@@ -693,7 +704,6 @@ void CDC::MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aCol
                           int iPasses) {
   const int n = static_cast<int>(m_aPath.size());
   if (n < 1 || !aWidths || !aColours || iPasses <= 0 || !m_pBitmap) return;
-  if (PathMisses(m_aPath.data(), n, WidestPass(aWidths, iPasses))) return;
   // One pass as Polyline / Polygon would draw it with a merging pen.
   auto strokeSpans = [&](int iWidth, gdi::SpanList& out) {
     out.clear();
