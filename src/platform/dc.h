@@ -358,6 +358,7 @@ class CDC {
   // The same for a path stroked with a pen iWidth wide (0 or 1: the
   // one-pixel pen) or, with iWidth 0, filled.
   bool PathMisses(const gdi::FixPoint* pPts, int n, std::int64_t iWidth) const;
+  // The same for whole-pixel points, before they are converted.
   bool PointsMiss(const POINT* pPts, int n, std::int64_t iWidth) const;
   // The same for the figure of an ordered box drawn with the current pen.
   bool BoxMisses(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) const;
