@@ -189,26 +189,57 @@ void ScanQuadEvenOdd(const FixPoint* pPts, const Window& win, Emit&& emit) {
     ++nEdges;
   }
   if (nEdges < 2) return;
-  for (int y = iFirst; y < iEnd; ++y) {
-    std::int64_t aCross[4];
-    int nCross = 0;
+  // Bands of rows between the edges' first and end rows, each with one set
+  // of active edges. With two (a convex quad's usual case) the run lies
+  // between their crossings; otherwise the crossings are sorted and paired.
+  int y = iFirst;
+  while (y < iEnd) {
+    int iBandEnd = iEnd;
+    int aOn[4], nOn = 0;
     for (int e = 0; e < nEdges; ++e) {
-      Edge& ed = aEdges[e];
-      if (y < ed.iFirstRow || y >= ed.iEndRow) continue;
-      if (y == ed.iFirstRow)
-        StartEdge(ed, y);
+      const Edge& ed = aEdges[e];
+      if (y >= ed.iFirstRow && y < ed.iEndRow) {
+        aOn[nOn++] = e;
+        iBandEnd = std::min(iBandEnd, ed.iEndRow);
+      } else if (ed.iFirstRow > y) {
+        iBandEnd = std::min(iBandEnd, ed.iFirstRow);
+      }
+    }
+    // An edge is set up on its first row and stepped on the rows after it.
+    auto advance = [](Edge& ed, int yy) {
+      if (yy == ed.iFirstRow)
+        StartEdge(ed, yy);
       else
         StepEdge(ed);
-      // Insertion in order.
-      int k = nCross++;
-      for (; k > 0 && aCross[k - 1] > ed.q; --k) aCross[k] = aCross[k - 1];
-      aCross[k] = ed.q;
+    };
+    if (nOn == 2) {
+      Edge& a = aEdges[aOn[0]];
+      Edge& b = aEdges[aOn[1]];
+      for (int yy = y; yy < iBandEnd; ++yy) {
+        advance(a, yy);
+        advance(b, yy);
+        const std::int64_t x0 = std::max<std::int64_t>(std::min(a.q, b.q), win.l);
+        const std::int64_t x1 = std::min<std::int64_t>(std::max(a.q, b.q), win.r);
+        if (x0 < x1) emit(yy, static_cast<int>(x0), static_cast<int>(x1));
+      }
+    } else {
+      for (int yy = y; yy < iBandEnd; ++yy) {
+        std::int64_t aCross[4];
+        for (int k = 0; k < nOn; ++k) {
+          Edge& ed = aEdges[aOn[k]];
+          advance(ed, yy);
+          int i = k;  // insertion in order
+          for (; i > 0 && aCross[i - 1] > ed.q; --i) aCross[i] = aCross[i - 1];
+          aCross[i] = ed.q;
+        }
+        for (int i = 0; i + 1 < nOn; i += 2) {
+          const std::int64_t x0 = std::max<std::int64_t>(aCross[i], win.l);
+          const std::int64_t x1 = std::min<std::int64_t>(aCross[i + 1], win.r);
+          if (x0 < x1) emit(yy, static_cast<int>(x0), static_cast<int>(x1));
+        }
+      }
     }
-    for (int i = 0; i + 1 < nCross; i += 2) {
-      const std::int64_t x0 = std::max<std::int64_t>(aCross[i], win.l);
-      const std::int64_t x1 = std::min<std::int64_t>(aCross[i + 1], win.r);
-      if (x0 < x1) emit(y, static_cast<int>(x0), static_cast<int>(x1));
-    }
+    y = iBandEnd;
   }
 }
 
