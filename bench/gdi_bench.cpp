@@ -138,6 +138,39 @@ void BM_WideBezier(benchmark::State& state) {
 }
 BENCHMARK(BM_WideBezier)->Arg(3)->Arg(140);
 
+// A node outline: a hollow ellipse 600 pixels across (a path of about 80
+// points) with a wide pen.
+void BM_WideEllipse(benchmark::State& state) {
+  CBenchSurface s(2048, 2048);
+  s.m_dc.SelectObject(CreatePen(PS_SOLID, static_cast<int>(state.range(0)), RGB(0, 90, 255)));
+  s.m_dc.SelectObject(GetStockBrush(NULL_BRUSH));
+  int i = 0;
+  for (auto _ : state) {
+    const int x = 200 + (i * 37) % 1000, y = 200 + (i * 101) % 1000;
+    s.m_dc.Ellipse(x, y, x + 600, y + 600);
+    ++i;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_WideEllipse)->Arg(20)->Arg(248);
+
+// Small polygons wholly off a thin surface, as tiles of a large pattern
+// drawn on a strip: each should cost no more than its rejection.
+void BM_OffSurfacePolygons(benchmark::State& state) {
+  CBenchSurface s(4, 4096);
+  s.m_dc.SelectObject(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+  s.m_dc.SelectObject(CreateSolidBrush(RGB(200, 30, 30)));
+  int i = 0;
+  for (auto _ : state) {
+    const LONG x = 10 + (i * 37) % 4000, y = (i * 101) % 4096;
+    const POINT quad[4] = {{x, y}, {x + 9, y + 1}, {x + 8, y + 10}, {x - 1, y + 9}};
+    s.m_dc.Polygon(quad, 4);
+    ++i;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_OffSurfacePolygons);
+
 LOGFONT ArialFont(LONG iHeight, LONG iEscapement) {
   LOGFONT lf{};
   lf.lfHeight = iHeight;

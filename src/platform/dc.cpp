@@ -17,6 +17,14 @@ std::int64_t ClampBox(std::int64_t v) {
   return std::clamp(v, -gdi::kMaxBoxCoord, gdi::kMaxBoxCoord);
 }
 
+// The widest pen of graded passes (at least 0).
+std::int64_t WidestPass(const int* aWidths, int iPasses) {
+  std::int64_t iWidest = 0;
+  for (int i = 0; i < iPasses; ++i)
+    iWidest = std::max<std::int64_t>(iWidest, std::min<std::int64_t>(aWidths[i], kMaxPenWidth));
+  return iWidest;
+}
+
 void OrderBox(int& l, int& t, int& r, int& b) {
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
@@ -88,8 +96,8 @@ CBitmap* CDC::SelectObject(CBitmap* pBitmap) {
 template <class T>
 std::shared_ptr<T> CDC::SwapSelected(std::shared_ptr<T>& slot, const std::shared_ptr<T>& h) {
   if (!h) return nullptr;
-  std::shared_ptr<T> old = slot;
   h->AddSelection();
+  std::shared_ptr<T> old = std::move(slot);
   if (old) old->RemoveSelection();
   slot = h;
   return old;
@@ -218,6 +226,53 @@ int CDC::GetClipBox(RECT* pRect) const {
   if (pRect) *pRect = RECT{m_window.l, m_window.t, m_window.r, m_window.b};
   if (m_window.IsEmpty()) return NULLREGION;
   return m_pClip ? m_pClip->Kind() : SIMPLEREGION;
+}
+
+bool CDC::Misses(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) const {
+  return m_window.IsEmpty() || r <= m_window.l || l >= m_window.r || b <= m_window.t ||
+         t >= m_window.b;
+}
+
+bool CDC::PathMisses(const gdi::FixPoint* pPts, int n, std::int64_t iWidth) const {
+  if (n <= 0) return true;
+  std::int64_t x0 = pPts[0].x, x1 = x0, y0 = pPts[0].y, y1 = y0;
+  for (int i = 1; i < n; ++i) {
+    x0 = std::min(x0, pPts[i].x);
+    x1 = std::max(x1, pPts[i].x);
+    y0 = std::min(y0, pPts[i].y);
+    y1 = std::max(y1, pPts[i].y);
+  }
+  // Fills stay within the points' box. A wide pen reaches half its width
+  // beyond the path (its discs and the sides of its segments), a one-pixel
+  // pen rounds the points to the nearest pixel; one more pixel covers the
+  // rounding of flattened curves and of the segments' sides.
+  const std::int64_t m = std::max<std::int64_t>(iWidth, 1) * (gdi::kFixOne / 2) + gdi::kFixOne;
+  return Misses(gdi::FloorDiv(x0 - m, gdi::kFixOne), gdi::FloorDiv(y0 - m, gdi::kFixOne),
+                gdi::FloorDiv(x1 + m, gdi::kFixOne) + 1, gdi::FloorDiv(y1 + m, gdi::kFixOne) + 1);
+}
+
+bool CDC::PointsMiss(const POINT* pPts, int n, std::int64_t iWidth) const {
+  if (n <= 0) return true;
+  LONG x0 = pPts[0].x, x1 = x0, y0 = pPts[0].y, y1 = y0;
+  for (int i = 1; i < n; ++i) {
+    x0 = std::min(x0, pPts[i].x);
+    x1 = std::max(x1, pPts[i].x);
+    y0 = std::min(y0, pPts[i].y);
+    y1 = std::max(y1, pPts[i].y);
+  }
+  // As PathMisses, in whole pixels.
+  const std::int64_t m = iWidth / 2 + 2;
+  return Misses(x0 - m, y0 - m, x1 + m + 1, y1 + m + 1);
+}
+
+bool CDC::BoxMisses(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) const {
+  // The figure lies in the box; a wide pen runs through its outermost pixels.
+  const std::int64_t m = StrokeWidth() / 2 + 2;
+  return Misses(l - m, t - m, r + m, b + m);
+}
+
+std::int64_t CDC::StrokeWidth() const {
+  return HasPen() && m_hPen->IsWide() ? std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth) : 0;
 }
 
 template <class F>
@@ -377,13 +432,13 @@ BOOL CDC::LineTo(int x, int y) {
   const POINT from = m_ptCurrent;
   m_ptCurrent = POINT{x, y};
   if (!HasPen() || !m_pBitmap) return TRUE;
+  const POINT ends[2] = {from, m_ptCurrent};
+  if (PointsMiss(ends, 2, StrokeWidth())) return TRUE;
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
     if (from.x == x && from.y == y) return TRUE;  // a zero-length stroke draws nothing
     const gdi::FixPoint pts[2] = {gdi::FixFromInt(from.x, from.y), gdi::FixFromInt(x, y)};
-    gdi::StrokePolyline(pts, 2, false, std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth),
-                        m_window, m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
+    gdi::StrokePolylineSpans(pts, 2, false, StrokeWidth(), m_window, m_aSpans);
   } else {
     CosmeticLine(from.x, from.y, x, y, m_aSpans);
   }
@@ -409,15 +464,12 @@ void CDC::CosmeticPolyline(const std::vector<gdi::FixPoint>& aPts, bool bClosed,
 
 BOOL CDC::Polyline(const POINT* pPts, int n) {
   if (!pPts || n < 2) return FALSE;
-  if (!HasPen() || !m_pBitmap) return TRUE;
+  if (!HasPen() || !m_pBitmap || PointsMiss(pPts, n, StrokeWidth())) return TRUE;
   m_aPath.clear();
   for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
-    gdi::StrokePolyline(m_aPath.data(), n, false,
-                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
-                        m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
+    gdi::StrokePolylineSpans(m_aPath.data(), n, false, StrokeWidth(), m_window, m_aSpans);
   } else {
     CosmeticPolyline(m_aPath, false, m_aSpans);
   }
@@ -441,10 +493,8 @@ void CDC::DrawRowShape(const gdi::CRowShape& shape, const gdi::CRowShape& nullPe
   BrushSpans(m_aSpans2);  // interior first, outline over it
   if (m_hPen->IsWide()) {
     m_aSpans.clear();
-    gdi::StrokePolyline(aWidePath.data(), static_cast<int>(aWidePath.size()), true,
-                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
-                        m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
+    gdi::StrokePolylineSpans(aWidePath.data(), static_cast<int>(aWidePath.size()), true,
+                             StrokeWidth(), m_window, m_aSpans);
   }
   PenSpans(m_aSpans);
 }
@@ -453,6 +503,7 @@ BOOL CDC::Rectangle(int l, int t, int r, int b) {
   OrderBox(l, t, r, b);
   if (!m_pBitmap || l == r || t == b) return TRUE;
   const std::int64_t L = l, T = t, R = r, B = b;
+  if (BoxMisses(L, T, R, B)) return TRUE;
   m_aPath.clear();
   if (m_hPen->IsWide()) {
     // The wide pen runs through the one-pixel outline: columns l and r - 1,
@@ -470,6 +521,7 @@ BOOL CDC::RoundRect(int l, int t, int r, int b, int iEllipseW, int iEllipseH) {
   const std::int64_t ew = std::llabs(iEllipseW), eh = std::llabs(iEllipseH);
   if (ew < 2 || eh < 2) return Rectangle(l, t, r, b);
   const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
+  if (BoxMisses(L, T, R, B)) return TRUE;
   m_aPath.clear();
   if (m_hPen->IsWide()) {
     // Quarter ellipses of ew x eh at the corners of the one-pixel outline.
@@ -493,6 +545,7 @@ BOOL CDC::Ellipse(int l, int t, int r, int b) {
   if (static_cast<std::int64_t>(r) - l <= 2 || static_cast<std::int64_t>(b) - t <= 2)
     return Rectangle(l, t, r, b);
   const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
+  if (BoxMisses(L, T, R, B)) return TRUE;
   m_aPath.clear();
   if (m_hPen->IsWide()) {
     // The ellipse through the one-pixel outline's extreme pixels.
@@ -506,7 +559,7 @@ BOOL CDC::Ellipse(int l, int t, int r, int b) {
 
 BOOL CDC::Polygon(const POINT* pPts, int n) {
   if (!pPts || n < 2) return FALSE;
-  if (!m_pBitmap) return TRUE;
+  if (!m_pBitmap || PointsMiss(pPts, n, StrokeWidth())) return TRUE;
   m_aPath.clear();
   for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
   if (HasBrush()) {
@@ -517,10 +570,7 @@ BOOL CDC::Polygon(const POINT* pPts, int n) {
   if (HasPen()) {
     m_aSpans.clear();
     if (m_hPen->IsWide()) {
-      gdi::StrokePolyline(m_aPath.data(), n, true,
-                          std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
-                          m_aSpans);
-      gdi::NormaliseSpans(m_aSpans);
+      gdi::StrokePolylineSpans(m_aPath.data(), n, true, StrokeWidth(), m_window, m_aSpans);
     } else {
       CosmeticPolyline(m_aPath, true, m_aSpans);
     }
@@ -533,6 +583,7 @@ BOOL CDC::Arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
   OrderBox(l, t, r, b);
   if (!m_pBitmap || l == r || t == b || !HasPen()) return TRUE;
   const std::int64_t L = ClampBox(l), T = ClampBox(t), R = ClampBox(r), B = ClampBox(b);
+  if (BoxMisses(L, T, R, B)) return TRUE;
   // Screen angles, counter-clockwise, measured in doubled coordinates about the
   // centre of the box (pixel centres at x + 1/2).
   auto angle = [&](double x2, double y2) { return std::atan2(-y2, x2); };
@@ -563,10 +614,8 @@ BOOL CDC::Arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
     if (phiSweep == 0) phiSweep = 2 * kPi;
     m_aPath.clear();
     gdi::FlattenEllipseArc(cx, cy, a, bb, phiStart, phiSweep, m_aPath);
-    gdi::StrokePolyline(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
-                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window,
-                        m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
+    gdi::StrokePolylineSpans(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
+                             StrokeWidth(), m_window, m_aSpans);
   } else {
     // The one-pixel outline of Ellipse(l, t, r, b), keeping the pixels whose
     // centres lie within the sweep.
@@ -595,7 +644,8 @@ BOOL CDC::Arc(int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
 
 BOOL CDC::PolyBezier(const POINT* pPts, int n) {
   if (!pPts || n < 4 || (n - 1) % 3 != 0) return FALSE;
-  if (!m_pBitmap || !HasPen()) return TRUE;
+  // The curves lie within their control points' box.
+  if (!m_pBitmap || !HasPen() || PointsMiss(pPts, n, StrokeWidth())) return TRUE;
   m_aPath.clear();
   m_aPath.push_back(gdi::FixFromInt(pPts[0].x, pPts[0].y));
   for (int i = 0; i + 3 < n; i += 3) {
@@ -606,9 +656,8 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
   }
   m_aSpans.clear();
   if (m_hPen->IsWide()) {
-    gdi::StrokePolyline(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
-                        std::min<std::int64_t>(m_hPen->Width(), kMaxPenWidth), m_window, m_aSpans);
-    gdi::NormaliseSpans(m_aSpans);
+    gdi::StrokePolylineSpans(m_aPath.data(), static_cast<int>(m_aPath.size()), false,
+                             StrokeWidth(), m_window, m_aSpans);
   } else {
     CosmeticPolyline(m_aPath, false, m_aSpans);
   }
@@ -621,6 +670,7 @@ BOOL CDC::PolyBezier(const POINT* pPts, int n) {
 void CDC::MergeGradedStroke(const POINT* pPts, int n, bool bClosed, const int* aWidths,
                             const COLORREF* aColours, int iPasses) {
   if (!pPts || n < 2 || !m_pBitmap) return;  // like Polyline and Polygon
+  if (aWidths && iPasses > 0 && PointsMiss(pPts, n, WidestPass(aWidths, iPasses))) return;
   m_aPath.clear();
   for (int i = 0; i < n; ++i) m_aPath.push_back(gdi::FixFromInt(pPts[i].x, pPts[i].y));
   MergeGradedPath(bClosed, aWidths, aColours, iPasses);
@@ -630,6 +680,11 @@ void CDC::MergeGradedEllipse(int l, int t, int r, int b, const int* aWidths,
                              const COLORREF* aColours, int iPasses) {
   OrderBox(l, t, r, b);
   if (!m_pBitmap || l == r || t == b) return;
+  if (aWidths && iPasses > 0) {
+    const std::int64_t m = WidestPass(aWidths, iPasses) / 2 + 2;
+    if (Misses(std::int64_t{l} - m, std::int64_t{t} - m, std::int64_t{r} + m, std::int64_t{b} + m))
+      return;
+  }
   m_aPath.clear();
   if (static_cast<std::int64_t>(r) - l <= 2 || static_cast<std::int64_t>(b) - t <= 2) {
     // Drawn as a Rectangle: the wide pen runs through its one-pixel outline.
@@ -653,9 +708,8 @@ void CDC::MergeGradedPath(bool bClosed, const int* aWidths, const COLORREF* aCol
   auto strokeSpans = [&](int iWidth, gdi::SpanList& out) {
     out.clear();
     if (iWidth > 1) {
-      gdi::StrokePolyline(m_aPath.data(), n, bClosed,
-                          std::min<std::int64_t>(iWidth, kMaxPenWidth), m_window, out);
-      gdi::NormaliseSpans(out);
+      gdi::StrokePolylineSpans(m_aPath.data(), n, bClosed,
+                               std::min<std::int64_t>(iWidth, kMaxPenWidth), m_window, out);
     } else {
       CosmeticPolyline(m_aPath, bClosed, out);
     }
@@ -856,9 +910,11 @@ BOOL CDC::TextOut(int x, int y, const char* szText, int n) {
     gdi::FixPoint cell[4];
     for (int i = 0; i < 4; ++i)
       cell[i] = {std::llround(cx[i] * gdi::kFixOne), std::llround(cy[i] * gdi::kFixOne)};
-    m_aSpans.clear();
-    gdi::FillPolygonEvenOdd(cell, 4, m_window, m_aSpans);
-    WriteSpans(m_aSpans, m_crBk, R2_COPYPEN);
+    if (!PathMisses(cell, 4, 0)) {
+      m_aSpans.clear();
+      gdi::FillPolygonEvenOdd(cell, 4, m_window, m_aSpans);
+      WriteSpans(m_aSpans, m_crBk, R2_COPYPEN);
+    }
   }
   m_aSpans.clear();
   double px = ox, py = oy;
@@ -866,14 +922,19 @@ BOOL CDC::TextOut(int x, int y, const char* szText, int n) {
     const auto c = static_cast<unsigned char>(szText[i]);
     const CGlyph& glyph = font.Glyph(c);
     const long long gx = std::llround(px), gy = std::llround(py);
-    for (const CGlyph::Run& run : glyph.m_aRuns) {
+    // A glyph wholly off the window is skipped without walking its runs.
+    const bool bOff = Misses(gx + glyph.m_iLeft, gy + glyph.m_iTop, gx + glyph.m_iRight,
+                             gy + glyph.m_iBottom);
+    for (std::size_t k = 0; !bOff && k < glyph.m_aRuns.size(); ++k) {
+      const CGlyph::Run& run = glyph.m_aRuns[k];
       const long long yy = gy + run.y;
       if (yy < m_window.t || yy >= m_window.b) continue;
       const long long a = std::max<long long>(gx + run.x0, m_window.l);
       const long long b = std::min<long long>(gx + run.x1, m_window.r);
       if (a < b) m_aSpans.push_back({static_cast<int>(yy), static_cast<int>(a), static_cast<int>(b)});
     }
-    const int iAdvance = font.Advance(c);
+    // font.Advance(c), without looking the glyph up again
+    const int iAdvance = static_cast<int>(std::lround(glyph.m_dAdvance));
     px += ux * iAdvance;
     py += uy * iAdvance;
   }

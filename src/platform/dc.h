@@ -351,6 +351,19 @@ class CDC {
   void PenSpans(gdi::SpanList& spans);    // writes in the pen colour
   void BrushSpans(gdi::SpanList& spans);  // writes in the brush colour
   bool HasPen() const { return m_hPen && !m_hPen->IsNull(); }
+  // Early rejection: whether nothing in the pixel box [l, r) x [t, b) can be
+  // drawn, as it lies wholly outside the surface or the clip box. Callers
+  // pass boxes that hold every pixel the full drawing could touch.
+  bool Misses(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) const;
+  // The same for a path stroked with a pen iWidth wide (0 or 1: the
+  // one-pixel pen) or, with iWidth 0, filled.
+  bool PathMisses(const gdi::FixPoint* pPts, int n, std::int64_t iWidth) const;
+  // The same for whole-pixel points, before they are converted.
+  bool PointsMiss(const POINT* pPts, int n, std::int64_t iWidth) const;
+  // The same for the figure of an ordered box drawn with the current pen.
+  bool BoxMisses(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b) const;
+  // The width the current pen strokes with: 0 for the one-pixel pen.
+  std::int64_t StrokeWidth() const;
   const HFONT& Font() const;
   bool HasBrush() const { return m_hBrush && !m_hBrush->IsNull(); }
   void CosmeticLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,

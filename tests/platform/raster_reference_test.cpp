@@ -200,4 +200,34 @@ TEST(RasterReference, WideCurvesMatchDistanceToTheCurve) {
   }
 }
 
+// The row-merging stroke against the discs and bodies collected and
+// normalised: random paths, some crossing themselves many times (past the
+// runs a row holds), windows cut anywhere, far and huge coordinates.
+TEST(RasterReference, MergedStrokeSpansEqualNormalisedPieces) {
+  std::mt19937 rng(77);
+  for (int iCase = 0; iCase < 3000; ++iCase) {
+    const int n = 1 + static_cast<int>(rng() % (iCase % 5 == 0 ? 40 : 8));
+    const std::int64_t iSpread = iCase % 50 == 0 ? (std::int64_t{1} << 34) : 16 * 120;
+    std::vector<gdi::FixPoint> aPts(static_cast<std::size_t>(n));
+    for (gdi::FixPoint& p : aPts)
+      p = {static_cast<std::int64_t>(rng() % (2 * iSpread)) - iSpread / 2,
+           static_cast<std::int64_t>(rng() % (2 * iSpread)) - iSpread / 2};
+    const std::int64_t iWidth = 2 + static_cast<std::int64_t>(rng() % (iCase % 7 == 0 ? 300 : 40));
+    const int l = static_cast<int>(rng() % 60) - 20, t = static_cast<int>(rng() % 60) - 20;
+    const gdi::Window win{l, t, l + 1 + static_cast<int>(rng() % 120), t + 1 + static_cast<int>(rng() % 120)};
+    const bool bClosed = rng() % 2 != 0;
+    gdi::SpanList want, got = {{-99, 1, 2}};  // appended after what the list holds
+    gdi::StrokePolyline(aPts.data(), n, bClosed, iWidth, win, want);
+    gdi::NormaliseSpans(want);
+    want.insert(want.begin(), gdi::Span{-99, 1, 2});
+    gdi::StrokePolylineSpans(aPts.data(), n, bClosed, iWidth, win, got);
+    ASSERT_EQ(got.size(), want.size()) << "case " << iCase;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      ASSERT_EQ(got[i].y, want[i].y) << "case " << iCase << " span " << i;
+      ASSERT_EQ(got[i].x0, want[i].x0) << "case " << iCase << " span " << i;
+      ASSERT_EQ(got[i].x1, want[i].x1) << "case " << iCase << " span " << i;
+    }
+  }
+}
+
 }  // namespace

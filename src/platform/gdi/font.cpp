@@ -303,6 +303,17 @@ const CGlyph& CFont::Glyph(unsigned char c) const {
       }
     }
   }
+  if (!pGlyph->m_aRuns.empty()) {
+    CGlyph& g = *pGlyph;
+    g.m_iLeft = g.m_iTop = INT32_MAX;
+    g.m_iRight = g.m_iBottom = INT32_MIN;
+    for (const CGlyph::Run& run : g.m_aRuns) {
+      g.m_iLeft = std::min(g.m_iLeft, run.x0);
+      g.m_iRight = std::max(g.m_iRight, run.x1);
+      g.m_iTop = std::min(g.m_iTop, run.y);
+      g.m_iBottom = std::max(g.m_iBottom, run.y + 1);
+    }
+  }
   const CGlyph& glyph = *pGlyph;
   m_cache.emplace(c, std::move(pGlyph));
   return glyph;

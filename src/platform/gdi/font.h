@@ -63,6 +63,9 @@ struct CGlyph {
   };
   std::vector<Run> m_aRuns;
   double m_dAdvance = 0;  // unhinted advance in pixels
+  // The box of the runs: m_iLeft <= x < m_iRight, m_iTop <= y < m_iBottom
+  // (all 0 when there are none).
+  int m_iLeft = 0, m_iTop = 0, m_iRight = 0, m_iBottom = 0;
 };
 
 struct CFace;

@@ -73,6 +73,12 @@ void FillStrokeBody(FixPoint a, FixPoint b, std::int64_t iWidth, const Window& w
 void StrokePolyline(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
                     const Window& win, SpanList& out);
 
+// The same stroke, normalised (what NormaliseSpans makes of StrokePolyline's
+// spans), appended to out: the runs of each row are merged as the discs and
+// bodies are scanned, without collecting and sorting them.
+void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
+                         const Window& win, SpanList& out);
+
 // Sorts spans by row and x and merges overlapping or touching ones, so that
 // the list describes the union of its spans with each pixel once.
 void NormaliseSpans(SpanList& spans);
