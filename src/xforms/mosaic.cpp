@@ -1,5 +1,6 @@
 #include "xforms/mosaic.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -35,6 +36,9 @@ class CTilePainter {
   // The polygon in the colour of the input picture at the sample point, then
   // its highlights. iTile is the tile size in output pixels.
   void Tile(const CDADC& in, POINT sample, const POINT* pPts, int n, int iTile) {
+    // A tile wholly off the surface changes no pixel: it needs no pen or
+    // brush of its own (every tile selects its own).
+    if (OffSurface(pPts, n)) return;
     const COLORREF cr = in.m_pDC->GetPixel(sample.x, sample.y);
     SelectPenAndBrush(m_hPen, PS_SOLID, 1, cr, m_hBrush, cr, m_dc);
     m_dc.Polygon(pPts, n);
@@ -42,6 +46,21 @@ class CTilePainter {
   }
 
  private:
+  // Whether the polygon, with room for the highlight pen on its edges, lies
+  // wholly outside the surface.
+  bool OffSurface(const POINT* pPts, int n) const {
+    const CBitmap* pBitmap = m_dc.GetCurrentBitmap();
+    if (!pBitmap || n <= 0) return false;
+    long long l = pPts[0].x, r = pPts[0].x, t = pPts[0].y, b = pPts[0].y;
+    for (int i = 1; i < n; ++i) {
+      l = std::min<long long>(l, pPts[i].x), r = std::max<long long>(r, pPts[i].x);
+      t = std::min<long long>(t, pPts[i].y), b = std::max<long long>(b, pPts[i].y);
+    }
+    const long long iMargin = m_s * 3 / 2 + 2;
+    return r + iMargin < 0 || b + iMargin < 0 || l - iMargin >= pBitmap->Width() ||
+           t - iMargin >= pBitmap->Height();
+  }
+
   // Lights the edges that face the light: an edge running along the light
   // vector (the corners run clockwise on the screen) gets a line in the
   // highlight colour, brighter the better it faces the light.
