@@ -262,7 +262,17 @@ void CFilSpec::NewSeed() {
   const unsigned long long iSeconds = static_cast<unsigned long long>(std::time(nullptr));
   const unsigned long long iMillis =
       static_cast<unsigned long long>(std::clock()) * 1000ull / CLOCKS_PER_SEC;
-  m_iSeed = static_cast<std::int32_t>(static_cast<std::uint32_t>(iSeconds + iMillis));
+  // Two ideas asked for within the same millisecond (small pictures are
+  // made that fast) would otherwise get the same seed, and with the same
+  // Xform the same picture: the second one takes a seed far from the first
+  // (neighbouring seeds give nearly the same first random numbers).
+  static std::atomic<std::uint32_t> s_iLast{0};
+  std::uint32_t iSeed = static_cast<std::uint32_t>(iSeconds + iMillis);
+  std::uint32_t iLast = s_iLast.load(std::memory_order_relaxed);
+  do {
+    if (iSeed == iLast) iSeed = iLast + 0x9E3779B9u;
+  } while (!s_iLast.compare_exchange_weak(iLast, iSeed, std::memory_order_relaxed));
+  m_iSeed = static_cast<std::int32_t>(iSeed);
 }
 
 void CFilSpec::SetWizardAll(int bFlag) {

@@ -95,7 +95,8 @@ struct CFilSpec {
   // Frees the context's out surface, which the caller of SetDCs handed over
   // for this run, and forgets it. Worker thread.
   void DeleteXformDC();
-  // m_iSeed := calendar seconds + processor milliseconds.
+  // m_iSeed := calendar seconds + processor milliseconds, or a seed far from
+  // the previous one when that is the same.
   void NewSeed();
   // m_bWizardAll := bFlag, and every Xform's wizard flag := 1.
   void SetWizardAll(int bFlag);

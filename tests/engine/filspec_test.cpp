@@ -238,6 +238,12 @@ TEST(FilSpec, SeedsAndWizardAll) {
   CFilSpec f;
   f.NewSeed();
   EXPECT_NE(f.m_iSeed, 0);
+  // Seeds asked for at once (within the clock's millisecond) still differ.
+  CFilSpec g, h;
+  g.NewSeed();
+  h.NewSeed();
+  EXPECT_NE(g.m_iSeed, f.m_iSeed);
+  EXPECT_NE(h.m_iSeed, g.m_iSeed);
   f.m_Clouds.m_bWizard = 0;
   f.m_Mosaic.m_bWizard = 0;
   f.SetWizardAll(0);
