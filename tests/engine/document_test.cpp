@@ -9,6 +9,7 @@
 #include "engine/app_state.h"
 #include "imaging/constants.h"
 #include "imaging/image_files.h"
+#include "imaging/random.h"
 #include "xforms/progress.h"
 #include "support/recording_reporter.h"
 #include "support/temp_dir.h"
@@ -139,6 +140,11 @@ TEST_F(DocumentTest, TheRoadOfVariationsOnATheme) {
   EXPECT_EQ(m_pApp->m_iPrefXform, XFORM_MOSAIC);
   EXPECT_FALSE(doc.IsCommandEnabled(ID_FORWARD));
 
+  // The wizard's pick of Xform and mix comes from the interface thread's
+  // generator, seeded from the clock. It is fixed here: some Xforms fail
+  // cleanly on a picture this small (Op Art without a row), and the pick
+  // must make a picture that differs with its seed.
+  SeedRandom(1);
   Command(doc, ID_WIZARD_ALL);
   Command(doc, ID_VARIATIONS);
   ASSERT_EQ(doc.SequenceSize(), 4);
