@@ -32,6 +32,13 @@ void SelectPenAndBrush(HPEN& hPen, int iPenStyle, int iPenWidth, COLORREF crPen,
   hBrush = std::move(hNewBrush);
 }
 
+CPenBrushSlots::~CPenBrushSlots() {
+  m_dc.SelectObject(m_hOldPen);
+  m_dc.SelectObject(m_hOldBrush);
+  DeleteObject(m_hPen);
+  DeleteObject(m_hBrush);
+}
+
 void DrawOutline(CDC& dc, const COutline& outline, const OutlineStyle& style, const CVec& vScale,
                  double dAngle, const CVec& vTranslation) {
   const CMatrix m = CMatrix::Compose(vScale, dAngle, vTranslation);

@@ -14,6 +14,27 @@
 void SelectPenAndBrush(HPEN& hPen, int iPenStyle, int iPenWidth, COLORREF crPen, HBRUSH& hBrush,
                        COLORREF crBrush, CDC& dc);
 
+// The two slots of SelectPenAndBrush for one drawing run: the DC's own pen
+// and brush are kept when it starts, and put back and the last pair made
+// deleted when it ends, however it ends.
+class CPenBrushSlots {
+ public:
+  explicit CPenBrushSlots(CDC& dc)
+      : m_dc(dc), m_hOldPen(dc.GetCurrentPen()), m_hOldBrush(dc.GetCurrentBrush()) {}
+  ~CPenBrushSlots();
+  CPenBrushSlots(const CPenBrushSlots&) = delete;
+  CPenBrushSlots& operator=(const CPenBrushSlots&) = delete;
+
+  void Select(int iPenStyle, int iPenWidth, COLORREF crPen, COLORREF crBrush) {
+    SelectPenAndBrush(m_hPen, iPenStyle, iPenWidth, crPen, m_hBrush, crBrush, m_dc);
+  }
+
+ private:
+  CDC& m_dc;
+  HPEN m_hOldPen, m_hPen;
+  HBRUSH m_hOldBrush, m_hBrush;
+};
+
 // Draws the outline transformed by Compose(scale, angle, translation), each
 // vertex truncated to whole pixels: a filled polygon when the outline is
 // filled (with the style's fill colour when the style fills, hollow

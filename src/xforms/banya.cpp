@@ -29,23 +29,11 @@ void AutochooseBanya(BanyaParams& p, int iWidth, int /*iHeight*/) {
 
 namespace {
 
-// Fills shapes without outline, each with a brush of its own. The DC's pen
-// and brush are saved first and put back at the end, and the last pair made
-// is deleted then.
+// Fills shapes without outline, each with a brush of its own; the DC's pen
+// and brush are back when it ends.
 class CDiamondPainter {
  public:
-  explicit CDiamondPainter(CDC& dc) : m_dc(dc) {
-    m_hOldPen = m_dc.GetCurrentPen();
-    m_hOldBrush = m_dc.GetCurrentBrush();
-  }
-  ~CDiamondPainter() {
-    m_dc.SelectObject(m_hOldPen);
-    m_dc.SelectObject(m_hOldBrush);
-    DeleteObject(m_hPen);
-    DeleteObject(m_hBrush);
-  }
-  CDiamondPainter(const CDiamondPainter&) = delete;
-  CDiamondPainter& operator=(const CDiamondPainter&) = delete;
+  explicit CDiamondPainter(CDC& dc) : m_dc(dc), m_slots(dc) {}
 
   void Polygon(const POINT* pPts, int n, COLORREF cr) {
     Select(cr);
@@ -57,11 +45,10 @@ class CDiamondPainter {
   }
 
  private:
-  void Select(COLORREF cr) { SelectPenAndBrush(m_hPen, PS_NULL, 1, 0, m_hBrush, cr, m_dc); }
+  void Select(COLORREF cr) { m_slots.Select(PS_NULL, 1, 0, cr); }
 
   CDC& m_dc;
-  HPEN m_hOldPen, m_hPen;
-  HBRUSH m_hOldBrush, m_hBrush;
+  CPenBrushSlots m_slots;
 };
 
 }  // namespace

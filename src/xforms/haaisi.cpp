@@ -30,26 +30,14 @@ void AutochooseHaaisi(HaaisiParams& p) {
 
 namespace {
 
-// Draws the rings' elements, each with a pen and brush of its own. The DC's
-// pen and brush are saved first and put back at the end, and the last pair
-// made is deleted then.
+// Draws the rings' elements, each with a pen and brush of its own; the DC's
+// pen and brush are back when it ends.
 class CRingPainter {
  public:
   CRingPainter(CDC& dc, const HaaisiParams& p, const std::uint8_t* pField, int iWidth,
                int iHeight, int s, double f, int cx, int cy)
       : m_dc(dc), m_p(p), m_pField(pField), m_iWidth(iWidth), m_iHeight(iHeight), m_s(s), m_f(f),
-        m_cx(cx), m_cy(cy) {
-    m_hOldPen = m_dc.GetCurrentPen();
-    m_hOldBrush = m_dc.GetCurrentBrush();
-  }
-  ~CRingPainter() {
-    m_dc.SelectObject(m_hOldPen);
-    m_dc.SelectObject(m_hOldBrush);
-    DeleteObject(m_hPen);
-    DeleteObject(m_hBrush);
-  }
-  CRingPainter(const CRingPainter&) = delete;
-  CRingPainter& operator=(const CRingPainter&) = delete;
+        m_cx(cx), m_cy(cy), m_slots(dc) {}
 
   // The elements of the ring between the radii r0 and r1 (output pixels).
   // The innermost ring, too narrow for a whole element around it, gets 3 to
@@ -71,7 +59,7 @@ class CRingPainter {
       const int q = Force(ex / m_s, ey / m_s);
       const COLORREF crFill = BlendColour(q / 255.0, m_p.m_crFore1, m_p.m_crFore2);
       const COLORREF crLine = BlendColour((255 - q) / 255.0, m_p.m_crFore1, m_p.m_crFore2);
-      SelectPenAndBrush(m_hPen, PS_SOLID, m_s, crLine, m_hBrush, crFill, m_dc);
+      m_slots.Select(PS_SOLID, m_s, crLine, crFill);
       if (m_p.m_iShape == HAAISI_OUTWARD)
         Triangle(th, a, r0, r1);
       else if (m_p.m_iShape == HAAISI_INWARD)
@@ -110,8 +98,7 @@ class CRingPainter {
   int m_iWidth, m_iHeight, m_s;
   double m_f;
   int m_cx, m_cy;
-  HPEN m_hOldPen, m_hPen;
-  HBRUSH m_hOldBrush, m_hBrush;
+  CPenBrushSlots m_slots;
 };
 
 }  // namespace

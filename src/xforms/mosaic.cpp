@@ -14,24 +14,13 @@
 namespace {
 
 // Draws the tiles: every tile gets a pen and a brush in its own colour, every
-// highlight line a wider pen. The DC's own pen and brush are saved first and
-// put back at the end, and the last pair made is deleted then.
+// highlight line a wider pen; the DC's own pen and brush are back when it
+// ends.
 class CTilePainter {
  public:
   CTilePainter(CDC& dc, int iDirection, COLORREF crHighLight, int s)
       : m_dc(dc), m_light(MosaicLightVector(iDirection)), m_crHighLight(crHighLight), m_s(s),
-        m_bHighLight(iDirection != HIGHLIGHT_OFF) {
-    m_hOldPen = m_dc.GetCurrentPen();
-    m_hOldBrush = m_dc.GetCurrentBrush();
-  }
-  ~CTilePainter() {
-    m_dc.SelectObject(m_hOldPen);
-    m_dc.SelectObject(m_hOldBrush);
-    DeleteObject(m_hPen);
-    DeleteObject(m_hBrush);
-  }
-  CTilePainter(const CTilePainter&) = delete;
-  CTilePainter& operator=(const CTilePainter&) = delete;
+        m_bHighLight(iDirection != HIGHLIGHT_OFF), m_slots(dc) {}
 
   // The polygon in the colour of the input picture at the sample point, then
   // its highlights. iTile is the tile size in output pixels.
@@ -40,7 +29,7 @@ class CTilePainter {
     // brush of its own (every tile selects its own).
     if (OffSurface(pPts, n)) return;
     const COLORREF cr = in.m_pDC->GetPixel(sample.x, sample.y);
-    SelectPenAndBrush(m_hPen, PS_SOLID, 1, cr, m_hBrush, cr, m_dc);
+    m_slots.Select(PS_SOLID, 1, cr, cr);
     m_dc.Polygon(pPts, n);
     if (m_bHighLight) HighlightEdges(pPts, n, iTile);
   }
@@ -78,7 +67,7 @@ class CTilePainter {
       };
       const COLORREF cr = RGB(channel(GetRValue(m_crHighLight)), channel(GetGValue(m_crHighLight)),
                               channel(GetBValue(m_crHighLight)));
-      SelectPenAndBrush(m_hPen, PS_SOLID, m_s * 3 / 2, cr, m_hBrush, 0, m_dc);
+      m_slots.Select(PS_SOLID, m_s * 3 / 2, cr, 0);
       m_dc.MoveTo(a.x, a.y);
       m_dc.LineTo(b.x, b.y);
     }
@@ -89,8 +78,7 @@ class CTilePainter {
   COLORREF m_crHighLight;
   int m_s;
   bool m_bHighLight;
-  HPEN m_hOldPen, m_hPen;
-  HBRUSH m_hOldBrush, m_hBrush;
+  CPenBrushSlots m_slots;
 };
 
 // The four corners of a grid tile around (cx, cy), each pulled inwards by

@@ -14,40 +14,15 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 
 constexpr COLORREF Grey(int v) { return static_cast<COLORREF>(v) * 0x010101; }
 
-// The pen and brush slots of one Apply: the DC's own objects are put back and
-// the last created pair deleted when it ends, however it ends.
-class CFilmPens {
- public:
-  explicit CFilmPens(CDC& dc)
-      : m_dc(dc), m_hOldPen(dc.GetCurrentPen()), m_hOldBrush(dc.GetCurrentBrush()) {}
-  ~CFilmPens() {
-    m_dc.SelectObject(m_hOldPen);
-    m_dc.SelectObject(m_hOldBrush);
-    DeleteObject(m_hPen);
-    DeleteObject(m_hBrush);
-  }
-  CFilmPens(const CFilmPens&) = delete;
-  CFilmPens& operator=(const CFilmPens&) = delete;
-
-  void Select(int iWidth, COLORREF crPen, COLORREF crBrush) {
-    SelectPenAndBrush(m_hPen, PS_SOLID, iWidth, crPen, m_hBrush, crBrush, m_dc);
-  }
-
- private:
-  CDC& m_dc;
-  HPEN m_hOldPen, m_hPen;
-  HBRUSH m_hOldBrush, m_hBrush;
-};
-
 // Black or white film edges W / 10 wide on both sides, with rounded sprocket
 // holes in the opposite colour. Returns the edge width.
-int DrawFilmEdges(CDC& dc, CFilmPens& pens, int W, int H) {
+int DrawFilmEdges(CDC& dc, CPenBrushSlots& pens, int W, int H) {
   const bool bWhite = RandomChance() != 0;
   const int edge = W / 10;
   dc.FillSolidRect(0, 0, edge, H, bWhite ? kWhite : kBlack);
   dc.FillSolidRect(W - edge, 0, W, H, bWhite ? kWhite : kBlack);
   const COLORREF crHole = bWhite ? kBlack : kWhite;
-  pens.Select(1, crHole, crHole);
+  pens.Select(PS_SOLID, 1, crHole, crHole);
   int hole = edge / 3;
   if (hole < 2) hole = 2;
   int gap = hole / 2;
@@ -117,7 +92,7 @@ int ApplyOldFilm(const OldFilmParams& p, XformContext& ctx) {
   }
 
   {
-    CFilmPens pens(dc);
+    CPenBrushSlots pens(dc);
     // The marks fall between the film edges.
     int x0 = 0, x1 = W;
     if (p.m_bSprockets) {
@@ -126,7 +101,7 @@ int ApplyOldFilm(const OldFilmParams& p, XformContext& ctx) {
       x1 = W - edge;
     }
 
-    pens.Select(s, kBlack, kBlack);
+    pens.Select(PS_SOLID, s, kBlack, kBlack);
     int iWidth = s;  // the pen width of the last hair or scratch; dust dots keep it
     const int n = 4 * p.m_iDirtiness;
     const int a1 = W / 550, a2 = W / 300, d1 = W / 1550, d2 = W / 500;
@@ -143,13 +118,13 @@ int ApplyOldFilm(const OldFilmParams& p, XformContext& ctx) {
         const int ye = y + RandomInt(-m, m);
         const int g = RandomInt(16, 64);
         iWidth = RandomInt(a1, a2);
-        pens.Select(iWidth, Grey(g), kBlack);
+        pens.Select(PS_SOLID, iWidth, Grey(g), kBlack);
         dc.Arc(x - m / 2, y - o / 2, x + m / 2, y + o / 2, xs, ys, xe, ye);
       } else if (RandomInt(0, 100) <= 60) {
         // A dust dot.
         const int r = RandomInt(d1, d2);
         const int g = RandomInt(16, 128);
-        pens.Select(iWidth, Grey(g), Grey(g));
+        pens.Select(PS_SOLID, iWidth, Grey(g), Grey(g));
         dc.Ellipse(x - r, y - r, x + r, y + r);
       } else {
         // A short scratch.
@@ -157,7 +132,7 @@ int ApplyOldFilm(const OldFilmParams& p, XformContext& ctx) {
         const int g = RandomInt(16, 128);
         const int dx = RandomInt(-8 * s, 8 * s);
         const int dy = RandomInt(-8 * s, 8 * s);
-        pens.Select(iWidth, Grey(g), kBlack);
+        pens.Select(PS_SOLID, iWidth, Grey(g), kBlack);
         dc.MoveTo(x, y);
         dc.LineTo(x + dx, y + dy);
       }
@@ -169,7 +144,7 @@ int ApplyOldFilm(const OldFilmParams& p, XformContext& ctx) {
     if (k > 0) {
       // Vertical scratches through the whole frame, each with a few specks.
       const int q = (x1 - x0 + 1) / 40;
-      pens.Select(s, kBlack, kBlack);
+      pens.Select(PS_SOLID, s, kBlack, kBlack);
       for (int i = 0; i < k; ++i) {
         const int x = RandomInt(x0, x1);
         const int y1 = RandomInt(-10, H + 10);
