@@ -21,23 +21,9 @@
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
 #include "imaging/random.h"
+#include "support/surface_digest.h"
 
 namespace {
-
-std::string Digest(const CDADC& s) {
-  // FNV-1a over the pixels of every row, padding left out.
-  std::uint64_t h = 1469598103934665603ull;
-  for (int y = 0; y < s.m_iHeight; ++y) {
-    const std::uint8_t* p = s.Row(y);
-    for (int i = 0; i < 3 * s.m_iWidth; ++i) {
-      h ^= p[i];
-      h *= 1099511628211ull;
-    }
-  }
-  char sz[17];
-  std::snprintf(sz, sizeof sz, "%016llx", static_cast<unsigned long long>(h));
-  return sz;
-}
 
 struct Case {
   std::string csName;
@@ -107,7 +93,7 @@ int main(int argc, char** argv) {
 
   std::map<std::string, std::string> aFound;
   if (csFilter.empty() || std::string("photo").find(csFilter) != std::string::npos)
-    aFound["photo"] = Digest(*pPhoto);
+    aFound["photo"] = SurfaceDigest(*pPhoto);
   for (const Case& c : Cases()) {
     if (!csFilter.empty() && c.csName.find(csFilter) == std::string::npos) continue;
     CDADC& in = c.bCrop ? crop : *pPhoto;
@@ -130,7 +116,7 @@ int main(int argc, char** argv) {
     const int iResult = spec.Apply();
     const double dMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    std::string csDigest = Digest(out);
+    std::string csDigest = SurfaceDigest(out);
     if (!iResult) csDigest.insert(0, "failed-");
     aFound[c.csName] = csDigest;
     std::printf("%-34s %s %8.1f ms%s\n", c.csName.c_str(), aFound[c.csName].c_str(), dMs,

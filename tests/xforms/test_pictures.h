@@ -12,6 +12,7 @@
 
 #include "engine/filspec.h"
 #include "imaging/dadc.h"
+#include "support/surface_digest.h"
 
 // A picture with a colour gradient, a bright disc and dark stripes, so that
 // the force field and the sampled colours vary over it.
@@ -32,20 +33,6 @@ inline std::unique_ptr<CDADC> MakeTestPicture(int iWidth, int iHeight) {
   return p;
 }
 
-// FNV-1a over the pixels of every row (padding left out), as 16 hex digits.
-inline std::string SurfaceDigest(const CDADC& s) {
-  std::uint64_t h = 1469598103934665603ull;
-  for (int y = 0; y < s.m_iHeight; ++y) {
-    const std::uint8_t* p = s.Row(y);
-    for (int i = 0; i < 3 * s.m_iWidth; ++i) {
-      h ^= p[i];
-      h *= 1099511628211ull;
-    }
-  }
-  char sz[17];
-  std::snprintf(sz, sizeof sz, "%016llx", static_cast<unsigned long long>(h));
-  return sz;
-}
 
 // How many pixels of the surface have colour cr.
 inline int CountColour(const CDADC& s, COLORREF cr) {
