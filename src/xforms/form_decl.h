@@ -126,7 +126,6 @@ struct FormField : FieldDesc {
     f.m_pfnEnabled = pfn;
     return f;
   }
-  // Stays editable while "&Wizard chooses" is ticked.
   // A value the Xform keeps (Autochoose draws it, Apply reads it) that its
   // dialog has no control for: recipes and --set carry it, the dialog shows
   // nothing. Declare it with control ids 0 and outside any group.
@@ -135,6 +134,7 @@ struct FormField : FieldDesc {
     f.m_bInDialog = false;
     return f;
   }
+  // Stays editable while "&Wizard chooses" is ticked.
   constexpr FormField NotLockedByWizard() const {
     FormField f = *this;
     f.m_bWizardLocks = false;
