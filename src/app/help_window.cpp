@@ -1,6 +1,7 @@
 #include "app/help_window.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTextBrowser>
@@ -33,6 +34,13 @@ CHelpWindow::CHelpWindow(QWidget* pParent)
   connect(m_pBack, &QAction::triggered, m_pBrowser, &QTextBrowser::backward);
   connect(m_pForward, &QAction::triggered, m_pBrowser, &QTextBrowser::forward);
   connect(m_pContents, &QAction::triggered, this, [this] { m_pBrowser->setSource(QUrl(kContents)); });
+  // Esc and Ctrl+W close the help window (and only it: it is a window of
+  // its own, so the main window's Esc and Ctrl+W are not reached from here).
+  m_pClose = new QAction(QStringLiteral("Close"), this);
+  m_pClose->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+  m_pClose->setShortcutContext(Qt::WindowShortcut);
+  addAction(m_pClose);
+  connect(m_pClose, &QAction::triggered, this, &QWidget::close);
   connect(m_pBrowser, &QTextBrowser::backwardAvailable, m_pBack, &QAction::setEnabled);
   connect(m_pBrowser, &QTextBrowser::forwardAvailable, m_pForward, &QAction::setEnabled);
   m_pBrowser->setOpenLinks(true);
@@ -89,8 +97,17 @@ void CHelpWindow::KeepOnScreen() {
   const QSize size = QSize(kWidth, kHeight).boundedTo(avail.size() - extra);
   resize(size);
   QRect frame(QPoint(), size + extra);
-  // Beside the owner's centre when there is one, else the screen's.
+  // Over the main window's centre (or the screen's), but beside a dialog:
+  // right of it, else left of it, so that the dialog stays in view.
   frame.moveCenter(pOwner ? pOwner->frameGeometry().center() : avail.center());
+  if (qobject_cast<const QDialog*>(pOwner)) {
+    const QRect owner = pOwner->frameGeometry();
+    frame.moveTop(owner.top());
+    if (owner.right() + frame.width() <= avail.right())
+      frame.moveLeft(owner.right() + 1);
+    else if (owner.left() - frame.width() >= avail.left())
+      frame.moveRight(owner.left() - 1);
+  }
   frame.moveLeft(std::clamp(frame.left(), avail.left(), avail.right() + 1 - frame.width()));
   frame.moveTop(std::clamp(frame.top(), avail.top(), avail.bottom() + 1 - frame.height()));
   move(frame.topLeft());
