@@ -15,7 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/recipe.h"
+#include "engine/recipe.h"
 #include "engine/filter_thread.h"
 #include "imaging/dadc.h"
 #include "platform/report.h"

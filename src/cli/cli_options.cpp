@@ -8,27 +8,10 @@
 #include <strings.h>
 #include <vector>
 
+#include "engine/recipe.h"
 #include "xforms/form_text.h"
 
 namespace {
-
-struct MixName {
-  int m_iMode;
-  const char* m_szName;
-};
-constexpr MixName kMixNames[] = {
-    {MIX_OFF, "off"},
-    {MIX_EVEN, "even"},
-    {MIX_LEFT_RIGHT, "left-right"},
-    {MIX_TOP_BOTTOM, "top-bottom"},
-    {MIX_RIGHT_LEFT, "right-left"},
-    {MIX_BOTTOM_TOP, "bottom-top"},
-    {MIX_CIRCLE_OUT, "circle-out"},
-    {MIX_CIRCLE_IN, "circle-in"},
-    {MIX_ELLIPSE_OUT, "ellipse-out"},
-    {MIX_ELLIPSE_IN, "ellipse-in"},
-    {MIX_HSV, "hsv"},
-};
 
 std::string Trim(const std::string& cs) {
   std::size_t b = 0, e = cs.size();
@@ -65,21 +48,6 @@ bool ToInt(const std::string& cs, int& i) {
 
 }  // namespace
 
-std::string MixModeName(int iMode) {
-  for (const MixName& m : kMixNames)
-    if (m.m_iMode == iMode) return m.m_szName;
-  return "";
-}
-
-int MixModeFromName(const std::string& csName) {
-  std::string cs = csName;
-  for (char& c : cs)
-    if (c == '_' || c == ' ') c = '-';
-  for (const MixName& m : kMixNames)
-    if (strcasecmp(cs.c_str(), m.m_szName) == 0) return m.m_iMode;
-  return 0;
-}
-
 bool ParseMix(const std::string& csText, MixSettings& mix, std::string& csError) {
   const std::size_t iColon = csText.find(':');
   const std::string csMode = Trim(csText.substr(0, iColon));
@@ -98,31 +66,6 @@ bool ParseMix(const std::string& csText, MixSettings& mix, std::string& csError)
   }
   mix.m_iMixMode = iMode;
   mix.m_iPercent = iPercent;
-  return true;
-}
-
-bool CheckMixPercent(long long iPercent, std::string& csError) {
-  if (iPercent >= 1 && iPercent <= 99) return true;
-  csError = "the mix percentage must be a whole number from 1 to 99";
-  return false;
-}
-
-bool MakeSelection(double dHue, double dSat, double dVal, bool bInvert, long long iSmooth,
-                   AreaSelection& sel, std::string& csError) {
-  // Written so that NaN fails each test.
-  if (!(dHue >= 0 && dHue <= 360 && dSat >= 0 && dSat <= 1 && dVal >= 0 && dVal <= 1)) {
-    csError = "hue must lie in 0..360, saturation and value in 0..1";
-    return false;
-  }
-  if (iSmooth < 0 || iSmooth > 8) {
-    csError = "the selection's smoothing must be a whole number from 0 to 8";
-    return false;
-  }
-  AreaSelection result;
-  result.SetHsv(dHue, dSat, dVal);
-  result.m_bInvert = bInvert ? 1 : 0;
-  result.SetSmooth(static_cast<int>(iSmooth));
-  sel = result;
   return true;
 }
 
@@ -212,3 +155,4 @@ std::uint32_t BatchSeed(std::uint32_t iFirst, int iNumber) {
   // The generator never sees the top bit of its seed, so only 31 bits are kept.
   return static_cast<std::uint32_t>(z >> 33);
 }
+

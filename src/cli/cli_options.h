@@ -7,25 +7,16 @@
 #include <string>
 
 #include "engine/filspec.h"
+#include "engine/recipe.h"  // MixModeName, MakeSelection and the other shared value rules
 #include "imaging/area_selection.h"
 
 // "MODE[:PERCENT]": off, even, left-right, top-bottom, right-left, bottom-top,
 // circle-out, circle-in, ellipse-out, ellipse-in, hsv; the percent 1..99.
 bool ParseMix(const std::string& csText, MixSettings& mix, std::string& csError);
-// The name of a mix mode ("left-right"); "" for an unknown id.
-std::string MixModeName(int iMode);
-// The mix mode of a name, or 0.
-int MixModeFromName(const std::string& csName);
 
 // "HUE,SAT,VAL[,invert][,smooth=N]": hue 0..360, saturation and value 0..1,
 // smoothing 0..8.
 bool ParseSelection(const std::string& csText, AreaSelection& sel, std::string& csError);
-// The selection of these values when each lies in its range (as above);
-// recipes are read through it too.
-bool MakeSelection(double dHue, double dSat, double dVal, bool bInvert, long long iSmooth,
-                   AreaSelection& sel, std::string& csError);
-// Whether a mix percentage lies in 1..99 (else csError says so).
-bool CheckMixPercent(long long iPercent, std::string& csError);
 
 // 1, 2 or 4.
 bool ParseQuality(const std::string& csText, int& iQuality, std::string& csError);
@@ -48,3 +39,4 @@ bool HasNumberSlot(const std::string& csPattern);
 // ideas of a batch differ as much as unrelated ones (the random generator
 // starts nearly alike from neighbouring seeds). 0..2^31-1 after the first.
 std::uint32_t BatchSeed(std::uint32_t iFirst, int iNumber);
+

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "cli/cli_options.h"
-#include "cli/recipe.h"
+#include "engine/recipe.h"
 #include "engine/filter_thread.h"
 #include "imaging/codecs/bmp_codec.h"
 #include "imaging/codecs/jpeg_codec.h"

@@ -12,7 +12,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/commands.h"
-#include "cli/recipe.h"
+#include "engine/recipe.h"
 #include "imaging/image_files.h"
 #include "imaging/random.h"
 #include "support/recording_reporter.h"
@@ -422,7 +422,13 @@ TEST(CliTool, HostileRecipesAndPictures) {
   EXPECT_THAT(csErr, HasSubstr("hue must lie in 0..360"));
   EXPECT_EQ(Cli(recipe(R"(, "parameters": {"detail": 2147483647})"), &csErr), 2);
   EXPECT_THAT(csErr, HasSubstr("detail must lie in 3 .. 6"));
+  // A device or a pipe is refused at once; a file too long without reading it all.
   EXPECT_EQ(Cli("make " + csPic + " --recipe /dev/zero -o " + tmp.Path("o.png"), &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("not a regular file"));
+  std::filesystem::resize_file(tmp.Path("r.json"), (1 << 20) + 1);
+  EXPECT_EQ(Cli("make " + csPic + " --recipe " + tmp.Path("r.json") + " -o " + tmp.Path("o.png"),
+                &csErr),
+            2);
   EXPECT_THAT(csErr, HasSubstr("larger than 1 MB"));
   EXPECT_FALSE(std::filesystem::exists(tmp.Path("o.png")));
   // The output's format is known before anything is generated.

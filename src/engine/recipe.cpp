@@ -1,19 +1,40 @@
-#include "cli/recipe.h"
+#include "engine/recipe.h"
 
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 
 #include <nlohmann/json.hpp>
 
-#include "cli/cli_options.h"
 #include "imaging/file_utils.h"
+#include "xforms/form_text.h"
 
 using nlohmann::json;
 
 namespace {
 
-constexpr int kRecipeVersion = 1;
+struct MixName {
+  int m_iMode;
+  const char* m_szName;
+};
+constexpr MixName kMixNames[] = {
+    {MIX_OFF, "off"},
+    {MIX_EVEN, "even"},
+    {MIX_LEFT_RIGHT, "left-right"},
+    {MIX_TOP_BOTTOM, "top-bottom"},
+    {MIX_RIGHT_LEFT, "right-left"},
+    {MIX_BOTTOM_TOP, "bottom-top"},
+    {MIX_CIRCLE_OUT, "circle-out"},
+    {MIX_CIRCLE_IN, "circle-in"},
+    {MIX_ELLIPSE_OUT, "ellipse-out"},
+    {MIX_ELLIPSE_IN, "ellipse-in"},
+    {MIX_HSV, "hsv"},
+};
 
 json SelectionToJson(const AreaSelection& sel) {
   return json{{"hue", sel.m_dHue},
@@ -89,31 +110,6 @@ bool SelectionFromJson(const json& j, AreaSelection& sel, std::string& csError) 
   if (!WholeNumber(j.value("smooth", json(0)), 0, 8, iSmooth))
     return csError = "the selection's smoothing must be a whole number from 0 to 8", false;
   return MakeSelection(h, s, v, bInvert, iSmooth, sel, csError);
-}
-
-// No recipe the program writes is larger or nests deeper than this.
-constexpr std::size_t kMaxRecipeBytes = 1 << 20;
-constexpr int kMaxNesting = 16;
-
-// Whether the arrays and objects of a JSON text nest at most iMax deep
-// (counted before parsing, so that no deep value is ever built).
-bool NestingWithin(const std::string& csJson, int iMax) {
-  int iDepth = 0;
-  bool bInString = false;
-  for (std::size_t i = 0; i < csJson.size(); ++i) {
-    const char c = csJson[i];
-    if (bInString) {
-      if (c == '\\') ++i;
-      else if (c == '"') bInString = false;
-    } else if (c == '"') {
-      bInString = true;
-    } else if (c == '[' || c == '{') {
-      if (++iDepth > iMax) return false;
-    } else if (c == ']' || c == '}') {
-      --iDepth;
-    }
-  }
-  return true;
 }
 
 // Every value as the text the declared form reads: numbers stay numbers in
@@ -196,7 +192,33 @@ bool JsonToText(const std::string& csName, EValueShape eShape, const json& j,
 
 }  // namespace
 
-std::string RecipeToJson(const Recipe& recipe) {
+// Parses a JSON text; a number beyond what a double holds names the field
+// it was given for, other faults the byte where the text stops making sense.
+bool ParseJsonText(const std::string& csJson, const char* szWhat, json& j, std::string& csError) {
+  std::string csKey;
+  const json::parser_callback_t fnTrackKey = [&csKey](int, json::parse_event_t e, json& v) {
+    if (e == json::parse_event_t::key && v.is_string()) csKey = v.get<std::string>();
+    return true;
+  };
+  try {
+    j = json::parse(csJson, fnTrackKey);
+  } catch (const json::out_of_range&) {
+    csError = std::string(szWhat) + "'s " + (csKey.empty() ? "value" : QuotedValue(csKey)) +
+              " is a number out of range";
+    return false;
+  } catch (const json::parse_error& e) {
+    csError = std::string(szWhat) + (e.byte >= csJson.size() ? " ends too early (cut short?)"
+                                                              : " is not valid JSON (at byte " +
+                                                                    std::to_string(e.byte) + ")");
+    return false;
+  } catch (const json::exception& e) {
+    csError = std::string(szWhat) + " is not valid JSON: " + e.what();
+    return false;
+  }
+  return true;
+}
+
+json RecipeToJsonValue(const Recipe& recipe) {
   const CFilSpec& spec = recipe.m_Spec;
   json j;
   j["vexmora_recipe"] = kRecipeVersion;
@@ -214,18 +236,26 @@ std::string RecipeToJson(const Recipe& recipe) {
     for (const NamedValue& v : FormValues(form, pRecord)) params[v.m_csName] = ValueToJson(v);
   }
   j["parameters"] = params;
-  return j.dump(2) + "\n";
+  return j;
 }
+
+std::string RecipeToJson(const Recipe& recipe) { return RecipeToJsonValue(recipe).dump(2) + "\n"; }
 
 bool RecipeFromJson(const std::string& csJson, Recipe& recipe, std::string& csError) {
   if (csJson.size() > kMaxRecipeBytes)
     return csError = "the recipe is larger than " + std::to_string(kMaxRecipeBytes >> 20) + " MB",
            false;
-  if (!NestingWithin(csJson, kMaxNesting))
-    return csError = "the recipe nests deeper than " + std::to_string(kMaxNesting) + " levels",
+  if (!JsonNestingWithin(csJson, kMaxRecipeNesting))
+    return csError =
+               "the recipe nests deeper than " + std::to_string(kMaxRecipeNesting) + " levels",
            false;
-  json j = json::parse(csJson, nullptr, false);
-  if (j.is_discarded() || !j.is_object()) return csError = "the recipe is not a JSON object", false;
+  json j;
+  if (!ParseJsonText(csJson, "the recipe", j, csError)) return false;
+  return RecipeFromJsonValue(j, recipe, csError);
+}
+
+bool RecipeFromJsonValue(const json& j, Recipe& recipe, std::string& csError) {
+  if (!j.is_object()) return csError = "the recipe is not a JSON object", false;
   try {
     long long iVersion, iSeed, iQuality;
     if (!j.contains("vexmora_recipe") || !WholeNumber(j["vexmora_recipe"], 0, 1000, iVersion) ||
@@ -235,8 +265,10 @@ bool RecipeFromJson(const std::string& csJson, Recipe& recipe, std::string& csEr
     CFilSpec& spec = result.m_Spec;
     if (!j.contains("xform") || !j["xform"].is_string())
       return csError = "the recipe names no Xform", false;
-    const int iXform = ParseXformName(j["xform"].get<std::string>(), csError);
-    if (iXform < 0) return false;
+    const std::string csXform = j["xform"].get<std::string>();
+    const int iXform = FindXform(csXform);
+    if (iXform < 0 || iXform >= kXformCount)
+      return csError = "the recipe names an unknown Xform " + QuotedValue(csXform), false;
     spec.m_iXform = iXform;
     // A seed is stored as 32 bits; either reading of them is accepted.
     if (!WholeField(j, "seed", 0, INT32_MIN, UINT32_MAX, iSeed, csError)) return false;
@@ -299,13 +331,111 @@ bool WriteRecipeFile(const std::string& csPath, const Recipe& recipe, std::strin
 }
 
 bool ReadRecipeFile(const std::string& csPath, Recipe& recipe, std::string& csError) {
-  std::ifstream f(csPath, std::ios::binary);
-  if (!f) return csError = "cannot read " + csPath, false;
-  // One byte more than a recipe may hold tells a longer file (or an endless
-  // one) without reading all of it.
-  std::string csJson(kMaxRecipeBytes + 1, '\0');
-  f.read(csJson.data(), static_cast<std::streamsize>(csJson.size()));
-  if (f.bad()) return csError = "cannot read " + csPath, false;
-  csJson.resize(static_cast<std::size_t>(f.gcount()));
-  return RecipeFromJson(csJson, recipe, csError);
+  std::string csJson;
+  return ReadBoundedTextFile(csPath, kMaxRecipeBytes, "the recipe", csJson, csError) &&
+         RecipeFromJson(csJson, recipe, csError);
+}
+
+bool ReadBoundedTextFile(const std::string& csPath, std::size_t iMaxBytes, const char* szWhat,
+                         std::string& csText, std::string& csError) {
+  // Opened without waiting: a pipe with no writer or a device is refused
+  // at once instead of blocking.
+  const int fd = open(csPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    const int iError = errno;
+    return csError = "cannot read " + csPath + ": " + SystemReason(iError), false;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return csError = "cannot read " + csPath + ": not a regular file", false;
+  }
+  auto tooLarge = [&] {
+    const std::size_t iMB = iMaxBytes >> 20;
+    csError = std::string(szWhat) + " is larger than " +
+              (iMB ? std::to_string(iMB) + " MB" : std::to_string(iMaxBytes) + " bytes");
+    return false;
+  };
+  if (static_cast<unsigned long long>(st.st_size) > iMaxBytes) {
+    close(fd);
+    return tooLarge();
+  }
+  // One byte more than allowed tells a file that grew since.
+  std::string cs(iMaxBytes + 1, '\0');
+  std::size_t iRead = 0;
+  while (iRead < cs.size()) {
+    const ssize_t n = read(fd, cs.data() + iRead, cs.size() - iRead);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int iError = errno;
+      close(fd);
+      return csError = "cannot read " + csPath + ": " + SystemReason(iError), false;
+    }
+    if (n == 0) break;
+    iRead += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  if (iRead > iMaxBytes) return tooLarge();
+  cs.resize(iRead);
+  csText = std::move(cs);
+  return true;
+}
+
+bool JsonNestingWithin(const std::string& csJson, int iMax) {
+  int iDepth = 0;
+  bool bInString = false;
+  for (std::size_t i = 0; i < csJson.size(); ++i) {
+    const char c = csJson[i];
+    if (bInString) {
+      if (c == '\\') ++i;
+      else if (c == '"') bInString = false;
+    } else if (c == '"') {
+      bInString = true;
+    } else if (c == '[' || c == '{') {
+      if (++iDepth > iMax) return false;
+    } else if (c == ']' || c == '}') {
+      --iDepth;
+    }
+  }
+  return true;
+}
+
+std::string MixModeName(int iMode) {
+  for (const MixName& m : kMixNames)
+    if (m.m_iMode == iMode) return m.m_szName;
+  return "";
+}
+
+int MixModeFromName(const std::string& csName) {
+  std::string cs = csName;
+  for (char& c : cs)
+    if (c == '_' || c == ' ') c = '-';
+  for (const MixName& m : kMixNames)
+    if (strcasecmp(cs.c_str(), m.m_szName) == 0) return m.m_iMode;
+  return 0;
+}
+
+bool CheckMixPercent(long long iPercent, std::string& csError) {
+  if (iPercent >= 1 && iPercent <= 99) return true;
+  csError = "the mix percentage must be a whole number from 1 to 99";
+  return false;
+}
+
+bool MakeSelection(double dHue, double dSat, double dVal, bool bInvert, long long iSmooth,
+                   AreaSelection& sel, std::string& csError) {
+  // Written so that NaN fails each test.
+  if (!(dHue >= 0 && dHue <= 360 && dSat >= 0 && dSat <= 1 && dVal >= 0 && dVal <= 1)) {
+    csError = "hue must lie in 0..360, saturation and value in 0..1";
+    return false;
+  }
+  if (iSmooth < 0 || iSmooth > 8) {
+    csError = "the selection's smoothing must be a whole number from 0 to 8";
+    return false;
+  }
+  AreaSelection result;
+  result.SetHsv(dHue, dSat, dVal);
+  result.m_bInvert = bInvert ? 1 : 0;
+  result.SetSmooth(static_cast<int>(iSmooth));
+  sel = result;
+  return true;
 }
