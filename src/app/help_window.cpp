@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -34,13 +35,6 @@ CHelpWindow::CHelpWindow(QWidget* pParent)
   connect(m_pBack, &QAction::triggered, m_pBrowser, &QTextBrowser::backward);
   connect(m_pForward, &QAction::triggered, m_pBrowser, &QTextBrowser::forward);
   connect(m_pContents, &QAction::triggered, this, [this] { m_pBrowser->setSource(QUrl(kContents)); });
-  // Esc and Ctrl+W close the help window (and only it: it is a window of
-  // its own, so the main window's Esc and Ctrl+W are not reached from here).
-  m_pClose = new QAction(QStringLiteral("Close"), this);
-  m_pClose->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
-  m_pClose->setShortcutContext(Qt::WindowShortcut);
-  addAction(m_pClose);
-  connect(m_pClose, &QAction::triggered, this, &QWidget::close);
   connect(m_pBrowser, &QTextBrowser::backwardAvailable, m_pBack, &QAction::setEnabled);
   connect(m_pBrowser, &QTextBrowser::forwardAvailable, m_pForward, &QAction::setEnabled);
   m_pBrowser->setOpenLinks(true);
@@ -52,6 +46,19 @@ CHelpWindow::CHelpWindow(QWidget* pParent)
   pLayout->addWidget(pBar);
   pLayout->addWidget(m_pBrowser);
   resize(kWidth, kHeight);
+}
+
+void CHelpWindow::keyPressEvent(QKeyEvent* pEvent) {
+  // Esc and Ctrl+W close the help window (and only it: it is a window of its
+  // own, so the main window's Esc and Ctrl+W are not reached from here).
+  const Qt::KeyboardModifiers mods = pEvent->modifiers() & ~Qt::KeypadModifier;
+  if ((pEvent->key() == Qt::Key_Escape && mods == Qt::NoModifier) ||
+      (pEvent->key() == Qt::Key_W && mods == Qt::ControlModifier)) {
+    pEvent->accept();
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(pEvent);
 }
 
 QString CHelpWindow::TopicFor(int iCommand) {

@@ -25,7 +25,9 @@ class CHelpWindow final : public QWidget {
   QTextBrowser* Browser() const { return m_pBrowser; }
   QAction* BackAction() const { return m_pBack; }
   QAction* ContentsAction() const { return m_pContents; }
-  QAction* CloseAction() const { return m_pClose; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* pEvent) override;
 
  private:
   void Present(const QString& csUrl);
@@ -36,5 +38,4 @@ class CHelpWindow final : public QWidget {
   QAction* m_pBack;
   QAction* m_pForward;
   QAction* m_pContents;
-  QAction* m_pClose;
 };

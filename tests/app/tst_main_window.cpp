@@ -489,7 +489,7 @@ class CMainWindowTest : public QObject {
     for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
       pHelp->activateWindow();
       QVERIFY(QTest::qWaitForWindowActive(pHelp));
-      QTest::keySequence(pHelp, key);
+      QTest::keySequence(pHelp->Browser(), key);
       QVERIFY(!pHelp->isVisible());
       QTest::keyClick(pSlider, Qt::Key_F1);
       QVERIFY(pHelp->isVisible());
@@ -594,6 +594,9 @@ class CMainWindowTest : public QObject {
     QVERIFY(CShellFixture::WaitIdle());
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(csRecipeFile))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &enter);
+    QVERIFY(enter.isAccepted());
     QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&frame, &dropped);
     QVERIFY(CShellFixture::WaitIdle());
