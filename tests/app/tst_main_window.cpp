@@ -655,6 +655,15 @@ class CMainWindowTest : public QObject {
     const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
     QDir().mkpath(csDir);
     QVERIFY(frame.grab().save(csDir + "/main_window.png"));
+    // The File and Edit menus, open.
+    for (int i : {0, 1}) {
+      QMenu* pMenu = MainMenu(frame, i);
+      emit pMenu->aboutToShow();
+      pMenu->popup(frame.mapToGlobal(QPoint(10, 30)));
+      QTest::qWait(50);
+      QVERIFY(pMenu->grab().save(csDir + (i == 0 ? "/file_menu.png" : "/edit_menu.png")));
+      pMenu->hide();
+    }
   }
 
   void SplashClosesOnAKeyAndThenTheTipOpens() {
