@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QStatusBar>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -96,20 +97,22 @@ void CMainFrame::SaveSequenceAs() {
   const std::string csPath = m_App.Dialogs().DataFilePath(CShellDialogs::EFile::Sequence, true,
                                                           csDefault, state.m_csInitialDir);
   if (csPath.empty()) return;
-  std::string csPicture = pDoc->m_csPicturePath;
-  if (csPicture.empty() || !QFileInfo::exists(QString::fromStdString(csPicture))) {
-    // A pasted picture (or one whose file has gone) is written beside the
-    // sequence, so that the sequence has an original to come back to.
-    csPicture = DirOf(csPath) + "/" + Stem(csPath) + "_original.png";
+  CSequence seq;
+  SetSequencePicture(seq, pDoc->m_csPicturePath, *pDoc->Original());
+  std::string csError;
+  if (pDoc->m_csPicturePath.empty() || !LoadSequencePicture(seq, csError)) {
+    // A pasted picture, or one whose file has gone or changed since it was
+    // opened, is written beside the sequence, so that the sequence has its
+    // own original to come back to.
+    const std::string csPicture = DirOf(csPath) + "/" + Stem(csPath) + "_original.png";
     if (!pDoc->Original()->WriteImageFile(csPicture.c_str())) {
       ReportError("Cannot save the sequence %s:\nthe original picture could not be written to %s",
                   csPath.c_str(), csPicture.c_str());
       return;
     }
     pDoc->m_csPicturePath = csPicture;
+    SetSequencePicture(seq, csPicture, *pDoc->Original());
   }
-  CSequence seq;
-  SetSequencePicture(seq, csPicture, *pDoc->Original());
   for (int i = 1; i < pDoc->SequenceSize(); ++i) {
     Recipe recipe;
     recipe.m_Spec = pDoc->m_aSpecs[static_cast<std::size_t>(i)];
@@ -118,7 +121,6 @@ void CMainFrame::SaveSequenceAs() {
     seq.m_aIdeas.push_back(recipe);
   }
   seq.m_iCurrent = seq.m_aIdeas.empty() ? -1 : std::max(pDoc->m_iCurrent, 1) - 1;
-  std::string csError;
   if (!WriteSequenceFile(csPath, seq, csError)) {
     ReportError("Cannot save the sequence %s:\n%s", csPath.c_str(), csError.c_str());
     return;

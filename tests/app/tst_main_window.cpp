@@ -633,6 +633,17 @@ class CMainWindowTest : public QObject {
     QVERIFY(refused(csText, "has changed"));
     QFile::remove(QString::fromStdString(csPicture));
     QVERIFY(refused(csText, "missing"));
+
+    // Saved again with its picture gone, the sequence takes the original along.
+    const std::string csAgain = fixture.m_Home.Path("again.vxseq");
+    fixture.m_Dialogs.m_csDataPath = csAgain;
+    frame.OnCommand(ID_FILE_SAVE_SEQUENCE);
+    QVERIFY(QFileInfo::exists(QString::fromStdString(fixture.m_Home.Path("again_original.png"))));
+    QVERIFY(fixture.m_pApp->OpenDocumentFile(csAgain));
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.ActiveDocument()->SequenceSize(), 4);
+    QCOMPARE(frame.ActiveView()->ShownImage(), second);
+    QVERIFY(Reporter().Take().empty());
   }
 
   // Not a check: renders the window with two documents to
