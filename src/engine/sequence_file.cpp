@@ -236,9 +236,10 @@ bool CheckSequencePicture(const CSequence& seq, const CDADC* pPicture, std::stri
 
 std::unique_ptr<CDADC> LoadSequencePicture(const CSequence& seq, std::string& csError) {
   std::unique_ptr<CDADC> pPicture;
-  // A missing file is told without the loader's own message.
+  // A missing file is told without the loader's own message, and a pipe or
+  // device is not opened (that could wait for a writer).
   struct stat st {};
-  if (stat(seq.m_csPicture.c_str(), &st) == 0)
+  if (stat(seq.m_csPicture.c_str(), &st) == 0 && S_ISREG(st.st_mode))
     pPicture = OpenImageSurface(seq.m_csPicture.c_str(), kImageFromName);
   if (!CheckSequencePicture(seq, pPicture.get(), csError)) return nullptr;
   return pPicture;
