@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -143,7 +144,10 @@ std::string SequenceToJson(const CSequence& seq, const std::string& csSequencePa
                       {"width", seq.m_iWidth},
                       {"height", seq.m_iHeight},
                       {"pixel_hash", HashText(seq.m_iPictureHash)}};
-  j["current"] = seq.m_aIdeas.empty() ? 0 : seq.m_iCurrent + 1;
+  // A current index out of range is written as the nearest idea: the file
+  // always reads back.
+  const int iLast = static_cast<int>(seq.m_aIdeas.size()) - 1;
+  j["current"] = seq.m_aIdeas.empty() ? 0 : std::clamp(seq.m_iCurrent, 0, iLast) + 1;
   json ideas = json::array();
   for (const Recipe& r : seq.m_aIdeas) ideas.push_back(RecipeToJsonValue(r));
   j["ideas"] = std::move(ideas);

@@ -62,6 +62,11 @@ TEST(SequenceFile, RoundTripAndPicturePaths) {
   const CSequence other = TwoIdeas(tmp.Path("p.bmp"), *pic);
   EXPECT_THAT(SequenceToJson(other, tmp.Path("moved/s.vxseq")),
               HasSubstr("\"path\": \"" + tmp.Path("p.bmp") + "\""));
+  // A current index out of range is written as the nearest idea.
+  CSequence stray = other;
+  stray.m_iCurrent = 7;
+  ASSERT_TRUE(SequenceFromJson(SequenceToJson(stray, csSeq), csSeq, back, csError)) << csError;
+  EXPECT_EQ(back.m_iCurrent, 1);
   // No ideas: current 0.
   CSequence empty;
   SetSequencePicture(empty, tmp.Path("p.bmp"), *pic);
