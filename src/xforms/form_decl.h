@@ -80,6 +80,7 @@ struct RadioOption {
                                     // the label when null
   const char* m_szGroup = nullptr;  // radios: the title of a group box around this button
                                     // and the following ones of the same title
+  const char* m_szOldName = nullptr;  // a name older recipes carry, still read
 };
 
 // Everything about one declared item except where it lives in the record.

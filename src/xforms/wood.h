@@ -58,11 +58,12 @@ inline constexpr auto kWoodForm = MakeForm<WoodParams>(
     IntPair(&WoodParams::m_iSawStrokes, "saw_strokes", 0, 0, "Saw strokes", 320, 1000)
         .WithoutControl(),
     // Named by what the saw draws: mode 2 turns the strokes towards the
-    // centre, mode 3 lays them along circles round it.
+    // centre, mode 3 lays them along circles round it. Recipes written
+    // under the earlier names still read as the same modes.
     Radios(&WoodParams::m_iStrokeMode, "stroke_direction", "Stroke direction",
            {{WOOD_STROKES_FIXED, "Fixed angle", "fixed"},
-            {WOOD_STROKES_TANGENTIAL, "Towards the centre", "pointing"},
-            {WOOD_STROKES_RADIAL, "Round the centre", "circling"}})
+            {WOOD_STROKES_TANGENTIAL, "Towards the centre", "pointing", nullptr, "tangential"},
+            {WOOD_STROKES_RADIAL, "Round the centre", "circling", nullptr, "radial"}})
         .WithoutControl(),
     RealPair(&WoodParams::m_dStrokeAngle, "stroke_angle", 0, 0, "Stroke angle", 0.0, kSwarmPi)
         .WithoutControl());

@@ -756,7 +756,16 @@ class CBuiltDialogsTest : public QObject {
     QCOMPARE(FindControlAs<QLineEdit>(&dlgO, 1112)->text(), QString("32"));
     QCOMPARE(o.m_iSquares, 24);
 
-    QCOMPARE(WoodParams().m_iStrokeMode, int(WOOD_STROKES_FIXED));
+    // Wood starts at a fixed angle; its modes are named by what they draw,
+    // and a recipe's earlier name still reads as the same mode.
+    WoodParams wood;
+    QCOMPARE(wood.m_iStrokeMode, int(WOOD_STROKES_FIXED));
+    const CFormRef woodForm(kWoodForm);
+    std::string csError;
+    QVERIFY(SetFieldFromText(woodForm, &wood, "stroke_direction", "tangential", csError));
+    QCOMPARE(wood.m_iStrokeMode, int(WOOD_STROKES_TANGENTIAL));
+    QCOMPARE(FieldText(woodForm, &wood, std::size_t(woodForm.Find("stroke_direction"))),
+             std::string("pointing"));
   }
 
   // The values behind the lists and radio pairs, and the Xforms' own checks.
