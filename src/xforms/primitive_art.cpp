@@ -38,9 +38,7 @@ void AutochoosePrimitiveArt(PrimitiveArtParams& p, AreaSelection& sel) {
 
 int PercentOfDiagonal(double p, int iWidth, int iHeight) {
   if (!(p >= 0.0 && p <= 100.0)) return 3;
-  return static_cast<int>(
-      p * std::sqrt(static_cast<double>(iWidth) * iWidth + static_cast<double>(iHeight) * iHeight) *
-      0.01);
+  return static_cast<int>(p * BoundedDiagonal(iWidth, iHeight) * 0.01);
 }
 
 void CGradedLinkDrawer::DrawLinks(CDC& dc, int s, const std::vector<CNetNode>& aNodes,
