@@ -21,8 +21,10 @@ const char* CheckReliefMapSettings(ReliefMapParams& p) {
   return nullptr;
 }
 
-int ValidateReliefMap(ReliefMapParams& p) {
-  return p.m_iSeaLevel <= p.m_iHill && p.m_iHill <= p.m_iRock && p.m_iRock <= p.m_iSnowLine;
+int ValidateReliefMap(ReliefMapParams& p, const char** pszWhy) {
+  if (p.m_iSeaLevel <= p.m_iHill && p.m_iHill <= p.m_iRock && p.m_iRock <= p.m_iSnowLine) return 1;
+  if (pszWhy) *pszWhy = "the levels must rise in order: sea_level <= hill <= rock <= snow_line";
+  return 0;
 }
 
 void AutochooseReliefMap(ReliefMapParams& p, AreaSelection& sel) {
