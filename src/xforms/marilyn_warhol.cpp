@@ -1,9 +1,12 @@
 #include "xforms/marilyn_warhol.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "imaging/random.h"
 #include "platform/dc.h"
@@ -124,6 +127,19 @@ void Bands(std::uint8_t* g, int w, int h, int n, int c, int d, const XformContex
 void Print(const std::uint8_t* pLevels, int w, int h, const COLORREF* pPalettes, int n, int nx,
            int ny, CDADC& out, int s, const XformContext& ctx) {
   const long long W = out.m_iWidth, H = out.m_iHeight;
+  // The column of the levels for each column of a copy depends only on the
+  // column's place in its copy: worked out once, not divided out per pixel.
+  long long iWidest = 0;
+  for (int i = 0; i < nx; ++i) iWidest = std::max(iWidest, W * (i + 1) / nx - W * i / nx);
+  std::vector<int> aColumn;
+  try {
+    aColumn.resize(static_cast<std::size_t>(iWidest));
+  } catch (const std::bad_alloc&) {
+    aColumn.clear();
+  }
+  const bool bTable = !aColumn.empty();
+  for (long long o = 0; bTable && o < iWidest; ++o)
+    aColumn[static_cast<std::size_t>(o)] = static_cast<int>(o * nx / s % w);
   bool bStopped = false;
   for (int j = 0; j < ny && !bStopped; ++j) {
     for (int i = 0; i < nx && !bStopped; ++i) {
@@ -133,7 +149,8 @@ void Print(const std::uint8_t* pLevels, int w, int h, const COLORREF* pPalettes,
       for (long long y = y0; y < y1; ++y) {
         const std::uint8_t* pRow = pLevels + ((y - y0) * ny / s % h) * w;
         for (long long x = x0; x < x1; ++x) {
-          const int k = pRow[(x - x0) * nx / s % w];
+          const long long o = x - x0;
+          const int k = pRow[bTable ? aColumn[static_cast<std::size_t>(o)] : o * nx / s % w];
           if (k >= n) break;
           out.m_pDC->SetPixel(static_cast<int>(x), static_cast<int>(y), pPalette[k]);
         }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -152,13 +154,45 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
   const double dRange = dMax - dMin;
   const bool bFlat = !(dRange > 0.0);
   SetStatusText("Condensation...");
-  for (int y = 0; y < h && !ctx.Stopped(); ++y) {
+  auto ColourOf = [&](double n) {
+    const double t = bFlat ? 0.0 : (n - dMin) / dRange;
+    return BlendColour(t, p.m_crMist, p.m_crBackground);
+  };
+  CBitmap* pBitmap = dc.GetCurrentBitmap();
+  const bool bDirect = pNoise && pBitmap && !dc.HasClipRegion() && dc.GetROP2() == R2_COPYPEN &&
+                       pBitmap->Width() >= w * s && pBitmap->Height() >= h * s;
+  if (bDirect) {
+    // The rows are shared between the cores too. Each block writes the
+    // pixels of its own rows straight into the surface, the bytes that
+    // SetPixelV or FillSolidRect would write: drawing calls would share the
+    // context's state between the blocks.
+    const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
+    ForEachRowBlock(h, RowBlockCount(h), [&](int iBlock, int iFirst, int iEnd) {
+      for (int y = iFirst; y < iEnd; ++y) {
+        const double* pRow = pNoise.get() + static_cast<std::size_t>(y) * w;
+        std::uint8_t* pOut = pBitmap->Row(y * s);
+        for (int x = 0; x < w; ++x) {
+          const COLORREF cr = ColourOf(pRow[x]);
+          for (std::uint8_t* px = pOut + 3 * x * s; px < pOut + 3 * (x + 1) * s; px += 3) {
+            px[0] = GetBValue(cr);
+            px[1] = GetGValue(cr);
+            px[2] = GetRValue(cr);
+          }
+        }
+        for (int i = 1; i < s; ++i) std::memcpy(pBitmap->Row(y * s + i), pOut, iRowBytes);
+        if (iBlock == 0) SetPercent(ctx.m_pPercent, 55, 90, (y - iFirst) * 100 / (iEnd - iFirst));
+        if (ctx.Stopped()) break;
+      }
+    });
+    // The rectangle fills would leave the last colour as the background.
+    if (s > 1 && w > 0 && h > 0)
+      dc.SetBkColor(ColourOf(pNoise[static_cast<std::size_t>(w) * h - 1]));
+  }
+  for (int y = 0; !bDirect && y < h && !ctx.Stopped(); ++y) {
     const double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
     if (!pRow) row.Prepare(y);
     for (int x = 0; x < w; ++x) {
-      const double n = pRow ? pRow[x] : row.Noise(x, ForceAt(pField, x, y, w));
-      const double t = bFlat ? 0.0 : (n - dMin) / dRange;
-      const COLORREF cr = BlendColour(t, p.m_crMist, p.m_crBackground);
+      const COLORREF cr = ColourOf(pRow ? pRow[x] : row.Noise(x, ForceAt(pField, x, y, w)));
       if (s == 1)
         dc.SetPixelV(x, y, cr);
       else

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "imaging/colour.h"
 #include "imaging/force_field.h"
@@ -297,21 +298,63 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
 
   SetStatusText("Soil Analysis...");
   const ReliefColours cols = ChooseReliefColours(p);
-  for (int x = 0; x < w; ++x) {
-    int iAbove = ForceAt(pField, x, 0, w);  // the top row has no slope
-    for (int y = 0; y < h; ++y) {
-      const int m = ForceAt(pField, x, y, w);
-      COLORREF c;
-      const EReliefClass eClass = ReliefClass(p, cols, m, c);
-      if (eClass != RELIEF_WATER) c = ScaleColour(c, ReliefSlope(p, eClass, m, iAbove));
-      dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, c);
-      if (eClass != RELIEF_WATER && eClass != RELIEF_SNOW) JitterPixel(dc, x, y, s, c, 0.09);
-      iAbove = m;
+  // The colours (and the jitter's random draws) go column by column, in
+  // bands of columns kept in two tables; each band is then drawn row by row,
+  // so that the surface is written along its rows. Every block is drawn by
+  // the same calls as column by column (the fill, then the jittered colour
+  // over it), and blocks do not overlap, so the bytes are the same; the last
+  // call is still that of the bottom right block.
+  constexpr int kBand = 128;
+  constexpr COLORREF kNoJitter = 0xFFFFFFFF;
+  std::vector<COLORREF> aFill, aJitter;
+  try {
+    aFill.resize(static_cast<std::size_t>(kBand) * h);
+    aJitter.resize(static_cast<std::size_t>(kBand) * h);
+  } catch (const std::bad_alloc&) {
+    ReportError("Relief Map: not enough memory");
+    return 0;
+  }
+  bool bStopped = false;
+  for (int x0 = 0; x0 < w && !bStopped; x0 += kBand) {
+    const int x1 = std::min(w, x0 + kBand);
+    int x = x0;
+    for (; x < x1; ++x) {
+      int iAbove = ForceAt(pField, x, 0, w);  // the top row has no slope
+      for (int y = 0; y < h; ++y) {
+        const int m = ForceAt(pField, x, y, w);
+        COLORREF c;
+        const EReliefClass eClass = ReliefClass(p, cols, m, c);
+        if (eClass != RELIEF_WATER) c = ScaleColour(c, ReliefSlope(p, eClass, m, iAbove));
+        const std::size_t i = static_cast<std::size_t>(y) * kBand + (x - x0);
+        aFill[i] = c;
+        aJitter[i] = eClass != RELIEF_WATER && eClass != RELIEF_SNOW ? JitterColour(c, 0.09)
+                                                                     : kNoJitter;
+        iAbove = m;
+      }
+      const int q = static_cast<int>(x * 100LL / w);
+      SetPercent(ctx.m_pPercent, 5, 90, q);
+      if (ctx.Stopped()) {
+        bStopped = true;
+        ++x;
+        break;
+      }
+      if (q > 80 && q < 85) SetStatusText("Mountain growth...");
     }
-    const int q = static_cast<int>(x * 100LL / w);
-    SetPercent(ctx.m_pPercent, 5, 90, q);
-    if (ctx.Stopped()) break;
-    if (q > 80 && q < 85) SetStatusText("Mountain growth...");
+    for (int y = 0; y < h; ++y) {
+      const COLORREF* pFill = aFill.data() + static_cast<std::size_t>(y) * kBand - x0;
+      const COLORREF* pJitter = aJitter.data() + static_cast<std::size_t>(y) * kBand - x0;
+      for (int k = x0; k < x; ++k) {
+        // A jittered block larger than a pixel is a second opaque fill that
+        // covers the first whatever the mode: the first is left out.
+        if (pJitter[k] == kNoJitter || s == 1)
+          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, pFill[k]);
+        if (pJitter[k] == kNoJitter) continue;
+        if (s == 1)
+          dc.SetPixelV(k, y, pJitter[k]);
+        else
+          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, pJitter[k]);
+      }
+    }
   }
 
   SetStatusText("Snowing...");
