@@ -1,6 +1,7 @@
 #include "xforms/relief_map.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -307,9 +308,11 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
   constexpr int kBand = 128;
   constexpr COLORREF kNoJitter = 0xFFFFFFFF;
   std::vector<COLORREF> aFill, aJitter;
+  std::vector<std::uint8_t> aForces;  // the band's forces, copied along the rows
   try {
     aFill.resize(static_cast<std::size_t>(kBand) * h);
     aJitter.resize(static_cast<std::size_t>(kBand) * h);
+    aForces.resize(static_cast<std::size_t>(kBand) * h);
   } catch (const std::bad_alloc&) {
     ReportError("Relief Map: not enough memory");
     return 0;
@@ -317,11 +320,15 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
   bool bStopped = false;
   for (int x0 = 0; x0 < w && !bStopped; x0 += kBand) {
     const int x1 = std::min(w, x0 + kBand);
+    for (int y = 0; y < h; ++y)
+      std::memcpy(aForces.data() + static_cast<std::size_t>(y) * kBand,
+                  pField.get() + static_cast<std::size_t>(y) * w + x0,
+                  static_cast<std::size_t>(x1 - x0));
     int x = x0;
     for (; x < x1; ++x) {
-      int iAbove = ForceAt(pField, x, 0, w);  // the top row has no slope
+      int iAbove = ForceAt(aForces.data(), x - x0, 0, kBand);  // the top row has no slope
       for (int y = 0; y < h; ++y) {
-        const int m = ForceAt(pField, x, y, w);
+        const int m = ForceAt(aForces.data(), x - x0, y, kBand);
         COLORREF c;
         const EReliefClass eClass = ReliefClass(p, cols, m, c);
         if (eClass != RELIEF_WATER) c = ScaleColour(c, ReliefSlope(p, eClass, m, iAbove));
