@@ -121,21 +121,43 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
   // room for them (else they are worked out again, to the same bits); then
   // the rows are shared between the cores, each block with its own range,
   // and the ranges are joined (the extremes do not depend on the order).
+  // When the second pass can write the surface's bytes itself and each
+  // pixel's block holds 8 bytes in its first row (quality 4), a value is
+  // kept there, where its own colour overwrites it: no memory of its own.
+  CBitmap* pBitmap = dc.GetCurrentBitmap();
+  const bool bDirect = pBitmap && !dc.HasClipRegion() && dc.GetROP2() == R2_COPYPEN &&
+                       pBitmap->Width() >= w * s && pBitmap->Height() >= h * s;
+  const bool bInSurface = bDirect && 3 * s >= static_cast<int>(sizeof(double));
   CMistRow row(p, w, h);
-  std::unique_ptr<double[]> pNoise(new (std::nothrow) double[static_cast<std::size_t>(w) * h]);
+  std::unique_ptr<double[]> pNoise(
+      bInSurface ? nullptr : new (std::nothrow) double[static_cast<std::size_t>(w) * h]);
+  const bool bKept = bInSurface || pNoise;
+  auto Keep = [&](int x, int y, double n) {
+    if (bInSurface)
+      std::memcpy(pBitmap->Row(y * s) + static_cast<std::size_t>(3) * s * x, &n, sizeof n);
+    else
+      pNoise[static_cast<std::size_t>(y) * w + x] = n;
+  };
+  auto Kept = [&](int x, int y) {
+    double n;
+    if (bInSurface)
+      std::memcpy(&n, pBitmap->Row(y * s) + static_cast<std::size_t>(3) * s * x, sizeof n);
+    else
+      n = pNoise[static_cast<std::size_t>(y) * w + x];
+    return n;
+  };
   struct CRange {
     double dMax = -20000000.0, dMin = 20000000.0;
   };
   std::array<CRange, kMaxRowBlocks> aRanges;
-  ForEachRowBlock(h, pNoise ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
+  ForEachRowBlock(h, bKept ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
     CRange& range = aRanges[static_cast<std::size_t>(iBlock)];
     CMistRow blockRow(p, w, h);
     for (int y = iFirst; y < iEnd; ++y) {
       blockRow.Prepare(y);
-      double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
       for (int x = 0; x < w; ++x) {
         const double n = blockRow.Noise(x, ForceAt(pField, x, y, w));
-        if (pRow) pRow[x] = n;
+        if (bKept) Keep(x, y, n);
         if (n > range.dMax) range.dMax = n;
         if (n < range.dMin) range.dMin = n;
       }
@@ -158,21 +180,19 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
     const double t = bFlat ? 0.0 : (n - dMin) / dRange;
     return BlendColour(t, p.m_crMist, p.m_crBackground);
   };
-  CBitmap* pBitmap = dc.GetCurrentBitmap();
-  const bool bDirect = pNoise && pBitmap && !dc.HasClipRegion() && dc.GetROP2() == R2_COPYPEN &&
-                       pBitmap->Width() >= w * s && pBitmap->Height() >= h * s;
-  if (bDirect) {
+  if (bDirect && bKept && !ctx.Stopped()) {
     // The rows are shared between the cores too. Each block writes the
     // pixels of its own rows straight into the surface, the bytes that
     // SetPixelV or FillSolidRect would write: drawing calls would share the
-    // context's state between the blocks.
+    // context's state between the blocks. A pixel's kept value is read
+    // before its block is written.
+    const double dLast = w > 0 && h > 0 ? Kept(w - 1, h - 1) : 0.0;
     const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
     ForEachRowBlock(h, RowBlockCount(h), [&](int iBlock, int iFirst, int iEnd) {
       for (int y = iFirst; y < iEnd; ++y) {
-        const double* pRow = pNoise.get() + static_cast<std::size_t>(y) * w;
         std::uint8_t* pOut = pBitmap->Row(y * s);
         for (int x = 0; x < w; ++x) {
-          const COLORREF cr = ColourOf(pRow[x]);
+          const COLORREF cr = ColourOf(Kept(x, y));
           for (std::uint8_t* px = pOut + 3 * x * s; px < pOut + 3 * (x + 1) * s; px += 3) {
             px[0] = GetBValue(cr);
             px[1] = GetGValue(cr);
@@ -185,14 +205,12 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
       }
     });
     // The rectangle fills would leave the last colour as the background.
-    if (s > 1 && w > 0 && h > 0)
-      dc.SetBkColor(ColourOf(pNoise[static_cast<std::size_t>(w) * h - 1]));
+    if (s > 1 && w > 0 && h > 0) dc.SetBkColor(ColourOf(dLast));
   }
-  for (int y = 0; !bDirect && y < h && !ctx.Stopped(); ++y) {
-    const double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
-    if (!pRow) row.Prepare(y);
+  for (int y = 0; !(bDirect && bKept) && y < h && !ctx.Stopped(); ++y) {
+    if (!bKept) row.Prepare(y);
     for (int x = 0; x < w; ++x) {
-      const COLORREF cr = ColourOf(pRow ? pRow[x] : row.Noise(x, ForceAt(pField, x, y, w)));
+      const COLORREF cr = ColourOf(bKept ? Kept(x, y) : row.Noise(x, ForceAt(pField, x, y, w)));
       if (s == 1)
         dc.SetPixelV(x, y, cr);
       else
