@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -110,7 +111,6 @@ CRunResult RunGeneration(const CFilSpec& recipe, CDADC& in, int iPath) {
     if (iPath == 2) {
       // The Xform itself on the dirty thread, as a worker that inherited the
       // state and never cleared it would run it (the mix is left out).
-      SeedRandom(static_cast<unsigned int>(spec.m_iSeed));
       spec.Apply();
       r.dMs = MsSince(t0);
       r.csDigest = SurfaceDigest(*spec.m_Context.m_pOut);

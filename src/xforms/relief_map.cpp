@@ -348,18 +348,19 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
       if (q > 80 && q < 85) SetStatusText("Mountain growth...");
     }
     for (int y = 0; y < h; ++y) {
-      const COLORREF* pFill = aFill.data() + static_cast<std::size_t>(y) * kBand - x0;
-      const COLORREF* pJitter = aJitter.data() + static_cast<std::size_t>(y) * kBand - x0;
+      const COLORREF* pFill = aFill.data() + static_cast<std::size_t>(y) * kBand;
+      const COLORREF* pJitter = aJitter.data() + static_cast<std::size_t>(y) * kBand;
       for (int k = x0; k < x; ++k) {
+        const COLORREF cFill = pFill[k - x0], cJitter = pJitter[k - x0];
         // A jittered block larger than a pixel is a second opaque fill that
         // covers the first whatever the mode: the first is left out.
-        if (pJitter[k] == kNoJitter || s == 1)
-          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, pFill[k]);
-        if (pJitter[k] == kNoJitter) continue;
+        if (cJitter == kNoJitter || s == 1)
+          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, cFill);
+        if (cJitter == kNoJitter) continue;
         if (s == 1)
-          dc.SetPixelV(k, y, pJitter[k]);
+          dc.SetPixelV(k, y, cJitter);
         else
-          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, pJitter[k]);
+          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, cJitter);
       }
     }
   }
