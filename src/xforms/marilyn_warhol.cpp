@@ -148,9 +148,9 @@ void Print(const std::uint8_t* pLevels, int w, int h, const COLORREF* pPalettes,
     // SetPixel is then a plain store, and the copies do not overlap: the
     // rows of the surface are shared between the cores, each writing the
     // bytes of every copy along its own rows.
-    ForEachRowBlock(static_cast<int>(H), RowBlockCount(static_cast<int>(H)),
-                    [&](int iBlock, int iFirst, int iEnd) {
-      int j = 0;
+    const int iRows = static_cast<int>(H);
+    ForEachRowBlock(iRows, RowBlockCount(iRows), [&](int iBlock, int iFirst, int iEnd) {
+      int j = 0;  // the copy row of row y
       for (long long y = iFirst; y < iEnd; ++y) {
         while (H * (j + 1) / ny <= y) ++j;
         const long long y0 = H * j / ny;
