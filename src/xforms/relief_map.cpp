@@ -309,13 +309,30 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
   constexpr COLORREF kNoJitter = 0xFFFFFFFF;
   std::vector<COLORREF> aFill, aJitter;
   std::vector<std::uint8_t> aForces;  // the band's forces, copied along the rows
+  // A pixel's colour, and whether it is jittered, depend only on its force
+  // and the force above it: 256 x 256 of them, worked out once (the same
+  // arithmetic on the same values, so the same colours).
+  std::vector<COLORREF> aColourOf;
+  std::vector<std::uint8_t> abJitterOf;
   try {
     aFill.resize(static_cast<std::size_t>(kBand) * h);
     aJitter.resize(static_cast<std::size_t>(kBand) * h);
     aForces.resize(static_cast<std::size_t>(kBand) * h);
+    aColourOf.resize(256 * 256);
+    abJitterOf.resize(256 * 256);
   } catch (const std::bad_alloc&) {
     ReportError("Relief Map: not enough memory");
     return 0;
+  }
+  for (int m = 0; m < 256; ++m) {
+    for (int iAbove = 0; iAbove < 256; ++iAbove) {
+      COLORREF c;
+      const EReliefClass eClass = ReliefClass(p, cols, m, c);
+      if (eClass != RELIEF_WATER) c = ScaleColour(c, ReliefSlope(p, eClass, m, iAbove));
+      aColourOf[static_cast<std::size_t>(m) * 256 + iAbove] = c;
+      abJitterOf[static_cast<std::size_t>(m) * 256 + iAbove] =
+          eClass != RELIEF_WATER && eClass != RELIEF_SNOW ? 1 : 0;
+    }
   }
   bool bStopped = false;
   for (int x0 = 0; x0 < w && !bStopped; x0 += kBand) {
@@ -329,13 +346,11 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
       int iAbove = ForceAt(aForces.data(), x - x0, 0, kBand);  // the top row has no slope
       for (int y = 0; y < h; ++y) {
         const int m = ForceAt(aForces.data(), x - x0, y, kBand);
-        COLORREF c;
-        const EReliefClass eClass = ReliefClass(p, cols, m, c);
-        if (eClass != RELIEF_WATER) c = ScaleColour(c, ReliefSlope(p, eClass, m, iAbove));
+        const std::size_t iKind = static_cast<std::size_t>(m) * 256 + iAbove;
+        const COLORREF c = aColourOf[iKind];
         const std::size_t i = static_cast<std::size_t>(y) * kBand + (x - x0);
         aFill[i] = c;
-        aJitter[i] = eClass != RELIEF_WATER && eClass != RELIEF_SNOW ? JitterColour(c, 0.09)
-                                                                     : kNoJitter;
+        aJitter[i] = abJitterOf[iKind] ? JitterColour(c, 0.09) : kNoJitter;
         iAbove = m;
       }
       const int q = static_cast<int>(x * 100LL / w);
