@@ -304,7 +304,7 @@ bool FontFromText(const std::string& csText, LOGFONT& lfOut, std::string& csErro
       return csError = "the font record's face name has no terminating zero byte", false;
     // The record's bytes are kept as they are, but its face must be one the
     // program ships: another would draw differently from machine to machine.
-    if (!KnownFace(lf.lfFaceName))
+    if (lf.lfFaceName[0] && !KnownFace(lf.lfFaceName))
       return csError = "the font record's face: " + UnknownFaceError(lf.lfFaceName), false;
     return lfOut = lf, true;
   }

@@ -129,8 +129,10 @@ int InfoOf(const CFile& a, int (*pfnInfo)(CBytes, CImageInfo&)) {
 
 }  // namespace
 
-// Each decoder refuses a header claiming more than the bounds before taking
-// any memory, and the header probe names the limit.
+// Each decoder refuses a header claiming a side beyond the bound before
+// taking any memory, and the header probe names the limit. (A small file
+// claiming a huge picture within the sides is refused as truncated: it
+// cannot hold its pixels.)
 TEST(PictureLimits, HugeClaimsAreRefusedFromTheHeader) {
   CTempDir dir;
   const struct {
@@ -141,10 +143,10 @@ TEST(PictureLimits, HugeClaimsAreRefusedFromTheHeader) {
   } kCases[] = {
       {"tall.bmp", RleBmp(1, 1 << 20), BmpInfo, "1 x 1048576"},
       {"wide.bmp", RleBmp(65501, 1), BmpInfo, "65501 x 1"},
-      {"huge.png", PngHeader(30000, 30000), PngInfo, "30000 x 30000"},
-      {"huge.tga", TgaHeader(20000, 20000), TgaInfo, "20000 x 20000"},
+      {"wide.png", PngHeader(70000, 3), PngInfo, "70000 x 3"},
+      {"tall.tga", TgaHeader(2, 65535), TgaInfo, "2 x 65535"},
       {"wide.pcx", PcxHeader(65535, 2), PcxInfo, "65535 x 2"},
-      {"huge.jpg", JpegClaiming(60000, 60000), JpgInfo, "60000 x 60000"},
+      {"wide.jpg", JpegClaiming(65535, 8), JpgInfo, "65535 x 8"},
   };
   for (const auto& c : kCases) {
     EXPECT_EQ(InfoOf(c.a, c.pfnInfo), kVicErrTooLarge) << c.szName;
@@ -157,6 +159,8 @@ TEST(PictureLimits, HugeClaimsAreRefusedFromTheHeader) {
                                                            "pixels in all and 65500 pixels per side"));
   }
   EXPECT_TRUE(TakeMessages().empty());  // the probe shows nothing
+  EXPECT_EQ(InfoOf(PngHeader(30000, 30000), PngInfo), kVicErrTruncated);
+  EXPECT_EQ(InfoOf(JpegClaiming(60000, 60000), JpgInfo), kVicErrTruncated);
 }
 
 // The largest side that is read is written by every writer, and read back.

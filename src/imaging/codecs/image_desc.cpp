@@ -28,6 +28,13 @@ int CheckPictureSize(long long iWidth, long long iHeight) {
   return PictureSizeWithinBounds(iWidth, iHeight) ? kVicOk : kVicErrTooLarge;
 }
 
+int CheckPictureSides(long long iWidth, long long iHeight) {
+  if (iWidth <= 0 || iHeight <= 0) return kVicErrBadSize;
+  if (iWidth <= kMaxPictureSide && iHeight <= kMaxPictureSide) return kVicOk;
+  PictureSizeWithinBounds(iWidth, iHeight);  // false: remembers the size for the message
+  return kVicErrTooLarge;
+}
+
 namespace {
 
 // The bounds of a descriptor: what every writer can write.

@@ -107,6 +107,11 @@ class CImageDesc {
 // MaxPicturePixels or kMaxPictureSide, else 0. Every info call checks its
 // size with it before anything is allocated.
 int CheckPictureSize(long long iWidth, long long iHeight);
+// The sides alone (kVicErrBadSize, kVicErrTooLarge beyond kMaxPictureSide).
+// The decoders check the sides first, then whether the file's bytes can
+// hold the pixels it claims (a file that cannot is corrupt or truncated,
+// whatever its size), then the whole size with CheckPictureSize.
+int CheckPictureSides(long long iWidth, long long iHeight);
 
 // Descriptors themselves hold any size every writer can write
 // (kMaxPictureSide, kMaxPicturePixels), whatever the bound of reading.

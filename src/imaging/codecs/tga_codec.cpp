@@ -46,7 +46,7 @@ int ParseTga(CBytes data, CTgaLayout& t) {
   t.m_iPixelBits = h[16];
   t.m_bRightToLeft = (h[17] & 0x10) != 0;
   t.m_bTopOrigin = (h[17] & 0x20) != 0;
-  if (const int iErr = CheckPictureSize(t.m_iWidth, t.m_iHeight)) return iErr;
+  if (const int iErr = CheckPictureSides(t.m_iWidth, t.m_iHeight)) return iErr;
 
   std::size_t iMapBytes = 0;
   if (iMapType == 1) {
@@ -82,7 +82,7 @@ int ParseTga(CBytes data, CTgaLayout& t) {
   const std::size_t iRest = data.size() - t.m_iDataOffset;
   if (t.m_bRle ? iPixels / 128 > iRest : iPixels * t.m_iPixelBytes > iRest)
     return kVicErrTruncated;
-  return kVicOk;
+  return CheckPictureSize(t.m_iWidth, t.m_iHeight);
 }
 
 COLORREF MapEntry(const std::uint8_t* p, int iBits) {
