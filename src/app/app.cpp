@@ -13,6 +13,7 @@
 #include "engine/document.h"
 #include "engine/filter_thread.h"
 #include "imaging/image_files.h"
+#include "imaging/packed_dib.h"
 #include "platform/report.h"
 
 void InitShellResources() { Q_INIT_RESOURCE(app); }
@@ -100,10 +101,15 @@ void COceloApp::OnEditPaste() {
     ReportError("The contents of the clipboard\nare not an image");
     return;
   }
+  const QImage image = qvariant_cast<QImage>(pData->imageData());
+  if (!PictureSizeWithinBounds(image.width(), image.height())) {
+    ReportError("%s", PictureTooLargeMessage().c_str());
+    return;
+  }
   CGlobalBlock hDib;
   {
     CWaitCursor wait;
-    hDib = DibFromImage(qvariant_cast<QImage>(pData->imageData()));
+    hDib = DibFromImage(image);
   }
   if (!hDib) {
     ReportSystemError("COceloApp::OnEditPaste()", "CloseClipboard, hNewDib = %d", 0);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstring>
+#include <string>
 
 #include "app/app.h"
 #include "app/dialog_hooks.h"
@@ -26,11 +27,16 @@ int main(int argc, char* argv[]) {
   CSingleInstance instance;
   if (instance.HandOver(aFiles)) return 0;
 
-  // Without its data folder the program could not draw text, so it says
-  // where it looked instead of making different pictures.
-  if (DataDir().m_csDir.empty()) {
-    QMessageBox::critical(nullptr, QStringLiteral("Vexmora4"),
-                          QString::fromStdString(DataDirMissingMessage(DataDir())));
+  // Without its data folder, or with a shipped font that fails its check,
+  // the program could not draw text as everywhere else, so it says where it
+  // looked (or which file is damaged) instead of making different pictures.
+  std::string csDataError;
+  if (DataDir().m_csDir.empty())
+    csDataError = DataDirMissingMessage(DataDir());
+  else
+    CheckShippedFonts(csDataError);
+  if (!csDataError.empty()) {
+    QMessageBox::critical(nullptr, QStringLiteral("Vexmora4"), QString::fromStdString(csDataError));
     return 1;
   }
 

@@ -23,11 +23,7 @@
 #include "engine/filter_thread.h"
 #include "engine/recipe.h"
 #include "engine/sequence_file.h"
-#include "imaging/codecs/bmp_codec.h"
-#include "imaging/codecs/jpeg_codec.h"
-#include "imaging/codecs/pcx_codec.h"
-#include "imaging/codecs/png_codec.h"
-#include "imaging/codecs/tga_codec.h"
+#include "imaging/codecs/image_desc.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
 #include "imaging/packed_dib.h"
@@ -246,7 +242,18 @@ struct MakePlan {
   std::optional<int> m_iQualityOverride;
 };
 
-enum class EIdea { Made, Stopped, Failed };
+// Refused: the settings do not suit the picture (a usage error, exit 2).
+enum class EIdea { Made, Stopped, Failed, Refused };
+
+// Settings that validation refused, with its reason (the Xform's name, the
+// fields and the rule) when it gave one.
+EIdea RefuseIdea(int iNumber, const CFilSpec& spec, const std::string& csWhy) {
+  Fail("idea " + std::to_string(iNumber) + ": " +
+       (csWhy.empty() ? std::string(GetXformName(spec.m_iXform)) +
+                            ": these settings do not suit the picture"
+                      : csWhy));
+  return EIdea::Refused;
+}
 
 // One idea on the calling thread: choose (unless replaying a recipe),
 // validate, generate, write.
@@ -282,9 +289,12 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
     // reader has range-checked every value). Validation only says whether
     // this picture can take the recipe; the record replays unchanged.
     CFilSpec checked = spec;
-    if (!checked.Effect(in.m_iWidth, in.m_iHeight)) return EIdea::Failed;
+    std::string csWhy;
+    if (!checked.Effect(in.m_iWidth, in.m_iHeight, &csWhy))
+      return RefuseIdea(iNumber, spec, csWhy);
   } else {
-    if (!spec.Effect(in.m_iWidth, in.m_iHeight)) return EIdea::Failed;
+    std::string csWhy;
+    if (!spec.Effect(in.m_iWidth, in.m_iHeight, &csWhy)) return RefuseIdea(iNumber, spec, csWhy);
     spec.Autochoose(&in);
   }
 
@@ -300,8 +310,9 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
   const EGeneration eResult = FilterThreadProc(spec);
   if (eResult == EGeneration::Stopped || s_bInterrupted) return EIdea::Stopped;
   if (eResult == EGeneration::Failed) {
+    const std::string csWhy = spec.ApplyRefusal();
     Fail("idea " + std::to_string(iNumber) + " (" + GetXformName(spec.m_iXform) +
-         ") could not be made");
+         ") could not be made" + (csWhy.empty() ? "" : ": " + csWhy));
     return EIdea::Failed;
   }
   const CWriting writing;
@@ -494,6 +505,7 @@ int RunIdeas(const MakePlan& plan, CDADC& in, const std::vector<int>& aNumbers, 
   std::atomic<int> iDone{0};
   std::atomic<int> iStopped{0};
   std::atomic<int> iFailed{0};
+  std::atomic<int> iRefused{0};
   // Each job has its own progress, stop flag and status text: a job that
   // ends its idea clears only its own flag, never an interrupt meant for the
   // others, and each idea's text is its own.
@@ -533,6 +545,7 @@ int RunIdeas(const MakePlan& plan, CDADC& in, const std::vector<int>& aNumbers, 
           break;
         case EIdea::Stopped: ++iStopped; break;
         case EIdea::Failed: ++iFailed; break;
+        case EIdea::Refused: ++iRefused; break;
       }
       t_jobIdea = CJobIdea{};
       aProgress[iJob] = 0;
@@ -577,7 +590,8 @@ int RunIdeas(const MakePlan& plan, CDADC& in, const std::vector<int>& aNumbers, 
     Fail("stopped: the idea being made was dropped");
     return kExitFailure;
   }
-  return iFailed ? kExitFailure : kExitOk;
+  if (iFailed) return kExitFailure;
+  return iRefused ? kExitUsage : kExitOk;
 }
 
 }  // namespace
@@ -658,38 +672,16 @@ int RunConvert(const std::string& csIn, const std::string& csOut) {
 }
 
 int RunInfo(const std::string& csPath) {
-  const int iType = ImageTypeFromName(csPath.c_str());
-  if (iType <= 0) return Fail("unknown picture format: " + csPath), kExitFailure;
+  // From the header alone: no pixels are decoded, so a huge picture is
+  // described (or refused by the bounds of reading) at once. A file whose
+  // pixel data is damaged is found when it is read for an idea.
   if (!RegularInput(csPath)) return kExitFailure;
-  // Read as the loader reads: regular files within the size bound only.
-  std::vector<std::uint8_t> aData;
-  if (ReadFileBytes(csPath.c_str(), aData) != kVicOk)
-    return Fail("cannot read " + csPath), kExitFailure;
-  const CBytes data(aData.data(), aData.size());
-  CImageInfo info;
-  PFN_IMAGE_INFO pfnInfo = nullptr;
-  PFN_IMAGE_LOAD pfnLoad = nullptr;
-  const char* szFormat = "";
-  switch (iType) {
-    case kImageBmp: pfnInfo = BmpInfo, pfnLoad = LoadBmp, szFormat = "BMP"; break;
-    case kImageTga: pfnInfo = TgaInfo, pfnLoad = LoadTga, szFormat = "TGA"; break;
-    case kImageJpg: pfnInfo = JpgInfo, pfnLoad = LoadJpg, szFormat = "JPG"; break;
-    case kImagePcx: pfnInfo = PcxInfo, pfnLoad = LoadPcx, szFormat = "PCX"; break;
-    case kImagePng: pfnInfo = PngInfo, pfnLoad = LoadPng, szFormat = "PNG"; break;
-  }
-  // The whole picture is decoded: a file whose header is fine but whose
-  // data is cut off is not a readable one.
-  CImageDesc desc;
-  int iError = pfnInfo ? pfnInfo(data, info) : -1;
-  if (iError == 0) iError = DecodePicture(data, pfnInfo, pfnLoad, desc, kMaxPicturePixels);
-  if (iError != 0) {
-    const bool bDamaged = iError == kVicErrTruncated || iError == kVicErrCorrupt;
-    return Fail("not a readable " + std::string(szFormat) + " file" +
-                (bDamaged ? " (corrupt or truncated)" : "") + ": " + csPath),
-           kExitFailure;
-  }
-  std::printf("%s: %d x %d, %s, %d bits per pixel\n", csPath.c_str(), info.m_iWidth, info.m_iHeight,
-              szFormat, info.m_iBitsPerPixel);
+  CPictureHeader header;
+  std::string csError;
+  if (ReadImageHeader(csPath.c_str(), header, csError) != kVicOk)
+    return Fail(csError.empty() ? "cannot read " + csPath : csError), kExitFailure;
+  std::printf("%s: %d x %d, %s, %d bits per pixel\n", csPath.c_str(), header.m_iWidth,
+              header.m_iHeight, header.m_szFormat, header.m_iBitsPerPixel);
   return kExitOk;
 }
 

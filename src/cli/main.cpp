@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "imaging/packed_dib.h"
 #include "platform/data_dir.h"
 
 #ifndef VX_VERSION
@@ -23,12 +24,30 @@ std::string VersionText() {
   return csText;
 }
 
+// Text is drawn with the shipped fonts only: without the data folder, or
+// with a font that fails its check, an idea would fail or differ from the
+// same recipe made elsewhere.
+bool ShippedDataReady() {
+  std::string csError;
+  if (DataDir().m_csDir.empty())
+    csError = DataDirMissingMessage(DataDir());
+  else if (CheckShippedFonts(csError))
+    return true;
+  std::cerr << "vexmora-cli: " << csError << "\n";
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"vexmora-cli: turn a picture into image ideas"};
   app.require_subcommand(1);
   app.set_version_flag("--version", VersionText, "Print the version and the data folder in use");
+  // Before or after the subcommand.
+  app.fallthrough();
+  long long iMaxPixels = kDefaultMaxPicturePixels;
+  CLI::Option* pMaxPixels = app.add_option("--max-pixels", iMaxPixels,
+      "Largest picture read, in pixels (default 100000000; 1..500000000)");
 
   MakeOptions make;
   long long iSeed = 0;
@@ -103,28 +122,25 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
+  if (*pMaxPixels && !SetMaxPicturePixels(iMaxPixels)) {
+    std::cerr << "vexmora-cli: --max-pixels must be a whole number from 1 to "
+              << kMaxPicturePixels << "\n";
+    return kExitUsage;
+  }
   if (pMake->parsed()) {
     if (*pSeed) make.m_iSeed = iSeed;
     if (*pQuality) make.m_csQuality = csQuality;
     if (*pMix) make.m_csMix = csMix;
     if (*pMixSelect) make.m_csMixSelect = csMixSelect;
     if (*pSelect) make.m_csSelect = csSelect;
-    // Text is drawn with the shipped fonts: without them an idea would fail
-    // or differ from the same recipe made elsewhere.
-    if (DataDir().m_csDir.empty()) {
-      std::cerr << "vexmora-cli: " << DataDirMissingMessage(DataDir()) << "\n";
-      return kExitFailure;
-    }
+    if (!ShippedDataReady()) return kExitFailure;
     InstallInterruptHandler();
     return RunMake(make);
   }
   if (pRender->parsed()) {
     if (*pIdeas) render.m_csIdeas = csIdeas;
     if (*pRenderQuality) render.m_csQuality = csRenderQuality;
-    if (DataDir().m_csDir.empty()) {
-      std::cerr << "vexmora-cli: " << DataDirMissingMessage(DataDir()) << "\n";
-      return kExitFailure;
-    }
+    if (!ShippedDataReady()) return kExitFailure;
     InstallInterruptHandler();
     return RunRender(render);
   }

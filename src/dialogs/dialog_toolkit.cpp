@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QImage>
 #include <QLabel>
@@ -22,8 +23,10 @@
 
 #include "engine/catalogue.h"
 #include "imaging/dadc.h"
+#include "platform/data_dir.h"
 #include "platform/gdi/font.h"
 #include "platform/report.h"
+#include "xforms/form_text.h"
 
 namespace {
 
@@ -58,12 +61,32 @@ void SetFaceName(LOGFONT& lf, const QString& csFamily) {
   std::memcpy(lf.lfFaceName, utf8.constData(), n);
 }
 
+// Text is drawn with the shipped fonts only, so the chooser offers them
+// (whatever the machine has installed) and refuses any other face.
 bool DefaultFontChooser(QWidget* pParent, LOGFONT& lf) {
+  static const bool bRegistered = [] {
+    for (const std::string& csFile : ShippedFontFiles())
+      QFontDatabase::addApplicationFont(QString::fromStdString(csFile));
+    return true;
+  }();
+  (void)bRegistered;
   bool bOk = false;
   const QFont font = QFontDialog::getFont(
       &bOk, FontOf(lf), pParent, QString(),
       QFontDialog::ScalableFonts | QFontDialog::DontUseNativeDialog);
   if (!bOk) return false;
+  const std::vector<std::string> aFaces = ShippedFontFaces();
+  const auto it = std::find_if(aFaces.begin(), aFaces.end(), [&](const std::string& cs) {
+    return font.family().compare(QString::fromStdString(cs), Qt::CaseInsensitive) == 0;
+  });
+  if (it == aFaces.end()) {
+    std::string csFaces;
+    for (const std::string& cs : aFaces) csFaces += (csFaces.empty() ? "" : ", ") + cs;
+    ReportError("The font \"%s\" is not shipped with Vexmora: ideas are drawn with %s only, so "
+                "that a recipe gives the same picture everywhere",
+                font.family().toStdString().c_str(), csFaces.c_str());
+    return false;
+  }
   SetFaceName(lf, font.family());
   lf.lfWeight = font.weight();
   lf.lfItalic = font.italic() ? 1 : 0;

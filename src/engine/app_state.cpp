@@ -11,6 +11,7 @@
 
 #include "imaging/constants.h"
 #include "imaging/file_utils.h"
+#include "imaging/packed_dib.h"
 #include "imaging/image_files.h"
 #include "imaging/random.h"
 #include "platform/report.h"
@@ -142,6 +143,11 @@ void CAppState::ReadSettings() {
   // document; such a value is taken as absent.
   m_iPrefXform = m_Profile.GetProfileInt(kSectionGeneral, "PREFD_FILTR", kDefaultXform);
   if (m_iPrefXform < 0 || m_iPrefXform >= kXformIndexes) m_iPrefXform = kDefaultXform;
+  // The largest picture opened or pasted; a value outside its bounds is
+  // taken as absent.
+  if (!SetMaxPicturePixels(m_Profile.GetProfileInt(
+          kSectionGeneral, "MAX_PIXELS", static_cast<int>(kDefaultMaxPicturePixels))))
+    SetMaxPicturePixels(kDefaultMaxPicturePixels);
   for (int i = 0; i < kRecentCount; ++i) {
     const std::string csKey = "MRO" + std::to_string(i + 1);
     m_aRecent[static_cast<std::size_t>(i)] =

@@ -13,6 +13,7 @@
 #include "imaging/codecs/image_desc.h"
 #include "imaging/codecs/tga_codec.h"
 #include "imaging/dadc.h"
+#include "imaging/digest.h"
 #include "imaging/packed_dib.h"
 #include "imaging/file_utils.h"
 #include "imaging/image_files.h"
@@ -36,16 +37,9 @@ class CTargaCacheFiles final : public CCacheFiles {
 
 constexpr const char* kStampTag = "VXC1";
 
-// 64-bit FNV-1a, continued from h.
-std::uint64_t Fnv1a(const void* p, std::size_t n, std::uint64_t h = 0xCBF29CE484222325ull) {
-  const auto* b = static_cast<const std::uint8_t*>(p);
-  for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 0x100000001B3ull;
-  return h;
-}
-
 // The digest of a 24-bit picture's pixels, row padding left out.
 std::uint64_t PixelDigest(const CImageDesc& desc) {
-  std::uint64_t h = Fnv1a(nullptr, 0);
+  std::uint64_t h = kFnv1aStart;
   const std::size_t iRowBytes = 3 * static_cast<std::size_t>(desc.Width());
   for (int y = 0; y < desc.Height(); ++y) h = Fnv1a(desc.Row(y), iRowBytes, h);
   return h;
@@ -183,6 +177,13 @@ void CImageCache::WriteCachedImage(const CDADC& surface, const char* szKey, int 
     // (a link in the way is removed, never followed).
     std::remove(csPath.c_str());
     m_bCacheEnabled = 0;
+    return;
+  }
+  // A file made again (it had gone, or did not match) keeps its entry: two
+  // entries of one file would delete it twice.
+  for (CCacheEntry& entry : m_aEntries) {
+    if (entry.m_iTime == 0 || entry.m_csFile != csPath) continue;
+    entry.m_iTime = m_pfnNow();
     return;
   }
   EvictOldest();

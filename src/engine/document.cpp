@@ -4,6 +4,7 @@
 
 #include "engine/app_state.h"
 #include "engine/catalogue.h"
+#include "engine/recipe.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
 #include "platform/global_block.h"
@@ -122,7 +123,10 @@ bool RecipeFits(const CFilSpec& recipe, int iWidth, int iHeight) {
     return false;
   }
   CFilSpec checked = recipe;
-  return checked.Effect(iWidth, iHeight) != 0;
+  std::string csWhy;
+  if (checked.Effect(iWidth, iHeight, &csWhy)) return true;
+  if (!csWhy.empty()) ReportError("%s", csWhy.c_str());
+  return false;
 }
 
 bool ValidQuality(int iQuality) { return iQuality == 1 || iQuality == 2 || iQuality == 4; }
@@ -239,7 +243,11 @@ void CVexmoFilterDoc::GenerateNew(bool bKeepSeed) {
     ReportError("OGN:m_pOrgDC == NULL");
     return;
   }
-  if (!m_Spec.Effect(m_pOrgDC->m_iWidth, m_pOrgDC->m_iHeight)) return;
+  std::string csWhy;
+  if (!m_Spec.Effect(m_pOrgDC->m_iWidth, m_pOrgDC->m_iHeight, &csWhy)) {
+    if (!csWhy.empty()) ReportError("%s", csWhy.c_str());
+    return;
+  }
   if (!bKeepSeed) {
     m_Spec.NewSeed();
     m_Spec.Autochoose(m_pOrgDC.get());
@@ -270,6 +278,10 @@ void CVexmoFilterDoc::AppendAndRun() {
 
 void CVexmoFilterDoc::RunFilter() { Run(); }
 
+std::uint64_t CVexmoFilterDoc::CurrentRecipeDigest() const {
+  return RecipeDigest(m_aSpecs[static_cast<std::size_t>(m_iCurrent)]);
+}
+
 CVexmoFilterDoc::ERun CVexmoFilterDoc::Run() {
   CDADC* pDrw = Drawing();
   if (!m_pOrgDC || !pDrw) {
@@ -285,7 +297,8 @@ CVexmoFilterDoc::ERun CVexmoFilterDoc::Run() {
     ReportError("ERROR, RFIT:\nci=%d", m_iCurrent);
     return ERun::Failed;
   }
-  if (m_App.m_Cache.ReadCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel)) {
+  if (m_App.m_Cache.ReadCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel,
+                                    CurrentRecipeDigest())) {
     m_iShownLevel = m_iAALevel;
     FillThumbnail();
     m_pView->Invalidate(true);
@@ -304,6 +317,11 @@ CVexmoFilterDoc::ERun CVexmoFilterDoc::Run() {
 }
 
 void CVexmoFilterDoc::OnGenerationDone(bool bStopped) {
+  // An Xform that gave up says why (a stop says nothing).
+  if (bStopped && m_Worker.LastResult() == EGeneration::Failed) {
+    const std::string csWhy = m_Spec.ApplyRefusal();
+    if (!csWhy.empty()) ReportError("%s", csWhy.c_str());
+  }
   if (bStopped) {
     switch (m_iGenMode) {
       case GEN_NONE:
@@ -330,7 +348,8 @@ void CVexmoFilterDoc::OnGenerationDone(bool bStopped) {
     } else {
       FillThumbnail();
     }
-    m_App.m_Cache.WriteCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel);
+    m_App.m_Cache.WriteCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel,
+                                   CurrentRecipeDigest());
   }
   m_iGenMode = GEN_NONE;
 }

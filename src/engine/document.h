@@ -152,6 +152,8 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   // Started, shown from the cache, or neither.
   enum class ERun { Started, Cached, Failed };
   ERun Run();
+  // The digest of the current idea's recipe, part of its cache file's identity.
+  std::uint64_t CurrentRecipeDigest() const;
   // Appends the working recipe as a new idea and makes it (or shows it).
   void AppendAndRun();
   CDADC* Drawing() const;

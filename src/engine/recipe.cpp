@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "imaging/digest.h"
 #include "imaging/file_utils.h"
 #include "xforms/form_text.h"
 
@@ -240,6 +241,11 @@ json RecipeToJsonValue(const Recipe& recipe) {
 }
 
 std::string RecipeToJson(const Recipe& recipe) { return RecipeToJsonValue(recipe).dump(2) + "\n"; }
+
+std::uint64_t RecipeDigest(const CFilSpec& spec) {
+  const std::string csJson = RecipeToJsonValue(Recipe{spec, 1}).dump();
+  return Fnv1a(csJson.data(), csJson.size());
+}
 
 bool RecipeFromJson(const std::string& csJson, Recipe& recipe, std::string& csError) {
   if (csJson.size() > kMaxRecipeBytes)

@@ -6,6 +6,7 @@
 // (engine/sequence_file.h) hold one recipe per idea.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include <nlohmann/json_fwd.hpp>
@@ -26,6 +27,9 @@ constexpr int kMaxRecipeNesting = 16;
 
 // The JSON text of a recipe (pretty-printed, ends with a newline).
 std::string RecipeToJson(const Recipe& recipe);
+// A digest of the specification alone (Xform, parameters, mix, selection,
+// seed; not the quality): two equal digests stand for the same idea.
+std::uint64_t RecipeDigest(const CFilSpec& spec);
 // Reads a recipe; false with a reason in csError. Parameters not named keep
 // the Xform's defaults.
 bool RecipeFromJson(const std::string& csJson, Recipe& recipe, std::string& csError);

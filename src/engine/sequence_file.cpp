@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "imaging/dadc.h"
+#include "imaging/digest.h"
 #include "imaging/file_utils.h"
 #include "imaging/image_files.h"
 #include "imaging/packed_dib.h"
@@ -118,15 +119,9 @@ bool PictureFromJson(const json& j, const std::string& csSequencePath, CSequence
 }  // namespace
 
 std::uint64_t PictureHash(const CDADC& picture) {
-  std::uint64_t h = 0xcbf29ce484222325ull;
+  std::uint64_t h = kFnv1aStart;
   const std::size_t iRowBytes = static_cast<std::size_t>(picture.m_iWidth) * 3;
-  for (int y = 0; y < picture.m_iHeight; ++y) {
-    const std::uint8_t* p = picture.Row(y);
-    for (std::size_t i = 0; i < iRowBytes; ++i) {
-      h ^= p[i];
-      h *= 0x100000001b3ull;
-    }
-  }
+  for (int y = 0; y < picture.m_iHeight; ++y) h = Fnv1a(picture.Row(y), iRowBytes, h);
   return h;
 }
 

@@ -230,8 +230,11 @@ int ApplyMarilynWith(const MarilynParams& p, XformContext& ctx, MarilynAllocator
   std::uint8_t* pLevels = pMap.get() + static_cast<std::size_t>(dPixels);
 
   int c, d;
-  if (!ReadForces(in, ctx, pForces, c, d) || !Splodge(pForces, pLevels, w, h, a, pfnAllocate, ctx))
-    return 0;
+  if (!ReadForces(in, ctx, pForces, c, d)) {
+    if (ctx.Stopped()) return 0;
+    return ctx.Refuse("the picture has one colour under the selection: no bands to print");
+  }
+  if (!Splodge(pForces, pLevels, w, h, a, pfnAllocate, ctx)) return 0;
   Bands(pLevels, w, h, n, c, d, ctx);
 
   // Without palettes nothing can be printed: that is a failed idea.

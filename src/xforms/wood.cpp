@@ -125,9 +125,9 @@ int ApplyWood(const WoodParams& p, XformContext& ctx) {
       stick.m_iY = y * s;
       stick.m_iLength = RandomInt(s, 5 * s);
       const double dToCentre = std::atan2(cy - stick.m_iY, stick.m_iX - cx);
-      if (p.m_iStrokeMode == WOOD_STROKES_TANGENTIAL)
+      if (p.m_iStrokeMode == WOOD_STROKES_POINTING)
         stick.m_dAngle = dToCentre + kSwarmPi * 0.5;
-      else if (p.m_iStrokeMode == WOOD_STROKES_RADIAL)
+      else if (p.m_iStrokeMode == WOOD_STROKES_CIRCLING)
         stick.m_dAngle = dToCentre;
       else
         stick.m_dAngle = p.m_dStrokeAngle;

@@ -17,8 +17,8 @@
 // How the saw strokes point.
 enum : std::int32_t {
   WOOD_STROKES_FIXED = 1,       // all at the stroke angle
-  WOOD_STROKES_TANGENTIAL = 2,  // along circles round the centre
-  WOOD_STROKES_RADIAL = 3,      // towards the centre
+  WOOD_STROKES_POINTING = 2,  // towards the centre
+  WOOD_STROKES_CIRCLING = 3,  // along circles round the centre
 };
 
 struct WoodParams {
@@ -62,8 +62,8 @@ inline constexpr auto kWoodForm = MakeForm<WoodParams>(
     // under the earlier names still read as the same modes.
     Radios(&WoodParams::m_iStrokeMode, "stroke_direction", "Stroke direction",
            {{WOOD_STROKES_FIXED, "Fixed angle", "fixed"},
-            {WOOD_STROKES_TANGENTIAL, "Towards the centre", "pointing", nullptr, "tangential"},
-            {WOOD_STROKES_RADIAL, "Round the centre", "circling", nullptr, "radial"}})
+            {WOOD_STROKES_POINTING, "Towards the centre", "pointing", nullptr, "tangential"},
+            {WOOD_STROKES_CIRCLING, "Round the centre", "circling", nullptr, "radial"}})
         .WithoutControl(),
     RealPair(&WoodParams::m_dStrokeAngle, "stroke_angle", 0, 0, "Stroke angle", 0.0, kSwarmPi)
         .WithoutControl());

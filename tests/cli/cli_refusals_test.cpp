@@ -135,4 +135,29 @@ TEST(CliTool, SignalsStopPromptly) {
     }
   }
 }
+TEST(CliTool, RefusedSettingsNameTheirRule) {
+  CTempDir tmp;
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(MakeTestPicture(40, 30)->WriteBmpFile(csPic.c_str()), 1);
+  const std::string csOut = " -o " + tmp.Path("out.png");
+  std::string csErr;
+  EXPECT_EQ(Cli("make " + csPic + " relief-map --set snow_line=0" + csOut, &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("Relief Map: the levels must rise in order"));
+  EXPECT_EQ(Cli("make " + csPic + " swarm --set angle=0 --set intensity=0 --set size=0" + csOut,
+                &csErr),
+            2);
+  EXPECT_THAT(csErr, HasSubstr("Swarm: at least one of angle, intensity and size must be on"));
+  EXPECT_FALSE(std::filesystem::exists(tmp.Path("out.png")));
+}
+TEST(CliTool, MaxPixelsBoundsReading) {
+  CTempDir tmp;
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(MakeTestPicture(40, 30)->WriteBmpFile(csPic.c_str()), 1);
+  std::string csErr;
+  EXPECT_EQ(Cli("info " + csPic + " --max-pixels 1200"), 0);
+  EXPECT_EQ(Cli("--max-pixels 1199 info " + csPic, &csErr), 1);
+  EXPECT_THAT(csErr, HasSubstr("too large"));
+  EXPECT_EQ(Cli("info " + csPic + " --max-pixels 0", &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("--max-pixels must be a whole number from 1 to 500000000"));
+}
 #endif

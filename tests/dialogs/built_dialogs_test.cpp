@@ -763,7 +763,7 @@ class CBuiltDialogsTest : public QObject {
     const CFormRef woodForm(kWoodForm);
     std::string csError;
     QVERIFY(SetFieldFromText(woodForm, &wood, "stroke_direction", "tangential", csError));
-    QCOMPARE(wood.m_iStrokeMode, int(WOOD_STROKES_TANGENTIAL));
+    QCOMPARE(wood.m_iStrokeMode, int(WOOD_STROKES_POINTING));
     QCOMPARE(FieldText(woodForm, &wood, std::size_t(woodForm.Find("stroke_direction"))),
              std::string("pointing"));
   }

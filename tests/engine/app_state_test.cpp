@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "imaging/constants.h"
+#include "imaging/packed_dib.h"
 #include "support/recording_reporter.h"
 #include "support/temp_dir.h"
 
@@ -94,6 +95,14 @@ TEST_F(AppStateTest, HandWrittenSettingsGetDefaultsAndCorrections) {
                 "\ninitial_bmp_dir=" + app.m_csInitialDir +
                 "\n\n[ General ]\nReadExt=0\nprefd_filtr=14\nSAVEEXT=2\n\n"
                 "[lastfiles]\nmro2=/pics/cat.png\nMRO1=\nMRO3=\nMRO4=\n");
+
+  // The bound of reading pictures, read (not written back); out of range is absent.
+  WriteProfile("[GENERAL]\nMAX_PIXELS=5000\n");
+  app.ReadSettings();
+  EXPECT_EQ(MaxPicturePixels(), 5000);
+  WriteProfile("[GENERAL]\nMAX_PIXELS=0\n");
+  app.ReadSettings();
+  EXPECT_EQ(MaxPicturePixels(), kDefaultMaxPicturePixels);
 }
 
 TEST_F(AppStateTest, ProfileLivesUnderTheConfigurationDirectory) {

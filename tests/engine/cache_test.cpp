@@ -272,6 +272,16 @@ TEST_F(CacheTest, PicturesGoThroughTargaFilesUnchanged) {
 // A cache file that does not hold what was written under its name is never
 // shown, and costs no message: altered pixels, a cut-off file, the picture
 // of another position or recipe, a file of an older run without a stamp.
+TEST_F(CacheTest, AFileMadeAgainKeepsItsOneEntry) {
+  m_cache.WriteCachedImage(m_surface, "Cat", 1, 1);
+  fs::remove(m_dir / "Cat_1-1.TMP");
+  m_cache.WriteCachedImage(m_surface, "Cat", 1, 1);
+  EXPECT_EQ(m_cache.UsedEntries(), 1);
+  m_cache.RemoveDocCache("Cat");
+  EXPECT_FALSE(fs::exists(m_dir / "Cat_1-1.TMP"));
+  EXPECT_TRUE(TakeMessages().empty());
+}
+
 TEST_F(CacheTest, FilesThatDoNotMatchAreDroppedAndMadeAgain) {
   m_cache.SetFiles(nullptr);
   auto picture = std::make_unique<CDADC>(6, 5);

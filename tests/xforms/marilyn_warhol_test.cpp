@@ -54,6 +54,13 @@ TEST(MarilynWarhol, FailedIdeasReturnZero) {
   const CXformRun run = RunXform(MarilynSpec(2, 2), flat, 1);
   EXPECT_EQ(run.m_iResult, 0);
   EXPECT_TRUE(SameSurfaces(*run.m_pOut, CDADC(40, 30)));
+  // ... and says so.
+  CFilSpec spec = MarilynSpec(2, 2);
+  CDADC out(40, 30), drw(40, 30);
+  spec.SetDCs(&drw, &out, &flat);
+  EXPECT_EQ(spec.Apply(), 0);
+  EXPECT_EQ(spec.ApplyRefusal(),
+            "Marilyn Warhol: the picture has one colour under the selection: no bands to print");
 
   // No memory for the levels (call 1), the blur (2) or the palettes (3):
   // nothing printed, and the idea fails.

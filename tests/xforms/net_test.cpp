@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/recipe.h"
+#include "engine/recipe.h"
 #include "engine/filspec.h"
 #include "imaging/colour.h"
 #include "xforms/net.h"

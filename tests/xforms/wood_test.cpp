@@ -42,7 +42,7 @@ void StopWhileGrowing(int iPercent, const char*) {
 TEST(Wood, ReproducibleAndPinned) {
   auto in = MakeTestPicture(150, 100);
   ExpectReproducedAndPinned(WoodSpec(0, WOOD_STROKES_FIXED), *in, "wood_fixed");
-  ExpectReproducedAndPinned(WoodSpec(5, WOOD_STROKES_TANGENTIAL), *in, "wood_tangential");
+  ExpectReproducedAndPinned(WoodSpec(5, WOOD_STROKES_POINTING), *in, "wood_pointing");
   EXPECT_TRUE(TakeMessages().empty());
 }
 
@@ -50,7 +50,7 @@ TEST(Wood, BandsInTheKindsColoursAndStrokesInTheDarkerShade) {
   auto in = MakeTestPicture(120, 90);
   for (int iKind : {3, 6}) {
     const WoodKind& kind = GetWoodKind(iKind);
-    const CXformRun run = RunXform(WoodSpec(iKind, WOOD_STROKES_RADIAL), *in, 2);
+    const CXformRun run = RunXform(WoodSpec(iKind, WOOD_STROKES_CIRCLING), *in, 2);
     ASSERT_EQ(run.m_iResult, 1);
     const std::multiset<COLORREF> a = Colours(*run.m_pOut);
     // Every pixel is a palette colour or the half-bright shade of the most
@@ -93,7 +93,7 @@ TEST(Wood, NoRecordMakesAPaletteOfOneColourOrAnEmptyGrain) {
   CDADC grey(40, 30);
   grey.m_pDC->FillSolidRect(0, 0, 40, 30, RGB(128, 128, 128));
   for (int iGrain : {0, -5}) {
-    CFilSpec spec = WoodSpec(42, WOOD_STROKES_RADIAL, iGrain);
+    CFilSpec spec = WoodSpec(42, WOOD_STROKES_CIRCLING, iGrain);
     spec.m_Wood.m_iSawStrokes = 0;
     EXPECT_EQ(RunXform(spec, grey, 1).m_iResult, 1);
   }
