@@ -1,0 +1,181 @@
+// The Variations and Wizard grids: cells that fill in as their ideas end,
+// STOP, adding a cell's idea, and screenshots of both grids.
+#include <QDir>
+#include <QPointer>
+#include <QPushButton>
+#include <set>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/idea_grid_window.h"
+#include "engine/idea_batch.h"
+#include "imaging/dadc.h"
+#include "support/recording_reporter.h"
+
+namespace {
+
+std::unique_ptr<CDADC> Picture(int iWidth, int iHeight) {
+  auto p = std::make_unique<CDADC>(iWidth, iHeight);
+  for (int y = 0; y < iHeight; ++y)
+    for (int x = 0; x < iWidth; ++x) {
+      const int dx = x - iWidth / 2, dy = y - iHeight / 2;
+      const bool bDisc = dx * dx + dy * dy < iHeight * iHeight / 9;
+      p->m_pDC->SetPixelV(x, y, bDisc ? RGB(250, 240, 200) : RGB(x * 255 / iWidth, y * 255 / iHeight, 90));
+    }
+  return p;
+}
+
+// A document stand-in: its working recipe, original and what it was given.
+struct CSource {
+  CFilSpec m_Spec;
+  int m_iWidth = 96, m_iHeight = 64, m_iQuality = 1;
+  int m_iCalls = 0;
+  std::vector<CFilSpec> m_aAdded;
+  std::vector<std::string> m_aPictureSizes;
+
+  CIdeaGridWindow::SourceFn Source() {
+    return [this](CIdeaSource& src) {
+      ++m_iCalls;
+      src.m_Spec = m_Spec;
+      src.m_pOriginal = Picture(m_iWidth, m_iHeight);
+      InitUsageCounts(src.m_aUsage.data());
+      src.m_iQuality = m_iQuality;
+      return true;
+    };
+  }
+  CIdeaGridWindow::AddFn Add() {
+    return [this](const CFilSpec& spec, const CDADC& picture, int) {
+      m_aAdded.push_back(spec);
+      m_aPictureSizes.push_back(std::to_string(picture.m_iWidth) + "x" +
+                                std::to_string(picture.m_iHeight));
+      return static_cast<int>(m_aAdded.size());
+    };
+  }
+};
+
+bool WaitEnded(CIdeaGridWindow& grid, int iTimeoutMs = 60000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (grid.IsRunning() && timer.elapsed() < iTimeoutMs) QTest::qWait(20);
+  QTest::qWait(30);  // the queued refresh of the last cell
+  return !grid.IsRunning();
+}
+
+void SaveScreenshot(QWidget& window, const char* szName) {
+  const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
+  QDir().mkpath(csDir);
+  QVERIFY(window.grab().save(QStringLiteral("%1/%2.png").arg(csDir, QLatin1String(szName))));
+}
+
+}  // namespace
+
+class CIdeaGridTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { Reporter().Take(); }
+
+  void VariationsFillInAndAClickAddsTheIdeaAsMade() {
+    CSource doc;
+    doc.m_Spec.m_iXform = XFORM_MOSAIC;
+    CIdeaGridWindow grid(CIdeaGridWindow::EKind::Variations, doc.Source(), doc.Add());
+    QCOMPARE(grid.windowTitle(), QStringLiteral("Variations"));
+    grid.SetGridSize(2);
+    grid.show();
+    QCOMPARE(grid.CellCount(), 4);
+    QVERIFY(WaitEnded(grid));
+    for (int i = 0; i < grid.CellCount(); ++i) {
+      QVERIFY(grid.Cell(i)->HasPicture());
+      QCOMPARE(grid.Cell(i)->toolTip(), QStringLiteral("Mosaic"));
+      QCOMPARE(grid.Batch()->Spec(i).m_iXform, static_cast<int>(XFORM_MOSAIC));
+    }
+    QSignalSpy added(&grid, &CIdeaGridWindow::ideaAdded);
+    QTest::mouseClick(grid.Cell(2), Qt::LeftButton);
+    grid.Cell(1)->setFocus();
+    QTest::keyClick(grid.Cell(1), Qt::Key_Return);
+    QCOMPARE(added.count(), 2);
+    QCOMPARE(doc.m_aAdded.size(), std::size_t{2});
+    QCOMPARE(doc.m_aAdded[0].m_iSeed, grid.Batch()->Spec(2).m_iSeed);
+    QCOMPARE(doc.m_aAdded[1].m_iSeed, grid.Batch()->Spec(1).m_iSeed);
+    QCOMPARE(doc.m_aPictureSizes[0], std::string("96x64"));
+    QCOMPARE(grid.Cell(2)->AddedAs(), 1);
+    // "More" asks the document again and replaces every cell.
+    const int iOldSeed = grid.Batch()->Spec(0).m_iSeed;
+    QPushButton* pMore = nullptr;
+    for (QPushButton* p : grid.findChildren<QPushButton*>())
+      if (p->text() == QStringLiteral("&More")) pMore = p;
+    QVERIFY(pMore);
+    QTest::mouseClick(pMore, Qt::LeftButton);
+    QCOMPARE(doc.m_iCalls, 2);
+    QCOMPARE(grid.Cell(0)->AddedAs(), 0);
+    QVERIFY(grid.Batch()->Spec(0).m_iSeed != iOldSeed);
+    QVERIFY(WaitEnded(grid));
+    QVERIFY(Reporter().Take().empty());
+  }
+
+  void WizardGridChoosesDifferentXformsAndDoubleClickCloses() {
+    CSource doc;
+    QPointer<CIdeaGridWindow> pGrid =
+        new CIdeaGridWindow(CIdeaGridWindow::EKind::Wizard, doc.Source(), doc.Add());
+    QCOMPARE(pGrid->windowTitle(), QStringLiteral("Wizard Grid"));
+    QVERIFY(pGrid->More());
+    pGrid->show();
+    QCOMPARE(pGrid->CellCount(), 9);
+    std::set<int> aXforms;
+    for (int i = 0; i < 9; ++i) aXforms.insert(pGrid->Batch()->Spec(i).m_iXform);
+    QCOMPARE(aXforms.size(), std::size_t{9});  // each the least used after the ones before
+    QVERIFY(WaitEnded(*pGrid));
+    QTest::mouseDClick(pGrid->Cell(4), Qt::LeftButton);
+    QCOMPARE(doc.m_aAdded.size(), std::size_t{1});
+    QTRY_VERIFY(pGrid.isNull());  // closed and deleted
+  }
+
+  void StopKeepsWhatIsMadeAndAnEmptyCellAddsNothing() {
+    CSource doc;
+    doc.m_Spec.m_iXform = XFORM_MOSAIC;
+    doc.m_iWidth = 800;
+    doc.m_iHeight = 600;
+    doc.m_iQuality = 4;
+    CIdeaGridWindow grid(CIdeaGridWindow::EKind::Variations, doc.Source(), doc.Add());
+    QVERIFY(grid.More());
+    grid.show();
+    QVERIFY(grid.AtOnce() >= 1);
+    QTest::keyClick(&grid, Qt::Key_Escape);
+    QVERIFY(WaitEnded(grid, 120000));
+    int iMade = 0;
+    for (int i = 0; i < grid.CellCount(); ++i) {
+      const EIdeaState e = grid.Batch()->State(i);
+      QVERIFY(e == EIdeaState::Made || e == EIdeaState::Stopped);
+      QCOMPARE(grid.Cell(i)->HasPicture(), e == EIdeaState::Made);
+      iMade += e == EIdeaState::Made;
+      if (e != EIdeaState::Made) QVERIFY(!grid.Pick(i));
+    }
+    QVERIFY(iMade < grid.CellCount());
+    QVERIFY(doc.m_aAdded.empty());
+  }
+
+  void Screenshots() {
+    for (CIdeaGridWindow::EKind eKind :
+         {CIdeaGridWindow::EKind::Variations, CIdeaGridWindow::EKind::Wizard}) {
+      CSource doc;
+      doc.m_Spec.m_iXform = XFORM_KLEE;
+      doc.m_iWidth = 320;
+      doc.m_iHeight = 240;
+      CIdeaGridWindow grid(eKind, doc.Source(), doc.Add());
+      QVERIFY(grid.More());
+      const char* szKind = eKind == CIdeaGridWindow::EKind::Variations ? "variations" : "wizard";
+      // Beside a document on a 1600 x 1000 and a 1024 x 768 screen.
+      for (QSize size : {QSize(760, 620), QSize(520, 440)}) {
+        grid.resize(size);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QVERIFY(WaitEnded(grid));
+        grid.Pick(0);
+        SaveScreenshot(grid, QStringLiteral("%1_grid_%2").arg(szKind).arg(size.width()).toLatin1());
+      }
+    }
+  }
+};
+
+QTEST_MAIN(CIdeaGridTest)
+#include "tst_idea_grid.moc"
