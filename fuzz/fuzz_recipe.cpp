@@ -4,6 +4,8 @@
 // A recipe must be refused with a message or read and then generate its
 // idea on a small picture without crashing, hanging or taking unbounded
 // memory; a recipe that reads must write itself back to the same JSON.
+// Sequence files get the same: raw text, or a sequence of such recipes with
+// picture fields of any value; one that reads writes itself back the same.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -16,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/recipe.h"
+#include "engine/sequence_file.h"
 #include "engine/filter_thread.h"
 #include "imaging/dadc.h"
 #include "platform/report.h"
@@ -106,6 +109,40 @@ json StructuredRecipe(FuzzedDataProvider& fdp) {
   return j;
 }
 
+// A sequence of structured recipes, its picture and current idea mostly
+// plausible, every field sometimes of another type or out of range.
+json StructuredSequence(FuzzedDataProvider& fdp) {
+  json j = json::object();
+  j["vexmora_sequence"] = fdp.ConsumeIntegralInRange(0, 10) ? json(1) : AnyValue(fdp);
+  json pic = json::object();
+  pic["path"] = fdp.ConsumeBool() ? json("pic.bmp") : AnyValue(fdp);
+  pic["width"] = fdp.ConsumeBool() ? json(fdp.ConsumeIntegralInRange(-1, 30001)) : AnyValue(fdp);
+  pic["height"] = fdp.ConsumeBool() ? json(fdp.ConsumeIntegralInRange(-1, 30001)) : AnyValue(fdp);
+  pic["pixel_hash"] = fdp.ConsumeBool() ? json("0123456789abcdef") : AnyValue(fdp);
+  j["picture"] = fdp.ConsumeIntegralInRange(0, 10) ? pic : AnyValue(fdp);
+  json ideas = json::array();
+  for (int n = fdp.ConsumeIntegralInRange(0, 3); n > 0; --n) ideas.push_back(StructuredRecipe(fdp));
+  j["ideas"] = fdp.ConsumeIntegralInRange(0, 10) ? ideas : AnyValue(fdp);
+  j["current"] = fdp.ConsumeBool() ? json(fdp.ConsumeIntegralInRange(-1, 4)) : AnyValue(fdp);
+  return j;
+}
+
+// A sequence must be refused with a short message or read, then write
+// itself back to the same text.
+void CheckSequence(const std::string& csJson) {
+  CSequence seq;
+  std::string csError;
+  if (!SequenceFromJson(csJson, "/fuzz/s.vxseq", seq, csError)) {
+    if (csError.empty() || csError.size() > 1000) std::abort();
+    return;
+  }
+  const std::string csOnce = SequenceToJson(seq, "/fuzz/s.vxseq");
+  CSequence again;
+  if (!SequenceFromJson(csOnce, "/fuzz/s.vxseq", again, csError) ||
+      SequenceToJson(again, "/fuzz/s.vxseq") != csOnce)
+    std::abort();
+}
+
 // The idea of a recipe that reads, on a small picture, as the CLI makes it.
 void Generate(const Recipe& recipe) {
   static const std::unique_ptr<CDADC> s_pIn = [] {
@@ -129,10 +166,16 @@ void Generate(const Recipe& recipe) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSize) {
   static CSilentReporter s_reporter;
   SetReporter(&s_reporter);
-  // Text starting with "{" (the saved recipes of the seeds) is raw JSON;
-  // anything else drives the structured recipe.
+  // Text starting with "{" (the saved recipes and sequences of the seeds) is
+  // raw JSON, read both as a recipe and as a sequence; anything else drives
+  // the structured recipe, or after a "S" the structured sequence.
   FuzzedDataProvider fdp(pData, iSize);
   const bool bRaw = iSize > 0 && pData[0] == '{';
+  if (bRaw) CheckSequence(std::string(reinterpret_cast<const char*>(pData), iSize));
+  if (!bRaw && iSize > 0 && pData[0] == 'S') {
+    CheckSequence(StructuredSequence(fdp).dump(-1, ' ', false, json::error_handler_t::replace));
+    return 0;
+  }
   const std::string csJson = bRaw ? fdp.ConsumeRemainingBytesAsString()
                                   : StructuredRecipe(fdp).dump(-1, ' ', false,
                                                                json::error_handler_t::replace);

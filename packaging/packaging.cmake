@@ -4,6 +4,7 @@
 #   share/vexmora/{fonts,tips,help,samples,icons}   found at run time (platform/data_dir.h)
 #   share/man/man1/vexmora.1.gz, vexmora-cli.1.gz
 #   share/metainfo/org.vexmora.Vexmora.metainfo.xml
+#   share/mime/packages/vexmora-sequence.xml       the sequence file type (*.vxseq)
 #   share/doc/vexmora/copyright
 
 install(DIRECTORY "${VX_RESOURCE_DIR}/fonts" "${VX_RESOURCE_DIR}/tips" "${VX_RESOURCE_DIR}/help"
@@ -24,6 +25,10 @@ configure_file("${CMAKE_CURRENT_LIST_DIR}/org.vexmora.Vexmora.metainfo.xml.in"
                "${PROJECT_BINARY_DIR}/org.vexmora.Vexmora.metainfo.xml" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/org.vexmora.Vexmora.metainfo.xml"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+# The sequence file type; the package's trigger on share/mime (or
+# update-mime-database after a manual install) makes desktops know it.
+install(FILES "${CMAKE_CURRENT_LIST_DIR}/vexmora-sequence.xml"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages")
 install(FILES "${CMAKE_CURRENT_LIST_DIR}/copyright"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/vexmora")
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <algorithm>
 
 #include "app/clipboard.h"
 #include "app/dialog_hooks.h"
@@ -11,6 +12,7 @@
 #include "app/view.h"
 #include "engine/document.h"
 #include "engine/filter_thread.h"
+#include "imaging/image_files.h"
 #include "platform/report.h"
 
 void InitShellResources() { Q_INIT_RESOURCE(app); }
@@ -25,15 +27,43 @@ COceloApp::~COceloApp() {
   m_pFrame.reset();
 }
 
-bool COceloApp::InitInstance(bool bSplash) {
+bool COceloApp::InitInstance(bool bSplash, const QStringList& aFiles) {
   m_pFrame = std::make_unique<CMainFrame>(*this);
   m_Dialogs.SetOwner(m_pFrame.get());
   m_pFrame->RestoreGeometry();
   m_pFrame->show();
   if (!m_State.StartUp(false)) return false;
   m_pFrame->UpdateCommands();
-  if (bSplash) CStartupSplash::Show(m_pFrame.get(), [this] { ShowStartupTip(); });
+  m_QueueTimer.setInterval(100);
+  QObject::connect(&m_QueueTimer, &QTimer::timeout, [this] { OpenQueued(); });
+  QueueFiles(aFiles);
+  if (bSplash) {
+    CStartupSplash::Show(m_pFrame.get(), [this] {
+      ShowStartupTip();
+      m_bStarted = true;
+    });
+  } else {
+    m_bStarted = true;
+  }
   return true;
+}
+
+void COceloApp::QueueFiles(const QStringList& aPaths) {
+  m_aQueued << aPaths;
+  if (!m_aQueued.isEmpty()) m_QueueTimer.start();
+}
+
+void COceloApp::OpenQueued() {
+  if (m_aQueued.isEmpty()) {
+    m_QueueTimer.stop();
+    return;
+  }
+  if (!m_bStarted || !m_pFrame || m_Worker.IsXforming() || QApplication::activeModalWidget())
+    return;
+  const QString csPath = m_aQueued.takeFirst();
+  OpenDocumentFile(csPath.toStdString());
+  m_pFrame->UpdateRecentItems();
+  m_pFrame->UpdateCommands();
 }
 
 void COceloApp::ShowStartupTip() {
@@ -43,6 +73,13 @@ void COceloApp::ShowStartupTip() {
 void COceloApp::ExitInstance() { m_State.Exit(false); }
 
 int COceloApp::OpenImageDocument(const char* szPath) {
+  if (!szPath || !*szPath) {
+    // The open dialog lists sequences too: what is chosen opens by its kind.
+    const int iType = std::clamp(m_State.m_iReadExt, 0, kImageFilterCount - 1);
+    const std::string csPath = m_Dialogs.OpenImagePath(
+        iType + 1, kImageDefaultExtensions[iType] + 2, m_State.m_csInitialDir);
+    return csPath.empty() ? 0 : OpenDocumentFile(csPath);
+  }
   CVexChildWnd* pChild = m_pFrame->CreateChild();
   if (!pChild->Document()->OpenImage(szPath)) {
     delete pChild;
@@ -79,7 +116,10 @@ void COceloApp::OnEditPaste() {
 }
 
 void COceloApp::ReloadRecent(int i) {
-  m_State.ReloadRecent(i, [this](const std::string& csPath) {
-    return OpenImageDocument(csPath.c_str());
-  });
+  m_State.ReloadRecent(i, [this](const std::string& csPath) { return OpenDocumentFile(csPath); });
+}
+
+int COceloApp::OpenDocumentFile(const std::string& csPath) {
+  if (IsSequencePath(csPath)) return OpenSequenceDocument(csPath.c_str());
+  return OpenImageDocument(csPath.c_str());
 }

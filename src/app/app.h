@@ -5,6 +5,8 @@
 // from the clipboard and reopening a recent file.
 #pragma once
 
+#include <QStringList>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -19,6 +21,10 @@ class CVexChildWnd;
 // be registered by name before use (the application object does it).
 void InitShellResources();
 
+// Sequence files end in ".vxseq", recipe files in ".json" (any case).
+bool IsSequencePath(const std::string& csPath);
+bool IsRecipePath(const std::string& csPath);
+
 class COceloApp {
  public:
   COceloApp(CShellDialogs& dialogs, CUserPaths paths = CUserPaths::FromEnvironment());
@@ -29,13 +35,25 @@ class COceloApp {
   // Makes and shows the main frame, reads the settings, sets up the
   // directories and empties the cache directory; with bSplash the splash
   // window comes first and the tip of the day after it (when wanted).
-  bool InitInstance(bool bSplash);
+  // Files given to the program open after these.
+  bool InitInstance(bool bSplash, const QStringList& aFiles = {});
   // Writes the settings and deletes the cache files.
   void ExitInstance();
 
   // Opens a picture in a new document (without a path: the open dialog).
   // 1/0.
   int OpenImageDocument(const char* szPath);
+  // Opens a sequence file in a new document (without a path: the open
+  // dialog): the original and every idea, made when the user goes to it.
+  // 1/0; a bad file, a missing or changed picture give one message.
+  int OpenSequenceDocument(const char* szPath);
+  // Opens a file in a new document: a sequence (".vxseq") or a picture.
+  // 1/0.
+  int OpenDocumentFile(const std::string& csPath);
+  // Files to open as documents (the command line, a later start): one at a
+  // time, each when no generation runs and no dialog is open.
+  void QueueFiles(const QStringList& aPaths);
+  bool HasQueuedFiles() const { return !m_aQueued.isEmpty(); }
   // A new document from the picture on the clipboard, named "Image%d".
   void OnEditPaste();
   // Reopens recent file i (0..3).
@@ -53,4 +71,10 @@ class COceloApp {
   CGenerationWorker& m_Worker;
   CShellDialogs& m_Dialogs;
   std::unique_ptr<CMainFrame> m_pFrame;
+  QStringList m_aQueued;
+  QTimer m_QueueTimer;
+  // The queue waits until the splash and the start-up tip are gone.
+  bool m_bStarted = false;
+
+  void OpenQueued();
 };

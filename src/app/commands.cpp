@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QToolBar>
 #include <QWhatsThis>
+#include <string>
 
 #include "app/app.h"
 #include "app/dialog_hooks.h"
@@ -21,6 +22,7 @@ bool Idle(const CShellState& s) { return !s.m_bXforming; }
 bool Generating(const CShellState& s) { return s.m_bXforming; }
 bool CanClose(const CShellState& s) { return !s.m_bXforming && s.m_iDocCount > 0 && s.m_bHasView; }
 bool HasPicture(const CShellState& s) { return !s.m_bXforming && s.m_bHasSurface; }
+bool HasRecipe(const CShellState& s) { return HasPicture(s) && s.m_bHasRecipe; }
 bool CanZoom(const CShellState& s) { return s.m_bHasView && s.m_bCanZoom; }
 bool CanZoomIn(const CShellState& s) { return CanZoom(s) && s.m_iZoom < CVexmoView::kMaxZoom; }
 bool CanZoomOut(const CShellState& s) { return CanZoom(s) && s.m_iZoom > CVexmoView::kMinZoom; }
@@ -36,6 +38,10 @@ void CloseImage(CMainFrame& f) {
   if (CVexChildWnd* pChild = f.ActiveChild()) pChild->close();
 }
 void Exit(CMainFrame& f) { f.close(); }
+void SaveSequence(CMainFrame& f) { f.SaveSequenceAs(); }
+void SaveRecipe(CMainFrame& f) { f.SaveRecipe(); }
+void ApplyRecipe(CMainFrame& f) { f.ApplyRecipe(std::string()); }
+void CopyRecipe(CMainFrame& f) { f.CopyRecipe(); }
 template <int I>
 void Reload(CMainFrame& f) {
   f.App().ReloadRecent(I);
@@ -74,6 +80,15 @@ constexpr CCommandInfo kCommands[] = {
     {ID_FILE_SAVE_AS, "Save the active document with a new name\nSave As", "", 0, nullptr,
      HasPicture, SaveImage},
     {ID_FILE_CLOSE, "Close the image file\nClose", "", 0, nullptr, CanClose, CloseImage},
+    {ID_FILE_SAVE_SEQUENCE,
+     "Save the original and every idea's recipe as a sequence file\nSave Sequence",
+     "Ctrl+Shift+S", 0, nullptr, HasPicture, SaveSequence},
+    {ID_FILE_SAVE_RECIPE, "Save the recipe of the idea shown to a file\nSave Recipe", "", 0,
+     nullptr, HasRecipe, SaveRecipe},
+    {ID_FILE_APPLY_RECIPE, "Make a new idea from a recipe file\nApply Recipe", "", 0, nullptr,
+     HasPicture, ApplyRecipe},
+    {ID_EDIT_COPY_RECIPE, "Put the recipe of the idea shown on the Clipboard as text\nCopy Recipe",
+     "Ctrl+Shift+C", 0, nullptr, HasRecipe, CopyRecipe},
     {ID_APP_EXIT, "Quit Vexmora\nEnd", "", 0, nullptr, Idle, Exit},
     {ID_RECENT_FIRST, "Reload this image", "", 0, nullptr, HasRecent<0>, Reload<0>},
     {ID_RECENT_FIRST + 1, "Reload this image", "", 0, nullptr, HasRecent<1>, Reload<1>},
@@ -151,6 +166,11 @@ constexpr CMenuItem kFileMenu[] = {
     {ID_FILE_SAVE, "&Save image file...\tCtrl-S"},
     {ID_FILE_SAVE_AS, "Save &As..."},
     {ID_FILE_CLOSE, "Close image file"},
+    {0, nullptr},
+    {ID_FILE_SAVE_SEQUENCE, "Save Se&quence As...\tCtrl+Shift+S"},
+    {ID_FILE_SAVE_RECIPE, "Save &Recipe..."},
+    {ID_FILE_APPLY_RECIPE, "A&pply Recipe..."},
+    {0, nullptr},
     {ID_APP_EXIT, "E&xit\tAlt-F4"},
     {0, nullptr},
     {ID_RECENT_FIRST, "&1: "},
@@ -162,6 +182,7 @@ constexpr CMenuItem kEditMenu[] = {
     {ID_EDIT_COPY, "&Copy to clipboard\tCtrl+C"},
     {ID_EDIT_PASTE, "&Paste from clipboard\tCtrl+V"},
     {ID_EDIT_INTERNAL, "Copy-Paste Internal\tF10"},
+    {ID_EDIT_COPY_RECIPE, "Copy &Recipe\tCtrl+Shift+C"},
     {ID_BACK, "Back\t<---"},
     {ID_TO_LAST, "Forward\t---->"},
 };

@@ -28,6 +28,10 @@ enum : int {
   ID_RECENT_FIRST = 32839,  // 32839..32842: recent files 1..4
   ID_RECENT_LAST = 32842,
   ID_HELP_NEW = 32845,
+  ID_FILE_SAVE_SEQUENCE = 32850,
+  ID_FILE_SAVE_RECIPE = 32851,
+  ID_FILE_APPLY_RECIPE = 32852,
+  ID_EDIT_COPY_RECIPE = 32853,
   ID_FILE_CLOSE = 57602,
   ID_FILE_SAVE = 57603,
   ID_FILE_SAVE_AS = 57604,
@@ -49,6 +53,7 @@ struct CShellState {
   int m_iDocCount = 0;         // open documents
   bool m_bHasView = false;     // there is an active view
   bool m_bHasSurface = false;  // the active view shows a picture
+  bool m_bHasRecipe = false;   // the active document shows an idea (not the original)
   bool m_bCanZoom = false;     // no generation and the active child is not minimised
   int m_iZoom = 100;           // the active view's zoom
   bool m_abRecent[4] = {};     // recent file entries that may be reopened

@@ -46,7 +46,34 @@ std::string CShellDialogs::OpenImagePath(int iFilterIndex, const std::string& /*
                      QString::fromStdString(csInitialDir));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  return RunFileDialog(dialog, kOpenImageFilter, iFilterIndex);
+  // Sequence files open here too, as their own filter.
+  QStringList aFilters = QtNameFilters(kOpenImageFilter, true);
+  if (!aFilters.isEmpty()) aFilters.last().replace(')', QStringLiteral(" *.vxseq *.VXSEQ)"));
+  aFilters << QStringLiteral("Vexmora sequences (*.vxseq *.VXSEQ)");
+  dialog.setNameFilters(aFilters);
+  if (iFilterIndex >= 1 && iFilterIndex <= aFilters.size())
+    dialog.selectNameFilter(aFilters[iFilterIndex - 1]);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first().toStdString();
+}
+
+std::string CShellDialogs::DataFilePath(EFile eKind, bool bSave, const std::string& csDefault,
+                                        const std::string& csInitialDir) {
+  const bool bSequence = eKind == EFile::Sequence;
+  const QString csTitle = bSave ? (bSequence ? QStringLiteral("Save sequence")
+                                             : QStringLiteral("Save recipe"))
+                                : (bSequence ? QStringLiteral("Open sequence")
+                                             : QStringLiteral("Apply recipe"));
+  QFileDialog dialog(Owner(), csTitle, QString::fromStdString(csInitialDir));
+  dialog.setAcceptMode(bSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(bSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setNameFilters({bSequence ? QStringLiteral("Vexmora sequences (*.vxseq)")
+                                   : QStringLiteral("Recipes (*.json)"),
+                         QStringLiteral("All files (*)")});
+  dialog.setDefaultSuffix(bSequence ? QStringLiteral("vxseq") : QStringLiteral("json"));
+  if (!csDefault.empty()) dialog.selectFile(QString::fromStdString(csDefault));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first().toStdString();
 }
 
 std::string CShellDialogs::SaveImagePath(const std::string& csDefaultName, int iFilterIndex,

@@ -30,6 +30,14 @@ class CShellDialogs : public CDocumentDialogs {
   virtual std::string SaveImagePath(const std::string& csDefaultName, int iFilterIndex,
                                     const std::string& csDefaultExtension,
                                     const std::string& csInitialDir);
+  // The kinds of file besides pictures: sequences (.vxseq) and recipes
+  // (.json).
+  enum class EFile { Sequence, Recipe };
+  // A dialog to open (bSave false, an existing file) or to save (asks
+  // before overwriting; the extension is added when missing) a file of
+  // that kind, starting at csDefault (a path or a name); "" when cancelled.
+  virtual std::string DataFilePath(EFile eKind, bool bSave, const std::string& csDefault,
+                                   const std::string& csInitialDir);
   // Tip of the day (Helpful Tip, and after the splash window).
   virtual void TipOfTheDay(CAppState& state);
   virtual void About();

@@ -1,7 +1,9 @@
 #include "app/help_window.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -44,6 +46,19 @@ CHelpWindow::CHelpWindow(QWidget* pParent)
   pLayout->addWidget(pBar);
   pLayout->addWidget(m_pBrowser);
   resize(kWidth, kHeight);
+}
+
+void CHelpWindow::keyPressEvent(QKeyEvent* pEvent) {
+  // Esc and Ctrl+W close the help window (and only it: it is a window of its
+  // own, so the main window's Esc and Ctrl+W are not reached from here).
+  const Qt::KeyboardModifiers mods = pEvent->modifiers() & ~Qt::KeypadModifier;
+  if ((pEvent->key() == Qt::Key_Escape && mods == Qt::NoModifier) ||
+      (pEvent->key() == Qt::Key_W && mods == Qt::ControlModifier)) {
+    pEvent->accept();
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(pEvent);
 }
 
 QString CHelpWindow::TopicFor(int iCommand) {
@@ -89,8 +104,17 @@ void CHelpWindow::KeepOnScreen() {
   const QSize size = QSize(kWidth, kHeight).boundedTo(avail.size() - extra);
   resize(size);
   QRect frame(QPoint(), size + extra);
-  // Beside the owner's centre when there is one, else the screen's.
+  // Over the main window's centre (or the screen's), but beside a dialog:
+  // right of it, else left of it, so that the dialog stays in view.
   frame.moveCenter(pOwner ? pOwner->frameGeometry().center() : avail.center());
+  if (qobject_cast<const QDialog*>(pOwner)) {
+    const QRect owner = pOwner->frameGeometry();
+    frame.moveTop(owner.top());
+    if (owner.right() + frame.width() <= avail.right())
+      frame.moveLeft(owner.right() + 1);
+    else if (owner.left() - frame.width() >= avail.left())
+      frame.moveRight(owner.left() - 1);
+  }
   frame.moveLeft(std::clamp(frame.left(), avail.left(), avail.right() + 1 - frame.width()));
   frame.moveTop(std::clamp(frame.top(), avail.top(), avail.bottom() + 1 - frame.height()));
   move(frame.topLeft());

@@ -1,6 +1,7 @@
 // The help window: HTML topics shipped with the program, each addressed by
 // the command id that asks for it or by its page name (a dialog's F1). It
-// has Back, Forward and Contents, and always opens wholly on screen.
+// has Back, Forward and Contents, closes with Esc or Ctrl+W, and always
+// opens wholly on screen, beside the dialog that asked for it.
 #pragma once
 
 #include <QWidget>
@@ -24,6 +25,9 @@ class CHelpWindow final : public QWidget {
   QTextBrowser* Browser() const { return m_pBrowser; }
   QAction* BackAction() const { return m_pBack; }
   QAction* ContentsAction() const { return m_pContents; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* pEvent) override;
 
  private:
   void Present(const QString& csUrl);

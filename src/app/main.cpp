@@ -20,9 +20,11 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Vexmora"));
   QApplication::setApplicationVersion(QStringLiteral(VX_VERSION));
 
-  // A second start hands over to the first and leaves everything alone.
+  // Files named on the command line open as documents; a second start
+  // hands them over to the first and leaves everything else alone.
+  const QStringList aFiles = CSingleInstance::FileArguments(application.arguments().mid(1));
   CSingleInstance instance;
-  if (instance.HandOver()) return 0;
+  if (instance.HandOver(aFiles)) return 0;
 
   // Without its data folder the program could not draw text, so it says
   // where it looked instead of making different pictures.
@@ -35,7 +37,7 @@ int main(int argc, char* argv[]) {
   CQtReporter reporter;
   SetReporter(&reporter);
 
-  // The command line only says whether the splash window is wanted.
+  // Besides files, the command line says whether the splash window is wanted.
   bool bSplash = true;
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--nosplash") == 0 || std::strcmp(argv[i], "-nologo") == 0)
@@ -45,9 +47,11 @@ int main(int argc, char* argv[]) {
   int iResult = 1;
   {
     COceloApp app(dialogs);
-    if (app.InitInstance(bSplash)) {
+    if (app.InitInstance(bSplash, aFiles)) {
       QObject::connect(&instance, &CSingleInstance::RaiseRequested, app.Frame(),
                        &CMainFrame::RaiseWindow);
+      QObject::connect(&instance, &CSingleInstance::FilesRequested, app.Frame(),
+                       [&app](const QStringList& aHanded) { app.QueueFiles(aHanded); });
       iResult = application.exec();
       app.ExitInstance();
     }

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <cstring>
 #include <utility>
@@ -234,7 +235,18 @@ CVexChildWnd* CMainFrame::CreateChild() {
 }
 
 void CMainFrame::ShowChild(CVexChildWnd* pChild) {
+  // A new window steps down and right from the active one (one title bar),
+  // back to the corner when it would leave the workspace.
+  QMdiSubWindow* pPrevious = m_pMdiArea->activeSubWindow();
   pChild->show();
+  if (pPrevious && pPrevious != pChild && !pPrevious->isMaximized()) {
+    const int iStep = pChild->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, pChild);
+    QPoint pt = pPrevious->pos() + QPoint(iStep, iStep);
+    const QSize workspace = m_pMdiArea->viewport()->size();
+    if (pt.x() + iStep * 4 > workspace.width() || pt.y() + iStep * 4 > workspace.height())
+      pt = QPoint(0, 0);
+    pChild->move(pt);
+  }
   m_pMdiArea->setActiveSubWindow(pChild);
   // A picture larger than the workspace opens at the largest step that fits.
   pChild->View()->SetZoom(pChild->View()->FitZoom(100));
@@ -251,6 +263,8 @@ CShellState CMainFrame::ShellState() const {
     state.m_bHasSurface = pView->DrawingSurface() != nullptr;
     state.m_bCanZoom = pView->CanZoom();
     state.m_iZoom = pView->Zoom();
+    const CVexmoFilterDoc* pDoc = ActiveDocument();
+    state.m_bHasRecipe = pDoc && pDoc->m_iCurrent > 0;
   }
   for (int i = 0; i < CAppState::kRecentCount; ++i) state.m_abRecent[i] = m_App.State().HasRecent(i);
   return state;
@@ -376,9 +390,11 @@ bool CMainFrame::eventFilter(QObject* pObject, QEvent* pEvent) {
 
 namespace {
 
-// The local picture files among dropped URLs (by their extension).
-QStringList DroppedPictures(const QMimeData* pData) {
-  static const QStringList kSuffixes{"bmp", "tga", "jpg", "jpeg", "jpe", "pcx", "png"};
+// The local picture, sequence and recipe files among dropped URLs (by
+// their extension).
+QStringList DroppedFiles(const QMimeData* pData) {
+  static const QStringList kSuffixes{"bmp", "tga", "jpg",   "jpeg", "jpe",
+                                     "pcx", "png", "vxseq", "json"};
   QStringList aPaths;
   if (!pData || !pData->hasUrls()) return aPaths;
   for (const QUrl& url : pData->urls()) {
@@ -392,18 +408,23 @@ QStringList DroppedPictures(const QMimeData* pData) {
 }  // namespace
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* pEvent) {
-  if (!m_App.Worker().IsXforming() && !DroppedPictures(pEvent->mimeData()).isEmpty())
+  if (!m_App.Worker().IsXforming() && !DroppedFiles(pEvent->mimeData()).isEmpty())
     pEvent->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* pEvent) {
-  const QStringList aPaths = DroppedPictures(pEvent->mimeData());
+  const QStringList aPaths = DroppedFiles(pEvent->mimeData());
   if (aPaths.isEmpty() || m_App.Worker().IsXforming()) return;
   pEvent->acceptProposedAction();
-  // One at a time: opening starts the first idea, which the next must wait for.
+  // One at a time: opening starts the first idea, which the next must wait
+  // for. A recipe becomes a new idea of the active document.
   for (const QString& csPath : aPaths) {
     if (m_App.Worker().IsXforming()) break;
-    m_App.OpenImageDocument(csPath.toStdString().c_str());
+    const std::string csFile = csPath.toStdString();
+    if (IsRecipePath(csFile))
+      ApplyRecipe(csFile);
+    else
+      m_App.OpenDocumentFile(csFile);
   }
   UpdateRecentItems();
   UpdateCommands();

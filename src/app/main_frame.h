@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/commands.h"
@@ -95,6 +96,17 @@ class CMainFrame final : public QMainWindow {
   void SetProgress(int iPercent);
   // One poll of the generation worker (the timer runs it every 250 ms).
   void IdleCheck();
+  // File > Save Sequence As: the active document's original and every
+  // idea's recipe, in a sequence file the user names.
+  void SaveSequenceAs();
+  // Edit > Copy Recipe: the recipe of the idea shown, as JSON text.
+  void CopyRecipe();
+  // File > Save Recipe: the same into a file.
+  void SaveRecipe();
+  // File > Apply Recipe (csPath empty: the open dialog), or a recipe file
+  // dropped on the window: a new idea of the active document made from the
+  // recipe as it stands, the same picture as the command line makes.
+  void ApplyRecipe(const std::string& csPath);
   // STOP: the worker is asked to stop; its end shows "Stopped".
   void StopGeneration();
   // Brings the window to the front (another start asked for it).

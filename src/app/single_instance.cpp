@@ -2,12 +2,20 @@
 
 #include <unistd.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
+#include <QUrl>
 
 namespace {
 
-constexpr char kRaise[] = "raise\n";
+// One request per line: "open <file URL>" (percent-encoded, so that any
+// file name fits on a line) for each file, then "raise".
+constexpr char kRaise[] = "raise";
+constexpr char kOpen[] = "open ";
 constexpr int kTimeoutMs = 1000;
+// A peer that sends more than this without a line end is not a later start.
+constexpr qsizetype kMaxLine = 64 * 1024;
 
 }  // namespace
 
@@ -15,15 +23,39 @@ QString CSingleInstance::DefaultName() {
   return QStringLiteral("Vexmora4-%1").arg(static_cast<qulonglong>(getuid()));
 }
 
+QStringList CSingleInstance::FileArguments(const QStringList& aArguments) {
+  QStringList aFiles;
+  bool bOptionsEnd = false;
+  for (const QString& csArgument : aArguments) {
+    if (!bOptionsEnd && csArgument == QLatin1String("--")) {
+      bOptionsEnd = true;
+      continue;
+    }
+    if (csArgument.isEmpty() || (!bOptionsEnd && csArgument.startsWith('-'))) continue;
+    QString csPath = csArgument;
+    if (csArgument.startsWith(QLatin1String("file:"))) {
+      const QUrl url(csArgument);
+      if (!url.isLocalFile()) continue;
+      csPath = url.toLocalFile();
+    }
+    aFiles << QDir::cleanPath(QFileInfo(csPath).absoluteFilePath());
+  }
+  return aFiles;
+}
+
 CSingleInstance::CSingleInstance(QString csName) : m_csName(std::move(csName)) {
   connect(&m_Server, &QLocalServer::newConnection, this, &CSingleInstance::OnConnection);
 }
 
-bool CSingleInstance::HandOver() {
+bool CSingleInstance::HandOver(const QStringList& aFiles) {
   QLocalSocket socket;
   socket.connectToServer(m_csName);
   if (socket.waitForConnected(kTimeoutMs)) {
-    socket.write(kRaise);
+    QByteArray message;
+    for (const QString& csFile : aFiles)
+      message += kOpen + QUrl::fromLocalFile(csFile).toEncoded() + '\n';
+    message += QByteArray(kRaise) + '\n';
+    socket.write(message);
     socket.waitForBytesWritten(kTimeoutMs);
     socket.disconnectFromServer();
     return true;
@@ -38,8 +70,30 @@ bool CSingleInstance::HandOver() {
 
 void CSingleInstance::OnConnection() {
   while (QLocalSocket* pSocket = m_Server.nextPendingConnection()) {
+    // Requests are carried out line by line as they arrive; what is left
+    // without a line end stays for the next read.
     auto read = [this, pSocket] {
-      if (pSocket->readAll().contains("raise")) emit RaiseRequested();
+      QByteArray buffer = pSocket->property("vx-pending").toByteArray() + pSocket->readAll();
+      QStringList aFiles;
+      bool bRaise = false;
+      qsizetype iEnd;
+      while ((iEnd = buffer.indexOf('\n')) >= 0) {
+        const QByteArray line = buffer.left(iEnd);
+        buffer.remove(0, iEnd + 1);
+        if (line == kRaise) {
+          bRaise = true;
+        } else if (line.startsWith(kOpen)) {
+          const QUrl url = QUrl::fromEncoded(line.mid(qsizetype(sizeof kOpen) - 1));
+          if (url.isLocalFile() && !url.toLocalFile().isEmpty()) aFiles << url.toLocalFile();
+        }
+      }
+      if (buffer.size() > kMaxLine) {
+        pSocket->abort();
+        return;
+      }
+      pSocket->setProperty("vx-pending", buffer);
+      if (!aFiles.isEmpty()) emit FilesRequested(aFiles);
+      if (bRaise) emit RaiseRequested();
     };
     connect(pSocket, &QLocalSocket::readyRead, this, read);
     if (pSocket->bytesAvailable() > 0) read();

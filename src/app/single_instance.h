@@ -1,11 +1,13 @@
 // One instance per user: the first instance listens on a local socket named
-// after its window class; a later start connects, asks it to raise its
-// window and exits without touching the settings or the cache.
+// after its window class; a later start connects, hands over the files it
+// was given (to be opened as documents there), asks it to raise its window
+// and exits without touching the settings or the cache.
 #pragma once
 
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class CSingleInstance final : public QObject {
   Q_OBJECT
@@ -13,16 +15,22 @@ class CSingleInstance final : public QObject {
  public:
   // "Vexmora4" and the user's id, so that users on one machine do not meet.
   static QString DefaultName();
+  // The files among the program's arguments (after the program name), as
+  // absolute paths: every argument that is not an option ("-..."), and
+  // everything after "--". file: URLs become their local paths.
+  static QStringList FileArguments(const QStringList& aArguments);
 
   explicit CSingleInstance(QString csName = DefaultName());
-  // When another instance answers, asks it to raise its window and returns
-  // true. Otherwise starts listening (this is the first instance) and
-  // returns false.
-  bool HandOver();
+  // When another instance answers, hands it the files, asks it to raise its
+  // window and returns true. Otherwise starts listening (this is the first
+  // instance) and returns false.
+  bool HandOver(const QStringList& aFiles = {});
   // This instance is the one that listens.
   bool IsFirst() const { return m_Server.isListening(); }
 
  signals:
+  // A later start was given these files (absolute paths, in order).
+  void FilesRequested(const QStringList& aFiles);
   // A later start asked this instance to show its window.
   void RaiseRequested();
 

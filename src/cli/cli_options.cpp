@@ -156,3 +156,39 @@ std::uint32_t BatchSeed(std::uint32_t iFirst, int iNumber) {
   return static_cast<std::uint32_t>(z >> 33);
 }
 
+std::uint32_t EngineSeed(std::uint32_t iTyped) {
+  // A bijective 32-bit mixer (xor-shift-multiply, two rounds) of the seed
+  // moved off zero; the top bit is dropped, which the generator never sees.
+  std::uint32_t x = iTyped ^ 0x9E3779B9u;
+  x ^= x >> 16;
+  x *= 0x7FEB352Du;
+  x ^= x >> 15;
+  x *= 0x846CA68Bu;
+  x ^= x >> 16;
+  return x >> 1;
+}
+
+bool ParseIdeaList(const std::string& csText, int iCount, std::vector<int>& aNumbers,
+                   std::string& csError) {
+  const std::string csRule = "--ideas takes idea numbers from 1 to " + std::to_string(iCount) +
+                             " and ranges, e.g. 1,3,5-9";
+  std::vector<int> a;
+  std::vector<bool> aSeen(static_cast<std::size_t>(iCount) + 1, false);
+  for (const std::string& csPart : Split(csText, ',')) {
+    const std::size_t iDash = csPart.find('-', 1);
+    int iFirst, iLast;
+    if (!ToInt(Trim(csPart.substr(0, iDash)), iFirst)) return csError = csRule, false;
+    iLast = iFirst;
+    if (iDash != std::string::npos && !ToInt(Trim(csPart.substr(iDash + 1)), iLast))
+      return csError = csRule, false;
+    if (iFirst < 1 || iLast > iCount || iFirst > iLast) {
+      csError = "the sequence has no idea " + QuotedValue(csPart) + " (" + csRule.substr(8) + ")";
+      return false;
+    }
+    for (int n = iFirst; n <= iLast; ++n)
+      if (!aSeen[static_cast<std::size_t>(n)]) aSeen[static_cast<std::size_t>(n)] = true, a.push_back(n);
+  }
+  if (a.empty()) return csError = csRule, false;
+  aNumbers = std::move(a);
+  return true;
+}

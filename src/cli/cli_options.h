@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/filspec.h"
 #include "engine/recipe.h"  // MixModeName, MakeSelection and the other shared value rules
@@ -40,3 +41,14 @@ bool HasNumberSlot(const std::string& csPattern);
 // starts nearly alike from neighbouring seeds). 0..2^31-1 after the first.
 std::uint32_t BatchSeed(std::uint32_t iFirst, int iNumber);
 
+// The seeds a person types (--seed): 0..4294967295.
+constexpr long long kMaxTypedSeed = 4294967295LL;
+// The engine's seed of a typed one: a fixed 32-bit integer hash, so that
+// neighbouring typed seeds give unrelated ideas (the generator starts nearly
+// alike from neighbouring engine seeds). 0..2^31-1, as the generator reads
+// 31 bits.
+std::uint32_t EngineSeed(std::uint32_t iTyped);
+
+// The ideas of "1,3,5-9" (each 1..iCount), in the order given, each once.
+bool ParseIdeaList(const std::string& csText, int iCount, std::vector<int>& aNumbers,
+                   std::string& csError);

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -17,8 +20,9 @@
 #include <thread>
 
 #include "cli/cli_options.h"
-#include "engine/recipe.h"
 #include "engine/filter_thread.h"
+#include "engine/recipe.h"
+#include "engine/sequence_file.h"
 #include "imaging/codecs/bmp_codec.h"
 #include "imaging/codecs/jpeg_codec.h"
 #include "imaging/codecs/pcx_codec.h"
@@ -42,10 +46,29 @@ std::atomic<int> s_iJobStops{0};
 static_assert(std::atomic<int>::is_always_lock_free &&
               std::atomic<std::atomic<int>*>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) {
-  // Only lock-free atomic loads and stores here: they are safe in a signal
-  // handler. The flag comes first: a job checks it before its next idea.
-  s_bInterrupted.store(1);
+// Outputs being written now: a forced exit waits for them, so that no
+// output is left half-written.
+std::atomic<int> s_iWriting{0};
+std::atomic<int> s_iSignal{0};
+
+extern "C" void OnGraceOver(int) {
+  // The stop flags have had their second: whatever still runs is left.
+  if (s_iWriting.load() > 0) {
+    alarm(1);
+    return;
+  }
+  _exit(128 + s_iSignal.load());
+}
+
+extern "C" void OnInterrupt(int iSignal) {
+  // Only lock-free atomic loads and stores, alarm and _exit here: they are
+  // safe in a signal handler. A second signal ends the program at once.
+  if (s_bInterrupted.exchange(1)) _exit(128 + iSignal);
+  s_iSignal.store(iSignal);
+  // The jobs stop at their Xform's next stop point; one that has none
+  // within a second does not keep the program.
+  alarm(1);
+  // The flag comes first: a job checks it before its next idea.
   std::atomic<int>* pStops = s_pJobStops.load();
   const int iStops = pStops ? s_iJobStops.load() : 0;
   for (int i = 0; i < iStops; ++i) pStops[i].store(1);
@@ -53,8 +76,52 @@ extern "C" void OnInterrupt(int) {
 
 void Fail(const std::string& cs) { std::fprintf(stderr, "vexmora-cli: %s\n", cs.c_str()); }
 
+// While it lives, an output is being written (see OnGraceOver).
+class CWriting {
+ public:
+  CWriting() { ++s_iWriting; }
+  ~CWriting() { --s_iWriting; }
+  CWriting(const CWriting&) = delete;
+  CWriting& operator=(const CWriting&) = delete;
+};
+
+// An input that exists but is not a regular file (a pipe, a device, a
+// folder) is refused before it is opened: opening a pipe would wait for a
+// writer.
+bool RegularInput(const std::string& csPath) {
+  struct stat st {};
+  if (stat(csPath.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return true;
+  Fail("cannot read " + csPath + ": not a regular file");
+  return false;
+}
+
+// An output never writes through a symbolic link: a link of that name is
+// removed first, so the file takes its place (as for a dangling link) and
+// the file it pointed to is left alone.
+void ReplaceLink(const std::string& csPath) {
+  struct stat st {};
+  if (lstat(csPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) unlink(csPath.c_str());
+}
+
 std::unique_ptr<CDADC> LoadPicture(const std::string& csPath) {
+  if (!RegularInput(csPath)) return nullptr;
   return OpenImageSurface(csPath.c_str(), kImageFromName);
+}
+
+// Whether two output names are one file (compared as absolute paths).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec1, ec2;
+  const std::filesystem::path pa = std::filesystem::absolute(a, ec1).lexically_normal();
+  const std::filesystem::path pb = std::filesystem::absolute(b, ec2).lexically_normal();
+  return !ec1 && !ec2 && pa == pb;
+}
+
+// Whether two output patterns name one file for some idea of a run of iCount.
+bool SameOutput(const std::string& a, const std::string& b, int iCount) {
+  if (a.empty() || b.empty()) return false;
+  for (int n = 1; n <= std::min(iCount, 2); ++n)
+    if (SameFile(OutputName(a, n), OutputName(b, n))) return true;
+  return false;
 }
 
 constexpr const char* kPictureNames = " must end in .bmp, .png, .jpg, .tga or .pcx";
@@ -77,32 +144,34 @@ std::string Stem(const std::string& csPath) {
   return csPath.substr(iStart, iDot - iStart);
 }
 
-// Progress on stderr: a bar redrawn in place on a terminal, plain lines
-// (one per new status text) otherwise.
+// Progress on stderr: a bar redrawn in place on a terminal; otherwise one
+// plain line per new status text of an idea, naming the idea
+// ("idea 3: Wind..."), printed by the job that makes it.
 class CProgressDisplay {
  public:
   CProgressDisplay(bool bQuiet, int iCount)
       : m_bQuiet(bQuiet), m_bTerminal(isatty(STDERR_FILENO) == 1), m_iCount(iCount) {}
 
-  void Show(int iPercent, int iDone) {
-    if (m_bQuiet) return;
-    const std::string csText = GetStatusText();
+  bool Lines() const { return !m_bQuiet && !m_bTerminal; }
+  void Show(int iPercent, int iDone, const std::string& csText) {
+    if (m_bQuiet || !m_bTerminal) return;
     std::lock_guard lock(m_mutex);
-    if (m_bTerminal) {
-      if (iPercent < 0) iPercent = 0;
-      if (iPercent > 100) iPercent = 100;
-      char szBar[31];
-      const int iFill = iPercent * 30 / 100;
-      for (int i = 0; i < 30; ++i) szBar[i] = i < iFill ? '#' : '.';
-      szBar[30] = '\0';
-      std::fprintf(stderr, "\r[%s] %3d%% %-40s idea %d of %d", szBar, iPercent, csText.c_str(),
-                   iDone < m_iCount ? iDone + 1 : m_iCount, m_iCount);
-      std::fflush(stderr);
-      m_bLineOpen = true;
-    } else if (!csText.empty() && csText != m_csLast) {
-      std::fprintf(stderr, "%s\n", csText.c_str());
-      m_csLast = csText;
-    }
+    if (iPercent < 0) iPercent = 0;
+    if (iPercent > 100) iPercent = 100;
+    char szBar[31];
+    const int iFill = iPercent * 30 / 100;
+    for (int i = 0; i < 30; ++i) szBar[i] = i < iFill ? '#' : '.';
+    szBar[30] = '\0';
+    std::fprintf(stderr, "\r[%s] %3d%% %-40s idea %d of %d", szBar, iPercent, csText.c_str(),
+                 iDone < m_iCount ? iDone + 1 : m_iCount, m_iCount);
+    std::fflush(stderr);
+    m_bLineOpen = true;
+  }
+  // A status text of idea iNumber, when it differs from that idea's last one.
+  void Status(int iNumber, const std::string& csText, std::string& csLast) {
+    if (!Lines() || csText.empty() || csText == csLast) return;
+    csLast = csText;
+    Line("idea " + std::to_string(iNumber) + ": " + csText);
   }
   void Line(const std::string& cs) {
     std::lock_guard lock(m_mutex);
@@ -122,8 +191,43 @@ class CProgressDisplay {
   bool m_bTerminal;
   int m_iCount;
   bool m_bLineOpen = false;
+};
+
+// The status text of one job's idea (the application's one status text is
+// shared by every job of the process).
+class CJobStatus {
+ public:
+  std::string Text() const {
+    std::lock_guard lock(m_mutex);
+    return m_csText;
+  }
+  void Set(const char* sz) {
+    std::lock_guard lock(m_mutex);
+    m_csText.assign(sz, strnlen(sz, kStatusTextLength));
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  std::string m_csText;
+};
+
+// The idea a job thread makes: the status texts its generation reports on
+// that thread are the idea's own.
+struct CJobIdea {
+  CProgressDisplay* m_pDisplay = nullptr;
+  CJobStatus* m_pStatus = nullptr;
+  int m_iNumber = 0;
   std::string m_csLast;
 };
+thread_local CJobIdea t_jobIdea;
+
+// The progress hook: called on the thread that sets a status text.
+void OnStatusText(int iPercent, const char* szText) {
+  if (iPercent >= 0 || !szText || !t_jobIdea.m_pDisplay) return;
+  t_jobIdea.m_pStatus->Set(szText);
+  t_jobIdea.m_pDisplay->Status(t_jobIdea.m_iNumber, t_jobIdea.m_pStatus->Text(),
+                               t_jobIdea.m_csLast);
+}
 
 struct MakePlan {
   CFilSpec m_Base;
@@ -135,6 +239,11 @@ struct MakePlan {
   std::uint32_t m_iFirstSeed = 0;
   std::string m_csOutput;
   std::string m_csSaveRecipe;
+  std::string m_csSaveSequence;
+  // render: the sequence's ideas, each replayed as its recipe, at the
+  // quality given on the command line or else at its own.
+  const std::vector<Recipe>* m_pIdeas = nullptr;
+  std::optional<int> m_iQualityOverride;
 };
 
 enum class EIdea { Made, Stopped, Failed };
@@ -142,9 +251,16 @@ enum class EIdea { Made, Stopped, Failed };
 // One idea on the calling thread: choose (unless replaying a recipe),
 // validate, generate, write.
 EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& progress,
-               std::atomic<int>& stop, CProgressDisplay& display) {
+               std::atomic<int>& stop, CProgressDisplay& display, Recipe& made) {
   CFilSpec spec = plan.m_Base;
-  spec.m_iSeed = static_cast<std::int32_t>(BatchSeed(plan.m_iFirstSeed, iNumber));
+  int q = plan.m_iQuality;
+  if (plan.m_pIdeas) {
+    const Recipe& idea = (*plan.m_pIdeas)[static_cast<std::size_t>(iNumber - 1)];
+    spec = idea.m_Spec;
+    q = plan.m_iQualityOverride.value_or(idea.m_iQuality);
+  } else {
+    spec.m_iSeed = static_cast<std::int32_t>(BatchSeed(plan.m_iFirstSeed, iNumber));
+  }
   if (!plan.m_bFromRecipe) {
     // The choices of the idea depend on its seed alone, whichever thread makes it.
     SeedRandom(static_cast<unsigned int>(spec.m_iSeed));
@@ -172,7 +288,6 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
     spec.Autochoose(&in);
   }
 
-  const int q = plan.m_iQuality;
   auto pOut = std::make_unique<CDADC>(in.m_iWidth * q, in.m_iHeight * q);
   CDADC drw(in.m_iWidth, in.m_iHeight);
   if (!pOut->IsValid() || !drw.IsValid()) {
@@ -189,18 +304,21 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
          ") could not be made");
     return EIdea::Failed;
   }
+  const CWriting writing;
   const std::string csOut = OutputName(plan.m_csOutput, iNumber);
+  ReplaceLink(csOut);
   if (!drw.WriteImageFile(csOut.c_str())) {
     Fail("could not write " + csOut);
     return EIdea::Failed;
   }
+  made.m_Spec = spec;
+  made.m_Spec.m_Context = XformContext{};
+  made.m_iQuality = q;
   if (!plan.m_csSaveRecipe.empty()) {
-    Recipe recipe;
-    recipe.m_Spec = spec;
-    recipe.m_Spec.m_Context = XformContext{};
-    recipe.m_iQuality = q;
     std::string csError;
-    if (!WriteRecipeFile(OutputName(plan.m_csSaveRecipe, iNumber), recipe, csError)) {
+    const std::string csRecipe = OutputName(plan.m_csSaveRecipe, iNumber);
+    ReplaceLink(csRecipe);
+    if (!WriteRecipeFile(csRecipe, made, csError)) {
       Fail(csError);
       return EIdea::Failed;
     }
@@ -227,6 +345,7 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
 
   plan.m_csOutput = opt.m_csOutput.empty() ? Stem(opt.m_csPicture) + "_idea%d.png" : opt.m_csOutput;
   plan.m_csSaveRecipe = opt.m_csSaveRecipe;
+  plan.m_csSaveSequence = opt.m_csSaveSequence;
   if (opt.m_iCount > 1 && !HasNumberSlot(plan.m_csOutput))
     return usage("with --count above 1, -o needs a %d for the idea number");
   // Known before a long generation rather than after it.
@@ -234,6 +353,12 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
     return usage("the output " + QuotedValue(plan.m_csOutput) + kPictureNames);
   if (opt.m_iCount > 1 && !plan.m_csSaveRecipe.empty() && !HasNumberSlot(plan.m_csSaveRecipe))
     return usage("with --count above 1, --save-recipe needs a %d for the idea number");
+  // One file written twice would keep only the last of them.
+  if (SameOutput(plan.m_csOutput, plan.m_csSaveRecipe, opt.m_iCount))
+    return usage("-o and --save-recipe name the same file");
+  if (SameOutput(plan.m_csOutput, plan.m_csSaveSequence, opt.m_iCount) ||
+      SameOutput(plan.m_csSaveRecipe, plan.m_csSaveSequence, opt.m_iCount))
+    return usage("--save-sequence names the same file as -o or --save-recipe");
 
   CFilSpec& spec = plan.m_Base;
   bool bSeedKnown = false;
@@ -281,7 +406,11 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
       if (!ApplySetting(spec, cs, csError)) return usage(csError);
   }
   if (opt.m_iSeed) {
-    plan.m_iFirstSeed = static_cast<std::uint32_t>(*opt.m_iSeed);
+    // A typed seed is mixed into the engine's: neighbouring seeds give
+    // unrelated ideas. Recipes keep the engine's seed.
+    if (*opt.m_iSeed < 0 || *opt.m_iSeed > kMaxTypedSeed)
+      return usage("--seed must be a whole number from 0 to " + std::to_string(kMaxTypedSeed));
+    plan.m_iFirstSeed = EngineSeed(static_cast<std::uint32_t>(*opt.m_iSeed));
     bSeedKnown = true;
   }
   if (!bSeedKnown) {
@@ -338,32 +467,44 @@ void InstallInterruptHandler() {
   sigemptyset(&sa.sa_mask);
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
+  struct sigaction grace {};
+  grace.sa_handler = OnGraceOver;
+  sigemptyset(&grace.sa_mask);
+  sigaction(SIGALRM, &grace, nullptr);
 }
 
-int RunMake(const MakeOptions& opt) {
-  MakePlan plan;
-  if (const int iStatus = PlanMake(opt, plan); iStatus != kExitOk) return iStatus;
-  std::unique_ptr<CDADC> pIn = LoadPicture(opt.m_csPicture);
-  if (!pIn) return Fail("cannot read the picture " + opt.m_csPicture), kExitFailure;
+namespace {
 
-  CProgressDisplay display(opt.m_bQuiet, opt.m_iCount);
-  const int iJobs = BoundJobs(opt.m_iJobs, opt.m_iCount, *pIn, plan.m_iQuality);
+// Makes the ideas of these numbers with up to iJobs at once; each made idea's
+// recipe lands in aMade (indexed by number - 1) when given.
+int RunIdeas(const MakePlan& plan, CDADC& in, const std::vector<int>& aNumbers, int iJobsWanted,
+             bool bQuiet, std::vector<std::optional<Recipe>>* pMade) {
+  const int iCount = static_cast<int>(aNumbers.size());
+  CProgressDisplay display(bQuiet, iCount);
+  int iMaxQuality = plan.m_iQualityOverride.value_or(plan.m_iQuality);
+  if (plan.m_pIdeas && !plan.m_iQualityOverride)
+    for (const int n : aNumbers)
+      iMaxQuality = std::max(iMaxQuality, (*plan.m_pIdeas)[static_cast<std::size_t>(n - 1)].m_iQuality);
+  const int iJobs = BoundJobs(iJobsWanted, iCount, in, iMaxQuality);
   // The jobs keep the cores busy themselves: each idea shares its rows
   // among its part of the cores only.
   if (iJobs > 1)
     LimitRowBlocks(std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / iJobs));
-  std::atomic<int> iNext{1};
+  std::atomic<int> iNext{0};
   std::atomic<int> iDone{0};
   std::atomic<int> iStopped{0};
   std::atomic<int> iFailed{0};
-  // Each job has its own progress and stop flag: a job that ends its idea
-  // clears only its own flag, never an interrupt meant for the others.
+  // Each job has its own progress, stop flag and status text: a job that
+  // ends its idea clears only its own flag, never an interrupt meant for the
+  // others, and each idea's text is its own.
   std::unique_ptr<std::atomic<int>[]> aProgress(new std::atomic<int>[static_cast<std::size_t>(iJobs)]);
   std::unique_ptr<std::atomic<int>[]> aStop(new std::atomic<int>[static_cast<std::size_t>(iJobs)]);
+  std::unique_ptr<CJobStatus[]> aStatus(new CJobStatus[static_cast<std::size_t>(iJobs)]);
   for (int i = 0; i < iJobs; ++i) aProgress[i] = 0, aStop[i] = 0;
   // An interrupt before this is seen by the jobs before they take an idea.
   s_iJobStops = iJobs;
   s_pJobStops = aStop.get();
+  SetProgressHook(OnStatusText);
 
   std::atomic<int> iRunning{iJobs};
   // A job that ends an idea (or its work) wakes the display at once; between
@@ -379,14 +520,21 @@ int RunMake(const MakeOptions& opt) {
   };
   auto worker = [&](int iJob) {
     for (;;) {
-      const int iNumber = s_bInterrupted ? opt.m_iCount + 1 : iNext.fetch_add(1);
-      if (iNumber > opt.m_iCount) break;
+      const int iIndex = s_bInterrupted ? iCount : iNext.fetch_add(1);
+      if (iIndex >= iCount) break;
+      const int iNumber = aNumbers[static_cast<std::size_t>(iIndex)];
       aProgress[iJob] = 0;
-      switch (MakeIdea(plan, *pIn, iNumber, aProgress[iJob], aStop[iJob], display)) {
-        case EIdea::Made: break;
+      aStatus[iJob].Set("");
+      t_jobIdea = CJobIdea{&display, &aStatus[iJob], iNumber, {}};
+      Recipe made;
+      switch (MakeIdea(plan, in, iNumber, aProgress[iJob], aStop[iJob], display, made)) {
+        case EIdea::Made:
+          if (pMade) (*pMade)[static_cast<std::size_t>(iNumber - 1)] = made;
+          break;
         case EIdea::Stopped: ++iStopped; break;
         case EIdea::Failed: ++iFailed; break;
       }
+      t_jobIdea = CJobIdea{};
       aProgress[iJob] = 0;
       Announce([&] { ++iDone; });
     }
@@ -403,27 +551,27 @@ int RunMake(const MakeOptions& opt) {
       ++iFailed;
     }
   }
-  if (aThreads.empty()) {
-    s_pJobStops = nullptr;
-    s_iJobStops = 0;
-    return kExitFailure;
-  }
-  std::unique_lock<std::mutex> lock(mWake);
-  while (iRunning > 0) {
-    int iPercent = 0;
-    for (int i = 0; i < iJobs; ++i) {
-      const int p = aProgress[i].load();
-      if (p > iPercent) iPercent = p > 100 ? 100 : p;  // 101: the Xform is done
+  if (!aThreads.empty()) {
+    std::unique_lock<std::mutex> lock(mWake);
+    while (iRunning > 0) {
+      // The bar follows the job furthest on.
+      int iPercent = 0, iLead = 0;
+      for (int i = 0; i < iJobs; ++i) {
+        const int p = aProgress[i].load();
+        if (p > iPercent) iPercent = p > 100 ? 100 : p, iLead = i;  // 101: the Xform is done
+      }
+      const int iShown = iDone;
+      display.Show(iPercent, iShown, aStatus[iLead].Text());
+      cvWake.wait_for(lock, std::chrono::milliseconds(50),
+                      [&] { return iDone != iShown || iRunning == 0; });
     }
-    const int iShown = iDone;
-    display.Show(iPercent, iShown);
-    cvWake.wait_for(lock, std::chrono::milliseconds(50),
-                    [&] { return iDone != iShown || iRunning == 0; });
+    lock.unlock();
+    for (std::thread& t : aThreads) t.join();
   }
-  lock.unlock();
-  for (std::thread& t : aThreads) t.join();
+  SetProgressHook(nullptr);
   s_pJobStops = nullptr;
   s_iJobStops = 0;
+  if (aThreads.empty()) return kExitFailure;
   display.End();
   if (s_bInterrupted || iStopped) {
     Fail("stopped: the idea being made was dropped");
@@ -432,11 +580,79 @@ int RunMake(const MakeOptions& opt) {
   return iFailed ? kExitFailure : kExitOk;
 }
 
+}  // namespace
+
+int RunMake(const MakeOptions& opt) {
+  MakePlan plan;
+  if (const int iStatus = PlanMake(opt, plan); iStatus != kExitOk) return iStatus;
+  std::unique_ptr<CDADC> pIn = LoadPicture(opt.m_csPicture);
+  if (!pIn) return Fail("cannot read the picture " + opt.m_csPicture), kExitFailure;
+  std::vector<int> aNumbers(static_cast<std::size_t>(opt.m_iCount));
+  for (int i = 0; i < opt.m_iCount; ++i) aNumbers[static_cast<std::size_t>(i)] = i + 1;
+  std::vector<std::optional<Recipe>> aMade(aNumbers.size());
+  const int iStatus = RunIdeas(plan, *pIn, aNumbers, opt.m_iJobs, opt.m_bQuiet,
+                               plan.m_csSaveSequence.empty() ? nullptr : &aMade);
+  if (iStatus != kExitOk || plan.m_csSaveSequence.empty()) return iStatus;
+  // Every idea was made: the sequence holds them all, the last one current.
+  CSequence seq;
+  SetSequencePicture(seq, opt.m_csPicture, *pIn);
+  for (const std::optional<Recipe>& r : aMade) seq.m_aIdeas.push_back(*r);
+  seq.m_iCurrent = static_cast<int>(seq.m_aIdeas.size()) - 1;
+  std::string csError;
+  const CWriting writing;
+  ReplaceLink(plan.m_csSaveSequence);
+  if (!WriteSequenceFile(plan.m_csSaveSequence, seq, csError)) return Fail(csError), kExitFailure;
+  return kExitOk;
+}
+
+int RunRender(const RenderOptions& opt) {
+  auto usage = [](const std::string& cs) {
+    Fail(cs);
+    return kExitUsage;
+  };
+  if (opt.m_iJobs < 1) return usage("--jobs must be at least 1");
+  MakePlan plan;
+  std::string csError;
+  if (opt.m_csQuality) {
+    int q = 1;
+    if (!ParseQuality(*opt.m_csQuality, q, csError)) return usage(csError);
+    plan.m_iQualityOverride = q;
+  }
+  CSequence seq;
+  // A sequence is input like a recipe: a value it cannot hold is a usage error.
+  if (!ReadSequenceFile(opt.m_csSequence, seq, csError)) return usage(opt.m_csSequence + ": " + csError);
+  const int iIdeas = static_cast<int>(seq.m_aIdeas.size());
+  if (iIdeas == 0) return Fail(opt.m_csSequence + " holds no ideas"), kExitFailure;
+  std::vector<int> aNumbers;
+  if (!ParseIdeaList(opt.m_csIdeas.value_or("1-" + std::to_string(iIdeas)), iIdeas, aNumbers,
+                     csError))
+    return usage(csError);
+  plan.m_csOutput =
+      opt.m_csOutput.empty() ? Stem(opt.m_csSequence) + "_idea%d.png" : opt.m_csOutput;
+  if (aNumbers.size() > 1 && !HasNumberSlot(plan.m_csOutput))
+    return usage("with more than one idea, -o needs a %d for the idea number");
+  if (!IsPictureName(OutputName(plan.m_csOutput, 1)))
+    return usage("the output " + QuotedValue(plan.m_csOutput) + kPictureNames);
+  plan.m_bFromRecipe = true;
+  plan.m_pIdeas = &seq.m_aIdeas;
+  for (const int n : aNumbers)
+    if (!CFilSpec::IsBuilt(seq.m_aIdeas[static_cast<std::size_t>(n - 1)].m_Spec.m_iXform)) {
+      Fail("idea " + std::to_string(n) + ": Xform \"" +
+           GetXformName(seq.m_aIdeas[static_cast<std::size_t>(n - 1)].m_Spec.m_iXform) +
+           "\" is not yet available");
+      return kExitFailure;
+    }
+  std::unique_ptr<CDADC> pIn = LoadSequencePicture(seq, csError);
+  if (!pIn) return Fail(csError), kExitFailure;
+  return RunIdeas(plan, *pIn, aNumbers, opt.m_iJobs, opt.m_bQuiet, nullptr);
+}
+
 int RunConvert(const std::string& csIn, const std::string& csOut) {
   if (!IsPictureName(csOut))
     return Fail("the output " + QuotedValue(csOut) + kPictureNames), kExitUsage;
   std::unique_ptr<CDADC> pIn = LoadPicture(csIn);
   if (!pIn) return Fail("cannot read the picture " + csIn), kExitFailure;
+  ReplaceLink(csOut);
   if (!pIn->WriteImageFile(csOut.c_str())) return Fail("could not write " + csOut), kExitFailure;
   return kExitOk;
 }
@@ -444,6 +660,7 @@ int RunConvert(const std::string& csIn, const std::string& csOut) {
 int RunInfo(const std::string& csPath) {
   const int iType = ImageTypeFromName(csPath.c_str());
   if (iType <= 0) return Fail("unknown picture format: " + csPath), kExitFailure;
+  if (!RegularInput(csPath)) return kExitFailure;
   // Read as the loader reads: regular files within the size bound only.
   std::vector<std::uint8_t> aData;
   if (ReadFileBytes(csPath.c_str(), aData) != kVicOk)

@@ -26,10 +26,23 @@ struct MakeOptions {
   std::string m_csOutput;      // empty: "<picture stem>_idea%d.png"
   std::string m_csRecipe;      // read the whole recipe from this file
   std::string m_csSaveRecipe;  // write each idea's recipe ("%d" for several)
+  std::string m_csSaveSequence;  // write every idea of the run as one sequence file
+  bool m_bQuiet = false;
+};
+
+struct RenderOptions {
+  std::string m_csSequence;
+  std::optional<std::string> m_csIdeas;    // "1,3,5-9"; all ideas when not given
+  std::optional<std::string> m_csQuality;  // each idea's own quality when not given
+  std::string m_csOutput;                  // empty: "<sequence stem>_idea%d.png"
+  int m_iJobs = 1;
   bool m_bQuiet = false;
 };
 
 int RunMake(const MakeOptions& opt);
+// Makes ideas of a sequence file from its picture, each exactly as its
+// recipe made it (the same bytes as make --recipe at the same quality).
+int RunRender(const RenderOptions& opt);
 int RunConvert(const std::string& csIn, const std::string& csOut);
 int RunInfo(const std::string& csPath);
 int RunList();

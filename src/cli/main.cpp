@@ -38,7 +38,9 @@ int main(int argc, char** argv) {
       ->required();
   pMake->add_option("xform", make.m_csXform, "The Xform by catalogue name (e.g. mosaic, \"fallen leaves\")");
   pMake->add_flag("-w,--wizard", make.m_bWizard, "Wizard chooses all: a random Xform, mix and parameters");
-  CLI::Option* pSeed = pMake->add_option("-s,--seed", iSeed, "Random seed of the first idea (the next ones are mixed from it)");
+  CLI::Option* pSeed = pMake->add_option("-s,--seed", iSeed,
+      "Random seed of the first idea, 0..4294967295 (mixed into the engine's seed; the next "
+      "ideas' seeds are mixed from it)");
   CLI::Option* pQuality = pMake->add_option("-q,--quality", csQuality, "Image quality (oversampling): 1, 2 or 4");
   CLI::Option* pMix = pMake->add_option("-m,--mix", csMix,
       "Mix with the original: MODE[:PERCENT], MODE one of off, even, left-right, top-bottom, "
@@ -55,7 +57,23 @@ int main(int argc, char** argv) {
       "Output picture; its extension chooses the format; %d is the idea number");
   pMake->add_option("-r,--recipe", make.m_csRecipe, "Replay a recipe (JSON) with its own seed and parameters");
   pMake->add_option("--save-recipe", make.m_csSaveRecipe, "Write each idea's recipe (JSON); %d is the idea number");
+  pMake->add_option("--save-sequence", make.m_csSaveSequence,
+      "Write every idea of the run as one sequence file (.vxseq), for render");
   pMake->add_flag("--quiet", make.m_bQuiet, "No progress output");
+
+  RenderOptions render;
+  std::string csIdeas, csRenderQuality;
+  CLI::App* pRender = app.add_subcommand("render", "Make ideas of a sequence file (.vxseq) again");
+  pRender->add_option("sequence", render.m_csSequence, "The sequence file")->required();
+  CLI::Option* pIdeas = pRender->add_option("-i,--ideas", csIdeas,
+      "The ideas to make, e.g. 1,3,5-9 (default: all)");
+  CLI::Option* pRenderQuality = pRender->add_option("-q,--quality", csRenderQuality,
+      "Image quality 1, 2 or 4 for every idea (default: each idea's own)");
+  pRender->add_option("-o,--output", render.m_csOutput,
+      "Output picture; its extension chooses the format; %d is the idea number "
+      "(default: <sequence name>_idea%d.png)");
+  pRender->add_option("-j,--jobs", render.m_iJobs, "Ideas made at once");
+  pRender->add_flag("--quiet", render.m_bQuiet, "No progress output");
 
   std::string csIn, csOut;
   CLI::App* pConvert = app.add_subcommand("convert", "Convert a picture to another format");
@@ -99,6 +117,16 @@ int main(int argc, char** argv) {
     }
     InstallInterruptHandler();
     return RunMake(make);
+  }
+  if (pRender->parsed()) {
+    if (*pIdeas) render.m_csIdeas = csIdeas;
+    if (*pRenderQuality) render.m_csQuality = csRenderQuality;
+    if (DataDir().m_csDir.empty()) {
+      std::cerr << "vexmora-cli: " << DataDirMissingMessage(DataDir()) << "\n";
+      return kExitFailure;
+    }
+    InstallInterruptHandler();
+    return RunRender(render);
   }
   if (pConvert->parsed()) return RunConvert(csIn, csOut);
   if (pInfo->parsed()) return RunInfo(csInfo);

@@ -290,13 +290,14 @@ bool CRealPair::ImOk() const {
 }
 
 int CRealPair::Position(double v) const {
-  const int p = static_cast<int>((v - m_dMin) * 10000 / (m_dMax - m_dMin));
-  return m_bInverted ? 10000 - p : p;
+  const int p = static_cast<int>((v - m_dMin) * m_iSteps / (m_dMax - m_dMin));
+  return m_bInverted ? m_iSteps - p : p;
 }
 
 double CRealPair::Value(int iPosition) const {
-  const int p = m_bInverted ? 10000 - iPosition : iPosition;
-  return m_dMin + p * (m_dMax - m_dMin) * 0.0001;
+  const int p = m_bInverted ? m_iSteps - iPosition : iPosition;
+  // 1.0 / 10000 is the classic factor 0.0001 itself (both the nearest double).
+  return m_dMin + p * (m_dMax - m_dMin) * (1.0 / m_iSteps);
 }
 
 void CRealPair::Show(double v) {
@@ -311,7 +312,7 @@ void CRealPair::SetAcceptedRange(double dMin, double dMax) {
 
 void CRealPair::ShowPair() {
   if (!ImOk()) return;
-  Quietly(m_pSld, [](QSlider* s) { s->setRange(0, 10000); });
+  Quietly(m_pSld, [this](QSlider* s) { s->setRange(0, m_iSteps); });
   Show(std::clamp(*m_pVal, m_dMin, m_dMax));
 }
 
@@ -361,7 +362,9 @@ void CIntPair::ShowPair() {
     s->setRange(m_iMin, m_iMax);
     s->setValue(Position(v));
   });
-  Quietly(m_pEdit, [&](QLineEdit* e) { e->setText(QString::number(*m_pVal)); });
+  // The edit shows what the slider stands for (a stored value outside the
+  // range is only limited when the user changes something).
+  Quietly(m_pEdit, [&](QLineEdit* e) { e->setText(QString::number(v)); });
 }
 
 bool CIntPair::EditToPair() {

@@ -149,6 +149,9 @@ class CRealPair {
   // What the edit accepts before the value is limited to [dMin, dMax]
   // (by default anything).
   void SetAcceptedRange(double dMin, double dMax);
+  // A slider of positions 0..iSteps (by default 10000); a position stands for
+  // dMin + p (dMax - dMin) / iSteps, and a value sits at the truncated position.
+  void SetSteps(int iSteps) { m_iSteps = iSteps > 0 ? iSteps : 10000; }
 
   int Position(double v) const;
   double Value(int iPosition) const;
@@ -163,6 +166,7 @@ class CRealPair {
   QLineEdit* m_pEdit;
   bool m_bInverted;
   std::string m_csFormat;
+  int m_iSteps = 10000;
 };
 
 // Binds one int to a slider whose range is the int range itself and an edit.

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -32,6 +33,7 @@ struct CXformDialog::CField {
   CColourSwatch* m_pSwatch = nullptr;
   QWidget* m_pColourButton = nullptr;  // a colour's button: a background's only for a colour
   QLabel* m_pFace = nullptr;         // a font's face name
+  QLabel* m_pPercent = nullptr;      // a pair's value as a percentage
 };
 
 namespace {
@@ -42,6 +44,16 @@ QLabel* MakeLabel(const char* szText, QWidget* pBuddy) {
   auto* pLabel = new QLabel(Text(szText));
   if (pBuddy) pLabel->setBuddy(pBuddy);
   return pLabel;
+}
+
+// Inside a group box of the same title a control needs no label of its own.
+bool NamedByGroup(const char* szGroup, const char* szLabel) {
+  return szGroup && std::strcmp(szGroup, szLabel ? szLabel : "") == 0;
+}
+
+bool IsVerticalPair(const FieldDesc& d) {
+  return (d.m_eKind == EField::IntPair || d.m_eKind == EField::RealPair) &&
+         d.m_eHint == EHint::Vertical && d.m_bInDialog;
 }
 
 // A hex colour field stores RRGGBB; the chooser and the swatch take the
@@ -68,10 +80,18 @@ CXformDialog::~CXformDialog() { DisconnectControls(this); }
 
 void CXformDialog::Build() {
   auto* pTop = new QVBoxLayout(this);
-  std::vector<QBoxLayout*> aStack{pTop};
+  // Columns side by side (a form starts a new one with NextColumn), the
+  // buttons below them.
+  auto* pColumns = new QHBoxLayout;
+  pTop->addLayout(pColumns);
+  auto* pColumn = new QVBoxLayout;
+  pColumns->addLayout(pColumn, 1);
+  std::vector<QBoxLayout*> aStack{pColumn};
   std::vector<const char*> aGroups{nullptr};
+  QHBoxLayout* pSliderRow = nullptr;  // neighbouring vertical sliders stand side by side
   for (std::size_t i = 0; i < m_Form.Count(); ++i) {
     const FieldDesc& d = m_Form.Field(i);
+    if (!IsVerticalPair(d)) pSliderRow = nullptr;
     if (d.m_eKind == EField::GroupBegin) {
       auto* pBox = new QGroupBox(Text(d.m_szLabel));
       aStack.back()->addWidget(pBox);
@@ -83,8 +103,27 @@ void CXformDialog::Build() {
       if (aStack.size() > 1) aStack.pop_back(), aGroups.pop_back();
       continue;
     }
-    if (d.m_bInDialog) AddField(i, aStack.back(), aGroups.back());
+    if (d.m_eKind == EField::Note && d.m_eHint == EHint::NextColumn) {
+      if (aStack.size() == 1) {
+        pColumn->addStretch(1);
+        pColumn = new QVBoxLayout;
+        pColumns->addLayout(pColumn, 1);
+        aStack[0] = pColumn;
+      }
+      continue;
+    }
+    if (!d.m_bInDialog) continue;
+    QBoxLayout* pInto = aStack.back();
+    if (IsVerticalPair(d)) {
+      if (!pSliderRow) {
+        pSliderRow = new QHBoxLayout;
+        pInto->addLayout(pSliderRow);
+      }
+      pInto = pSliderRow;
+    }
+    AddField(i, pInto, aGroups.back());
   }
+  pColumn->addStretch(1);
 
   auto* pButtons = new QHBoxLayout;
   pButtons->addStretch(1);
@@ -109,6 +148,10 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, const char* szGr
   void* pValue = m_Form.Address(i, m_pRecord);
   switch (d.m_eKind) {
     case EField::Note: {
+      if (d.m_eHint == EHint::FlagList) {
+        AddFlagList(f, pLayout);
+        break;
+      }
       QLabel* pNote = MakeNote(d.m_szLabel);
       if (d.m_iId) SetControlId(pNote, d.m_iId);
       pLayout->addWidget(pNote);
@@ -116,7 +159,7 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, const char* szGr
     }
     case EField::IntPair:
     case EField::RealPair:
-      AddPair(f, pLayout);
+      AddPair(f, pLayout, szGroup);
       break;
     case EField::Radios:
     case EField::RadioPair:
@@ -134,8 +177,7 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, const char* szGr
       pCombo->setCurrentIndex(iCurrent);
       auto* pRow = new QHBoxLayout;
       f.m_apInputs = {pCombo};
-      // Inside a group box of the same title the list needs no label of its own.
-      if (!szGroup || std::strcmp(szGroup, d.m_szLabel ? d.m_szLabel : "") != 0) {
+      if (!NamedByGroup(szGroup, d.m_szLabel)) {
         QLabel* pLabel = MakeLabel(d.m_szLabel, pCombo);
         pRow->addWidget(pLabel);
         f.m_apInputs.push_back(pLabel);
@@ -166,7 +208,7 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, const char* szGr
     case EField::HexColour:
     case EField::ColourChoice:
     case EField::Background:
-      AddColour(f, pLayout);
+      AddColour(f, pLayout, szGroup);
       break;
     case EField::Font:
       AddFont(f, pLayout);
@@ -182,18 +224,29 @@ void CXformDialog::AddField(std::size_t i, QBoxLayout* pLayout, const char* szGr
   m_aFields.push_back(std::move(pField));
 }
 
-void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
+void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout, const char* szGroup) {
   const FieldDesc& d = *f.m_pDesc;
   void* pValue = m_Form.Address(f.m_iIndex, m_pRecord);
   const bool bVertical = d.m_eHint == EHint::Vertical;
   QSlider* pSlider = MakeSlider(bVertical ? Qt::Vertical : Qt::Horizontal, d.m_iId);
-  QLineEdit* pEdit = MakeEdit(d.m_iId2, d.m_iEditChars);
-  // A slider declared without an edit (edit id 0) keeps one hidden, which
-  // the pair still writes.
-  if (!d.m_iId2) pEdit->setVisible(false);
-  QLabel* pLabel = MakeLabel(d.m_szLabel, d.m_iId2 ? static_cast<QWidget*>(pEdit) : pSlider);
+  // A pair shown as a percentage has a static (the second id) in place of
+  // its edit; it keeps a hidden edit, which the pair still writes, as does a
+  // slider declared without an edit (edit id 0).
+  const bool bPercent = d.m_iPercentOf > 0 && d.m_eKind == EField::IntPair;
+  QLineEdit* pEdit = MakeEdit(bPercent ? 0 : d.m_iId2, d.m_iEditChars);
+  if (!d.m_iId2 || bPercent) pEdit->setVisible(false);
+  pEdit->setMinimumWidth(70);  // a whole number even where a column is narrow
+  QWidget* pBuddy = d.m_iId2 && !bPercent ? static_cast<QWidget*>(pEdit) : pSlider;
+  QLabel* pLabel = NamedByGroup(szGroup, d.m_szLabel) ? nullptr : MakeLabel(d.m_szLabel, pBuddy);
   f.m_pEdit = pEdit;
-  f.m_apInputs = {pLabel, pSlider, pEdit};
+  f.m_apInputs = {pSlider, pEdit};
+  if (pLabel) f.m_apInputs.push_back(pLabel);
+  if (bPercent) {
+    f.m_pPercent = new QLabel;
+    SetControlId(f.m_pPercent, d.m_iId2);
+    f.m_pPercent->setAlignment(Qt::AlignCenter);
+    f.m_apInputs.push_back(f.m_pPercent);
+  }
   // A form may let its edit accept a wider range than the slider's: typed
   // values outside that range are refused, values inside it are limited to
   // the slider's range. Without one every typed value is simply limited.
@@ -202,6 +255,7 @@ void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
   if (d.m_eKind == EField::RealPair) {
     f.m_pReal = std::make_unique<CRealPair>(static_cast<double*>(pValue), d.m_dMin, d.m_dMax,
                                             pSlider, pEdit, bVertical, d.m_szFormat);
+    f.m_pReal->SetSteps(d.m_iSliderSteps);
     if (bWiderEdit) f.m_pReal->SetAcceptedRange(d.m_dHardMin, d.m_dHardMax);
     f.m_pReal->ShowPair();
     connect(pSlider, &QSlider::valueChanged, this, [this, &f] {
@@ -217,6 +271,7 @@ void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
     f.m_pInt->ShowPair();
     connect(pSlider, &QSlider::valueChanged, this, [this, &f] {
       f.m_pInt->SliderToPair();
+      HoldPair(f);
       RefreshEnabling();
     });
   }
@@ -224,20 +279,84 @@ void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout) {
     TakeEdit(f, true);
     RefreshEnabling();
   });
+  if (f.m_pPercent) ShowPercent(f);
+
+  // The texts at the slider's ends (the maximum at the top of a vertical one).
+  QLabel* pMin = d.m_szMinLabel ? new QLabel(Text(d.m_szMinLabel)) : nullptr;
+  QLabel* pMax = d.m_szMaxLabel ? new QLabel(Text(d.m_szMaxLabel)) : nullptr;
+  for (QLabel* pEnd : {pMin, pMax})
+    if (pEnd) f.m_apInputs.push_back(pEnd);
 
   if (bVertical) {
     auto* pColumn = new QVBoxLayout;
-    pColumn->addWidget(pLabel);
+    if (pLabel) pColumn->addWidget(pLabel, 0, Qt::AlignHCenter);
+    if (pMax) pColumn->addWidget(pMax, 0, Qt::AlignHCenter);
     pColumn->addWidget(pSlider, 1, Qt::AlignHCenter);
-    pColumn->addWidget(pEdit);
+    if (pMin) pColumn->addWidget(pMin, 0, Qt::AlignHCenter);
+    pColumn->addWidget(f.m_pPercent ? static_cast<QWidget*>(f.m_pPercent) : pEdit);
     pLayout->addLayout(pColumn);
   } else {
-    pLayout->addWidget(pLabel);
+    if (pLabel) pLayout->addWidget(pLabel);
     auto* pRow = new QHBoxLayout;
+    if (pMin) pRow->addWidget(pMin);
     pRow->addWidget(pSlider, 1);
-    pRow->addWidget(pEdit);
+    if (pMax) pRow->addWidget(pMax);
+    pRow->addWidget(f.m_pPercent ? static_cast<QWidget*>(f.m_pPercent) : pEdit);
     pLayout->addLayout(pRow);
   }
+}
+
+void CXformDialog::HoldPair(CField& f) {
+  if (!f.m_pInt) return;
+  auto* pInt = static_cast<std::int32_t*>(m_Form.Address(f.m_iIndex, m_pRecord));
+  int iLow = 0, iHigh = 0;
+  m_Form.HeldRange(f.m_iIndex, m_pRecord, iLow, iHigh);
+  // Stopped at the upper neighbour first, so a disordered record gives way
+  // downwards.
+  const int iHeld = std::max(iLow, std::min<int>(*pInt, iHigh));
+  if (iHeld != *pInt) {
+    *pInt = iHeld;
+    f.m_pInt->ShowPair();
+  }
+  ShowPercent(f);
+}
+
+void CXformDialog::ShowPercent(CField& f) {
+  const int iFull = f.m_pDesc->m_iPercentOf;
+  if (!f.m_pPercent || iFull <= 0) return;
+  const auto* pInt = static_cast<const std::int32_t*>(m_Form.Address(f.m_iIndex, m_pRecord));
+  f.m_pPercent->setText(QString::asprintf("%d%%", static_cast<int>(*pInt * 100LL / iFull)));
+}
+
+void CXformDialog::AddFlagList(CField& f, QBoxLayout* pLayout) {
+  const FieldDesc& d = *f.m_pDesc;
+  std::int32_t* pFirst = m_Form.Member(f.m_iIndex, m_pRecord, CFormRef::EMember::FirstFlag);
+  std::int32_t* pSecond = m_Form.Member(f.m_iIndex, m_pRecord, CFormRef::EMember::SecondFlag);
+  auto* pCombo = new QComboBox;
+  SetControlId(pCombo, d.m_iId);
+  for (int k = 0; k < d.m_iOptions; ++k) pCombo->addItem(Text(d.m_aOptions[k].m_szLabel));
+  const int iCode = (*pFirst ? 1 : 0) | (*pSecond ? 2 : 0);
+  int iCurrent = -1;
+  for (int k = 0; k < d.m_iOptions; ++k)
+    if (d.m_aOptions[k].m_iId == iCode) iCurrent = k;
+  for (int k = 0; k < d.m_iOptions && iCurrent < 0; ++k)
+    if (d.m_aOptions[k].m_iId == (iCode & 1)) iCurrent = k;
+  pCombo->setCurrentIndex(iCurrent);
+  f.m_apInputs = {pCombo};
+  auto* pRow = new QHBoxLayout;
+  if (d.m_szLabel && *d.m_szLabel) {
+    QLabel* pLabel = MakeLabel(d.m_szLabel, pCombo);
+    pRow->addWidget(pLabel);
+    f.m_apInputs.push_back(pLabel);
+  }
+  pRow->addWidget(pCombo, 1);
+  pLayout->addLayout(pRow);
+  connect(pCombo, &QComboBox::currentIndexChanged, this, [this, pFirst, pSecond, &d](int k) {
+    if (k < 0 || k >= d.m_iOptions) return;
+    *pFirst = (d.m_aOptions[k].m_iId & 1) ? 1 : 0;
+    *pSecond = (d.m_aOptions[k].m_iId & 2) ? 1 : 0;
+    RefreshEnabling();
+  });
 }
 
 void CXformDialog::AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup) {
@@ -260,16 +379,32 @@ void CXformDialog::AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup) {
     return;
   }
   auto* pGroup = new QButtonGroup(this);
+  // Options declared with a group title stand in a group box of that title
+  // (one box for a run of options of the same title).
+  int iRow = 0, iBoxRow = 0;
+  const char* szBox = nullptr;
+  QGridLayout* pBoxGrid = nullptr;
   for (int k = 0; k < d.m_iOptions; ++k) {
     const RadioOption& o = d.m_aOptions[k];
     auto* pButton = new QRadioButton(Text(o.m_szLabel));
     SetControlId(pButton, o.m_iId);
     pButton->setChecked(*pInt == o.m_iId);
     pGroup->addButton(pButton, o.m_iId);
-    if (d.m_eHint == EHint::Compass)
+    if (d.m_eHint == EHint::Compass) {
       pGrid->addWidget(pButton, k / 3, k % 3);
-    else
-      pGrid->addWidget(pButton, k, 0);
+    } else if (o.m_szGroup) {
+      if (!szBox || std::strcmp(szBox, o.m_szGroup) != 0) {
+        auto* pBox = new QGroupBox(Text(o.m_szGroup));
+        pGrid->addWidget(pBox, iRow++, 0);
+        pBoxGrid = new QGridLayout(pBox);
+        szBox = o.m_szGroup;
+        iBoxRow = 0;
+      }
+      pBoxGrid->addWidget(pButton, iBoxRow++, 0);
+    } else {
+      szBox = nullptr;
+      pGrid->addWidget(pButton, iRow++, 0);
+    }
     f.m_apInputs.push_back(pButton);
   }
   connect(pGroup, &QButtonGroup::idClicked, this, [this, pInt](int iId) {
@@ -300,7 +435,7 @@ void CXformDialog::AddFlagRadios(CField& f, std::int32_t* pFlag, QGridLayout* pG
   });
 }
 
-void CXformDialog::AddColour(CField& f, QBoxLayout* pLayout) {
+void CXformDialog::AddColour(CField& f, QBoxLayout* pLayout, const char* szGroup) {
   const FieldDesc& d = *f.m_pDesc;
   void* pValue = m_Form.Address(f.m_iIndex, m_pRecord);
   COLORREF* pColour = d.m_eKind == EField::Background
@@ -314,14 +449,16 @@ void CXformDialog::AddColour(CField& f, QBoxLayout* pLayout) {
 
   QPushButton* pButton = nullptr;
   if (bHex) {
-    QLabel* pLabel = MakeLabel(d.m_szLabel, nullptr);
     f.m_pEdit = MakeEdit(d.m_iId3, d.m_iEditChars);
-    pLabel->setBuddy(f.m_pEdit);
     f.m_pEdit->setText(HexColourText(*pColour));
     pButton = new QPushButton(tr("Choose..."));
-    pRow->addWidget(pLabel);
+    f.m_apInputs = {f.m_pEdit};
+    if (!NamedByGroup(szGroup, d.m_szLabel)) {
+      QLabel* pLabel = MakeLabel(d.m_szLabel, f.m_pEdit);
+      pRow->addWidget(pLabel);
+      f.m_apInputs.push_back(pLabel);
+    }
     pRow->addWidget(f.m_pEdit);
-    f.m_apInputs = {pLabel, f.m_pEdit};
     connect(f.m_pEdit, &QLineEdit::editingFinished, this, [this, &f] {
       TakeEdit(f, true);
       RefreshEnabling();
@@ -424,9 +561,10 @@ bool CXformDialog::TakeEdit(CField& f, bool bOnlyModified) {
   bool bOk = true;
   if (f.m_pReal)
     bOk = f.m_pReal->EditToPair();
-  else if (f.m_pInt)
+  else if (f.m_pInt) {
     bOk = f.m_pInt->EditToPair();
-  else if (f.m_pDesc->m_eKind == EField::HexColour) {
+    HoldPair(f);
+  } else if (f.m_pDesc->m_eKind == EField::HexColour) {
     auto* pColour = static_cast<COLORREF*>(m_Form.Address(f.m_iIndex, m_pRecord));
     *pColour = ParseHexColour(f.m_pEdit->text());
     f.m_pEdit->setText(HexColourText(*pColour));

@@ -50,12 +50,18 @@ class CXformDialog : public QDialog {
   void Build();
   // szGroup: the title of the group box around the field, null outside one.
   void AddField(std::size_t i, class QBoxLayout* pLayout, const char* szGroup);
-  void AddPair(CField& f, QBoxLayout* pLayout);
+  void AddPair(CField& f, QBoxLayout* pLayout, const char* szGroup);
+  // A pair held between its neighbours stops at them; then its static of a
+  // percentage is brought up to date.
+  void HoldPair(CField& f);
+  void ShowPercent(CField& f);
+  // A drop-down list over two flags.
+  void AddFlagList(CField& f, QBoxLayout* pLayout);
   void AddRadios(CField& f, QBoxLayout* pLayout, bool bInGroup);
   // A 0/1 flag as two radio buttons (a radio pair, or the flag of a colour
   // choice or background declared with FlagRadios).
   void AddFlagRadios(CField& f, std::int32_t* pFlag, class QGridLayout* pGrid);
-  void AddColour(CField& f, QBoxLayout* pLayout);
+  void AddColour(CField& f, QBoxLayout* pLayout, const char* szGroup);
   void AddText(CField& f, QBoxLayout* pLayout);
   void AddFont(CField& f, QBoxLayout* pLayout);
   void ShowText(CField& f);

@@ -71,7 +71,7 @@ int CVexmoFilterDoc::SetDocBitmap(CGlobalBlock hDib, const std::string& csName) 
   return SetDocPicture(std::move(pPicture), csName);
 }
 
-int CVexmoFilterDoc::SetDocPicture(std::unique_ptr<CDADC> pPicture, const std::string& csName) {
+int CVexmoFilterDoc::InstallPicture(std::unique_ptr<CDADC> pPicture, const std::string& csName) {
   if (!m_pView) {
     ReportError("SDB:Strange pointers\n%p %p", static_cast<void*>(m_pView),
                 static_cast<const void*>(pPicture.get()));
@@ -96,13 +96,115 @@ int CVexmoFilterDoc::SetDocPicture(std::unique_ptr<CDADC> pPicture, const std::s
     return 0;
   }
   m_pOrgDC = std::move(pPicture);
+  m_iShownLevel = 0;
   if (m_Overview.AddToThumbnails(*m_pOrgDC, m_szName.c_str()) != 0)
     ReportError("AddToThumbnails != 0");
   m_pView->Invalidate(true);
+  return 1;
+}
+
+int CVexmoFilterDoc::SetDocPicture(std::unique_ptr<CDADC> pPicture, const std::string& csName) {
+  if (!InstallPicture(std::move(pPicture), csName)) return 0;
   m_Spec.m_iXform = m_App.m_iPrefXform;
   m_Spec.m_bWizardAll = 1;
   if (ChooseStep()) GenerateNew(false);
   return 1;
+}
+
+namespace {
+
+// Whether a recipe can be made from an original of this size, without
+// touching the recipe: it replays as it was drawn (the wizard chose some
+// values after validation, outside what validation would make of them).
+bool RecipeFits(const CFilSpec& recipe, int iWidth, int iHeight) {
+  if (!CFilSpec::IsBuilt(recipe.m_iXform)) {
+    ReportError("The recipe's Xform \"%s\" is not available", ::GetXformName(recipe.m_iXform));
+    return false;
+  }
+  CFilSpec checked = recipe;
+  return checked.Effect(iWidth, iHeight) != 0;
+}
+
+bool ValidQuality(int iQuality) { return iQuality == 1 || iQuality == 2 || iQuality == 4; }
+
+}  // namespace
+
+int CVexmoFilterDoc::SetDocSequence(std::unique_ptr<CDADC> pPicture, const std::string& csName,
+                                    const std::vector<CFilSpec>& aIdeas, int iQuality,
+                                    int iCurrent) {
+  if (!ValidQuality(iQuality)) {
+    ReportError("Bad AA level:%d", iQuality);
+    return 0;
+  }
+  if (iCurrent < 0 || static_cast<std::size_t>(iCurrent) > aIdeas.size()) {
+    ReportError("The sequence has no idea #%d", iCurrent);
+    return 0;
+  }
+  if (pPicture) {
+    for (const CFilSpec& idea : aIdeas)
+      if (!RecipeFits(idea, pPicture->m_iWidth, pPicture->m_iHeight)) return 0;
+  }
+  if (!InstallPicture(std::move(pPicture), csName)) return 0;
+  m_iAALevel = iQuality;
+  for (const CFilSpec& idea : aIdeas) {
+    m_aSpecs.push_back(idea);
+    m_aSpecs.back().m_Context = XformContext{};
+    m_Overview.AddPlaceholder(::GetXformName(idea.m_iXform));
+    if (idea.m_iXform >= 0 && idea.m_iXform < kXformCount) ++m_aUsage[idea.m_iXform];
+  }
+  m_Overview.m_iCurrent = 0;
+  if (iCurrent > 0) GoTo(iCurrent);
+  return 1;
+}
+
+bool CVexmoFilterDoc::AddRecipeIdea(const CFilSpec& recipe, int iQuality) {
+  if (!m_pOrgDC) {
+    ReportError("OGN:m_pOrgDC == NULL");
+    return false;
+  }
+  if (IsXforming()) {
+    ReportError("%s", kStillCreatingImage);
+    return false;
+  }
+  if (!ValidQuality(iQuality)) {
+    ReportError("Bad AA level:%d", iQuality);
+    return false;
+  }
+  if (!RecipeFits(recipe, m_pOrgDC->m_iWidth, m_pOrgDC->m_iHeight)) return false;
+  m_iAALevel = iQuality;
+  m_Spec = recipe;
+  m_Spec.m_Context = XformContext{};
+  AppendAndRun();
+  return true;
+}
+
+bool CVexmoFilterDoc::ShownRecipe(CFilSpec& recipe, int& iQuality) const {
+  if (m_iCurrent <= 0 || m_iCurrent >= SequenceSize()) return false;
+  recipe = m_aSpecs[static_cast<std::size_t>(m_iCurrent)];
+  recipe.m_Context = XformContext{};
+  iQuality = m_iShownLevel > 0 ? m_iShownLevel : m_iAALevel;
+  return true;
+}
+
+void CVexmoFilterDoc::FillThumbnail() {
+  const CDADC* pDrw = Drawing();
+  if (pDrw && m_iCurrent > 0 && m_iCurrent < m_Overview.Count() &&
+      !m_Overview.Thumbnail(m_iCurrent))
+    m_Overview.SetThumbnail(m_iCurrent, *pDrw);
+}
+
+std::string CVexmoFilterDoc::UniqueName(const std::string& csBase) {
+  const auto& aDocuments = OpenDocuments();
+  auto taken = [&](const std::string& csName) {
+    return std::any_of(aDocuments.begin(), aDocuments.end(),
+                       [&](const CVexmoFilterDoc* pDoc) { return pDoc->m_szName == csName; });
+  };
+  int k = static_cast<int>(std::count_if(
+      aDocuments.begin(), aDocuments.end(),
+      [&](const CVexmoFilterDoc* pDoc) { return pDoc->m_szName == csBase; }));
+  auto name = [&] { return k == 0 ? csBase : csBase + "-" + std::to_string(k); };
+  while (taken(name())) ++k;
+  return name();
 }
 
 bool CVexmoFilterDoc::ChooseStep() {
@@ -127,12 +229,9 @@ int CVexmoFilterDoc::OpenImage(const char* szPath) {
     ReportError("Bad document name (empty!)");
     return 0;
   }
-  const auto iSameName = std::count_if(
-      OpenDocuments().begin(), OpenDocuments().end(),
-      [&](const CVexmoFilterDoc* pDoc) { return pDoc->m_szName == csBase; });
-  const std::string csName =
-      iSameName == 0 ? csBase : csBase + "-" + std::to_string(static_cast<int>(iSameName));
-  return SetDocPicture(std::move(pPicture), csName);
+  if (!SetDocPicture(std::move(pPicture), UniqueName(csBase))) return 0;
+  m_csPicturePath = csPath;
+  return 1;
 }
 
 void CVexmoFilterDoc::GenerateNew(bool bKeepSeed) {
@@ -145,6 +244,10 @@ void CVexmoFilterDoc::GenerateNew(bool bKeepSeed) {
     m_Spec.NewSeed();
     m_Spec.Autochoose(m_pOrgDC.get());
   }
+  AppendAndRun();
+}
+
+void CVexmoFilterDoc::AppendAndRun() {
   m_aSpecs.push_back(m_Spec);
   m_iGenMode = GEN_NEW;
   m_iPrevious = m_iCurrent;
@@ -183,6 +286,8 @@ CVexmoFilterDoc::ERun CVexmoFilterDoc::Run() {
     return ERun::Failed;
   }
   if (m_App.m_Cache.ReadCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel)) {
+    m_iShownLevel = m_iAALevel;
+    FillThumbnail();
     m_pView->Invalidate(true);
     return ERun::Cached;
   }
@@ -218,9 +323,12 @@ void CVexmoFilterDoc::OnGenerationDone(bool bStopped) {
         break;
     }
   } else if (CDADC* pDrw = Drawing()) {
+    m_iShownLevel = m_iAALevel;
     if (m_iGenMode == GEN_NEW) {
       m_Overview.AddToThumbnails(*pDrw, GetXformName().c_str());
       if (m_Spec.m_iXform >= 0 && m_Spec.m_iXform < kXformCount) ++m_aUsage[m_Spec.m_iXform];
+    } else {
+      FillThumbnail();
     }
     m_App.m_Cache.WriteCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel);
   }
@@ -238,6 +346,7 @@ void CVexmoFilterDoc::ShowOriginal() {
   pDrw->m_pDC->BitBlt(0, 0, m_pOrgDC->m_iWidth, m_pOrgDC->m_iHeight, *m_pOrgDC->m_pDC, 0, 0,
                       SRCCOPY);
   m_iCurrent = 0;
+  m_iShownLevel = 0;
   m_pView->Invalidate(false);
 }
 

@@ -87,6 +87,25 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   int SetDocPicture(std::unique_ptr<CDADC> pPicture, const std::string& csName);
   // Chooses (without a path), loads and names a picture. 1/0.
   int OpenImage(const char* szPath);
+  // A sequence made before: the original (kept here, the view gets a copy),
+  // the document's name, every idea's recipe in order (positions 1..n),
+  // the quality they were made at and the position to show. Nothing is
+  // generated ahead: each idea is made when the user goes to it (the cache
+  // first), and its thumbnail joins the overview then. 1/0 (a refusal is
+  // reported and leaves the document without a picture).
+  int SetDocSequence(std::unique_ptr<CDADC> pPicture, const std::string& csName,
+                     const std::vector<CFilSpec>& aIdeas, int iQuality, int iCurrent);
+  // Appends an idea from a recipe as it stands (its own seed and
+  // parameters, nothing chosen again) at the recipe's quality, which
+  // becomes the document's, and shows it. False when refused (reported).
+  bool AddRecipeIdea(const CFilSpec& recipe, int iQuality);
+  // The recipe of the idea shown with the quality of its picture; false at
+  // the original (it has no recipe).
+  bool ShownRecipe(CFilSpec& recipe, int& iQuality) const;
+  // A name for a document of this base name that no open document has:
+  // the base, else "%s-%d" with the lowest free number from the count of
+  // documents named like the base.
+  static std::string UniqueName(const std::string& csBase);
   // Appends a new idea made from the working recipe and shows it.
   void GenerateNew(bool bKeepSeed);
   // Shows the picture at the current position from the cache or starts the
@@ -111,11 +130,16 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   bool IsXforming() const override;
 
   const CDADC* Original() const { return m_pOrgDC.get(); }
+  CDADC* Original() { return m_pOrgDC.get(); }
   // The key of this document's cache files.
   const std::string& CacheKey() const { return m_csCacheKey; }
 
   CFilSpec m_Spec;
   std::vector<CFilSpec> m_aSpecs;
+  // The file the original was read from ("" for a pasted picture) and the
+  // sequence file the document was last read from or saved to.
+  std::string m_csPicturePath;
+  std::string m_csSequencePath;
   COverview m_Overview;
   std::array<std::int32_t, kXformCount> m_aUsage;
 
@@ -128,6 +152,8 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   // Started, shown from the cache, or neither.
   enum class ERun { Started, Cached, Failed };
   ERun Run();
+  // Appends the working recipe as a new idea and makes it (or shows it).
+  void AppendAndRun();
   CDADC* Drawing() const;
   template <typename T>
   void EditSpecPart(T& part,
@@ -148,6 +174,14 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   CAppState& m_App;
   CGenerationWorker& m_Worker;
   IDocumentDialogs& m_Dialogs;
+  // Installs the original, its name and cache key and its thumbnail. 1/0.
+  int InstallPicture(std::unique_ptr<CDADC> pPicture, const std::string& csName);
+  // The idea shown has a picture now: a thumbnail of an idea that had none
+  // (a sequence read from a file) is made from it.
+  void FillThumbnail();
+
   std::unique_ptr<CDADC> m_pOrgDC;
   std::string m_csCacheKey;
+  // The quality of the picture on the view's surface (0: the original).
+  int m_iShownLevel = 0;
 };

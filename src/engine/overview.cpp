@@ -53,6 +53,26 @@ int COverview::AddToThumbnails(const CDADC& picture, const char* szName) {
   return iIndex;
 }
 
+int COverview::AddPlaceholder(const char* szName) {
+  try {
+    m_apThumb.emplace_back();
+    m_aszName.push_back(FirstCharacters(szName, kNameLength));
+  } catch (const std::bad_alloc&) {
+    m_apThumb.resize(m_aszName.size());
+    ReportError("COvDlg::AddToThumbnails,\nImage overflow");
+    return -1;
+  }
+  return Count() - 1;
+}
+
+void COverview::SetThumbnail(int i, const CDADC& picture) {
+  if (i < 0 || i >= Count()) return;
+  const int iLarger = std::max(picture.m_iWidth, picture.m_iHeight);
+  if (iLarger <= 0) return;
+  m_apThumb[static_cast<std::size_t>(i)] =
+      CDADC::ScaledCopy(static_cast<double>(kThumbSize) / iLarger, picture);
+}
+
 const CDADC* COverview::Thumbnail(int i) const {
   return i >= 0 && i < Count() ? m_apThumb[static_cast<std::size_t>(i)].get() : nullptr;
 }

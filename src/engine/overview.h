@@ -51,6 +51,14 @@ class COverview {
   // overflow" when the table cannot grow.
   int AddToThumbnails(const CDADC& picture, const char* szName);
 
+  // Adds a picture not made yet (an idea of a sequence read from a file):
+  // its place and name, without a thumbnail and without selecting it.
+  // Returns its number, or -1 after "COvDlg::AddToThumbnails,\nImage
+  // overflow".
+  int AddPlaceholder(const char* szName);
+  // Gives picture i (0 <= i < Count()) its thumbnail once it has been made.
+  void SetThumbnail(int i, const CDADC& picture);
+
   int Count() const { return static_cast<int>(m_aszName.size()); }
   // The thumbnail of picture i, or nullptr when it is missing.
   const CDADC* Thumbnail(int i) const;

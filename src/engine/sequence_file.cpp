@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -143,7 +144,10 @@ std::string SequenceToJson(const CSequence& seq, const std::string& csSequencePa
                       {"width", seq.m_iWidth},
                       {"height", seq.m_iHeight},
                       {"pixel_hash", HashText(seq.m_iPictureHash)}};
-  j["current"] = seq.m_aIdeas.empty() ? 0 : seq.m_iCurrent + 1;
+  // A current index out of range is written as the nearest idea: the file
+  // always reads back.
+  const int iLast = static_cast<int>(seq.m_aIdeas.size()) - 1;
+  j["current"] = seq.m_aIdeas.empty() ? 0 : std::clamp(seq.m_iCurrent, 0, iLast) + 1;
   json ideas = json::array();
   for (const Recipe& r : seq.m_aIdeas) ideas.push_back(RecipeToJsonValue(r));
   j["ideas"] = std::move(ideas);
@@ -236,9 +240,10 @@ bool CheckSequencePicture(const CSequence& seq, const CDADC* pPicture, std::stri
 
 std::unique_ptr<CDADC> LoadSequencePicture(const CSequence& seq, std::string& csError) {
   std::unique_ptr<CDADC> pPicture;
-  // A missing file is told without the loader's own message.
+  // A missing file is told without the loader's own message, and a pipe or
+  // device is not opened (that could wait for a writer).
   struct stat st {};
-  if (stat(seq.m_csPicture.c_str(), &st) == 0)
+  if (stat(seq.m_csPicture.c_str(), &st) == 0 && S_ISREG(st.st_mode))
     pPicture = OpenImageSurface(seq.m_csPicture.c_str(), kImageFromName);
   if (!CheckSequencePicture(seq, pPicture.get(), csError)) return nullptr;
   return pPicture;

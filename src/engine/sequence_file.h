@@ -41,7 +41,8 @@ void SetSequencePicture(CSequence& seq, const std::string& csPath, const CDADC& 
 
 // The JSON text of a sequence to be stored at csSequencePath (pretty-printed,
 // ends with a newline): the picture's path is written relative to the
-// sequence's folder when the picture lies in it or below it, else absolute.
+// sequence's folder when the picture lies in it or below it, else absolute;
+// a current index out of range is written as the nearest idea.
 std::string SequenceToJson(const CSequence& seq, const std::string& csSequencePath);
 // Reads a sequence stored at csSequencePath (a relative picture path is
 // taken from that file's folder); false with a reason in csError. Every

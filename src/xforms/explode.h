@@ -48,13 +48,15 @@ inline constexpr auto kExplodeForm = MakeForm<ExplodeParams>(
     Group("Trace ending width", RealPair(&ExplodeParams::m_dEndWidth, "ending_width", 1232, 1233,
                                          "Trace ending width", 0.5, 4.0)
                                     .EditChars(6)),
+    NextColumn<ExplodeParams>(),
     Colour(&ExplodeParams::m_crStart, "start_colour", 1224, 1225, "Start Color")
         .EnabledWhen([](const ExplodeParams& p) { return p.m_bStartFromImage == 0; }),
     Colour(&ExplodeParams::m_crEnd, "end_colour", 1226, 1227, "End Color")
         .EnabledWhen([](const ExplodeParams& p) { return p.m_bEndFromImage == 0; }),
     // "Solid color" (1086) and "Image" (1087) set the use-picture flag.
     Group("Background", Background(&ExplodeParams::m_Background, "background", 1130, 1017,
-                                   "Select", "background_picture", 1087, "Image")),
+                                   "Select", "background_picture", 1087, "Image")
+                            .FlagRadios({1086, "Solid color"}, {1087, "Image"})),
     WizardSwitch(&ExplodeParams::m_bWizard, "&Wizard Chooses"));
 
 // Accepts every record unchanged.

@@ -63,7 +63,8 @@ inline constexpr auto kFallenLettersForm = MakeForm<FallenLettersParams>(
                   {FALLEN_COLOUR_RANDOM, "Random color", "random"}})),
     Group("Background color",
           Background(&FallenLettersParams::m_Paper, "paper", 1130, 1017, "Solid", "paper_picture")
-              .FlagRadios({1086, "&Solid color"}, {1087, "&Image"})),
+              // Mnemonics of their own: Alt+S and Alt+I belong to Size and Intensity.
+              .FlagRadios({1086, "S&olid color"}, {1087, "I&mage"})),
     IntPair(&FallenLettersParams::m_iCount, "letter_count", 1178, 1179, "Total Number of Letters",
             400, 850)
         .EditAccepts(0, 4000),

@@ -53,6 +53,7 @@ inline constexpr auto kFlowersForm = MakeForm<FlowersParams>(
               .EditChars(6),
           RealPair(&FlowersParams::m_dPetalWidth, "petal_width", 1240, 1239, "Width", 5.0, 40.0)
               .EditChars(6)),
+    NextColumn<FlowersParams>(),
     IntPair(&FlowersParams::m_iFlowers, "flowers", 1243, 1244, "# of flowers", 0, 350)
         .EditAccepts(0, 10000),
     IntPair(&FlowersParams::m_iPetals, "petals", 1245, 1246, "# of petals", 4, 9)
@@ -60,10 +61,10 @@ inline constexpr auto kFlowersForm = MakeForm<FlowersParams>(
     IntPair(&FlowersParams::m_iAreaCovered, "area_covered", 1258, 1261,
             "Area covered by flowers (%)", 10, 95)
         .EditAccepts(1, 101),
-    // A slider only in the dialog (0 .. 100 for 0 .. 0.45); the nearest
-    // declared kind is a real pair.
+    // A slider without an edit, positions 0 .. 100 for 0 .. 0.45.
     RealPair(&FlowersParams::m_dVariability, "variability", 1249, 0, "Variability", 0.0, 0.45)
-        .Format("%6.3f"),
+        .Format("%6.3f")
+        .SliderSteps(100),
     Note<FlowersParams>("Schematic ----------- Wild"),
     Note<FlowersParams>("F1 for help on designing flowers"),
     WizardSwitch(&FlowersParams::m_bWizard));

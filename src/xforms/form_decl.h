@@ -64,7 +64,10 @@ constexpr int kFieldKinds = static_cast<int>(EField::Wizard) + 1;
 enum class EHint : std::uint8_t {
   None,
   Compass,   // nine radio buttons laid out as a 3 x 3 compass (row by row in m_aOptions)
-  Vertical,  // vertical slider (top end is the maximum)
+  Vertical,  // vertical slider (top end is the maximum); neighbouring vertical
+             // sliders stand side by side
+  FlagList,  // (a note) a drop-down list whose entries set two int flags (FlagList)
+  NextColumn,  // (a note) the following items start a new column of the dialog
 };
 
 constexpr int kWizardControlId = 1142;
@@ -75,6 +78,9 @@ struct RadioOption {
   const char* m_szLabel = nullptr;  // button text (with its & mnemonic)
   const char* m_szName = nullptr;   // name on the command line and in recipes; derived from
                                     // the label when null
+  const char* m_szGroup = nullptr;  // radios: the title of a group box around this button
+                                    // and the following ones of the same title
+  const char* m_szOldName = nullptr;  // a name older recipes carry, still read
 };
 
 // Everything about one declared item except where it lives in the record.
@@ -93,6 +99,11 @@ struct FieldDesc {
   double m_dWizardMax = 0.0;
   int m_iEditChars = 12;            // at most this many characters typed into the edit
   const char* m_szFormat = "%6.2f"; // edit text of a real pair
+  int m_iSliderSteps = 10000;       // a real pair's slider positions (0 .. this)
+  int m_iPercentOf = 0;             // an int pair showing "%d%%" of value * 100 / this in a
+                                    // static (id m_iId2) instead of an edit; 0: an edit
+  const char* m_szMinLabel = nullptr;  // texts at the slider's two ends (e.g. "Min", "Max")
+  const char* m_szMaxLabel = nullptr;
   // Radios and lists: the options. A radio pair, and the flag of a colour
   // choice or background shown as radios: off (0) first, then on (1).
   std::array<RadioOption, kMaxRadioOptions> m_aOptions{};
@@ -118,6 +129,10 @@ struct FormField : FieldDesc {
   BackgroundSpec P::*m_pBackground = nullptr;
   void* (*m_pfnBytes)(P&) = nullptr;        // Text, Font and Selection storage
   bool (*m_pfnEnabled)(const P&) = nullptr;  // extra enabling rule; null = always
+  std::int32_t P::*m_pInt2 = nullptr;       // FlagList: the second flag
+  // An int pair held between two other members: its slider stops at them.
+  std::int32_t P::*m_pBelow = nullptr;
+  std::int32_t P::*m_pAbove = nullptr;
 
   // Enabled only while pfn says so (and, unless told otherwise, while the
   // wizard switch is clear).
@@ -159,6 +174,34 @@ struct FormField : FieldDesc {
     FormField f = *this;
     f.m_dWizardMin = dMin;
     f.m_dWizardMax = dMax;
+    return f;
+  }
+  // An int pair whose value stays within [p.*pBelow, p.*pAbove] (null: no
+  // such neighbour): moving its slider past a neighbour stops it there.
+  constexpr FormField HeldBetween(std::int32_t P::*pBelow, std::int32_t P::*pAbove) const {
+    FormField f = *this;
+    f.m_pBelow = pBelow;
+    f.m_pAbove = pAbove;
+    return f;
+  }
+  // An int pair whose second control is a static showing the value as a
+  // percentage of iFull ("%d%%" of value * 100 / iFull) instead of an edit.
+  constexpr FormField ShownAsPercentOf(int iFull) const {
+    FormField f = *this;
+    f.m_iPercentOf = iFull;
+    return f;
+  }
+  // Texts at the two ends of a pair's slider.
+  constexpr FormField EndLabels(const char* szMin, const char* szMax) const {
+    FormField f = *this;
+    f.m_szMinLabel = szMin;
+    f.m_szMaxLabel = szMax;
+    return f;
+  }
+  // A real pair's slider runs 0 .. iSteps instead of 0 .. 10000.
+  constexpr FormField SliderSteps(int iSteps) const {
+    FormField f = *this;
+    f.m_iSliderSteps = iSteps;
     return f;
   }
   constexpr FormField Hint(EHint eHint) const {
@@ -352,7 +395,9 @@ constexpr FormField<P> HexColour(COLORREF P::*pMember, const char* szName, int i
   FormField<P> f = form_detail::Make<P>(EField::HexColour, szName, szLabel, iButton, iSwatch);
   f.m_pColour = pMember;
   f.m_iId3 = iEdit;
-  f.m_iEditChars = 8;
+  // Room for a spaced entry such as "# ff 00 00" (white space is removed
+  // before the digits are read).
+  f.m_iEditChars = 16;
   return f;
 }
 
@@ -418,6 +463,31 @@ constexpr FormField<P> Selection(const char* szName, const char* szLabel) {
   f.m_pfnBytes = [](P& p) -> void* { return &(p.*pMember); };
   f.m_iSize = static_cast<int>(sizeof(AreaSelection));
   f.m_bInDialog = false;
+  return f;
+}
+
+// A drop-down list iList over two int flags of the record, shown only in the
+// dialog (the flags themselves are declared as fields for recipes and the
+// command line). An entry's id says what it sets: bit 0 the first flag,
+// bit 1 the second, e.g. {{0, "No contours"}, {1, "Contours"}, {3, "Numbered
+// Contours"}}. A record whose flags match no entry shows the entry of its
+// first flag alone.
+template <class P>
+constexpr FormField<P> FlagList(std::int32_t P::*pFirst, std::int32_t P::*pSecond, int iList,
+                                const char* szLabel, std::initializer_list<RadioOption> options) {
+  FormField<P> f = form_detail::Make<P>(EField::Note, nullptr, szLabel, iList);
+  f.m_eHint = EHint::FlagList;
+  f.m_pInt = pFirst;
+  f.m_pInt2 = pSecond;
+  for (const RadioOption& o : options) f.m_aOptions[f.m_iOptions++] = o;
+  return f;
+}
+
+// The items after this one fill a new column of the dialog (outside groups).
+template <class P>
+constexpr FormField<P> NextColumn() {
+  FormField<P> f = form_detail::Make<P>(EField::Note, nullptr, nullptr, 0);
+  f.m_eHint = EHint::NextColumn;
   return f;
 }
 

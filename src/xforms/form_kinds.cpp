@@ -43,6 +43,9 @@ const RadioOption* FindOption(const FieldDesc& f, const std::string& cs) {
   for (int k = 0; k < f.m_iOptions; ++k)
     if (strcasecmp(cs.c_str(), OptionName(f.m_aOptions[k]).c_str()) == 0)
       return &f.m_aOptions[k];
+  for (int k = 0; k < f.m_iOptions; ++k)
+    if (f.m_aOptions[k].m_szOldName && strcasecmp(cs.c_str(), f.m_aOptions[k].m_szOldName) == 0)
+      return &f.m_aOptions[k];
   return nullptr;
 }
 

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <climits>
+
 namespace {
 
 bool IsSettable(EField e) {
@@ -38,6 +40,14 @@ bool CFormRef::IsEnabled(std::size_t i, const void* pRecord, bool bSlider) const
     if (pWizard && *pWizard) return false;
   }
   return m_pfnRule(m_pFields, i, pRecord);
+}
+
+void CFormRef::HeldRange(std::size_t i, const void* pRecord, int& iLow, int& iHigh) const {
+  void* p = const_cast<void*>(pRecord);
+  const std::int32_t* pBelow = Member(i, p, EMember::Below);
+  const std::int32_t* pAbove = Member(i, p, EMember::Above);
+  iLow = pBelow ? *pBelow : INT_MIN;
+  iHigh = pAbove ? *pAbove : INT_MAX;
 }
 
 bool CFormRef::IsColourEnabled(std::size_t i, const void* pRecord) const {

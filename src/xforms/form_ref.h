@@ -24,6 +24,7 @@ class CFormRef {
         m_pfnAddress(&AddressOf<P>),
         m_pfnFlag(&FlagOf<P>),
         m_pfnRule(&RuleOf<P>),
+        m_pfnMember(&MemberOf<P>),
         m_pForm(&form),
         m_pfnCheck(&CheckOf<P, N>) {}
 
@@ -42,6 +43,16 @@ class CFormRef {
   std::int32_t* FlagAddress(std::size_t i, void* pRecord) const {
     return m_pfnFlag(m_pFields, i, pRecord);
   }
+  // The int members a field names besides its value: a flag list's two
+  // flags, and the neighbours an int pair is held between; null when it
+  // names none.
+  enum class EMember { FirstFlag, SecondFlag, Below, Above };
+  std::int32_t* Member(std::size_t i, void* pRecord, EMember e) const {
+    return m_pfnMember(m_pFields, i, pRecord, e);
+  }
+  // The range an int pair is held within by its neighbours (INT_MIN / INT_MAX
+  // where it has none).
+  void HeldRange(std::size_t i, const void* pRecord, int& iLow, int& iHigh) const;
   // Whether the dialog shows the field's flag (a check box or two radios).
   bool ShowsFlag(std::size_t i) const;
   // The index of the wizard switch, or -1.
@@ -75,12 +86,24 @@ class CFormRef {
   static void* AddressOf(const void* pFields, std::size_t i, void* pRecord) {
     const FormField<P>& f = static_cast<const FormField<P>*>(pFields)[i];
     P& p = *static_cast<P*>(pRecord);
+    // A note holds no value (a flag list reaches its flags through Member).
+    if (f.m_eKind == EField::Note) return nullptr;
     if (f.m_pfnBytes) return f.m_pfnBytes(p);
     if (f.m_pBackground) return &(p.*f.m_pBackground);
     if (f.m_pColour) return &(p.*f.m_pColour);
     if (f.m_pReal) return &(p.*f.m_pReal);
     if (f.m_pInt) return &(p.*f.m_pInt);
     return nullptr;
+  }
+  template <class P>
+  static std::int32_t* MemberOf(const void* pFields, std::size_t i, void* pRecord, EMember e) {
+    const FormField<P>& f = static_cast<const FormField<P>*>(pFields)[i];
+    P& p = *static_cast<P*>(pRecord);
+    std::int32_t P::*pMember = e == EMember::FirstFlag    ? f.m_pInt
+                               : e == EMember::SecondFlag ? f.m_pInt2
+                               : e == EMember::Below      ? f.m_pBelow
+                                                          : f.m_pAbove;
+    return pMember ? &(p.*pMember) : nullptr;
   }
   template <class P>
   static std::int32_t* FlagOf(const void* pFields, std::size_t i, void* pRecord) {
@@ -110,6 +133,7 @@ class CFormRef {
   void* (*m_pfnAddress)(const void*, std::size_t, void*) = nullptr;
   std::int32_t* (*m_pfnFlag)(const void*, std::size_t, void*) = nullptr;
   bool (*m_pfnRule)(const void*, std::size_t, const void*) = nullptr;
+  std::int32_t* (*m_pfnMember)(const void*, std::size_t, void*, EMember) = nullptr;
   const void* m_pForm = nullptr;
   const char* (*m_pfnCheck)(const void*, void*) = nullptr;
 };

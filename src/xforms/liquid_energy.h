@@ -27,10 +27,10 @@ inline constexpr auto kLiquidEnergyForm = MakeForm<LiquidEnergyParams>(
     Group("Colors",
           Colour(&LiquidEnergyParams::m_crEnergy, "energy", 1131, 1013, "Energy"),
           Colour(&LiquidEnergyParams::m_crLiquid, "liquid", 1130, 1017, "Liquid")),
-    // The slider's ends are labelled "Min" and "Max".
     IntPair(&LiquidEnergyParams::m_iRippleWidth, "ripple_width", 1181, 1182, "Ripple Width", 10,
             100)
-        .EditAccepts(1, 1000),
+        .EditAccepts(1, 1000)
+        .EndLabels("Min", "Max"),
     Note<LiquidEnergyParams>("F1 for help on this dialog"),
     WizardSwitch(&LiquidEnergyParams::m_bWizard));
 

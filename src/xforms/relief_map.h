@@ -30,28 +30,41 @@ struct ReliefMapParams {
 static_assert(std::is_trivially_copyable_v<ReliefMapParams>);
 
 // Puts the four levels in order (each at least the one below it) and clears
-// Numbered without contours, as the dialog's sliders and list do. Always accepts.
+// Numbered without contours. The dialog's sliders keep the levels ordered,
+// so only a record opened out of order is changed. Always accepts.
 const char* CheckReliefMapSettings(ReliefMapParams& p);
 
+// The four levels stand side by side as vertical sliders, each shown as a
+// percentage of 255 and stopped by its neighbours; one list sets both
+// contour flags.
 inline constexpr auto kReliefMapForm =
     MakeForm<ReliefMapParams>(
         176, "Aerial View Settings",
         IntPair(&ReliefMapParams::m_iSnowLine, "snow_line", 1164, 1187, "Snow Line", 0, 255)
-            .Hint(EHint::Vertical),
+            .Hint(EHint::Vertical)
+            .ShownAsPercentOf(255)
+            .HeldBetween(&ReliefMapParams::m_iRock, nullptr),
         IntPair(&ReliefMapParams::m_iRock, "rock", 1163, 1186, "Rock", 0, 255)
-            .Hint(EHint::Vertical),
+            .Hint(EHint::Vertical)
+            .ShownAsPercentOf(255)
+            .HeldBetween(&ReliefMapParams::m_iHill, &ReliefMapParams::m_iSnowLine),
         IntPair(&ReliefMapParams::m_iHill, "hill", 1162, 1185, "Hill", 0, 255)
-            .Hint(EHint::Vertical),
+            .Hint(EHint::Vertical)
+            .ShownAsPercentOf(255)
+            .HeldBetween(&ReliefMapParams::m_iSeaLevel, &ReliefMapParams::m_iRock),
         IntPair(&ReliefMapParams::m_iSeaLevel, "sea_level", 1161, 1184, "Sea Level", 0, 255)
-            .Hint(EHint::Vertical),
+            .Hint(EHint::Vertical)
+            .ShownAsPercentOf(255)
+            .HeldBetween(nullptr, &ReliefMapParams::m_iHill),
         Check(&ReliefMapParams::m_bEarth, "earth", 1209, "Earth"),
-        // One list of three entries sets both flags in the dialog: "Numbered
-        // Contours" is the list's third entry, shown here as its own switch.
-        Choice(&ReliefMapParams::m_bContours, "contours", 1245, "Contours",
-               {{0, "No contours", "none"}, {1, "Contours", "contours"}}),
-        Check(&ReliefMapParams::m_bNumbered, "numbered", 0, "Numbered Contours")
-            .EnabledWhen([](const ReliefMapParams& p) { return p.m_bContours != 0; }),
-        WizardSwitch(&ReliefMapParams::m_bWizard, "Wizard chooses"))
+        FlagList(&ReliefMapParams::m_bContours, &ReliefMapParams::m_bNumbered, 1245, "",
+                 {{0, "No contours"}, {1, "Contours"}, {3, "Numbered Contours"}}),
+        // The two flags the list sets, as recipes and the command line name them.
+        Choice(&ReliefMapParams::m_bContours, "contours", 0, "Contours",
+               {{0, "No contours", "none"}, {1, "Contours", "contours"}})
+            .WithoutControl(),
+        Check(&ReliefMapParams::m_bNumbered, "numbered", 0, "Numbered Contours").WithoutControl(),
+        WizardSwitch(&ReliefMapParams::m_bWizard))
         .CheckedBy(&CheckReliefMapSettings);
 
 // 1 when Sea Level <= Hill <= Rock <= Snow Line, else 0; changes nothing.

@@ -26,7 +26,7 @@ struct WoodParams {
   std::int32_t m_iSawStrokes = 660;  // strokes tried for; Autochoose 320..1000
   std::int32_t m_iGrain = 32;        // force levels per repeat of the bands, 8..64 in the dialog
   std::int32_t m_iKind = 0;          // wood kind 0..6
-  std::int32_t m_iStrokeMode = WOOD_STROKES_TANGENTIAL;
+  std::int32_t m_iStrokeMode = WOOD_STROKES_FIXED;
   double m_dStrokeAngle = 0.0;  // radians, for WOOD_STROKES_FIXED
 };
 static_assert(std::is_trivially_copyable_v<WoodParams>);
@@ -44,22 +44,26 @@ const WoodKind& GetWoodKind(int iKind);
 
 inline constexpr auto kWoodForm = MakeForm<WoodParams>(
     175, "Wood Settings",
-    Note<WoodParams>("F1 for help with Wood"),
     IntPair(&WoodParams::m_iGrain, "grain_width", 1156, 1157, "Grain Width", 8, 64)
-        .EditAccepts(1, 64),
+        .EditAccepts(1, 64)
+        .EndLabels("Min", "Max"),
     Choice(&WoodParams::m_iKind, "wood_type", 1158, "Wood Type",
            {{0, "Legno05"}, {1, "Pav03"}, {2, "Legno04"}, {3, "Mahogany"}, {4, "Walnut"},
             {5, "Radica"}, {6, "Pav07"}}),
+    Note<WoodParams>("F1 for help with Wood"),
     WizardSwitch(&WoodParams::m_bWizard),
     // The saw's settings have no place in the dialog: only the wizard
     // chooses them. Recipes and the command line carry them, so that a recipe
     // saws the same board again.
     IntPair(&WoodParams::m_iSawStrokes, "saw_strokes", 0, 0, "Saw strokes", 320, 1000)
         .WithoutControl(),
+    // Named by what the saw draws: mode 2 turns the strokes towards the
+    // centre, mode 3 lays them along circles round it. Recipes written
+    // under the earlier names still read as the same modes.
     Radios(&WoodParams::m_iStrokeMode, "stroke_direction", "Stroke direction",
            {{WOOD_STROKES_FIXED, "Fixed angle", "fixed"},
-            {WOOD_STROKES_TANGENTIAL, "Round the centre", "tangential"},
-            {WOOD_STROKES_RADIAL, "Towards the centre", "radial"}})
+            {WOOD_STROKES_TANGENTIAL, "Towards the centre", "pointing", nullptr, "tangential"},
+            {WOOD_STROKES_RADIAL, "Round the centre", "circling", nullptr, "radial"}})
         .WithoutControl(),
     RealPair(&WoodParams::m_dStrokeAngle, "stroke_angle", 0, 0, "Stroke angle", 0.0, kSwarmPi)
         .WithoutControl());

@@ -54,12 +54,19 @@ class CScriptedDialogs final : public CShellDialogs {
     return true;
   }
   void ImageProperties(const CImageProperties& props) override { m_Props = props; }
+  std::string DataFilePath(EFile, bool, const std::string& csDefault,
+                           const std::string&) override {
+    m_csDataDefault = csDefault;
+    return m_csDataPath;
+  }
   void TipOfTheDay(CAppState&) override { ++m_iTipCalls; }
   void About() override {}
 
   std::string m_csOpenPath;
   std::string m_csSavePath;
   std::string m_csSaveDefault;
+  std::string m_csDataPath;     // the sequence or recipe file chosen
+  std::string m_csDataDefault;
   CImageProperties m_Props;
   int m_iXform = XFORM_MOSAIC;
   bool m_bPickByHand = false;  // Choose Xform with "Wizard chooses" unticked

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 #include <QWheelEvent>
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "app/qt_reporter.h"
@@ -89,12 +91,16 @@ class CMainWindowTest : public QObject {
     emit pFile->aboutToShow();
     QCOMPARE(MenuTexts(pFile),
              (QStringList{"&Open image file...\tCtrl-O", "&Save image file...\tCtrl-S",
-                          "Save &As...", "Close image file", "E&xit\tAlt-F4", "-", "(no file)",
+                          "Save &As...", "Close image file", "-",
+                          "Save Se&quence As...\tCtrl+Shift+S", "Save &Recipe...",
+                          "A&pply Recipe...", "-", "E&xit\tAlt-F4", "-", "(no file)",
                           "(no file)", "(no file)", "(no file)"}));
-    for (int i = 6; i < 10; ++i) QVERIFY(!pFile->actions()[i]->isEnabled());
+    for (int i = 11; i < 15; ++i) QVERIFY(!pFile->actions()[i]->isEnabled());
+    for (int i = 5; i < 8; ++i) QVERIFY(!pFile->actions()[i]->isEnabled());
     QCOMPARE(MenuTexts(MainMenu(frame, 1)),
              (QStringList{"&Copy to clipboard\tCtrl+C", "&Paste from clipboard\tCtrl+V",
-                          "Copy-Paste Internal\tF10", "Back\t<---", "Forward\t---->"}));
+                          "Copy-Paste Internal\tF10", "Copy &Recipe\tCtrl+Shift+C",
+                          "Back\t<---", "Forward\t---->"}));
     QCOMPARE(MenuTexts(MainMenu(frame, 2)),
              (QStringList{"&Back\t<--", "&Last", "&Forward\t-->", "&Revert to Original",
                           "Choose Xform\tF6", "&Wizard chooses all\tF7",
@@ -130,9 +136,9 @@ class CMainWindowTest : public QObject {
     // A recent file appears as "&1: path" and is offered.
     fixture.m_pApp->State().AddRecent(fixture.WritePicture("recent.png").c_str());
     emit pFile->aboutToShow();
-    QVERIFY(pFile->actions()[6]->text().startsWith("&1: /"));
-    QVERIFY(pFile->actions()[6]->isEnabled());
-    QCOMPARE(pFile->actions()[7]->text(), QStringLiteral("(no file)"));
+    QVERIFY(pFile->actions()[11]->text().startsWith("&1: /"));
+    QVERIFY(pFile->actions()[11]->isEnabled());
+    QCOMPARE(pFile->actions()[12]->text(), QStringLiteral("(no file)"));
   }
 
   void StatusBarShowsProgressAndScrollsTheText() {
@@ -476,6 +482,18 @@ class CMainWindowTest : public QObject {
     QVERIFY(pHelp->BackAction()->isEnabled());
     pHelp->BackAction()->trigger();
     QCOMPARE(pHelp->Browser()->source(), QUrl(QStringLiteral("qrc:/help/xforms/clouds.html")));
+    // Beside the dialog when the screen has room for both; Esc and Ctrl+W close it.
+    if (pHelp->screen()->availableGeometry().width() >=
+        dialog.frameGeometry().width() + pHelp->frameGeometry().width())
+      QVERIFY(!pHelp->frameGeometry().intersects(dialog.frameGeometry()));
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+      pHelp->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(pHelp));
+      QTest::keySequence(pHelp->Browser(), key);
+      QVERIFY(!pHelp->isVisible());
+      QTest::keyClick(pSlider, Qt::Key_F1);
+      QVERIFY(pHelp->isVisible());
+    }
     // F1 again reuses the window; F1 in the main window shows the contents there.
     QTest::keyClick(&dialog, Qt::Key_F1);
     QCOMPARE(dialog.findChildren<CHelpWindow*>().size(), 1);
@@ -518,6 +536,116 @@ class CMainWindowTest : public QObject {
     QCOMPARE(frame.geometry().size(), QSize(640, 480));
   }
 
+  // Ideas made here, saved as a sequence, come back the same from the file,
+  // the recent files and as a recipe; bad sequence files give one message.
+  void SequencesAndRecipesKeepEveryIdea() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    const std::string csPicture = fixture.WritePicture("cat.png");
+    QVERIFY(fixture.m_pApp->OpenImageDocument(csPicture.c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    QTest::keyClick(&frame, Qt::Key_F8);
+    QVERIFY(CShellFixture::WaitIdle());
+    const QImage second = frame.ActiveView()->ShownImage();
+    QTest::keyClick(&frame, Qt::Key_Left);
+    QVERIFY(CShellFixture::WaitIdle());
+    const QImage first = frame.ActiveView()->ShownImage();
+    QVERIFY(first != second);
+    QTest::keyClick(&frame, Qt::Key_Right);
+    QVERIFY(CShellFixture::WaitIdle());
+
+    // Ctrl+Shift+S writes the sequence; it joins the recent files.
+    const std::string csSequence = fixture.m_Home.Path("ideas.vxseq");
+    fixture.m_Dialogs.m_csDataPath = csSequence;
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(fixture.m_Dialogs.m_csDataDefault, std::string("cat.vxseq"));
+    QVERIFY(QFileInfo::exists(QString::fromStdString(csSequence)));
+    QCOMPARE(fixture.m_pApp->State().Recent(0), csSequence);
+
+    // Ctrl+Shift+C: the recipe of idea 2 as text.
+    QTest::keyClick(&frame, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const QString csRecipe = QApplication::clipboard()->text();
+    QVERIFY(csRecipe.contains(QStringLiteral("\"vexmora_recipe\"")));
+    QVERIFY(csRecipe.contains(QString::number(frame.ActiveDocument()->m_aSpecs[2].m_iSeed)));
+
+    // The sequence opens as a document showing idea 2, and idea 1 is made
+    // again when shown; the recent entry opens it too.
+    QVERIFY(fixture.m_pApp->OpenDocumentFile(csSequence));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoFilterDoc* pDoc = frame.ActiveDocument();
+    QCOMPARE(pDoc->m_szName, std::string("ideas"));
+    QCOMPARE(pDoc->m_Overview.Count(), 3);
+    QCOMPARE(frame.ActiveView()->ShownImage(), second);
+    QTest::keyClick(&frame, Qt::Key_Left);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.ActiveView()->ShownImage(), first);
+    fixture.m_pApp->ReloadRecent(0);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.ActiveDocument()->m_szName, std::string("ideas-1"));
+    QCOMPARE(frame.ActiveView()->ShownImage(), second);
+    QVERIFY(Reporter().Take().empty());
+
+    // A recipe file dropped on the window becomes a new idea, the same picture.
+    const std::string csRecipeFile = fixture.m_Home.Path("idea2.json");
+    std::ofstream(csRecipeFile) << csRecipe.toStdString();
+    frame.OnCommand(ID_TO_FIRST);
+    QVERIFY(CShellFixture::WaitIdle());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(csRecipeFile))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent dropped(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &dropped);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.ActiveDocument()->SequenceSize(), 4);
+    QCOMPARE(frame.ActiveView()->ShownImage(), second);
+    // The three windows step down from each other instead of piling up.
+    const QList<QMdiSubWindow*> aOpen = frame.MdiArea()->subWindowList();
+    QCOMPARE(aOpen.size(), 3);
+    QVERIFY(aOpen[0]->pos() != aOpen[1]->pos() && aOpen[1]->pos() != aOpen[2]->pos());
+
+    // Bad files: one message each, no new window, nothing else changes.
+    const qsizetype iWindows = frame.MdiArea()->subWindowList().size();
+    std::string csText;
+    {
+      std::ifstream in(csSequence);
+      csText.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const auto refused = [&](const std::string& csContent, const char* szReason) {
+      const std::string csBad = fixture.m_Home.Path("bad.vxseq");
+      if (!csContent.empty()) std::ofstream(csBad, std::ios::trunc) << csContent;
+      if (fixture.m_pApp->OpenDocumentFile(csBad) != 0) return false;
+      const std::vector<std::string> aMessages = Reporter().Take();
+      return aMessages.size() == 1 && aMessages[0].find(szReason) != std::string::npos &&
+             frame.MdiArea()->subWindowList().size() == iWindows;
+    };
+    QVERIFY(refused(csText.substr(0, csText.size() / 2), "bad.vxseq"));
+    std::string csHostile = csText;
+    const std::size_t iCurrent = csHostile.find("\"current\"");
+    QVERIFY(iCurrent != std::string::npos);
+    const std::size_t iValue = csHostile.find_first_of("0123456789", iCurrent);
+    csHostile.replace(iValue, 1, "1e300");
+    QVERIFY(refused(csHostile, "current"));
+    fixture.WritePicture("cat.png", 64, 47);
+    QVERIFY(refused(csText, "has changed"));
+    QFile::remove(QString::fromStdString(csPicture));
+    QVERIFY(refused(csText, "missing"));
+
+    // Saved again with its picture gone, the sequence takes the original along.
+    const std::string csAgain = fixture.m_Home.Path("again.vxseq");
+    fixture.m_Dialogs.m_csDataPath = csAgain;
+    frame.OnCommand(ID_FILE_SAVE_SEQUENCE);
+    QVERIFY(QFileInfo::exists(QString::fromStdString(fixture.m_Home.Path("again_original.png"))));
+    QVERIFY(fixture.m_pApp->OpenDocumentFile(csAgain));
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.ActiveDocument()->SequenceSize(), 4);
+    QCOMPARE(frame.ActiveView()->ShownImage(), second);
+    QVERIFY(Reporter().Take().empty());
+  }
+
   // Not a check: renders the window with two documents to
   // screenshots/main_window.png beside the test program, for people to look at.
   void ScreenshotWithTwoDocuments() {
@@ -538,6 +666,15 @@ class CMainWindowTest : public QObject {
     const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
     QDir().mkpath(csDir);
     QVERIFY(frame.grab().save(csDir + "/main_window.png"));
+    // The File and Edit menus, open.
+    for (int i : {0, 1}) {
+      QMenu* pMenu = MainMenu(frame, i);
+      emit pMenu->aboutToShow();
+      pMenu->popup(frame.mapToGlobal(QPoint(10, 30)));
+      QTest::qWait(50);
+      QVERIFY(pMenu->grab().save(csDir + (i == 0 ? "/file_menu.png" : "/edit_menu.png")));
+      pMenu->hide();
+    }
   }
 
   void SplashClosesOnAKeyAndThenTheTipOpens() {

@@ -1,5 +1,7 @@
 // One instance per user: a second start reaches the first, which is asked
-// to raise its window; a socket left by a dead instance does not block.
+// to raise its window and to open the files the second was given; a socket
+// left by a dead instance does not block.
+#include <QDir>
 #include <QLocalServer>
 #include <QSignalSpy>
 #include <QTest>
@@ -22,6 +24,28 @@ class CSingleInstanceTest : public QObject {
     QVERIFY(!second.IsFirst());
     QVERIFY(raised.wait(3000) || raised.count() == 1);
     QCOMPARE(raised.count(), 1);
+  }
+
+  void FilesAreHandedOverWhateverTheirNames() {
+    const QString csName = QStringLiteral("vexmora-files-%1").arg(QCoreApplication::applicationPid());
+    CSingleInstance first(csName);
+    QVERIFY(!first.HandOver());
+    QSignalSpy files(&first, &CSingleInstance::FilesRequested);
+    QSignalSpy raised(&first, &CSingleInstance::RaiseRequested);
+    const QStringList aFiles{QStringLiteral("/tmp/a b/ideas.vxseq"),
+                             QStringLiteral("/tmp/line\nbreak%20 \u00e9t\u00e9.png")};
+    CSingleInstance second(csName);
+    QVERIFY(second.HandOver(aFiles));
+    QTRY_COMPARE_WITH_TIMEOUT(raised.count(), 1, 3000);
+    QCOMPARE(files.count(), 1);
+    QCOMPARE(files.first().first().toStringList(), aFiles);
+  }
+
+  void FileArgumentsAreAbsolutePathsWithoutOptions() {
+    const QString csHere = QDir::currentPath();
+    QCOMPARE(CSingleInstance::FileArguments({"--nosplash", "photo.jpg", "-nologo",
+                                             "file:///tmp/x.vxseq", "--", "-odd.png"}),
+             (QStringList{csHere + "/photo.jpg", "/tmp/x.vxseq", csHere + "/-odd.png"}));
   }
 
   void StaleSocketIsReplaced() {

@@ -287,7 +287,7 @@ class CXformDialogTest : public QObject {
     CXformDialog dlg(CFormRef(kProbeForm), &p);
     auto* pHex = FindControlAs<QLineEdit>(&dlg, 903);
     QCOMPARE(pHex->text(), QString("0000FF"));
-    QCOMPARE(pHex->maxLength(), 8);
+    QCOMPARE(pHex->maxLength(), 16);  // room for "# ff 00 00"
     // The hex colour holds RRGGBB as typed; the swatch and the chooser see
     // the colour those digits name.
     auto* pSwatch = FindControlAs<CColourSwatch>(&dlg, 902);

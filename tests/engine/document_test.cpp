@@ -247,7 +247,7 @@ TEST_F(DocumentTest, DocumentsOfOnePictureKeepApartNamesAndCaches) {
   {
     CFakeView thirdView;
     auto pThird = Open(thirdView);
-    EXPECT_EQ(pThird->m_szName, "photo-1");  // the naming rule allows it
+    EXPECT_EQ(pThird->m_szName, "photo-2");  // titles stay apart
     EXPECT_NE(pThird->CacheKey(), pSecond->CacheKey());
     EXPECT_EQ(CacheFiles(), 3);
     EXPECT_EQ(m_pApp->m_iDocCount, 3);
@@ -282,6 +282,88 @@ TEST_F(DocumentTest, RefusalsAndTheirMessages) {
   Command(doc, ID_XFORM_SETTINGS);
   EXPECT_EQ(doc.SequenceSize(), 3);
   EXPECT_EQ(doc.m_aSpecs[2].m_iXform, XFORM_MOSAIC);
+}
+
+// A sequence given back to a new document (as from a sequence file): the
+// ideas are made when shown, the same pictures as their first document's,
+// and each gets its thumbnail then; a recipe added as a new idea replays
+// its own seed at its own quality.
+TEST_F(DocumentTest, ASequenceAndARecipeGiveBackTheSamePictures) {
+  CFakeView firstView;
+  auto pFirst = Open(firstView);
+  Command(*pFirst, ID_VARIATIONS);
+  Command(*pFirst, ID_BACK);
+  const std::string csFirst = SurfaceDigest(*firstView.m_pSurface);
+  Command(*pFirst, ID_FORWARD);
+  const std::string csSecond = SurfaceDigest(*firstView.m_pSurface);
+  ASSERT_NE(csFirst, csSecond);
+  CFilSpec recipe;
+  int iQuality = 0;
+  ASSERT_TRUE(pFirst->ShownRecipe(recipe, iQuality));
+  EXPECT_EQ(recipe.m_iSeed, pFirst->m_aSpecs[2].m_iSeed);
+  EXPECT_EQ(iQuality, 1);
+
+  CFakeView view;
+  CVexmoFilterDoc doc(&view, *m_pApp, m_worker, m_dialogs);
+  const std::vector<CFilSpec> aIdeas(pFirst->m_aSpecs.begin() + 1, pFirst->m_aSpecs.end());
+  ASSERT_EQ(doc.SetDocSequence(CDADC::Copy(*pFirst->Original()), "ideas", aIdeas, 1, 2), 1);
+  Finish();
+  EXPECT_EQ(doc.SequenceSize(), 3);
+  EXPECT_EQ(doc.m_iCurrent, 2);
+  EXPECT_EQ(SurfaceDigest(*view.m_pSurface), csSecond);
+  ASSERT_EQ(doc.m_Overview.Count(), 3);
+  EXPECT_EQ(doc.m_Overview.Name(1), "Mosaic");
+  EXPECT_EQ(doc.m_Overview.Thumbnail(1), nullptr);
+  EXPECT_NE(doc.m_Overview.Thumbnail(2), nullptr);
+  Command(doc, ID_BACK);
+  EXPECT_EQ(SurfaceDigest(*view.m_pSurface), csFirst);
+  EXPECT_NE(doc.m_Overview.Thumbnail(1), nullptr);
+  Command(doc, ID_FORWARD);  // from the cache, still the same
+  EXPECT_EQ(SurfaceDigest(*view.m_pSurface), csSecond);
+
+  // The first document's idea 2 at quality 2, and the same recipe applied
+  // at quality 2 to the second document.
+  m_dialogs.m_iLevel = 2;
+  Command(*pFirst, ID_IMAGE_QUALITY);
+  ASSERT_TRUE(pFirst->ShownRecipe(recipe, iQuality));
+  EXPECT_EQ(iQuality, 2);
+  ASSERT_TRUE(doc.AddRecipeIdea(recipe, iQuality));
+  Finish();
+  EXPECT_EQ(doc.SequenceSize(), 4);
+  EXPECT_EQ(doc.m_iAALevel, 2);
+  EXPECT_EQ(doc.m_aSpecs[3].m_iSeed, recipe.m_iSeed);
+  EXPECT_TRUE(SameSurfaces(*view.m_pSurface, *firstView.m_pSurface));
+  EXPECT_EQ(doc.m_Overview.Count(), 4);
+  EXPECT_TRUE(TakeMessages().empty());
+
+  // Refusals leave the document as it was, with one message each.
+  CFilSpec unusable = recipe;
+  unusable.m_iXform = XFORM_NULL;
+  EXPECT_FALSE(doc.AddRecipeIdea(unusable, 1));
+  EXPECT_FALSE(doc.AddRecipeIdea(recipe, 3));
+  EXPECT_EQ(doc.SequenceSize(), 4);
+  EXPECT_EQ(TakeMessages().size(), 2u);
+  Command(doc, ID_TO_FIRST);
+  EXPECT_FALSE(doc.ShownRecipe(recipe, iQuality));
+}
+
+TEST_F(DocumentTest, ASequenceThatCannotBeShownIsRefused) {
+  CFakeView view;
+  CVexmoFilterDoc doc(&view, *m_pApp, m_worker, m_dialogs);
+  auto picture = [] { return MakeTestPicture(36, 24); };
+  CFilSpec idea;
+  idea.m_iXform = XFORM_MOSAIC;
+  EXPECT_EQ(doc.SetDocSequence(picture(), "s", {idea}, 3, 1), 0);
+  EXPECT_EQ(doc.SetDocSequence(picture(), "s", {idea}, 1, 2), 0);
+  EXPECT_EQ(doc.SetDocSequence(picture(), "s", {CFilSpec{}}, 1, 1), 0);
+  EXPECT_EQ(TakeMessages().size(), 3u);
+  EXPECT_TRUE(doc.m_szName.empty());
+  EXPECT_EQ(doc.SequenceSize(), 1);
+  // An empty sequence shows its original.
+  ASSERT_EQ(doc.SetDocSequence(picture(), "s", {}, 1, 0), 1);
+  EXPECT_EQ(doc.m_iCurrent, 0);
+  EXPECT_TRUE(SameSurfaces(*view.m_pSurface, *doc.Original()));
+  EXPECT_TRUE(TakeMessages().empty());
 }
 
 TEST_F(DocumentTest, GenerationsRunOnTheWorkerThread) {
