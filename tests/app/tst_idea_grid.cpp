@@ -11,7 +11,9 @@
 #include "engine/idea_batch.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
-#include "support/recording_reporter.h"
+#include "app/view.h"
+#include "dialogs/dialog_toolkit.h"
+#include "shell_test_support.h"
 
 namespace {
 
@@ -153,6 +155,60 @@ class CIdeaGridTest : public QObject {
     }
     QVERIFY(iMade < grid.CellCount());
     QVERIFY(doc.m_aAdded.empty());
+  }
+
+  void ShiftF8AndShiftF7InTheMainWindow() {
+    CShellFixture fixture;
+    CMainFrame& frame = fixture.Frame();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QVERIFY(fixture.m_pApp->OpenImageDocument(fixture.WritePicture("cat.png", 96, 64).c_str()));
+    QVERIFY(CShellFixture::WaitIdle());
+    CVexmoFilterDoc* pDoc = frame.ActiveDocument();
+    QVERIFY(pDoc && pDoc->SequenceSize() == 2);
+    QVERIFY(frame.IsCommandEnabled(ID_VARIATIONS_GRID));
+
+    QTest::keyClick(&frame, Qt::Key_F8, Qt::ShiftModifier);
+    CIdeaGridWindow* pGrid = frame.ActiveChild()->findChild<CIdeaGridWindow*>();
+    QVERIFY(pGrid);
+    QCOMPARE(pGrid->windowTitle(), QStringLiteral("Variations"));
+    QCOMPARE(pGrid->CellCount(), 9);
+    QVERIFY(WaitEnded(*pGrid));
+    for (int i = 0; i < 9; ++i) QCOMPARE(pGrid->Batch()->Spec(i).m_iXform, static_cast<int>(XFORM_MOSAIC));
+
+    // A click adds the idea as made: no generation, the title and overview show it.
+    QTest::mouseClick(pGrid->Cell(4), Qt::LeftButton);
+    QVERIFY(!TheGenerationWorker().IsXforming());
+    QCOMPARE(pDoc->SequenceSize(), 3);
+    QCOMPARE(pDoc->m_Overview.Count(), 3);
+    QCOMPARE(pDoc->m_aSpecs[2].m_iSeed, pGrid->Batch()->Spec(4).m_iSeed);
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Vexmora - cat, (Mosaic), #2 of 2"));
+    QCOMPARE(frame.ActiveView()->ShownImage(), SurfaceToImage(*pGrid->Batch()->Picture(4)));
+
+    // The grid stays open while the sequence is walked; closing it loses nothing.
+    frame.OnCommand(ID_BACK);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(pDoc->m_iCurrent, 1);
+    QPointer<CIdeaGridWindow> pClosing = pGrid;
+    pGrid->close();
+    QTRY_VERIFY(pClosing.isNull());
+    QCOMPARE(pDoc->SequenceSize(), 3);
+
+    // Shift+F7: a grid of other Xforms; a double-click adds and closes.
+    QCOMPARE(frame.KeyAction(ID_WIZARD_GRID)->shortcut(), QKeySequence(QStringLiteral("Shift+F7")));
+    frame.OnCommand(ID_WIZARD_GRID);
+    pGrid = frame.ActiveChild()->findChild<CIdeaGridWindow*>();
+    QVERIFY(pGrid);
+    QCOMPARE(pGrid->windowTitle(), QStringLiteral("Wizard Grid"));
+    QVERIFY(WaitEnded(*pGrid));
+    int iCell = 0;
+    while (iCell < pGrid->CellCount() && !pGrid->Batch()->Picture(iCell)) ++iCell;
+    QVERIFY(iCell < pGrid->CellCount());
+    pClosing = pGrid;
+    QTest::mouseDClick(pGrid->Cell(iCell), Qt::LeftButton);
+    QTRY_VERIFY(pClosing.isNull());
+    QCOMPARE(pDoc->SequenceSize(), 4);
+    QCOMPARE(pDoc->m_iCurrent, 3);
   }
 
   void Screenshots() {
