@@ -127,6 +127,7 @@ CIdeaGridWindow::CIdeaGridWindow(EKind eKind, SourceFn fnSource, AddFn fnAdd, QW
   setWindowTitle(eKind == EKind::Variations ? QStringLiteral("Variations")
                                             : QStringLiteral("Wizard Grid"));
   setAttribute(Qt::WA_DeleteOnClose);
+  SetHelpTopic(this, QStringLiteral("grids.html"));  // F1
   auto* pLayout = new QVBoxLayout(this);
   m_pCells = new QGridLayout;
   m_pCells->setSpacing(4);

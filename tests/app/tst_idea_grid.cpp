@@ -173,6 +173,7 @@ class CIdeaGridTest : public QObject {
     QVERIFY(pGrid);
     QCOMPARE(pGrid->windowTitle(), QStringLiteral("Variations"));
     QCOMPARE(pGrid->CellCount(), 9);
+    QCOMPARE(HelpTopicOf(pGrid->Cell(0)), QStringLiteral("grids.html"));
     QVERIFY(WaitEnded(*pGrid));
     for (int i = 0; i < 9; ++i) QCOMPARE(pGrid->Batch()->Spec(i).m_iXform, static_cast<int>(XFORM_MOSAIC));
 
