@@ -8,8 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t iSize) {
   CImageDesc desc;
-  // At the program's own bound: ./vx fuzz caps the memory, so that a small
-  // file claiming a huge picture is found rather than hidden by a lower bound.
-  DecodePicture(CBytes(pData, iSize), PcxInfo, LoadPcx, desc, kMaxPicturePixels);
+  // At the bound the program reads with (MaxPicturePixels, the default of
+  // --max-pixels): ./vx fuzz caps the memory, so that a small file claiming
+  // a huge picture is found rather than hidden by a lower bound.
+  DecodePicture(CBytes(pData, iSize), PcxInfo, LoadPcx, desc, MaxPicturePixels());
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/cache.h"
+#include "engine/catalogue.h"
 #include "engine/profile.h"
 
 // Where the user's files go, taken from the environment once at start-up.
@@ -38,8 +39,8 @@ inline constexpr const char* kSectionTip = "Tip";
 class CAppState {
  public:
   static constexpr int kRecentCount = 4;
-  static constexpr int kDefaultXform = 14;  // Mosaic
-  static constexpr int kXformIndexes = 29;  // 28 Xforms and Null
+  static constexpr int kDefaultXform = XFORM_MOSAIC;
+  static constexpr int kXformIndexes = kXformCount + 1;  // the Xforms and Null
 
   explicit CAppState(CUserPaths paths = CUserPaths::FromEnvironment());
 

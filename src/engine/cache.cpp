@@ -5,10 +5,15 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <strings.h>
+#include <vector>
 
+#include "imaging/codecs/image_desc.h"
+#include "imaging/codecs/tga_codec.h"
 #include "imaging/dadc.h"
+#include "imaging/packed_dib.h"
 #include "imaging/file_utils.h"
 #include "imaging/image_files.h"
 #include "platform/report.h"
@@ -21,14 +26,42 @@ constexpr std::size_t kMaxKeyName = 200;
 
 class CTargaCacheFiles final : public CCacheFiles {
  public:
-  int Read(CDADC& surface, const char* szPath) override { return surface.ReadCacheFile(szPath); }
-  // Cache files are Targa pictures whatever their extension says.
-  int Write(const CDADC& surface, const char* szPath) override {
-    // Made exclusively: an existing name, even a dangling link planted
-    // there, is never followed or replaced.
-    return VicWriteFile(szPath, surface, kImageTga, true) > 0 ? 1 : 0;
+  int Read(CDADC& surface, const char* szPath, const std::string& csIdentity) override {
+    return ReadStampedCacheFile(surface, szPath, csIdentity);
+  }
+  int Write(const CDADC& surface, const char* szPath, const std::string& csIdentity) override {
+    return WriteStampedCacheFile(surface, szPath, csIdentity);
   }
 };
+
+constexpr const char* kStampTag = "VXC1";
+
+// 64-bit FNV-1a, continued from h.
+std::uint64_t Fnv1a(const void* p, std::size_t n, std::uint64_t h = 0xCBF29CE484222325ull) {
+  const auto* b = static_cast<const std::uint8_t*>(p);
+  for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 0x100000001B3ull;
+  return h;
+}
+
+// The digest of a 24-bit picture's pixels, row padding left out.
+std::uint64_t PixelDigest(const CImageDesc& desc) {
+  std::uint64_t h = Fnv1a(nullptr, 0);
+  const std::size_t iRowBytes = 3 * static_cast<std::size_t>(desc.Width());
+  for (int y = 0; y < desc.Height(); ++y) h = Fnv1a(desc.Row(y), iRowBytes, h);
+  return h;
+}
+
+std::string Stamp(int iWidth, int iHeight, std::uint64_t iPixels, const std::string& csIdentity) {
+  return FormatMessageText("%s %d %d %016llx %016llx", kStampTag, iWidth, iHeight,
+                           static_cast<unsigned long long>(iPixels),
+                           static_cast<unsigned long long>(Fnv1a(csIdentity.data(), csIdentity.size())));
+}
+
+// The identity a cache file is written and read under.
+std::string Identity(const char* szKey, int iPosition, int iLevel, std::uint64_t iRecipe) {
+  return FormatMessageText("%s\n%d\n%d\n%016llx", szKey, iPosition, iLevel,
+                           static_cast<unsigned long long>(iRecipe));
+}
 
 // Other users may not read the pictures of a session or plant files among
 // them: the directory (not a link to one) becomes 0700 when it is ours.
@@ -48,6 +81,48 @@ CCacheFiles& TargaCacheFiles() {
 }
 
 }  // namespace
+
+int WriteStampedCacheFile(const CDADC& surface, const char* szPath, const std::string& csIdentity) {
+  CImageDesc desc;
+  if (!surface.m_pBits ||
+      AttachImage(desc, surface.m_pBits, surface.m_iWidth, surface.m_iHeight,
+                  static_cast<std::size_t>(surface.m_iBytesPerRow)) != kVicOk)
+    return 0;
+  CTgaOptions options;  // uncompressed, bottom row first: quick both ways
+  options.m_csId = Stamp(desc.Width(), desc.Height(), PixelDigest(desc), csIdentity);
+  std::vector<std::uint8_t> aFile;
+  if (EncodeTga(desc, options, aFile) != kVicOk) return 0;
+  // Made exclusively: an existing name, even a dangling link planted there,
+  // is never followed or replaced.
+  return WriteFileBytes(szPath, aFile, true) == kVicOk ? 1 : 0;
+}
+
+int ReadStampedCacheFile(CDADC& surface, const char* szPath, const std::string& csIdentity) {
+  if (!surface.m_pBits) return 0;
+  CFileBytes aData;
+  if (ReadFileBytes(szPath, aData) != kVicOk || aData.size() < 18) return 0;
+  // The stamp first: a file of another size or identity is not decoded.
+  const std::size_t iIdLength = aData[0];
+  if (aData.size() < 18 + iIdLength) return 0;
+  const std::string csId(reinterpret_cast<const char*>(aData.data()) + 18, iIdLength);
+  const std::string csWanted = Stamp(surface.m_iWidth, surface.m_iHeight, 0, csIdentity);
+  // Everything but the pixel digest (the fourth field) must match.
+  const std::size_t iDigestAt = csWanted.size() - 2 * 16 - 1;
+  if (csId.size() != csWanted.size() || csId.compare(0, iDigestAt, csWanted, 0, iDigestAt) != 0 ||
+      csId.compare(iDigestAt + 16, std::string::npos, csWanted, iDigestAt + 16) != 0)
+    return 0;
+  CImageDesc desc;
+  if (DecodePicture(aData, TgaInfo, LoadTga, desc, MaxPicturePixels()) != kVicOk ||
+      desc.Width() != surface.m_iWidth || desc.Height() != surface.m_iHeight)
+    return 0;
+  unsigned long long iDigest = 0;
+  if (std::sscanf(csId.c_str() + iDigestAt, "%16llx", &iDigest) != 1 ||
+      iDigest != PixelDigest(desc))
+    return 0;
+  const std::size_t iRowBytes = 3 * static_cast<std::size_t>(desc.Width());
+  for (int y = 0; y < desc.Height(); ++y) std::memcpy(surface.Row(y), desc.Row(y), iRowBytes);
+  return 1;
+}
 
 CImageCache::CImageCache()
     : m_pfnNow([] { return static_cast<std::int64_t>(std::time(nullptr)); }),
@@ -78,11 +153,16 @@ std::string CImageCache::MakeCacheName(const char* szKey, int iPosition, int iLe
          ".TMP";
 }
 
-bool CImageCache::ReadCachedImage(CDADC& surface, const char* szKey, int iPosition, int iLevel) {
+bool CImageCache::ReadCachedImage(CDADC& surface, const char* szKey, int iPosition, int iLevel,
+                                  std::uint64_t iRecipe) {
   const std::string csPath = MakeCacheName(szKey, iPosition, iLevel);
   if (csPath.empty() || !FileExists(csPath.c_str())) return false;
-  if (!m_pFiles->Read(surface, csPath.c_str())) {
-    ReportError("ERROR: Could not read cached image <%s>\ninto CDADC\n", csPath.c_str());
+  if (!m_pFiles->Read(surface, csPath.c_str(), Identity(szKey, iPosition, iLevel, iRecipe))) {
+    // Made again instead; the file goes so that the new picture can take
+    // its place.
+    std::remove(csPath.c_str());
+    for (CCacheEntry& entry : m_aEntries)
+      if (entry.m_iTime != 0 && entry.m_csFile == csPath) entry = {};
     return false;
   }
   TouchCache(csPath);
@@ -90,12 +170,12 @@ bool CImageCache::ReadCachedImage(CDADC& surface, const char* szKey, int iPositi
 }
 
 void CImageCache::WriteCachedImage(const CDADC& surface, const char* szKey, int iPosition,
-                                   int iLevel) {
+                                   int iLevel, std::uint64_t iRecipe) {
   if (!m_bCacheEnabled) return;
   const std::string csPath = MakeCacheName(szKey, iPosition, iLevel);
   if (csPath.empty() || FileExists(csPath.c_str())) return;
   if (!m_bMadePrivate) m_bMadePrivate = MakePrivate(m_csDir);
-  if (!m_pFiles->Write(surface, csPath.c_str())) {
+  if (!m_pFiles->Write(surface, csPath.c_str(), Identity(szKey, iPosition, iLevel, iRecipe))) {
     ReportError(
         "Could not save cache image.\nIf your disk is full please exit Vexmora,\n"
         "free some disk space, and restart Vexmora.");

@@ -22,16 +22,28 @@
 class CDADC;
 
 // How the cache reads and writes its picture files. The program's own one
-// writes Targa pictures; tests put a stand-in in its place.
+// writes Targa pictures that carry, in their image-ID field, a digest of
+// their pixels and of the identity they were written under (the document's
+// key, the position, the level and the recipe); tests put a stand-in in its
+// place.
 class CCacheFiles {
  public:
   virtual ~CCacheFiles() = default;
-  // Loads the file into the surface, which must keep its size. 1/0; the
-  // loader reports its own failures.
-  virtual int Read(CDADC& surface, const char* szPath) = 0;
-  // Writes the surface to the file as a Targa picture. 1/0.
-  virtual int Write(const CDADC& surface, const char* szPath) = 0;
+  // Loads the file into the surface, which must keep its size. 1 when the
+  // file was written for csIdentity and its pixels are those written; 0
+  // otherwise, without a message and with the surface unchanged.
+  virtual int Read(CDADC& surface, const char* szPath, const std::string& csIdentity) = 0;
+  // Writes the surface to the file as a Targa picture marked with
+  // csIdentity. 1/0, without a message.
+  virtual int Write(const CDADC& surface, const char* szPath, const std::string& csIdentity) = 0;
 };
+
+// The program's own cache file format, for tests and tools: the surface
+// as an uncompressed Targa picture whose image-ID field reads
+// "VXC1 <width> <height> <pixel digest> <identity digest>" (digests as 16
+// hexadecimal digits).
+int WriteStampedCacheFile(const CDADC& surface, const char* szPath, const std::string& csIdentity);
+int ReadStampedCacheFile(CDADC& surface, const char* szPath, const std::string& csIdentity);
 
 class CImageCache {
  public:
@@ -61,13 +73,20 @@ class CImageCache {
   // "%s/%s_%d-%d.TMP" from the directory, the key, the position (>= 1) and the
   // level (1, 2 or 4); empty when one of them is unfit.
   std::string MakeCacheName(const char* szKey, int iPosition, int iLevel) const;
-  // Loads the cached picture into the surface; false when there is none or it
-  // cannot be read (after "ERROR: Could not read cached image <%s>\ninto CDADC\n").
-  bool ReadCachedImage(CDADC& surface, const char* szKey, int iPosition, int iLevel);
+  // Loads the cached picture into the surface; false when there is none. A
+  // file that does not hold what was written under this key, position,
+  // level and recipe (altered, truncated, of another size or of another
+  // recipe) is never shown: it is deleted, its entry freed, and false
+  // returned without a message, so that the picture is made again.
+  // iRecipe: a digest of the recipe the picture shows (0 when the caller
+  // has none; the key, position and level are always part of the identity).
+  bool ReadCachedImage(CDADC& surface, const char* szKey, int iPosition, int iLevel,
+                       std::uint64_t iRecipe = 0);
   // Stores the surface unless writing is switched off or the file exists. A
   // failed write reports the disk-full message, removes what was left of the
   // file and switches writing off for the rest of the run.
-  void WriteCachedImage(const CDADC& surface, const char* szKey, int iPosition, int iLevel);
+  void WriteCachedImage(const CDADC& surface, const char* szKey, int iPosition, int iLevel,
+                        std::uint64_t iRecipe = 0);
   // Deletes every registered file of the document (keys compared without case).
   void RemoveDocCache(const char* szKey);
   // Marks the entry of the file as used now.

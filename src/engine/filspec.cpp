@@ -1,5 +1,6 @@
 #include "engine/filspec.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <ctime>
@@ -18,7 +19,7 @@ struct XformOps {
   void* (*pfnRecord)(CFilSpec&) = nullptr;
   std::int32_t* (*pfnWizard)(CFilSpec&) = nullptr;
   int (*pfnApply)(CFilSpec&) = nullptr;
-  int (*pfnEffect)(CFilSpec&, int, int) = nullptr;
+  int (*pfnEffect)(CFilSpec&, int, int, const char**) = nullptr;
   void (*pfnAutochoose)(CFilSpec&, const CDADC&) = nullptr;
   CFormRef form;
 };
@@ -45,9 +46,15 @@ constexpr XformOps RecordOps() {
 
 // An Xform's validation takes its record, and the original's size when it
 // asks for it.
+// One that can refuse the record takes where to put the rule it broke.
 template <auto pfnValidate, class P>
-int CallValidate(P& p, int iWidth, int iHeight) {
-  if constexpr (std::is_invocable_v<decltype(pfnValidate), P&, int, int>)
+int CallValidate(P& p, int iWidth, int iHeight, const char** pszWhy) {
+  using Fn = decltype(pfnValidate);
+  if constexpr (std::is_invocable_v<Fn, P&, int, int, const char**>)
+    return pfnValidate(p, iWidth, iHeight, pszWhy);
+  else if constexpr (std::is_invocable_v<Fn, P&, const char**>)
+    return pfnValidate(p, pszWhy);
+  else if constexpr (std::is_invocable_v<Fn, P&, int, int>)
     return pfnValidate(p, iWidth, iHeight);
   else
     return pfnValidate(p);
@@ -79,8 +86,8 @@ template <auto pMember, const auto& kForm, auto pfnValidate, auto pfnAutochoose,
 constexpr XformOps Registered() {
   XformOps ops = RecordOps<pMember>();
   ops.pfnApply = [](CFilSpec& f) { return pfnApply(f.*pMember, f.m_Context); };
-  ops.pfnEffect = [](CFilSpec& f, int iWidth, int iHeight) {
-    return CallValidate<pfnValidate>(f.*pMember, iWidth, iHeight);
+  ops.pfnEffect = [](CFilSpec& f, int iWidth, int iHeight, const char** pszWhy) {
+    return CallValidate<pfnValidate>(f.*pMember, iWidth, iHeight, pszWhy);
   };
   ops.pfnAutochoose = [](CFilSpec& f, const CDADC& org) {
     CallAutochoose<pfnAutochoose>(f.*pMember, f.m_Select, org);
@@ -134,6 +141,27 @@ const XformOps kOps[kXformCount] = {
 };
 
 bool InCatalogue(int i) { return i >= 0 && i < kXformCount; }
+
+// Every int and real pair of the record into what its form accepts: the
+// slider's range, widened to what the wizard may choose beyond it (a value
+// the wizard drew stays as drawn, so that an idea made again is the same).
+void ClampToFormRanges(const CFormRef& form, void* pRecord) {
+  for (std::size_t i = 0; i < form.Count(); ++i) {
+    const FieldDesc& f = form.Field(i);
+    if (f.m_eKind != EField::IntPair && f.m_eKind != EField::RealPair) continue;
+    const double dLo = std::min(f.m_dMin, f.m_dWizardMin);
+    const double dHi = std::max(f.m_dMax, f.m_dWizardMax);
+    if (f.m_eKind == EField::IntPair) {
+      auto& v = *static_cast<std::int32_t*>(form.Address(i, pRecord));
+      if (v < dLo) v = static_cast<std::int32_t>(dLo);
+      if (v > dHi) v = static_cast<std::int32_t>(dHi);
+    } else {
+      auto& v = *static_cast<double*>(form.Address(i, pRecord));
+      if (!(v >= dLo)) v = dLo;  // also a value that is not a number
+      if (v > dHi) v = dHi;
+    }
+  }
+}
 
 // The Xform a test has declared not built, or -1.
 std::atomic<int> s_iNotBuiltForTests{-1};
@@ -194,11 +222,14 @@ int CFilSpec::Apply() {
   const std::int32_t iXform = m_iXform;
   SeedRandom(static_cast<unsigned int>(m_iSeed));
   m_Context.m_Select = m_Select;
+  m_Context.m_szRefusal = nullptr;
   int iResult = 0;
   if (iXform == XFORM_NULL) {
     iResult = 0;
   } else if (IsBuilt(iXform)) {
     iResult = kOps[iXform].pfnApply(*this);
+    // A run that was stopped made no idea, whatever the Xform says.
+    if (m_Context.Stopped()) iResult = 0;
   } else {
     // Beyond the catalogue, or an Xform of the catalogue that is not built yet.
     ReportError("FI:Xform %d not\n(yet) supported", iXform);
@@ -207,12 +238,20 @@ int CFilSpec::Apply() {
   return iResult;
 }
 
-int CFilSpec::Effect(int iWidth, int iHeight) {
+int CFilSpec::Effect(int iWidth, int iHeight, std::string* pcsWhy) {
   if (!IsBuilt(m_iXform)) {
     ReportError("CFilSpec::Effect %d not\n(yet) supported", m_iXform);
+    if (pcsWhy) *pcsWhy = FormatMessageText("Xform %d is not available", m_iXform);
     return 0;
   }
-  return kOps[m_iXform].pfnEffect(*this, iWidth, iHeight);
+  // The form's ranges first: the one place a number's range is written.
+  ClampToFormRanges(kOps[m_iXform].form, Record(m_iXform));
+  const char* szWhy = nullptr;
+  if (kOps[m_iXform].pfnEffect(*this, iWidth, iHeight, &szWhy)) return 1;
+  if (pcsWhy)
+    *pcsWhy = std::string(GetXformName(m_iXform)) + ": " +
+              (szWhy ? szWhy : "these settings cannot be used for this picture");
+  return 0;
 }
 
 void CFilSpec::Autochoose(const CDADC* pOriginal) {
@@ -328,4 +367,9 @@ int PickLeastUsedXform(const std::int32_t* aUsage) {
 void InitUsageCounts(std::int32_t* aUsage) {
   for (int i = 0; i < kXformCount; ++i)
     aUsage[i] = (i == XFORM_MIST || i == XFORM_WEB_FADE) ? 1000000 : 0;
+}
+
+std::string CFilSpec::ApplyRefusal() const {
+  if (!m_Context.m_szRefusal) return {};
+  return std::string(GetXformName(m_iXform)) + ": " + m_Context.m_szRefusal;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <type_traits>
 
 #include "engine/catalogue.h"
@@ -82,11 +83,19 @@ struct CFilSpec {
   WebFadeParams m_WebFadeSpare;  // constructed, never read or written
 
   // Runs the current Xform on m_Context after seeding this thread's generator
-  // from m_iSeed. Nonzero on success. Worker thread.
+  // from m_iSeed. Nonzero on success; 0 after a stop, whatever the Xform
+  // returned. Worker thread.
   int Apply();
-  // Validates and clamps the current Xform's parameters for an original of
-  // this size; 0 refuses the generation.
-  int Effect(int iWidth, int iHeight);
+  // Clamps every int and real pair of the current Xform's record into what
+  // its form accepts (the slider's range, widened to the wizard's), then
+  // validates the record for an original of this size (the Xform's own
+  // rules); 0 refuses the generation, and then *pcsWhy (when given) says why:
+  // the Xform's name, the field(s) and the rule broken ("Relief Map: the
+  // levels must rise in order: sea_level <= hill <= rock <= snow_line").
+  int Effect(int iWidth, int iHeight, std::string* pcsWhy = nullptr);
+  // Why the last Apply made no picture, when the Xform gave up and said so
+  // ("Op Art: the picture is narrower than its squares"); empty otherwise.
+  std::string ApplyRefusal() const;
   // Random parameters for the current Xform when its wizard flag (or the
   // wizard-all flag) is set.
   void Autochoose(const CDADC* pOriginal);

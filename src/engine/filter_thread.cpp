@@ -5,6 +5,7 @@
 
 #include "imaging/aa_mix.h"
 #include "platform/report.h"
+#include "platform/vector_state.h"
 #include "xforms/progress.h"
 
 namespace {
@@ -17,6 +18,9 @@ void PointAtDefaults(XformContext& ctx) {
 }  // namespace
 
 EGeneration FilterThreadProc(CFilSpec& spec) {
+  // Whatever thread runs the generation (the desktop's worker, a job of the
+  // command line) may have been left with dirty wide registers.
+  CleanVectorState();
   XformContext& ctx = spec.m_Context;
   EGeneration eResult = EGeneration::Failed;
   if (spec.Apply() && !ctx.Stopped()) {
@@ -74,6 +78,8 @@ bool CGenerationWorker::BeginFilterThread(IGenerationClient* pClient, CFilSpec* 
     pSpec->m_Context.m_pPercent = &m_iProgress;
   }
   m_pThread = StartThread([this, pSpec] {
+    // The thread starts with the interface thread's register state.
+    CleanVectorState();
     const EGeneration eResult = FilterThreadProc(*pSpec);
     PointAtDefaults(pSpec->m_Context);
     m_iResult.store(static_cast<int>(eResult), std::memory_order_relaxed);

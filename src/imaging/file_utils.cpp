@@ -16,6 +16,31 @@
 
 #include "platform/report.h"
 
+int OpenRegularFile(const char* szPath, std::FILE*& pFile) {
+  pFile = nullptr;
+  if (!szPath) return EINVAL;
+  // Without O_NONBLOCK opening a pipe would wait for a writer.
+  const int fd = open(szPath, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return errno;
+  struct stat st{};
+  if (fstat(fd, &st) != 0) {
+    const int iErr = errno;
+    close(fd);
+    return iErr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd);
+    return kNotRegularFile;
+  }
+  const int iFlags = fcntl(fd, F_GETFL);
+  if (iFlags < 0 || fcntl(fd, F_SETFL, iFlags & ~O_NONBLOCK) != 0 || !(pFile = fdopen(fd, "rb"))) {
+    const int iErr = errno;
+    close(fd);
+    return iErr;
+  }
+  return 0;
+}
+
 int FileExists(const char* szPath) {
   struct stat st;
   return szPath && stat(szPath, &st) == 0 ? 1 : 0;

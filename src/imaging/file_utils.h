@@ -5,6 +5,13 @@
 #include <cstdio>
 #include <string>
 
+// Opens a file for reading ("rb"): 0 with pFile set, the errno of the
+// failure, or kNotRegularFile for a pipe, device, socket or folder. A pipe
+// is never waited on: the file is opened without blocking and looked at
+// before anything is read.
+inline constexpr int kNotRegularFile = -1;
+int OpenRegularFile(const char* szPath, std::FILE*& pFile);
+
 // 1 when stat succeeds on the path.
 int FileExists(const char* szPath);
 // 1 when stat succeeds and the path is a directory.

@@ -36,6 +36,7 @@ constexpr int kJpegQuality = 75;
 // One format's info and load calls and the messages of each loading step.
 struct CFormat {
   int m_iType;
+  const char* m_szName;
   int (*m_pfnInfo)(CBytes, CImageInfo&);
   int (*m_pfnLoad)(CBytes, CImageDesc&);
   const char* m_szInfoError;
@@ -48,19 +49,19 @@ struct CFormat {
 };
 
 const CFormat kFormats[] = {
-    {kImageBmp, BmpInfo, LoadBmp, "BMP data error: %d", "BMP allocimage error: %d",
+    {kImageBmp, "BMP", BmpInfo, LoadBmp, "BMP data error: %d", "BMP allocimage error: %d",
      "loadbmp error: %d", "allocimage, (bmp,non24) error: %d", "loadbmp error: %d",
      "allocimage, 2nd (bmp) error: %d", nullptr},
-    {kImageJpg, JpgInfo, LoadJpg, "Jpeg data error: %d", "Jpeg allocimage error: %d",
+    {kImageJpg, "JPG", JpgInfo, LoadJpg, "Jpeg data error: %d", "Jpeg allocimage error: %d",
      "loadjpg error: %d", "allocimage, 1st (jpg) error: %d", "loadjpg error: %d",
      "allocimage, 2nd (jpg) error: %d", "n bit convert jpg error: %d"},
-    {kImageTga, TgaInfo, LoadTga, "TGA data error: %d", "24 bit Tga allocimage error: %d",
+    {kImageTga, "TGA", TgaInfo, LoadTga, "TGA data error: %d", "24 bit Tga allocimage error: %d",
      "24 bit loadtga error: %d", "n bit allocimage(1) error: %d", "n bit loadtga error: %d",
      "n bit allocimage(2) error: %d", "n bit converttga error: %d"},
-    {kImagePcx, PcxInfo, LoadPcx, "PCX image file data error: %d",
+    {kImagePcx, "PCX", PcxInfo, LoadPcx, "PCX image file data error: %d",
      "24 bit PCX allocimage error: %d", "24 bit loadpcx error: %d", "n bit allocimage(1) error: %d",
      "n bit loadpcx error: %d", "n bit allocimage(2) error: %d", "n bit convert pcx error: %d"},
-    {kImagePng, PngInfo, LoadPng, "PNG image data error: %d", "24 bit PNG allocimage error: %d",
+    {kImagePng, "PNG", PngInfo, LoadPng, "PNG image data error: %d", "24 bit PNG allocimage error: %d",
      "24 bit loadpng error: %d", "n bit allocimage(1) error: %d", "n bit loadpng error: %d",
      "n bit allocimage(2) error: %d", "n bit convert png error: %d"},
 };
@@ -70,6 +71,9 @@ const CFormat* FindFormat(int iType) {
     if (f.m_iType == iType) return &f;
   return nullptr;
 }
+
+const char* const kNotRegularMessage =
+    "Not a file that can be read as a picture (a pipe, device or folder):\n<%s>";
 
 // Says in words what a damaged file's error code means.
 void ReportDamage(int iErr, const char* szPath) {
@@ -90,10 +94,15 @@ int LoadFormat(const CFormat& f, const char* szPath, CBytes data, int iReadError
   CImageInfo info;
   int iErr = iReadError ? iReadError : f.m_pfnInfo(data, info);
   if (iErr) {
+    // A refused size or a file that is no picture file at all is said in
+    // words instead of as a data error.
     if (iErr == kVicErrTooLarge)
-      ReportError("Picture too large (more than %lld pixels):\n<%s>", kMaxPicturePixels, szPath);
+      ReportError("%s\n<%s>", PictureTooLargeMessage().c_str(), szPath);
+    else if (iErr == kVicErrNotRegular)
+      ReportError(kNotRegularMessage, szPath);
+    else
+      ReportError(f.m_szInfoError, iErr);
     iDamage = iErr;
-    ReportError(f.m_szInfoError, iErr);
     return 0;
   }
   if (info.m_iBitsPerPixel == 24) {
@@ -172,10 +181,14 @@ int LoadPicture(const char* szPath, int iType, const CTargetMaker& makeTarget, C
   const int iReadError = ReadFileBytes(szPath, aData);
   int iDamage = kVicOk;
   if (LoadFormat(*pFormat, szPath, aData, iReadError, makeTarget, desc, iDamage)) return 1;
-  // A BMP file the reader refuses may still be a packed DIB it reads.
-  if (iType == kImageBmp) {
-    std::unique_ptr<std::FILE, CFileCloser> pFile(std::fopen(szPath, "rb"));
-    if (pFile) hFallback = ReadDibFile(pFile.get());
+  // A BMP file the reader refuses may still be a packed DIB it reads (not
+  // one refused for its size or for being no file).
+  if (iType == kImageBmp && iDamage != kVicErrTooLarge && iDamage != kVicErrNotRegular) {
+    std::FILE* pOpened = nullptr;
+    if (OpenRegularFile(szPath, pOpened) == 0) {
+      std::unique_ptr<std::FILE, CFileCloser> pFile(pOpened);
+      hFallback = ReadDibFile(pFile.get());
+    }
   }
   if (!hFallback) ReportDamage(iDamage, szPath);
   return 0;
@@ -183,17 +196,17 @@ int LoadPicture(const char* szPath, int iType, const CTargetMaker& makeTarget, C
 
 }  // namespace
 
-int ImageTypeFromName(const char* szPath) {
+int ImageTypeFromName(const char* szPath, bool bReport) {
   const char* pDot = std::strrchr(szPath, '.');
   if (!pDot) {
-    ReportError("Missing extension from filename:\n'%s'", szPath);
+    if (bReport) ReportError("Missing extension from filename:\n'%s'", szPath);
     return 0;
   }
   const char* szExt = pDot + 1;
   // The longer and shorter spellings of the JPG extension.
   if (strcasecmp(szExt, "jpeg") == 0 || strcasecmp(szExt, "jpe") == 0) return kImageJpg;
   if (std::strlen(szExt) != 3) {
-    ReportError("File name has bad extension:\n'%s'", szPath);
+    if (bReport) ReportError("File name has bad extension:\n'%s'", szPath);
     return 0;
   }
   if (strcasecmp(szExt, "png") == 0) return kImagePng;
@@ -271,7 +284,7 @@ CGlobalBlock ReadDibFile(std::FILE* pFile) {
     return hDib;
   // No usable bitmap within the size bound is longer than this.
   const std::size_t iRest = static_cast<std::size_t>(iLength) - sizeof aHeader;
-  if (iRest > 4ull * kMaxPicturePixels + (1u << 20)) return hDib;
+  if (iRest > MaxPictureFileSize()) return hDib;
   hDib = CGlobalBlock::Alloc(iRest);
   if (!hDib) return hDib;
   CDibLayout layout;
@@ -279,6 +292,50 @@ CGlobalBlock ReadDibFile(std::FILE* pFile) {
       !ParseDib(hDib.Data(), hDib.Size(), layout))
     hDib.Free();
   return hDib;
+}
+
+int ReadImageHeader(const char* szPath, CPictureHeader& header, std::string& csError) {
+  header = CPictureHeader();
+  const int iType = ImageTypeFromName(szPath, false);
+  const CFormat* pFormat = iType > 0 ? FindFormat(iType) : nullptr;
+  if (!pFormat) {
+    csError = FormatMessageText("Not a picture file name (BMP, TGA, JPG, PCX or PNG):\n<%s>", szPath);
+    return kVicErrSignature;
+  }
+  header.m_iType = iType;
+  header.m_szFormat = pFormat->m_szName;
+  CFileBytes aData;
+  int iErr = ReadFileBytes(szPath, aData);
+  CImageInfo info;
+  if (iErr == kVicOk) iErr = pFormat->m_pfnInfo(aData, info);
+  switch (iErr) {
+    case kVicOk:
+      header.m_iWidth = info.m_iWidth;
+      header.m_iHeight = info.m_iHeight;
+      header.m_iBitsPerPixel = info.m_iBitsPerPixel;
+      return kVicOk;
+    case kVicErrTooLarge:
+      // Either the file's size or the size its header claims.
+      if (aData.empty())
+        csError = FormatMessageText("The file is larger than any picture within the limit of %lld "
+                                    "pixels:\n<%s>", MaxPicturePixels(), szPath);
+      else
+        csError = PictureTooLargeMessage() + "\n<" + szPath + ">";
+      break;
+    case kVicErrNotRegular: csError = FormatMessageText(kNotRegularMessage, szPath); break;
+    case kVicErrRead:
+      csError = FormatMessageText("Cannot read the file:\n<%s>", szPath);
+      break;
+    case kVicErrTruncated:
+    case kVicErrCorrupt:
+      csError = FormatMessageText("The picture file is corrupt or truncated:\n<%s>", szPath);
+      break;
+    default:
+      csError = FormatMessageText("Not a readable %s file (error %d):\n<%s>", pFormat->m_szName,
+                                  iErr, szPath);
+      break;
+  }
+  return iErr;
 }
 
 int VicWriteFile(const char* szPath, const CDADC& surface, int iType, bool bCreateNew) {

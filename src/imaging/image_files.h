@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "platform/global_block.h"
 
@@ -31,11 +32,31 @@ extern const char* const kImageDefaultExtensions[kImageFilterCount];
 // compared without regard to case ("jpeg" and "jpe" are JPG); -1 without a
 // message for an unknown one of three letters. No extension: "Missing extension from filename:\n'%s'";
 // one not of three letters: "File name has bad extension:\n'%s'"; both 0.
-int ImageTypeFromName(const char* szPath);
+// bReport false: the same without messages.
+int ImageTypeFromName(const char* szPath, bool bReport = true);
+
+// What a picture file's header says, read without decoding any pixels.
+struct CPictureHeader {
+  int m_iType = 0;               // format code
+  const char* m_szFormat = "";   // "BMP", "TGA", "JPG", "PCX" or "PNG"
+  int m_iWidth = 0;
+  int m_iHeight = 0;
+  int m_iBitsPerPixel = 0;       // the depth the picture is decoded at (1-32)
+};
+// Reads the header of the picture file named by szPath (the format from
+// its extension), with the checks of loading: a regular file, a size within
+// the bounds of reading. No pixel memory is taken and no message is shown:
+// kVicOk (0), or an error code (codecs/image_desc.h) with the reason in
+// csError, naming the file (and the limit, for a picture too large). A file
+// whose header is sound may still fail to load when its pixel data is
+// damaged.
+int ReadImageHeader(const char* szPath, CPictureHeader& header, std::string& csError);
 
 // Loads a picture as a packed 24-bit DIB, with the busy indication shown.
 // A path without ".": "Filename has no extension:<%s>"; any failure to load
-// ends with "Could not open imagefile:\n<%s>".
+// ends with "Could not open imagefile:\n<%s>". A pipe or device is refused
+// at once, and a picture beyond the bounds of reading (MaxPicturePixels,
+// kMaxPictureSide) from its header, with a message naming the limit.
 CGlobalBlock OpenImageFile(const char* szPath, int iType);
 // Loads a picture straight into a new surface, with OpenImageFile's checks
 // and messages: the same picture as CDADC::CBC(OpenImageFile(...)) without

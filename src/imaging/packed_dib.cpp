@@ -1,5 +1,6 @@
 #include "imaging/packed_dib.h"
 
+#include <atomic>
 #include <bit>
 #include <cstring>
 
@@ -40,7 +41,40 @@ struct CChannel {
   }
 };
 
+std::atomic<long long> g_iMaxPicturePixels{kDefaultMaxPicturePixels};
+thread_local long long t_iRefusedWidth = 0, t_iRefusedHeight = 0;
+
 }  // namespace
+
+bool SetMaxPicturePixels(long long iPixels) {
+  if (iPixels < 1 || iPixels > kMaxPicturePixels) return false;
+  g_iMaxPicturePixels.store(iPixels, std::memory_order_relaxed);
+  return true;
+}
+
+long long MaxPicturePixels() { return g_iMaxPicturePixels.load(std::memory_order_relaxed); }
+
+void LastRefusedPictureSize(long long& iWidth, long long& iHeight) {
+  iWidth = t_iRefusedWidth;
+  iHeight = t_iRefusedHeight;
+}
+
+bool PictureSizeWithinBounds(long long iWidth, long long iHeight, long long iMaxPixels) {
+  if (iMaxPixels < 0) iMaxPixels = MaxPicturePixels();
+  // Both sides are at most kMaxPictureSide before they are multiplied.
+  if (iWidth <= kMaxPictureSide && iHeight <= kMaxPictureSide && iWidth * iHeight <= iMaxPixels)
+    return true;
+  t_iRefusedWidth = iWidth;
+  t_iRefusedHeight = iHeight;
+  return false;
+}
+
+std::string PictureTooLargeMessage() {
+  return FormatMessageText(
+      "The picture is too large: %lld x %lld pixels.\nThe limit is %lld pixels in all and %d "
+      "pixels per side.",
+      t_iRefusedWidth, t_iRefusedHeight, MaxPicturePixels(), kMaxPictureSide);
+}
 
 int DibHeaderSize(const std::uint8_t* pHeader) {
   return static_cast<int>(ReadAt<DWORD>(pHeader, 0));
@@ -109,8 +143,7 @@ bool ParseDib(const std::uint8_t* pDib, std::size_t iSize, CDibLayout& layout,
   layout.m_iBitCount = DibBitCount(pDib);
   layout.m_dwCompression = DibCompression(pDib);
   if (layout.m_iWidth <= 0 || layout.m_iHeight <= 0) return fail(EDibProblem::BadSize, "empty or negative size");
-  if (layout.m_iWidth > kMaxPictureSide || layout.m_iHeight > kMaxPictureSide ||
-      static_cast<long long>(layout.m_iWidth) * layout.m_iHeight > kMaxPicturePixels)
+  if (!PictureSizeWithinBounds(layout.m_iWidth, layout.m_iHeight))
     return fail(EDibProblem::TooLarge, "picture too large");
   switch (layout.m_iBitCount) {
     case 1: case 4: case 8: case 24:

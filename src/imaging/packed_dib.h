@@ -7,15 +7,39 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/dc.h"
 #include "platform/global_block.h"
 #include "platform/win_types.h"
 
-// The largest picture the program accepts: bigger ones are refused with a
-// message instead of exhausting memory.
-inline constexpr long long kMaxPicturePixels = 30000LL * 30000LL;
-inline constexpr int kMaxPictureSide = 1 << 20;
+// The largest picture the program accepts. Every picture it reads can be
+// written again in every format it offers, so the bounds are those of the
+// tightest writer: 65500 per side (JPEG), and a number of pixels that every
+// writer can hold (a BMP file stays below 4 GiB, the PCX colour reduction
+// below 2^29 pixels). Bigger pictures are refused from their header, before
+// any memory is taken for them.
+inline constexpr int kMaxPictureSide = 65500;
+// The highest the pixel bound may be set to.
+inline constexpr long long kMaxPicturePixels = 500'000'000;
+// The pixel bound of reading until SetMaxPicturePixels changes it.
+inline constexpr long long kDefaultMaxPicturePixels = 100'000'000;
+
+// The pixel bound that reading applies (every decoder, the clipboard's
+// packed DIBs, the cache): pictures of more pixels are refused. Set it at
+// start, before pictures are read (any thread may read it). False, and the
+// bound unchanged, for a value outside 1 .. kMaxPicturePixels.
+bool SetMaxPicturePixels(long long iPixels);
+long long MaxPicturePixels();
+// The size of the last picture that the bounds refused on this thread (for
+// messages); 0 x 0 when none was.
+void LastRefusedPictureSize(long long& iWidth, long long& iHeight);
+// Checks a size (sides above 0) against the bounds of reading: true when
+// within them, else the size is remembered for LastRefusedPictureSize.
+// iMaxPixels < 0: the bound in force.
+bool PictureSizeWithinBounds(long long iWidth, long long iHeight, long long iMaxPixels = -1);
+// The message for a picture the bounds refused: its size and the bounds.
+std::string PictureTooLargeMessage();
 
 // Header fields. The header is read from unaligned memory; callers check that
 // the block holds at least the header size before calling these.
@@ -57,7 +81,7 @@ enum class EDibProblem {
   Truncated,      // header, masks or pixels run past the end of the block
   UnknownHeader,  // a header size no DIB has
   BadSize,        // zero or negative width or height
-  TooLarge,       // more than kMaxPicturePixels
+  TooLarge,       // beyond the bounds of reading (MaxPicturePixels, kMaxPictureSide)
   Unsupported,    // a bit count or compression this reader does not decode
 };
 

@@ -11,6 +11,21 @@ int RawRandom() {
   return static_cast<int>((t_iRandomState >> 16) & 0x7FFF);
 }
 
+void SkipRandom(long long iCount) {
+  if (iCount <= 0) return;
+  // n steps of x -> a x + c are x -> A x + C; square the step while halving n.
+  unsigned int a = 214013u, c = 2531011u, A = 1u, C = 0u;
+  for (unsigned long long n = static_cast<unsigned long long>(iCount); n; n >>= 1) {
+    if (n & 1) {
+      A = A * a;
+      C = C * a + c;
+    }
+    c = (a + 1u) * c;
+    a = a * a;
+  }
+  t_iRandomState = A * t_iRandomState + C;
+}
+
 double RandomReal(double dLo, double dHi) {
   const int r = RawRandom();
   return dLo + r * (1.0 / 32767.0) * (dHi - dLo);

@@ -13,6 +13,11 @@ constexpr int RAND_MAX_15 = 32767;
 void SeedRandom(unsigned int iSeed);
 // One raw draw, 0..32767.
 int RawRandom();
+// Moves this thread's generator on as iCount draws would, in time that grows
+// with the logarithm of the count: for elements whose draws must be made so
+// that later ones stay the same, but whose results are not needed (an
+// element wholly outside the picture). Nothing for a count of 0 or less.
+void SkipRandom(long long iCount);
 
 // lo + r * (1/32767) * (hi - lo); both ends can occur. One draw.
 double RandomReal(double dLo, double dHi);

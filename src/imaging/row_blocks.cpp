@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/vector_state.h"
+
 namespace {
 std::atomic<int> s_iBlockLimit{0};
 
@@ -36,7 +38,10 @@ void ForEachRowBlock(int iRows, int iBlocks, const std::function<void(int, int, 
   for (int b = 1; b < iBlocks; ++b) {
     const int iFirst = FirstRow(iRows, iBlocks, b), iEnd = FirstRow(iRows, iBlocks, b + 1);
     try {
-      aThreads[b] = std::thread([&fnBlock, b, iFirst, iEnd] { fnBlock(b, iFirst, iEnd); });
+      aThreads[b] = std::thread([&fnBlock, b, iFirst, iEnd] {
+        CleanVectorState();  // a new thread inherits its creator's register state
+        fnBlock(b, iFirst, iEnd);
+      });
       abOwnThread[b] = true;
     } catch (const std::system_error&) {
       // Run later on this thread.

@@ -79,10 +79,24 @@ void JitterPixel(CDC& dc, int x, int y, int s, COLORREF c, double v) {
     dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, cr);
 }
 
+long long ProportionalCount(long long n, long long iAlong, long long iAcross) {
+  if (iAcross == 0) return 0;
+  const long long iCount = n * iAlong / iAcross;
+  return iCount > kMaxCountAspect * n ? kMaxCountAspect * n : iCount;
+}
+
+double BoundedDiagonal(double dWidth, double dHeight) {
+  const double dDiagonal = std::sqrt(dWidth * dWidth + dHeight * dHeight);
+  constexpr double k = kMaxCountAspect;
+  const double dLimit = std::sqrt((1 + k * k) / k * dWidth * dHeight);
+  // (A picture of exactly 1 : 4 keeps its own diagonal despite rounding.)
+  return dDiagonal > dLimit * (1 + 1e-12) ? dLimit : dDiagonal;
+}
+
 CellGrid::CellGrid(int iWidth, int iHeight, int iColumns)
     : m_iWidth(iWidth < 1 ? 1 : iWidth), m_iHeight(iHeight < 1 ? 1 : iHeight) {
   m_iColumns = (iColumns < 7 || iColumns > 250) ? 125 : iColumns;
-  m_iRows = m_iColumns * m_iHeight / m_iWidth;
+  m_iRows = static_cast<int>(ProportionalCount(m_iColumns, m_iHeight, m_iWidth));
   if (m_iRows < 1) m_iRows = 1;
   m_iCellWidth = m_iWidth / m_iColumns;
   if (m_iCellWidth < 1) m_iCellWidth = 1;

@@ -41,7 +41,22 @@ COLORREF JitterColour(COLORREF c, double v);
 // block at (x s, y s).
 void JitterPixel(CDC& dc, int x, int y, int s, COLORREF c, double v);
 
-// Equal cells over W x H with about n columns (n outside 7..250 becomes 125).
+// The longest side a count follows over the shortest: rows (or columns)
+// that follow a picture's proportions stop growing beyond it, so that a long
+// strip costs no more than an ordinary picture of its area.
+constexpr int kMaxCountAspect = 4;
+
+// n * iAlong / iAcross (a count following the proportions, e.g. rows for n
+// columns), at most kMaxCountAspect * n; 0 for a zero iAcross.
+long long ProportionalCount(long long n, long long iAlong, long long iAcross);
+
+// The diagonal of a W x H picture, but no longer than that of a picture of
+// the same area with sides 1 : kMaxCountAspect: sizes that follow the
+// diagonal stay within what an ordinary picture of that area has.
+double BoundedDiagonal(double dWidth, double dHeight);
+
+// Equal cells over W x H with about n columns (n outside 7..250 becomes 125)
+// and rows in proportion (at most kMaxCountAspect times the columns).
 struct CellGrid {
   CellGrid(int iWidth, int iHeight, int iColumns);
   // Centre of cell (i, j); an index out of range is replaced by the middle one.

@@ -13,6 +13,7 @@
 //      inside the build tree it was built in.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -43,3 +44,28 @@ const DataDirSearch& DataDir();
 
 // The message for a search that found nothing, naming where it looked.
 std::string DataDirMissingMessage(const DataDirSearch& search);
+
+// ---- The shipped fonts ---------------------------------------------------------------
+//
+// The fonts folder carries SHA256SUMS, one line per shipped font file as
+// sha256sum writes it ("<64 hex digits>  <file name>"). Only the files listed
+// there, each whole and unchanged, are used for drawing: a missing or damaged
+// one is an error naming the file, never a different face.
+
+inline constexpr const char* kFontSumsFile = "SHA256SUMS";
+
+// Checks the fonts folder of csDataDir against its list: true with the
+// listed files (full paths, in list order) in aFiles, or false with the
+// reason, naming the file, in csError.
+bool CheckFontsIn(const std::string& csDataDir, std::vector<std::string>& aFiles,
+                  std::string& csError);
+// The check for the data folder in use (DataDir()), done once per run. The
+// command-line program and the desktop call it at start and stop with
+// csError when it fails.
+bool CheckShippedFonts(std::string& csError);
+// The checked font files of the data folder in use; empty when the check
+// failed (then no text can be drawn).
+const std::vector<std::string>& ShippedFontFiles();
+
+// The SHA-256 digest of a byte string, as 64 lower-case hexadecimal digits.
+std::string Sha256Hex(const void* pData, std::size_t iSize);

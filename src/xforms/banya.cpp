@@ -55,11 +55,12 @@ class CDiamondPainter {
 
 int ApplyBanya(const BanyaParams& p, XformContext& ctx) {
   const int n = p.m_iSquares;
-  // The rows follow the picture's proportions (at least 3). Worked out before
+  // The rows follow the picture's proportions (at least 3, at most
+  // kMaxCountAspect times the squares across). Worked out before
   // the context is checked, so a missing picture counts as none.
   const int iInWidth = ctx.m_pIn ? ctx.m_pIn->m_iWidth : 0;
   const int iInHeight = ctx.m_pIn ? ctx.m_pIn->m_iHeight : 0;
-  int m = iInWidth > 0 ? static_cast<int>(static_cast<long long>(n) * iInHeight / iInWidth) : 0;
+  int m = static_cast<int>(ProportionalCount(n, iInHeight, iInWidth));
   if (m < 3) m = 3;
   if (!ctx.IsValid()) return 0;
   // A record that skipped validation must not divide by zero.
@@ -104,11 +105,12 @@ int ApplyBanya(const BanyaParams& p, XformContext& ctx) {
         painter.Polygon(aPts, 4, BlendColour(q / 255.0, p.m_crBackground, K));
       }
       SetPercent(ctx.m_pPercent, 20, 50, i * 100 / n);
+      if (ctx.Stopped()) break;
     }
 
     // The crayons on the grid's corners, one more column and row than cells.
     SetStatusText("Crayon...");
-    for (int i = 0; i <= n; ++i) {
+    for (int i = 0; i <= n && !ctx.Stopped(); ++i) {
       const int x = static_cast<int>(i * W / n);
       for (int j = 0; j <= m; ++j) {
         const int y = static_cast<int>(j * H / m);
@@ -136,7 +138,6 @@ int ApplyBanya(const BanyaParams& p, XformContext& ctx) {
         }
       }
       SetPercent(ctx.m_pPercent, 50, 100, i * 100 / n);
-      if (ctx.Stopped()) break;
     }
   }
   pField.reset();

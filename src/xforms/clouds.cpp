@@ -169,14 +169,37 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   // range, and the ranges are joined (the extremes do not depend on the order).
   for (int i = 0; i < h; ++i)
     pOffsets[i] = CloudWindOffset(static_cast<double>(i) / h, p.m_dHorizon, dWind);
+  // When the colour pass can write the surface's bytes itself and each
+  // pixel's block holds 8 bytes in its first row (quality 4), a value is
+  // kept there, where its own colour overwrites it: no memory of its own.
+  CBitmap* pBitmap = out.m_pDC->GetCurrentBitmap();
+  const bool bDirect = pBitmap && !out.m_pDC->HasClipRegion() &&
+                       out.m_pDC->GetROP2() == R2_COPYPEN && pBitmap->Width() >= w * s &&
+                       pBitmap->Height() >= h * s;
+  const bool bInSurface = bDirect && 3 * s >= static_cast<int>(sizeof(double));
   const std::size_t iPixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-  std::unique_ptr<double[]> pNoise(new (std::nothrow) double[iPixels]);
+  std::unique_ptr<double[]> pNoise(bInSurface ? nullptr : new (std::nothrow) double[iPixels]);
+  const bool bKept = bInSurface || pNoise;
+  auto Keep = [&](int k, int j, double n) {
+    if (bInSurface)
+      std::memcpy(pBitmap->Row(j * s) + static_cast<std::size_t>(3) * s * k, &n, sizeof n);
+    else
+      pNoise[static_cast<std::size_t>(j) * w + k] = n;
+  };
+  auto Kept = [&](int k, int j) {
+    double n;
+    if (bInSurface)
+      std::memcpy(&n, pBitmap->Row(j * s) + static_cast<std::size_t>(3) * s * k, sizeof n);
+    else
+      n = pNoise[static_cast<std::size_t>(j) * w + k];
+    return n;
+  };
   struct CRange {
     double dMax = -20000000.0, dMin = 20000000.0;
     bool bMemory = true;
   };
   std::array<CRange, kMaxRowBlocks> aRanges;
-  ForEachRowBlock(h, pNoise ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
+  ForEachRowBlock(h, bKept ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
     CRange& range = aRanges[static_cast<std::size_t>(iBlock)];
     CCloudRow blockRow(p.m_iDetail, dF0, dPhase);
     if (!blockRow.IsValid()) {
@@ -185,10 +208,9 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
     }
     for (int i = iFirst; i < iEnd; ++i) {
       blockRow.Prepare(i, w, pOffsets[i]);
-      double* pKeep = pNoise ? pNoise.get() + static_cast<std::size_t>(i) * w : nullptr;
       for (int j = 0; j < w; ++j) {
         const double n = blockRow.Noise(j, w);
-        if (pKeep) pKeep[j] = n;
+        if (bKept) Keep(j, i, n);
         if (n > range.dMax) range.dMax = n;
         if (n < range.dMin) range.dMin = n;
       }
@@ -225,20 +247,19 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   };
   auto RowHeight = [h](int j) { return 1 - static_cast<double>(j) / h; };
 
-  CBitmap* pBitmap = out.m_pDC->GetCurrentBitmap();
-  if (pNoise && pBitmap && !out.m_pDC->HasClipRegion() && out.m_pDC->GetROP2() == R2_COPYPEN &&
-      pBitmap->Width() >= w * s && pBitmap->Height() >= h * s) {
+  if (bDirect && bKept) {
     // The rows are shared between the cores too. Each block writes the
     // pixels of its own rows straight into the surface, the bytes that
     // SetPixelV or FillSolidRect would write: drawing calls would share the
-    // context's state between the blocks.
+    // context's state between the blocks. A pixel's kept value is read
+    // before its block is written.
+    const double dLast = w > 0 && h > 0 ? Kept(w - 1, h - 1) : 0.0;
     const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
     ForEachRowBlock(h, RowBlockCount(h), [&](int iBlock, int iFirst, int iEnd) {
       for (int j = iFirst; j < iEnd; ++j) {
-        const double* pKept = pNoise.get() + static_cast<std::size_t>(j) * w;
         std::uint8_t* pRow = pBitmap->Row(j * s);
         for (int k = 0; k < w; ++k) {
-          const COLORREF cr = ColourAt(k, j, RowHeight(j), pKept[k]);
+          const COLORREF cr = ColourAt(k, j, RowHeight(j), Kept(k, j));
           for (std::uint8_t* px = pRow + 3 * k * s; px < pRow + 3 * (k + 1) * s; px += 3) {
             px[0] = GetBValue(cr);
             px[1] = GetGValue(cr);
@@ -252,13 +273,12 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
     });
     // The rectangle fills would leave the last colour as the background.
     if (s > 1 && w > 0 && h > 0)
-      out.m_pDC->SetBkColor(ColourAt(w - 1, h - 1, RowHeight(h - 1), pNoise[iPixels - 1]));
+      out.m_pDC->SetBkColor(ColourAt(w - 1, h - 1, RowHeight(h - 1), dLast));
   } else {
     for (int j = 0; j < h; ++j) {
-      const double* pKept = pNoise ? pNoise.get() + static_cast<std::size_t>(j) * w : nullptr;
-      if (!pKept) row.Prepare(j, w, pOffsets[j]);
+      if (!bKept) row.Prepare(j, w, pOffsets[j]);
       for (int k = 0; k < w; ++k) {
-        const COLORREF cr = ColourAt(k, j, RowHeight(j), pKept ? pKept[k] : row.Noise(k, w));
+        const COLORREF cr = ColourAt(k, j, RowHeight(j), bKept ? Kept(k, j) : row.Noise(k, w));
         if (s == 1)
           out.m_pDC->SetPixelV(k, j, cr);
         else

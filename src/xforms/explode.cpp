@@ -5,6 +5,7 @@
 #include "imaging/colour.h"
 #include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
+#include "imaging/xform_helpers.h"
 #include "platform/dc.h"
 #include "xforms/progress.h"
 
@@ -36,21 +37,16 @@ void DrawExplodeTrace(CDC& dc, int x0, int y0, int x1, int y1, COLORREF c0, COLO
   const int dx = x1 - x0, dy = y1 - y0;
   const int r0 = GetRValue(c0), g0 = GetGValue(c0), b0 = GetBValue(c0);
   const int dR = GetRValue(c1) - r0, dG = GetGValue(c1) - g0, dB = GetBValue(c1) - b0;
-  HPEN hOldPen = dc.GetCurrentPen();
-  HBRUSH hOldBrush = dc.GetCurrentBrush();
-  HPEN hPen;
-  HBRUSH hBrush;
+  CPenBrushSlots slots(dc);
   dc.MoveTo(x0, y0);
   for (int k = 1; k <= 10; ++k) {
     const int iWidth = static_cast<int>(k * dWidth / 10) + 1;
     // The steps stop one short of c1: the last segment has 9/10 of the way.
     const COLORREF c = RGB((r0 + (k - 1) * dR / 10) & 0xFF, (g0 + (k - 1) * dG / 10) & 0xFF,
                            (b0 + (k - 1) * dB / 10) & 0xFF);
-    SelectPenAndBrush(hPen, PS_SOLID, iWidth, c, hBrush, c, dc);
+    slots.Select(PS_SOLID, iWidth, c, c);
     dc.LineTo(x0 + k * dx / 10, y0 + k * dy / 10 + static_cast<int>((k - 1) * dSag));
   }
-  dc.SelectObject(hOldPen);
-  dc.SelectObject(hOldBrush);
 }
 
 int ApplyExplode(const ExplodeParams& p, XformContext& ctx) {
@@ -63,7 +59,8 @@ int ApplyExplode(const ExplodeParams& p, XformContext& ctx) {
   SetStatusText("Stand well back...");
   FillBackground(out, in, p.m_Background);
 
-  const double R = std::sqrt((h / 2.0) * (h / 2.0) + (w / 2.0) * (w / 2.0));
+  // Half the diagonal (of a long strip: as of an ordinary picture of its area).
+  const double R = BoundedDiagonal(w, h) / 2;
   double L = p.m_dLength * 0.01 * R;
   if (!(L >= 5)) L = 5;  // at least 5 input pixels (also for a length that is not a number)
   double dWidth = R * p.m_dEndWidth * s * 0.01;
@@ -88,5 +85,5 @@ int ApplyExplode(const ExplodeParams& p, XformContext& ctx) {
     if (ctx.Stopped()) break;
   }
   SetStatusText("");
-  return 1;
+  return ctx.Stopped() ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "imaging/force_field.h"
 #include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
+#include "imaging/xform_helpers.h"
 #include "xforms/progress.h"
 
 namespace {
@@ -168,8 +169,7 @@ int ApplyFallenLeaves(const FallenLeavesParams& p, XformContext& ctx) {
 
   const double dSize =
       p.m_dLeafSize >= 0.0 && p.m_dLeafSize <= 100.0
-          ? std::sqrt(static_cast<double>(W) * W + static_cast<double>(H) * H) * p.m_dLeafSize *
-                0.01
+          ? BoundedDiagonal(W, H) * p.m_dLeafSize * 0.01
           : 3.0;
   int iType = p.m_iLeafType == LEAF_MAPLE || p.m_iLeafType == LEAF_MIXED ? LEAF_MAPLE : 0;
   const double dBaseAngle = RandomReal(0, 3.14159);

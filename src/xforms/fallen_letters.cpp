@@ -7,6 +7,7 @@
 #include "imaging/file_utils.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
+#include "imaging/xform_helpers.h"
 #include "platform/dc.h"
 #include "xforms/progress.h"
 
@@ -89,7 +90,7 @@ int ApplyFallenLetters(const FallenLettersParams& p, XformContext& ctx) {
 
   const double W = out.m_iWidth, H = out.m_iHeight;
   const double dSize = (p.m_dSize >= 0.0 && p.m_dSize <= 100.0)
-                           ? std::sqrt(W * W + H * H) * p.m_dSize * 0.01
+                           ? BoundedDiagonal(W, H) * p.m_dSize * 0.01
                            : 3.0;
   const char cOnly = L > 0 ? p.m_szLetters[0] : 'A';
   int iCount = 0;

@@ -12,9 +12,9 @@
 
 namespace {
 
-double Diagonal(int iWidth, int iHeight) {
-  return std::sqrt(static_cast<double>(iHeight) * iHeight + static_cast<double>(iWidth) * iWidth);
-}
+// (Of a long strip: as of an ordinary picture of its area, so that the
+// leaves and petals stay within its size.)
+double Diagonal(int iWidth, int iHeight) { return BoundedDiagonal(iWidth, iHeight); }
 
 // The style of every leaf and petal; the colours are set per item.
 OutlineStyle ItemStyle(int s) {

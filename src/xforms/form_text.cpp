@@ -239,15 +239,16 @@ const char* KnownFace(const std::string& csFace) {
   return nullptr;
 }
 
+std::string UnknownFaceError(const std::string& csFace) {
+  std::string csError = "unknown font face " + QuotedValue(csFace) + " (shipped faces: ";
+  const std::vector<std::string> aFaces = ShippedFontFaces();
+  for (std::size_t k = 0; k < aFaces.size(); ++k) csError += (k ? ", " : "") + aFaces[k];
+  return csError + ")";
+}
+
 bool SetFace(LOGFONT& lf, const std::string& csFace, std::string& csError) {
   const char* szKnown = KnownFace(csFace);
-  if (!szKnown) {
-    csError = "unknown font face " + QuotedValue(csFace) + " (shipped faces: ";
-    const std::vector<std::string> aFaces = ShippedFontFaces();
-    for (std::size_t k = 0; k < aFaces.size(); ++k) csError += (k ? ", " : "") + aFaces[k];
-    csError += ")";
-    return false;
-  }
+  if (!szKnown) return csError = UnknownFaceError(csFace), false;
   std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
   std::strncpy(lf.lfFaceName, szKnown, sizeof lf.lfFaceName - 1);
   return true;
@@ -301,6 +302,10 @@ bool FontFromText(const std::string& csText, LOGFONT& lfOut, std::string& csErro
     // A face name filling all of its bytes would be read past its end.
     if (!std::memchr(lf.lfFaceName, 0, sizeof lf.lfFaceName))
       return csError = "the font record's face name has no terminating zero byte", false;
+    // The record's bytes are kept as they are, but its face must be one the
+    // program ships: another would draw differently from machine to machine.
+    if (lf.lfFaceName[0] && !KnownFace(lf.lfFaceName))
+      return csError = "the font record's face: " + UnknownFaceError(lf.lfFaceName), false;
     return lfOut = lf, true;
   }
   bool bFace = false;

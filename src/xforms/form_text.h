@@ -91,7 +91,9 @@ std::string Windows1252ToUtf8(const char* p, std::size_t n);
 // keys of FontFields ("face=Arial" too). Fields not given are those of a
 // plain font: height 0, weight 400, everything else 0. The face must be one
 // the program ships (or a name it maps to one, like "Arial"); the old form,
-// the 60 bytes of the record in hexadecimal, is read as it is.
+// the 60 bytes of the record in hexadecimal, is read as it is, and its face
+// must be one of those too (or empty, for Liberation Sans). Any other face
+// is refused, naming the face.
 
 bool FontFromText(const std::string& csText, LOGFONT& lf, std::string& csError);
 // The readable text of the font when it gives back the record byte for byte

@@ -136,5 +136,5 @@ int ApplyHaaisi(const HaaisiParams& p, XformContext& ctx) {
   }
   pField.reset();
   SetStatusText("");
-  return 1;
+  return ctx.Stopped() ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "imaging/force_field.h"
 #include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
+#include "imaging/xform_helpers.h"
 #include "platform/dc.h"
 #include "xforms/progress.h"
 
@@ -27,8 +28,7 @@ void AutochooseIvy(IvyParams& p, AreaSelection& sel) {
 int IvyLeafScale(double dLeafSize, int iWidth, int iHeight) {
   if (!(dLeafSize >= 2.0)) dLeafSize = 2.0;
   if (dLeafSize > 6.0) dLeafSize = 6.0;
-  const double D =
-      std::sqrt(static_cast<double>(iWidth) * iWidth + static_cast<double>(iHeight) * iHeight);
+  const double D = BoundedDiagonal(iWidth, iHeight);
   return static_cast<int>(D * dLeafSize * 0.01);
 }
 

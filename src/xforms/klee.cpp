@@ -58,7 +58,8 @@ int ApplyKlee(const KleeParams& p, XformContext& ctx) {
 
   SetPercent(ctx.m_pPercent, 0, 100, 5, "Paul...");
   // A strip wider than n times its height has no row: the grey ground alone.
-  const int iRows = static_cast<int>(static_cast<std::int64_t>(n) * H / W);
+  // A tall strip has at most kMaxCountAspect times n rows.
+  const int iRows = static_cast<int>(ProportionalCount(n, H, W));
   const int z = static_cast<int>(static_cast<std::int64_t>(W) * 125 / (n * 100));
   const std::size_t iCells = static_cast<std::size_t>(iRows) * n;
 
@@ -96,5 +97,5 @@ int ApplyKlee(const KleeParams& p, XformContext& ctx) {
   }
   SetStatusText("");
   dc.SelectObject(hOldPen);
-  return 1;
+  return ctx.Stopped() ? 0 : 1;
 }

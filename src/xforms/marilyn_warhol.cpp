@@ -1,11 +1,15 @@
 #include "xforms/marilyn_warhol.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "platform/dc.h"
 #include "xforms/progress.h"
 
@@ -124,6 +128,56 @@ void Bands(std::uint8_t* g, int w, int h, int n, int c, int d, const XformContex
 void Print(const std::uint8_t* pLevels, int w, int h, const COLORREF* pPalettes, int n, int nx,
            int ny, CDADC& out, int s, const XformContext& ctx) {
   const long long W = out.m_iWidth, H = out.m_iHeight;
+  // The column of the levels for each column of a copy depends only on the
+  // column's place in its copy: worked out once, not divided out per pixel.
+  long long iWidest = 0;
+  for (int i = 0; i < nx; ++i) iWidest = std::max(iWidest, W * (i + 1) / nx - W * i / nx);
+  std::vector<int> aColumn;
+  try {
+    aColumn.resize(static_cast<std::size_t>(iWidest));
+  } catch (const std::bad_alloc&) {
+    aColumn.clear();
+  }
+  const bool bTable = !aColumn.empty();
+  for (long long o = 0; bTable && o < iWidest; ++o)
+    aColumn[static_cast<std::size_t>(o)] = static_cast<int>(o * nx / s % w);
+
+  CBitmap* pBitmap = out.m_pDC->GetCurrentBitmap();
+  if (bTable && pBitmap && !out.m_pDC->HasClipRegion() && out.m_pDC->GetROP2() == R2_COPYPEN &&
+      pBitmap->Width() >= W && pBitmap->Height() >= H) {
+    // SetPixel is then a plain store, and the copies do not overlap: the
+    // rows of the surface are shared between the cores, each writing the
+    // bytes of every copy along its own rows.
+    const int iRows = static_cast<int>(H);
+    ForEachRowBlock(iRows, RowBlockCount(iRows), [&](int iBlock, int iFirst, int iEnd) {
+      int j = 0;  // the copy row of row y
+      for (long long y = iFirst; y < iEnd; ++y) {
+        while (H * (j + 1) / ny <= y) ++j;
+        const long long y0 = H * j / ny;
+        const std::uint8_t* pRow = pLevels + ((y - y0) * ny / s % h) * w;
+        std::uint8_t* pOut = pBitmap->Row(static_cast<int>(y));
+        for (int i = 0; i < nx; ++i) {
+          const COLORREF* pPalette = pPalettes + (static_cast<std::size_t>(i) * ny + j) * n;
+          const long long x0 = W * i / nx, x1 = W * (i + 1) / nx;
+          std::uint8_t* px = pOut + 3 * x0;
+          for (long long o = 0; o < x1 - x0; ++o, px += 3) {
+            const int k = pRow[aColumn[static_cast<std::size_t>(o)]];
+            if (k >= n) break;
+            const COLORREF c = pPalette[k];
+            px[0] = static_cast<std::uint8_t>(GetBValue(c));
+            px[1] = static_cast<std::uint8_t>(GetGValue(c));
+            px[2] = static_cast<std::uint8_t>(GetRValue(c));
+          }
+        }
+        if (iBlock == 0)
+          SetPercent(ctx.m_pPercent, 75, 100,
+                     static_cast<int>((y - iFirst) * 100 / std::max(1, iEnd - iFirst)));
+        if (ctx.Stopped()) break;
+      }
+    });
+    return;
+  }
+
   bool bStopped = false;
   for (int j = 0; j < ny && !bStopped; ++j) {
     for (int i = 0; i < nx && !bStopped; ++i) {
@@ -133,7 +187,8 @@ void Print(const std::uint8_t* pLevels, int w, int h, const COLORREF* pPalettes,
       for (long long y = y0; y < y1; ++y) {
         const std::uint8_t* pRow = pLevels + ((y - y0) * ny / s % h) * w;
         for (long long x = x0; x < x1; ++x) {
-          const int k = pRow[(x - x0) * nx / s % w];
+          const long long o = x - x0;
+          const int k = pRow[bTable ? aColumn[static_cast<std::size_t>(o)] : o * nx / s % w];
           if (k >= n) break;
           out.m_pDC->SetPixel(static_cast<int>(x), static_cast<int>(y), pPalette[k]);
         }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -119,21 +121,43 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
   // room for them (else they are worked out again, to the same bits); then
   // the rows are shared between the cores, each block with its own range,
   // and the ranges are joined (the extremes do not depend on the order).
+  // When the second pass can write the surface's bytes itself and each
+  // pixel's block holds 8 bytes in its first row (quality 4), a value is
+  // kept there, where its own colour overwrites it: no memory of its own.
+  CBitmap* pBitmap = dc.GetCurrentBitmap();
+  const bool bDirect = pBitmap && !dc.HasClipRegion() && dc.GetROP2() == R2_COPYPEN &&
+                       pBitmap->Width() >= w * s && pBitmap->Height() >= h * s;
+  const bool bInSurface = bDirect && 3 * s >= static_cast<int>(sizeof(double));
   CMistRow row(p, w, h);
-  std::unique_ptr<double[]> pNoise(new (std::nothrow) double[static_cast<std::size_t>(w) * h]);
+  std::unique_ptr<double[]> pNoise(
+      bInSurface ? nullptr : new (std::nothrow) double[static_cast<std::size_t>(w) * h]);
+  const bool bKept = bInSurface || pNoise;
+  auto Keep = [&](int x, int y, double n) {
+    if (bInSurface)
+      std::memcpy(pBitmap->Row(y * s) + static_cast<std::size_t>(3) * s * x, &n, sizeof n);
+    else
+      pNoise[static_cast<std::size_t>(y) * w + x] = n;
+  };
+  auto Kept = [&](int x, int y) {
+    double n;
+    if (bInSurface)
+      std::memcpy(&n, pBitmap->Row(y * s) + static_cast<std::size_t>(3) * s * x, sizeof n);
+    else
+      n = pNoise[static_cast<std::size_t>(y) * w + x];
+    return n;
+  };
   struct CRange {
     double dMax = -20000000.0, dMin = 20000000.0;
   };
   std::array<CRange, kMaxRowBlocks> aRanges;
-  ForEachRowBlock(h, pNoise ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
+  ForEachRowBlock(h, bKept ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
     CRange& range = aRanges[static_cast<std::size_t>(iBlock)];
     CMistRow blockRow(p, w, h);
     for (int y = iFirst; y < iEnd; ++y) {
       blockRow.Prepare(y);
-      double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
       for (int x = 0; x < w; ++x) {
         const double n = blockRow.Noise(x, ForceAt(pField, x, y, w));
-        if (pRow) pRow[x] = n;
+        if (bKept) Keep(x, y, n);
         if (n > range.dMax) range.dMax = n;
         if (n < range.dMin) range.dMin = n;
       }
@@ -152,13 +176,41 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
   const double dRange = dMax - dMin;
   const bool bFlat = !(dRange > 0.0);
   SetStatusText("Condensation...");
-  for (int y = 0; y < h && !ctx.Stopped(); ++y) {
-    const double* pRow = pNoise ? pNoise.get() + static_cast<std::size_t>(y) * w : nullptr;
-    if (!pRow) row.Prepare(y);
+  auto ColourOf = [&](double n) {
+    const double t = bFlat ? 0.0 : (n - dMin) / dRange;
+    return BlendColour(t, p.m_crMist, p.m_crBackground);
+  };
+  if (bDirect && bKept && !ctx.Stopped()) {
+    // The rows are shared between the cores too. Each block writes the
+    // pixels of its own rows straight into the surface, the bytes that
+    // SetPixelV or FillSolidRect would write: drawing calls would share the
+    // context's state between the blocks. A pixel's kept value is read
+    // before its block is written.
+    const double dLast = w > 0 && h > 0 ? Kept(w - 1, h - 1) : 0.0;
+    const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
+    ForEachRowBlock(h, RowBlockCount(h), [&](int iBlock, int iFirst, int iEnd) {
+      for (int y = iFirst; y < iEnd; ++y) {
+        std::uint8_t* pOut = pBitmap->Row(y * s);
+        for (int x = 0; x < w; ++x) {
+          const COLORREF cr = ColourOf(Kept(x, y));
+          for (std::uint8_t* px = pOut + 3 * x * s; px < pOut + 3 * (x + 1) * s; px += 3) {
+            px[0] = GetBValue(cr);
+            px[1] = GetGValue(cr);
+            px[2] = GetRValue(cr);
+          }
+        }
+        for (int i = 1; i < s; ++i) std::memcpy(pBitmap->Row(y * s + i), pOut, iRowBytes);
+        if (iBlock == 0) SetPercent(ctx.m_pPercent, 55, 90, (y - iFirst) * 100 / (iEnd - iFirst));
+        if (ctx.Stopped()) break;
+      }
+    });
+    // The rectangle fills would leave the last colour as the background.
+    if (s > 1 && w > 0 && h > 0) dc.SetBkColor(ColourOf(dLast));
+  }
+  for (int y = 0; !(bDirect && bKept) && y < h && !ctx.Stopped(); ++y) {
+    if (!bKept) row.Prepare(y);
     for (int x = 0; x < w; ++x) {
-      const double n = pRow ? pRow[x] : row.Noise(x, ForceAt(pField, x, y, w));
-      const double t = bFlat ? 0.0 : (n - dMin) / dRange;
-      const COLORREF cr = BlendColour(t, p.m_crMist, p.m_crBackground);
+      const COLORREF cr = ColourOf(bKept ? Kept(x, y) : row.Noise(x, ForceAt(pField, x, y, w)));
       if (s == 1)
         dc.SetPixelV(x, y, cr);
       else

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
+#include <utility>
+#include <vector>
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
@@ -161,6 +164,46 @@ bool PushOutOfDisc(POINT* pPts, int cx, int cy, long long R2, int iTile) {
   return true;
 }
 
+// The wedges of a ring that may touch the surface: the ring of radius rIn
+// around (cx, cy) has iCount wedges, wedge k anchored at angle
+// k * 2 pi / iCount + dOffset (clockwise from straight up), and no corner of a
+// wedge (nor the highlight on its edges) lies farther than dReach from its
+// anchor on either axis. On a long strip most of a large ring lies off the
+// surface: only two short arcs of it can touch it. Ascending, disjoint index
+// ranges [first, end); the whole ring when it cannot be narrowed.
+std::vector<std::pair<int, int>> WedgesNearSurface(int iCount, int rIn, double dOffset, int cx,
+                                                   int cy, int W, int H, double dReach) {
+  const double X = std::max(cx, W - cx) + dReach + 2, Y = std::max(cy, H - cy) + dReach + 2;
+  const double u = std::min(X, Y) / rIn;
+  if (u >= 0.75) return {{0, iCount}};
+  // |sin| <= X / rIn near 0 and pi, or |cos| <= Y / rIn near pi/2 and 3 pi/2.
+  const double dHalf = std::asin(u), dBase = X <= Y ? 0.0 : std::numbers::pi / 2;
+  std::vector<std::pair<int, int>> aRanges;
+  for (const double dCentre : {dBase, dBase + std::numbers::pi}) {
+    const long long lo =
+        static_cast<long long>(std::floor((dCentre - dHalf - dOffset) * iCount / TWO_PI)) - 2;
+    const long long hi =
+        static_cast<long long>(std::ceil((dCentre + dHalf - dOffset) * iCount / TWO_PI)) + 2;
+    if (hi - lo + 1 >= iCount) return {{0, iCount}};
+    const long long a = (lo % iCount + iCount) % iCount, b = a + (hi - lo) + 1;
+    if (b <= iCount) {
+      aRanges.emplace_back(static_cast<int>(a), static_cast<int>(b));
+    } else {
+      aRanges.emplace_back(static_cast<int>(a), iCount);
+      aRanges.emplace_back(0, static_cast<int>(b - iCount));
+    }
+  }
+  std::sort(aRanges.begin(), aRanges.end());
+  std::vector<std::pair<int, int>> aMerged;
+  for (const auto& r : aRanges) {
+    if (!aMerged.empty() && r.first <= aMerged.back().second)
+      aMerged.back().second = std::max(aMerged.back().second, r.second);
+    else
+      aMerged.push_back(r);
+  }
+  return aMerged;
+}
+
 int Circular(const MosaicParams& p, XformContext& ctx, int s) {
   const CDADC& in = *ctx.m_pIn;
   CDADC& out = *ctx.m_pOut;
@@ -217,7 +260,16 @@ int Circular(const MosaicParams& p, XformContext& ctx, int s) {
     const double Cx = half, Cy = 0.0;
     const double Dx = -half, Dy = 0.0;
     const double dOffset = RandomReal(0.0314159, 0.1570795);
-    for (int k = 0; k < iCount; ++k) {
+    // Wedges wholly off the surface draw nothing: only their eight draws
+    // are made (skipped over), so that the later wedges stay the same.
+    const double dReach = half + std::abs(dSpread) + std::abs(dThickness) + 2.0 * t + 2 +
+                          (s * 3 / 2 + 2);
+    int iNext = 0;
+    for (const auto& [iFirst, iEnd] :
+         WedgesNearSurface(iCount, rIn, dOffset, cx, cy, W, H, dReach)) {
+     SkipRandom(8LL * (iFirst - iNext));
+     iNext = iEnd;
+     for (int k = iFirst; k < iEnd; ++k) {
       const int r1 = RandomInt(1, t), r2 = RandomInt(1, t), r3 = RandomInt(1, t),
                 r4 = RandomInt(1, t), r5 = RandomInt(1, t), r6 = RandomInt(1, t),
                 r7 = RandomInt(1, t), r8 = RandomInt(1, t);
@@ -241,7 +293,9 @@ int Circular(const MosaicParams& p, XformContext& ctx, int s) {
         if (sample.y < 0) sample.y = 0;
       }
       painter.Tile(in, sample, aPts, 4, iTile);
+     }
     }
+    SkipRandom(8LL * (iCount - iNext));
     SetPercent(ctx.m_pPercent, 50, 100, 100 * j / iRings);
     if (ctx.Stopped()) break;
   }
@@ -306,5 +360,5 @@ int ApplyMosaic(const MosaicParams& p, XformContext& ctx) {
   else if (p.m_iGeometry == MOSAIC_CIRCULAR || p.m_iGeometry == MOSAIC_RECT_AND_CIRCLE)
     iResult = Circular(p, ctx, s);
   SetStatusText("");
-  return iResult;
+  return ctx.Stopped() ? 0 : iResult;
 }

@@ -31,7 +31,8 @@ void DrawNet(CDC& dc, const std::uint8_t* pField, int w, int h, int s, int n, in
   if (n < 2) n = 2;
   // Products of output sizes and counts may pass 2^31 on large pictures.
   const std::int64_t W = static_cast<std::int64_t>(w) * s, H = static_cast<std::int64_t>(h) * s;
-  std::int64_t r = n * H / W;
+  // Rows in proportion, as many at most as a picture four times taller than wide has.
+  std::int64_t r = ProportionalCount(n, H, W);
   if (r < 4) r = 4;
   std::int64_t A = W / n;
   if (A <= 1) A = 2;

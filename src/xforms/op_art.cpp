@@ -27,6 +27,9 @@ void AutochooseOpArt(OpArtParams& p, int iWidth, int /*iHeight*/) {
     p.m_iSquares = RandomInt(12, 64);
     if (iWidth / p.m_iSquares >= 8) break;
   }
+  // Validation ran before this draw: a picture narrower than the squares
+  // drawn gets as many as it can hold, one pixel each.
+  if (iWidth > 0 && p.m_iSquares > iWidth) p.m_iSquares = iWidth;
   const int c = RandomInt(0, 100);
   p.m_iGeometry = c <= 4 ? OPART_ROTATION
                   : c <= 9 ? OPART_SIZE
@@ -107,42 +110,37 @@ int ApplyOpArt(const OpArtParams& p, XformContext& ctx) {
   if (!pField) return 0;
   // A picture too narrow for the squares or too low for one row of them
   // gives no grid: a failed idea, not a division by zero.
-  if (n <= 0) return 0;
+  if (n <= 0) return ctx.Refuse("no squares across");
   const int b = W / n;
-  if (b <= 0) return 0;
+  if (b <= 0) return ctx.Refuse("the picture is narrower than its squares");
   const int r = H / b;
-  if (r <= 0) return 0;
+  if (r <= 0) return ctx.Refuse("the picture is lower than one row of its squares");
 
   FillBackground(out, in, p.m_Background);
   SetPercent(pPercent, 0, 100, 10, "Off we go...");
 
-  const HPEN hOldPen = dc.GetCurrentPen();
-  const HBRUSH hOldBrush = dc.GetCurrentBrush();
   SetStatusText("Optical creation...");
-  HPEN hPen;
-  HBRUSH hBrush;
-  SelectPenAndBrush(hPen, PS_SOLID, s < 2 ? 1 : 2 * s, p.m_crForeground, hBrush,
-                    p.m_bOutlineOnly ? p.m_Background.m_crColour : p.m_crForeground, dc);
-
-  for (int i = 0; i < n; ++i) {
-    const int x = static_cast<int>(static_cast<long long>(W) * i / n) + b / 2;
-    for (int j = 0; j < r; ++j) {
-      const int y = static_cast<int>(static_cast<long long>(H) * j / r) + b / 2;
-      // An out surface a little larger than in x s keeps its samples inside.
-      const int fx = x / s < w ? x / s : w - 1;
-      const int fy = y / s < h ? y / s : h - 1;
-      DrawOpArtFigure(dc, p.m_iGeometry, x, y, b, ForceAt(pField, fx, fy, w));
+  {
+    CPenBrushSlots slots(dc);
+    slots.Select(PS_SOLID, s < 2 ? 1 : 2 * s, p.m_crForeground,
+                 p.m_bOutlineOnly ? p.m_Background.m_crColour : p.m_crForeground);
+    for (int i = 0; i < n && !ctx.Stopped(); ++i) {
+      const int x = static_cast<int>(static_cast<long long>(W) * i / n) + b / 2;
+      for (int j = 0; j < r; ++j) {
+        const int y = static_cast<int>(static_cast<long long>(H) * j / r) + b / 2;
+        // An out surface a little larger than in x s keeps its samples inside.
+        const int fx = x / s < w ? x / s : w - 1;
+        const int fy = y / s < h ? y / s : h - 1;
+        DrawOpArtFigure(dc, p.m_iGeometry, x, y, b, ForceAt(pField, fx, fy, w));
+        // A tall strip has many rows.
+        if ((j & 1023) == 1023 && ctx.Stopped()) break;
+      }
+      SetPercent(pPercent, 10, 100, i * 100 / n);
     }
-    SetPercent(pPercent, 10, 100, i * 100 / n);
-    if (ctx.Stopped()) break;
   }
 
   SetStatusText("Optical destruction...");
   pField.reset();
-  dc.SelectObject(hOldPen);
-  dc.SelectObject(hOldBrush);
-  DeleteObject(hPen);
-  DeleteObject(hBrush);
   SetPercent(pPercent, 10, 100, 101);
   return ctx.Stopped() ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "imaging/force_field.h"
 #include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
+#include "imaging/xform_helpers.h"
 #include "xforms/liquid_energy.h"
 #include "xforms/progress.h"
 
@@ -59,8 +60,7 @@ void AutochoosePearls(PearlsParams& p, AreaSelection& sel, int iWidth, int iHeig
 
 CPearl::CPearl(double dSize, int iWidth, int iHeight, int iPaletteA, int iPaletteB,
                int iHighlights) {
-  const double D = std::sqrt(static_cast<double>(iWidth) * iWidth +
-                             static_cast<double>(iHeight) * iHeight);
+  const double D = BoundedDiagonal(iWidth, iHeight);
   m_iOuter = PercentOf(dSize, D);
   m_iInner = PercentOf(0.9 * dSize, D);
   for (int k = 0; k < 3; ++k) {
@@ -80,13 +80,10 @@ CPearl::CPearl(double dSize, int iWidth, int iHeight, int iPaletteA, int iPalett
 void CPearl::Draw(CDC& dc, int x, int y, double t, COLORREF crPicture) const {
   if (!(t >= 0.0)) t = 0.0;
   if (t > 1.0) t = 1.0;
-  const HPEN hOldPen = dc.GetCurrentPen();
-  const HBRUSH hOldBrush = dc.GetCurrentBrush();
-  HPEN hPen;
-  HBRUSH hBrush;
+  CPenBrushSlots slots(dc);
   // One disc in one colour, outline and fill alike.
   auto disc = [&](COLORREF c, int l, int tp, int r, int b) {
-    SelectPenAndBrush(hPen, PS_SOLID, 0, c, hBrush, c, dc);
+    slots.Select(PS_SOLID, 0, c, c);
     dc.Ellipse(l, tp, r, b);
   };
   const int R = m_iOuter, r = m_iInner;
@@ -99,10 +96,6 @@ void CPearl::Draw(CDC& dc, int x, int y, double t, COLORREF crPicture) const {
     const int cx = x + m_aOffset[i].x, cy = y + m_aOffset[i].y, q = m_aRadius[i];
     disc(crHighlight, cx - q, cy - q, cx + q, cy + q);
   }
-  dc.SelectObject(hOldPen);
-  dc.SelectObject(hOldBrush);
-  DeleteObject(hPen);
-  DeleteObject(hBrush);
 }
 
 int ApplyPearls(const PearlsParams& p, XformContext& ctx) {

@@ -38,10 +38,8 @@ void DrawTexturedPlanet(CDC& dc, const PhasesParams& p, const RECT& rc) {
   HRGN hDisc = CreateEllipticRgn(rc.left, rc.top, rc.right, rc.bottom);
   dc.SelectClipRgn(hDisc);
   dc.FillSolidRect(rc.left, rc.top, rc.right, rc.bottom, p.m_crPlanet);
-  HPEN hPen = CreatePen(PS_SOLID, 1, p.m_crTexture);
-  HBRUSH hBrush = CreateSolidBrush(p.m_crTexture);
-  HPEN hOldPen = dc.SelectObject(hPen);
-  HBRUSH hOldBrush = dc.SelectObject(hBrush);
+  CPenBrushSlots slots(dc);
+  slots.Select(PS_SOLID, 1, p.m_crTexture, p.m_crTexture);
 
   const int d = rc.right - rc.left;
   int a = RandomInt(d / 15, d / 2);
@@ -65,10 +63,6 @@ void DrawTexturedPlanet(CDC& dc, const PhasesParams& p, const RECT& rc) {
   }
 
   dc.SelectClipRgn(nullptr);
-  dc.SelectObject(hOldPen);
-  dc.SelectObject(hOldBrush);
-  DeleteObject(hPen);
-  DeleteObject(hBrush);
   DeleteObject(hDisc);
 }
 
@@ -95,16 +89,9 @@ bool CopyPlanets(const PhasesParams& p, XformContext& ctx, const CellGrid& grid,
   if (p.m_bTextured) {
     DrawTexturedPlanet(*pCellDC, p, rc);
   } else {
-    HPEN hPen;
-    HBRUSH hBrush;
-    const HPEN hOldPen = pCellDC->GetCurrentPen();
-    const HBRUSH hOldBrush = pCellDC->GetCurrentBrush();
-    SelectPenAndBrush(hPen, PS_SOLID, 1, p.m_crPlanet, hBrush, p.m_crPlanet, *pCellDC);
+    CPenBrushSlots slots(*pCellDC);
+    slots.Select(PS_SOLID, 1, p.m_crPlanet, p.m_crPlanet);
     pCellDC->Ellipse(rc.left, rc.top, rc.right, rc.bottom);
-    pCellDC->SelectObject(hOldPen);
-    pCellDC->SelectObject(hOldBrush);
-    DeleteObject(hPen);
-    DeleteObject(hBrush);
   }
 
   const int n = grid.m_iColumns;
@@ -185,24 +172,19 @@ int ApplyPhasesWith(const PhasesParams& p, XformContext& ctx, PhasesBitmapMaker 
   }
 
   SetStatusText("Fayzing...");
-  HPEN hPen;
-  HBRUSH hBrush;
-  const HPEN hOldPen = dc.GetCurrentPen();
-  const HBRUSH hOldBrush = dc.GetCurrentBrush();
-  SelectPenAndBrush(hPen, PS_SOLID, 1, p.m_crBackground, hBrush, p.m_crBackground, dc);
-  const int iRows = gridOut.m_iRows;
-  for (int j = 0; j < iRows; ++j) {
-    for (int i = 0; i < gridOut.m_iColumns; ++i) {
-      const POINT c = gridIn.Centre(i, j);
-      CutShadow(dc, gridOut.Cell(i, j), ForceAt(pField, c.x, c.y, in.m_iWidth), R);
+  {
+    CPenBrushSlots slots(dc);
+    slots.Select(PS_SOLID, 1, p.m_crBackground, p.m_crBackground);
+    const int iRows = gridOut.m_iRows;
+    for (int j = 0; j < iRows; ++j) {
+      for (int i = 0; i < gridOut.m_iColumns; ++i) {
+        const POINT c = gridIn.Centre(i, j);
+        CutShadow(dc, gridOut.Cell(i, j), ForceAt(pField, c.x, c.y, in.m_iWidth), R);
+      }
+      if (ctx.Stopped()) break;
+      SetPercent(pPercent, 35, 100, 100 * j / iRows);
     }
-    if (ctx.Stopped()) break;
-    SetPercent(pPercent, 35, 100, 100 * j / iRows);
   }
-  dc.SelectObject(hOldPen);
-  dc.SelectObject(hOldBrush);
-  DeleteObject(hPen);
-  DeleteObject(hBrush);
 
   pField.reset();
   SetStatusText("");

@@ -38,14 +38,12 @@ void AutochoosePrimitiveArt(PrimitiveArtParams& p, AreaSelection& sel) {
 
 int PercentOfDiagonal(double p, int iWidth, int iHeight) {
   if (!(p >= 0.0 && p <= 100.0)) return 3;
-  return static_cast<int>(
-      p * std::sqrt(static_cast<double>(iWidth) * iWidth + static_cast<double>(iHeight) * iHeight) *
-      0.01);
+  return static_cast<int>(p * BoundedDiagonal(iWidth, iHeight) * 0.01);
 }
 
 void CGradedLinkDrawer::DrawLinks(CDC& dc, int s, const std::vector<CNetNode>& aNodes,
                                   const std::vector<CNetLink>& aLinks) {
-  const HPEN hOldPen = dc.GetCurrentPen();
+  CPenBrushSlots slots(dc);
   const int iOldRop = dc.GetROP2();
   const int n = m_iPasses;
   if (n <= 0) return;
@@ -68,8 +66,8 @@ void CGradedLinkDrawer::DrawLinks(CDC& dc, int s, const std::vector<CNetNode>& a
     }
   }
   // Thin and in the full colour last, copied on top.
-  HPEN hPen = CreatePen(PS_SOLID, s, ScaleColour(m_crLine, static_cast<double>(n) / n));
-  dc.SelectObject(hPen);
+  const COLORREF crLine = ScaleColour(m_crLine, static_cast<double>(n) / n);
+  slots.Select(PS_SOLID, s, crLine, crLine);  // the brush is not used by lines
   dc.SetROP2(R2_COPYPEN);
   for (const CNetLink& link : aLinks) {
     const CNetNode& a = aNodes[static_cast<std::size_t>(link.m_iA)];
@@ -78,8 +76,6 @@ void CGradedLinkDrawer::DrawLinks(CDC& dc, int s, const std::vector<CNetNode>& a
     dc.LineTo(s * b.m_iX, s * b.m_iY);
   }
   dc.SetROP2(iOldRop);
-  dc.SelectObject(hOldPen);
-  DeleteObject(hPen);
 }
 
 void CShapeNodeDrawer::DrawNode(CDC& dc, int s, const CNetNode& node) {

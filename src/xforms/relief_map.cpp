@@ -1,9 +1,11 @@
 #include "xforms/relief_map.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "imaging/colour.h"
 #include "imaging/force_field.h"
@@ -21,8 +23,10 @@ const char* CheckReliefMapSettings(ReliefMapParams& p) {
   return nullptr;
 }
 
-int ValidateReliefMap(ReliefMapParams& p) {
-  return p.m_iSeaLevel <= p.m_iHill && p.m_iHill <= p.m_iRock && p.m_iRock <= p.m_iSnowLine;
+int ValidateReliefMap(ReliefMapParams& p, const char** pszWhy) {
+  if (p.m_iSeaLevel <= p.m_iHill && p.m_iHill <= p.m_iRock && p.m_iRock <= p.m_iSnowLine) return 1;
+  if (pszWhy) *pszWhy = "the levels must rise in order: sea_level <= hill <= rock <= snow_line";
+  return 0;
 }
 
 void AutochooseReliefMap(ReliefMapParams& p, AreaSelection& sel) {
@@ -297,21 +301,85 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
 
   SetStatusText("Soil Analysis...");
   const ReliefColours cols = ChooseReliefColours(p);
-  for (int x = 0; x < w; ++x) {
-    int iAbove = ForceAt(pField, x, 0, w);  // the top row has no slope
-    for (int y = 0; y < h; ++y) {
-      const int m = ForceAt(pField, x, y, w);
+  // The colours (and the jitter's random draws) go column by column, in
+  // bands of columns kept in two tables; each band is then drawn row by row,
+  // so that the surface is written along its rows. Every block is drawn by
+  // the same calls as column by column (the fill, then the jittered colour
+  // over it), and blocks do not overlap, so the bytes are the same; the last
+  // call is still that of the bottom right block.
+  constexpr int kBand = 128;
+  constexpr COLORREF kNoJitter = 0xFFFFFFFF;
+  std::vector<COLORREF> aFill, aJitter;
+  std::vector<std::uint8_t> aForces;  // the band's forces, copied along the rows
+  // A pixel's colour, and whether it is jittered, depend only on its force
+  // and the force above it: 256 x 256 of them, worked out once (the same
+  // arithmetic on the same values, so the same colours).
+  std::vector<COLORREF> aColourOf;
+  std::vector<std::uint8_t> abJitterOf;
+  try {
+    aFill.resize(static_cast<std::size_t>(kBand) * h);
+    aJitter.resize(static_cast<std::size_t>(kBand) * h);
+    aForces.resize(static_cast<std::size_t>(kBand) * h);
+    aColourOf.resize(256 * 256);
+    abJitterOf.resize(256 * 256);
+  } catch (const std::bad_alloc&) {
+    ReportError("Relief Map: not enough memory");
+    return 0;
+  }
+  for (int m = 0; m < 256; ++m) {
+    for (int iAbove = 0; iAbove < 256; ++iAbove) {
       COLORREF c;
       const EReliefClass eClass = ReliefClass(p, cols, m, c);
       if (eClass != RELIEF_WATER) c = ScaleColour(c, ReliefSlope(p, eClass, m, iAbove));
-      dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, c);
-      if (eClass != RELIEF_WATER && eClass != RELIEF_SNOW) JitterPixel(dc, x, y, s, c, 0.09);
-      iAbove = m;
+      aColourOf[static_cast<std::size_t>(m) * 256 + iAbove] = c;
+      abJitterOf[static_cast<std::size_t>(m) * 256 + iAbove] =
+          eClass != RELIEF_WATER && eClass != RELIEF_SNOW ? 1 : 0;
     }
-    const int q = static_cast<int>(x * 100LL / w);
-    SetPercent(ctx.m_pPercent, 5, 90, q);
-    if (ctx.Stopped()) break;
-    if (q > 80 && q < 85) SetStatusText("Mountain growth...");
+  }
+  bool bStopped = false;
+  for (int x0 = 0; x0 < w && !bStopped; x0 += kBand) {
+    const int x1 = std::min(w, x0 + kBand);
+    for (int y = 0; y < h; ++y)
+      std::memcpy(aForces.data() + static_cast<std::size_t>(y) * kBand,
+                  pField.get() + static_cast<std::size_t>(y) * w + x0,
+                  static_cast<std::size_t>(x1 - x0));
+    int x = x0;
+    for (; x < x1; ++x) {
+      int iAbove = ForceAt(aForces.data(), x - x0, 0, kBand);  // the top row has no slope
+      for (int y = 0; y < h; ++y) {
+        const int m = ForceAt(aForces.data(), x - x0, y, kBand);
+        const std::size_t iKind = static_cast<std::size_t>(m) * 256 + iAbove;
+        const COLORREF c = aColourOf[iKind];
+        const std::size_t i = static_cast<std::size_t>(y) * kBand + (x - x0);
+        aFill[i] = c;
+        aJitter[i] = abJitterOf[iKind] ? JitterColour(c, 0.09) : kNoJitter;
+        iAbove = m;
+      }
+      const int q = static_cast<int>(x * 100LL / w);
+      SetPercent(ctx.m_pPercent, 5, 90, q);
+      if (ctx.Stopped()) {
+        bStopped = true;
+        ++x;
+        break;
+      }
+      if (q > 80 && q < 85) SetStatusText("Mountain growth...");
+    }
+    for (int y = 0; y < h; ++y) {
+      const COLORREF* pFill = aFill.data() + static_cast<std::size_t>(y) * kBand;
+      const COLORREF* pJitter = aJitter.data() + static_cast<std::size_t>(y) * kBand;
+      for (int k = x0; k < x; ++k) {
+        const COLORREF cFill = pFill[k - x0], cJitter = pJitter[k - x0];
+        // A jittered block larger than a pixel is a second opaque fill that
+        // covers the first whatever the mode: the first is left out.
+        if (cJitter == kNoJitter || s == 1)
+          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, cFill);
+        if (cJitter == kNoJitter) continue;
+        if (s == 1)
+          dc.SetPixelV(k, y, cJitter);
+        else
+          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, cJitter);
+      }
+    }
   }
 
   SetStatusText("Snowing...");

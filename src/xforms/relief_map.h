@@ -67,8 +67,9 @@ inline constexpr auto kReliefMapForm =
         WizardSwitch(&ReliefMapParams::m_bWizard))
         .CheckedBy(&CheckReliefMapSettings);
 
-// 1 when Sea Level <= Hill <= Rock <= Snow Line, else 0; changes nothing.
-int ValidateReliefMap(ReliefMapParams& p);
+// 1 when Sea Level <= Hill <= Rock <= Snow Line, else 0 with the rule broken
+// in *pszWhy; changes nothing.
+int ValidateReliefMap(ReliefMapParams& p, const char** pszWhy = nullptr);
 // The four levels, the selection's smoothing and invert flag, the earth
 // colours and the contours, drawn in that order.
 void AutochooseReliefMap(ReliefMapParams& p, AreaSelection& sel);

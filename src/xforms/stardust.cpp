@@ -8,6 +8,7 @@
 #include "imaging/force_field.h"
 #include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
+#include "imaging/xform_helpers.h"
 #include "platform/dc.h"
 #include "xforms/progress.h"
 
@@ -86,8 +87,8 @@ int ApplyStarDust(const StarDustParams& p, XformContext& ctx) {
   }
 
   SetStatusText("Gravity...");
-  const int iDiag = static_cast<int>(
-      std::sqrt(static_cast<double>(w) * w + static_cast<double>(h) * h));
+  // (Of a long strip: as of an ordinary picture of its area.)
+  const int iDiag = static_cast<int>(BoundedDiagonal(w, h));
   const int g = static_cast<int>(p.m_dSpikeSize * s * iDiag * 0.005);
   const int hg = s * iDiag * 2 / 200;
   int i = 0;
@@ -135,15 +136,12 @@ int ApplyStarDust(const StarDustParams& p, XformContext& ctx) {
   // Only the stars placed before a stop are drawn.
   const int iPlaced = i;
 
-  const HPEN hOldPen = dc.GetCurrentPen();
-  const HBRUSH hOldBrush = dc.GetCurrentBrush();
-  HPEN hPen;
-  HBRUSH hBrush;
+  CPenBrushSlots slots(dc);
 
   SetStatusText("Star birth...");
   for (int k = 0; k < kHaloPasses; ++k) {
     const int L = 18 * k;
-    SelectPenAndBrush(hPen, PS_SOLID, 1, RGB(0, 0, L), hBrush, RGB(0, 0, L), dc);
+    slots.Select(PS_SOLID, 1, RGB(0, 0, L), RGB(0, 0, L));
     for (int j = 0; j < iPlaced; ++j) {
       const Star& star = aStars[j];
       if (star.iGlow > 0 && star.iBrightness < L) {
@@ -156,7 +154,7 @@ int ApplyStarDust(const StarDustParams& p, XformContext& ctx) {
   }
 
   SetStatusText("Astronomy Domonee...");
-  SelectPenAndBrush(hPen, PS_SOLID, 1, kStarColour, hBrush, kStarColour, dc);
+  slots.Select(PS_SOLID, 1, kStarColour, kStarColour);
   HPEN hRingPen = CreatePen(PS_SOLID, s, kStarColour);
   const HBRUSH hNullBrush = GetStockBrush(NULL_BRUSH);
   for (int j = 0; j < iPlaced; ++j) {
@@ -186,10 +184,6 @@ int ApplyStarDust(const StarDustParams& p, XformContext& ctx) {
 
   pField.reset();
   aStars.reset();
-  dc.SelectObject(hOldPen);
-  dc.SelectObject(hOldBrush);
-  DeleteObject(hPen);
-  DeleteObject(hBrush);
   DeleteObject(hRingPen);
   SetPercent(ctx.m_pPercent, 0, 100, 100);
   SetStatusText("");

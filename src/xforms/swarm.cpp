@@ -12,8 +12,10 @@ const char* CheckSwarmSettings(SwarmParams& p) {
   return ValidateSwarm(p) ? nullptr : "Choose at least one of:\nAngle, Intensity, Size";
 }
 
-int ValidateSwarm(SwarmParams& p) {
-  return p.m_bAngle || p.m_bIntensity || p.m_bSize ? 1 : 0;
+int ValidateSwarm(SwarmParams& p, const char** pszWhy) {
+  if (p.m_bAngle || p.m_bIntensity || p.m_bSize) return 1;
+  if (pszWhy) *pszWhy = "at least one of angle, intensity and size must be on";
+  return 0;
 }
 
 void AutochooseSwarm(SwarmParams& p) {
@@ -53,11 +55,8 @@ int ApplySwarm(const SwarmParams& p, XformContext& ctx) {
   SetStatusText("Swarming...");
 
   // One pen and brush for the whole swarm; the DC's own go back at the end.
-  const HPEN hOldPen = dc.GetCurrentPen();
-  const HBRUSH hOldBrush = dc.GetCurrentBrush();
-  HPEN hPen;
-  HBRUSH hBrush;
-  SelectPenAndBrush(hPen, PS_SOLID, s, p.m_crForeground, hBrush, p.m_crBackground, dc);
+  CPenBrushSlots slots(dc);
+  slots.Select(PS_SOLID, s, p.m_crForeground, p.m_crBackground);
 
   // Drawn whether or not the directions follow the field.
   const double dBase = RandomReal(0, kSwarmPi);
@@ -83,10 +82,6 @@ int ApplySwarm(const SwarmParams& p, XformContext& ctx) {
   }
 
   pField.reset();
-  dc.SelectObject(hOldPen);
-  dc.SelectObject(hOldBrush);
-  DeleteObject(hPen);
-  DeleteObject(hBrush);
   SetStatusText("");
   return ctx.Stopped() ? 0 : 1;
 }

@@ -43,8 +43,8 @@ inline constexpr auto kSwarmForm =
         .CheckedBy(&CheckSwarmSettings);
 
 // 1 when at least one of Angle, Intensity and Size is set, else 0 (the
-// record is unusable). Nothing is clamped.
-int ValidateSwarm(SwarmParams& p);
+// record is unusable) with the rule broken in *pszWhy. Nothing is clamped.
+int ValidateSwarm(SwarmParams& p, const char** pszWhy = nullptr);
 // Colour pair, number of sticks, Angle, Intensity, Size, drawn in that order
 // and the whole block again until the record is usable.
 void AutochooseSwarm(SwarmParams& p);

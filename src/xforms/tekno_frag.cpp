@@ -8,6 +8,7 @@
 #include "imaging/constants.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
+#include "imaging/xform_helpers.h"
 #include "platform/dc.h"
 #include "xforms/progress.h"
 
@@ -36,8 +37,7 @@ void AutochooseTeknoFrag(TeknoFragParams& p) {
 }
 
 int TeknoFragHalfSpread(double dSize, int iWidth, int iHeight) {
-  const double dDiagonal =
-      std::sqrt(static_cast<double>(iWidth) * iWidth + static_cast<double>(iHeight) * iHeight);
+  const double dDiagonal = BoundedDiagonal(iWidth, iHeight);
   int iSpread;
   if (dSize < 0)
     iSpread = 1;

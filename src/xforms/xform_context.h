@@ -21,6 +21,10 @@ struct XformContext {
   // them at its own for its run.
   std::atomic<int>* m_pPercent = &g_iProgress;
   std::atomic<int>* m_pStop = &g_bStop;
+  // Why the last Apply made no picture when it was not stopped: a fixed text
+  // for the user ("the picture is narrower than its squares"), or null when
+  // it gave no reason. Cleared by every Apply of the recipe.
+  const char* m_szRefusal = nullptr;
 
   // STOP has been asked for: leave the main loops and return 0. Xforms poll
   // this once per row, column or drawn element.
@@ -28,6 +32,13 @@ struct XformContext {
   // Ends the run as stopped (an Xform that runs out of memory may do so).
   void RequestStop() const {
     if (m_pStop) m_pStop->store(1, std::memory_order_relaxed);
+  }
+
+  // Gives up on the idea for the reason szWhy (a string literal): returns 0,
+  // Apply's result for a failed idea.
+  int Refuse(const char* szWhy) {
+    m_szRefusal = szWhy;
+    return 0;
   }
 
   // All three surfaces present, and out / in (integer division) is the same

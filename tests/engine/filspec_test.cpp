@@ -279,3 +279,25 @@ TEST(FilSpec, SettingsDialogHandBack) {
   EXPECT_EQ(f.m_Mosaic.m_bWizard, 0);
   EXPECT_EQ(f.m_bWizardAll, 0);
 }
+
+// A refused record says which fields broke which rule; numbers outside
+// their form's range are clamped into it before the Xform's own rules.
+TEST(FilSpec, EffectSaysWhyItRefuses) {
+  CFilSpec f;
+  std::string csWhy;
+  f.m_iXform = XFORM_RELIEF_MAP;
+  f.m_ReliefMap.m_iSnowLine = 0;
+  EXPECT_EQ(f.Effect(60, 40, &csWhy), 0);
+  EXPECT_EQ(csWhy, "Relief Map: the levels must rise in order: sea_level <= hill <= rock <= snow_line");
+  f.m_iXform = XFORM_SWARM;
+  f.m_Swarm.m_bAngle = f.m_Swarm.m_bIntensity = f.m_Swarm.m_bSize = 0;
+  EXPECT_EQ(f.Effect(60, 40, &csWhy), 0);
+  EXPECT_EQ(csWhy, "Swarm: at least one of angle, intensity and size must be on");
+  f.m_Swarm.m_bSize = 1;
+  f.m_Swarm.m_iSticks = 1000000;
+  csWhy.clear();
+  EXPECT_EQ(f.Effect(60, 40, &csWhy), 1);
+  EXPECT_EQ(csWhy, "");
+  EXPECT_EQ(f.m_Swarm.m_iSticks, 30000);
+  EXPECT_TRUE(TakeMessages().empty());
+}

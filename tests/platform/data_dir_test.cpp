@@ -68,3 +68,37 @@ TEST(DataDir, ThisProgramUsesTheBuildTreesData) {
   if (std::getenv(kDataDirVariable)) GTEST_SKIP() << kDataDirVariable << " is set";
   EXPECT_EQ(DataDir().m_csDir, std::filesystem::canonical(VX_RESOURCE_DIR).string());
 }
+
+// The fonts are checked against the list shipped with them: a font that is
+// missing or damaged is an error naming its file, never a quiet swap.
+TEST(DataDir, ShippedFontsAreCheckedAgainstTheirList) {
+  EXPECT_EQ(Sha256Hex("abc", 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  std::vector<std::string> aFiles;
+  std::string csError;
+  ASSERT_TRUE(CheckFontsIn(VX_RESOURCE_DIR, aFiles, csError)) << csError;
+  EXPECT_EQ(aFiles.size(), 12u);
+  EXPECT_TRUE(CheckShippedFonts(csError)) << csError;
+
+  CTempDir tmp;
+  const std::string csDir = tmp.Dir().string();
+  const auto fonts = tmp.Dir() / "fonts";
+  EXPECT_FALSE(CheckFontsIn(csDir, aFiles, csError));
+  EXPECT_THAT(csError, HasSubstr((fonts / kFontSumsFile).string()));
+  MakeDataDir(tmp.Dir());
+  std::ofstream(fonts / "Other.ttf") << "other";
+  std::ofstream(fonts / kFontSumsFile)
+      << Sha256Hex("face", 4) << "  LiberationSans-Regular.ttf\n"
+      << Sha256Hex("other", 5) << "  Other.ttf\n";
+  ASSERT_TRUE(CheckFontsIn(csDir, aFiles, csError)) << csError;
+  EXPECT_THAT(aFiles, ElementsAre((fonts / "LiberationSans-Regular.ttf").string(),
+                                  (fonts / "Other.ttf").string()));
+  std::ofstream(fonts / "Other.ttf") << "0ther";
+  EXPECT_FALSE(CheckFontsIn(csDir, aFiles, csError));
+  EXPECT_THAT(csError, HasSubstr("damaged"));
+  EXPECT_THAT(csError, HasSubstr((fonts / "Other.ttf").string()));
+  EXPECT_TRUE(aFiles.empty());
+  std::filesystem::remove(fonts / "Other.ttf");
+  EXPECT_FALSE(CheckFontsIn(csDir, aFiles, csError));
+  EXPECT_THAT(csError, HasSubstr("missing: " + (fonts / "Other.ttf").string()));
+}

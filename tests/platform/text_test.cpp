@@ -2,6 +2,7 @@
 // independence from the machine's font settings, and threads.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "platform/dc.h"
 #include "platform/draw_support.h"
+#include "xforms/form_text.h"
 
 namespace {
 
@@ -49,6 +51,11 @@ TEST(DrawText, FaceNamesResolveToTheShippedFamilies) {
   EXPECT_EQ(CreateFontIndirect(MakeLogFont("", 20))->FamilyName(), "Liberation Sans");
   EXPECT_EQ(CreateFontIndirect(MakeLogFont("No Such Family 123", 20))->FamilyName(),
             "Liberation Sans");
+  // A family the machine has but the program does not ship draws with the
+  // shipped sans too: never with the machine's font.
+  EXPECT_EQ(CreateFontIndirect(MakeLogFont("DejaVu Sans", 20))->FamilyName(), "Liberation Sans");
+  EXPECT_NE(CreateFontIndirect(MakeLogFont("DejaVu Sans", 20))->FileName().find(VX_RESOURCE_DIR),
+            std::string::npos);
   LOGFONT lf = MakeLogFont("Arial", 20);
   lf.lfWeight = FW_BOLD;
   lf.lfItalic = 1;
@@ -217,3 +224,29 @@ TEST(DrawText, TwoThreadsDrawTextAtOnce) {
 }
 
 }  // namespace
+
+// A font record in text form names a shipped face or is refused, in its
+// readable form and in its 60 bytes of hexadecimal alike.
+TEST(DrawText, FontRecordsNameOnlyShippedFaces) {
+  const auto hex = [](const LOGFONT& lf) {
+    std::string cs;
+    char sz[3];
+    for (std::size_t k = 0; k < sizeof lf; ++k) {
+      std::snprintf(sz, sizeof sz, "%02x", reinterpret_cast<const unsigned char*>(&lf)[k]);
+      cs += sz;
+    }
+    return cs;
+  };
+  LOGFONT lf{};
+  std::string csError;
+  EXPECT_TRUE(FontFromText(hex(MakeLogFont("Courier New", 30)), lf, csError)) << csError;
+  EXPECT_STREQ(lf.lfFaceName, "Courier New");
+  for (const char* szFace : {"DejaVu Sans", "Comic Sans MS"}) {
+    EXPECT_FALSE(FontFromText(hex(MakeLogFont(szFace, 30)), lf, csError)) << szFace;
+    EXPECT_NE(csError.find("face"), std::string::npos) << csError;
+    EXPECT_NE(csError.find(szFace), std::string::npos) << csError;
+    EXPECT_FALSE(FontFromText(std::string(szFace) + ",bold", lf, csError)) << szFace;
+    EXPECT_NE(csError.find(szFace), std::string::npos) << csError;
+  }
+}
+

@@ -42,13 +42,13 @@ TEST(Explode, ReproducibleFixedColoursAndStop) {
   for (COLORREF c : aSeen) EXPECT_TRUE(aAllowed.count(c)) << std::hex << c;
   EXPECT_GE(aSeen.size(), 8u);
 
-  // A stop ends the traces early, and the run still counts as done.
+  // A stop ends the traces early, and the run counts as stopped.
   SetProgressHook(&StopAt40);
   const CXformRun stopped = RunXform(ExplodeSpec(7), *in, 1);
   SetProgressHook(nullptr);
   EXPECT_EQ(g_bStop, 1);
   g_bStop = 0;
-  EXPECT_EQ(stopped.m_iResult, 1);
+  EXPECT_EQ(stopped.m_iResult, 0);
   EXPECT_EQ(GetStatusText(), "");
   EXPECT_FALSE(SameSurfaces(*stopped.m_pOut, *RunXform(ExplodeSpec(7), *in, 1).m_pOut));
 }

@@ -246,11 +246,11 @@ TEST(Form, FontsReadAsFields) {
   EXPECT_STREQ(s.m_Font.lfFaceName, "Times New Roman");  // refusals change nothing
 
   // The old form, the record's bytes in hex, still reads; a record the fields
-  // cannot restore exactly (a face not shipped, bytes after the terminator)
-  // is written that way.
+  // cannot restore exactly (bytes after the terminator) is written that way.
+  // Its face must be a shipped one all the same.
   LOGFONT lf{};
   lf.lfHeight = 7;
-  std::strcpy(lf.lfFaceName, "DejaVu Sans");
+  std::strcpy(lf.lfFaceName, "Arial");
   lf.lfFaceName[30] = 'x';
   const std::string csHex = FontText(lf);
   EXPECT_EQ(csHex.size(), 120u);

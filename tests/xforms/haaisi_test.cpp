@@ -26,8 +26,9 @@ TEST(Haaisi, ReproducibleAndPinned) {
   EXPECT_TRUE(TakeMessages().empty());
 }
 
-TEST(Haaisi, StopStillSucceedsAndFewRingsDoNotDivideByZero) {
-  // A stop leaves the outer rings (the corners) out, yet the idea is made.
+TEST(Haaisi, StopLeavesTheOuterRingsOutAndFewRingsDoNotDivideByZero) {
+  // A stop leaves the outer rings (the corners) out, and the run counts as
+  // stopped.
   auto in = MakeTestPicture(120, 90);
   const CFilSpec spec = HaaisiSpec(HAAISI_CIRCLES);
   SetProgressHook(&StopAtHalf);
@@ -35,7 +36,7 @@ TEST(Haaisi, StopStillSucceedsAndFewRingsDoNotDivideByZero) {
   SetProgressHook(nullptr);
   EXPECT_EQ(g_bStop, 1);
   g_bStop = 0;
-  EXPECT_EQ(stopped.m_iResult, 1);
+  EXPECT_EQ(stopped.m_iResult, 0);
   EXPECT_EQ(GetStatusText(), "");
   EXPECT_EQ(stopped.m_pOut->m_pDC->GetPixel(0, 0), spec.m_Haaisi.m_crBackground);
   EXPECT_NE(RunXform(spec, *in, 1).m_pOut->m_pDC->GetPixel(0, 0), spec.m_Haaisi.m_crBackground);

@@ -53,7 +53,10 @@ TEST(LiquidEnergy, RecipeWidthsBelowTwoPaintAsTwo) {
     EXPECT_FALSE(RecipeFromJson(csRecipe + csWidth + "}}", recipe, csError));
     ASSERT_TRUE(RecipeFromJson(csRecipe + "10}}", recipe, csError)) << csError;
     recipe.m_Spec.m_LiquidEnergy.m_iRippleWidth = std::stoi(csWidth);
-    ASSERT_EQ(recipe.m_Spec.Effect(40, 30), 1);
+    // Validation would clamp it to the form's 10.
+    CFilSpec checked = recipe.m_Spec;
+    ASSERT_EQ(checked.Effect(40, 30), 1);
+    EXPECT_EQ(checked.m_LiquidEnergy.m_iRippleWidth, 10);
     const CXformRun run = RunXform(recipe.m_Spec, *in, 2);
     EXPECT_EQ(run.m_iResult, 1);
     EXPECT_TRUE(SameSurfaces(*run.m_pOut, *two.m_pOut)) << csWidth;

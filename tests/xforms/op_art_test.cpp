@@ -3,6 +3,7 @@
 #include <array>
 
 #include "engine/filspec.h"
+#include "imaging/random.h"
 #include "support/recording_reporter.h"
 #include "xforms/op_art.h"
 #include "xforms/test_pictures.h"
@@ -89,4 +90,34 @@ TEST(OpArt, OutlineOnlyFillsWithTheBackground) {
   EXPECT_EQ(filled.m_pOut->m_pDC->GetPixel(10, 10), kInk);
   EXPECT_EQ(outline.m_pOut->m_pDC->GetPixel(10, 10), kPaper);
   EXPECT_GT(CountColour(*outline.m_pOut, kInk), 0);
+}
+
+// The wizard draws its squares after validation: on a picture narrower than
+// them it takes as many as the picture can hold, so the idea is made; a
+// record that asks for more says why it is not.
+TEST(OpArt, NarrowPicturesGetAnIdeaOrAReason) {
+  for (const int w : {1, 3, 11}) {
+    auto in = MakeTestPicture(w, 200);
+    CFilSpec spec;
+    spec.m_iXform = XFORM_OP_ART;
+    for (int iSeed = 1; iSeed <= 5; ++iSeed) {
+      SeedRandom(static_cast<unsigned>(iSeed));
+      ASSERT_EQ(spec.Effect(w, 200), 1);
+      spec.Autochoose(in.get());
+      EXPECT_LE(spec.m_OpArt.m_iSquares, w);
+      EXPECT_EQ(RunXform(spec, *in, 1).m_iResult, 1) << w << " seed " << iSeed;
+    }
+  }
+  auto in = MakeTestPicture(10, 200);
+  CFilSpec spec = OpArtSpec(OPART_SIZE);
+  spec.m_OpArt.m_iSquares = 64;  // not validated
+  CFilSpec run = spec;
+  CDADC out(10, 200), drw(10, 200);
+  run.SetDCs(&drw, &out, in.get());
+  EXPECT_EQ(run.Apply(), 0);
+  EXPECT_EQ(run.ApplyRefusal(), "Op Art: the picture is narrower than its squares");
+  run.m_OpArt.m_iSquares = 5;
+  EXPECT_EQ(run.Apply(), 1);
+  EXPECT_EQ(run.ApplyRefusal(), "");
+  EXPECT_TRUE(TakeMessages().empty());
 }

@@ -102,7 +102,7 @@ TEST(XformHelpers, CellGrid) {
   EXPECT_EQ(r.right, 20);
   EXPECT_EQ(r.top, 10);
   EXPECT_EQ(r.bottom, 20);
-  EXPECT_EQ(CellGrid(10, 1000, 20).m_iCellHeight, 1);  // 2000 rows on 1000 pixels: at least 1
+  EXPECT_EQ(CellGrid(10, 30, 20).m_iCellHeight, 1);  // 60 rows on 30 pixels: at least 1
 }
 
 TEST(XformHelpers, Outlines) {
@@ -138,4 +138,32 @@ TEST(XformHelpers, FillBackgroundAndJitterPixel) {
   JitterPixel(*out.m_pDC, 0, 0, 1, RGB(7, 7, 7), 2.0);
   EXPECT_EQ(out.m_pDC->GetPixel(0, 0), RGB(7, 7, 7));
   EXPECT_NE(out.m_pDC->GetPixel(1, 0), RGB(7, 7, 7));
+}
+
+TEST(XformHelpers, SkipRandomIsThatManyDraws) {
+  for (const int n : {0, 1, 2, 7, 8, 1000, 65537}) {
+    SeedRandom(12345);
+    SkipRandom(n);
+    const int iSkipped = RawRandom();
+    EXPECT_EQ(iSkipped, DrawAfter(12345, n)) << n;
+  }
+  SeedRandom(3);
+  SkipRandom(-5);  // nothing
+  const int iNext = RawRandom();
+  EXPECT_EQ(iNext, DrawAfter(3, 0));
+}
+
+// Counts and sizes that follow the proportions stop at those of a 1 : 4
+// picture of the same area; ordinary pictures keep their own.
+TEST(XformHelpers, ProportionsOfLongStripsAreBounded) {
+  EXPECT_EQ(ProportionalCount(100, 300, 400), 75);
+  EXPECT_EQ(ProportionalCount(100, 400, 100), 400);
+  EXPECT_EQ(ProportionalCount(100, 30000, 1), 400);
+  EXPECT_EQ(ProportionalCount(100, 5, 0), 0);
+  EXPECT_EQ(CellGrid(1, 30000, 80).m_iRows, 320);
+  EXPECT_EQ(CellGrid(640, 480, 80).m_iRows, 60);
+  EXPECT_DOUBLE_EQ(BoundedDiagonal(300, 400), 500);
+  EXPECT_DOUBLE_EQ(BoundedDiagonal(100, 400), std::sqrt(100.0 * 100 + 400.0 * 400));
+  EXPECT_DOUBLE_EQ(BoundedDiagonal(4, 30000), BoundedDiagonal(30000, 4));
+  EXPECT_NEAR(BoundedDiagonal(4, 30000), std::sqrt(17.0 / 4 * 120000), 1e-9);
 }

@@ -7,13 +7,18 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/filspec.h"
 #include "engine/filter_thread.h"
 #include "imaging/random.h"
+#include "xforms/progress.h"
 #include "support/recording_reporter.h"
 #include "xforms/test_pictures.h"
 
@@ -44,6 +49,62 @@ CFilSpec WizardSpec(int iXform, int iSeed, const CDADC& in) {
   spec.Autochoose(&in);
   spec.Effect(in.m_iWidth, in.m_iHeight);
   return spec;
+}
+
+// The wizard's recipe with every count (an int pair) at the largest value
+// the wizard may choose, validated again; the plain wizard's recipe when
+// validation refuses that.
+CFilSpec MaxedWizardSpec(int iXform, int iSeed, const CDADC& in) {
+  const CFilSpec spec = WizardSpec(iXform, iSeed, in);
+  CFilSpec maxed = spec;
+  const CFormRef form = CFilSpec::Form(iXform);
+  for (std::size_t i = 0; i < form.Count(); ++i)
+    if (form.Field(i).m_eKind == EField::IntPair)
+      *static_cast<std::int32_t*>(form.Address(i, maxed.Record(iXform))) =
+          static_cast<std::int32_t>(std::max(form.Field(i).m_dMax, form.Field(i).m_dWizardMax));
+  return maxed.Effect(in.m_iWidth, in.m_iHeight) ? maxed : spec;
+}
+
+// Wall-clock seconds of a run of the recipe at quality q; a run still going
+// after dLimit seconds is asked to stop (and *pbCut set), so that one that
+// costs far too much fails the check instead of hanging the suite.
+double TimedRun(CFilSpec spec, CDADC& in, int q, double dLimit, bool* pbCut) {
+  std::atomic<int> iStop{0}, iPercent{0};
+  spec.m_Context.m_pStop = &iStop;
+  spec.m_Context.m_pPercent = &iPercent;
+  std::mutex m;
+  std::condition_variable cv;
+  bool bDone = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(m);
+    if (!cv.wait_for(lock, std::chrono::duration<double>(dLimit), [&] { return bDone; }))
+      iStop = 1;
+  });
+  const auto t0 = std::chrono::steady_clock::now();
+  RunXform(spec, in, q);
+  const double dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  {
+    std::lock_guard lock(m);
+    bDone = true;
+  }
+  cv.notify_one();
+  watchdog.join();
+  if (pbCut) *pbCut = iStop != 0;
+  return dSeconds;
+}
+
+// The share of pixels that are not black in each of the g x g cells of s.
+std::vector<double> LitShares(const CDADC& s, int g) {
+  std::vector<double> aLit(g * g, 0.0), aAll(g * g, 0.0);
+  for (int y = 0; y < s.m_iHeight; ++y)
+    for (int x = 0; x < s.m_iWidth; ++x) {
+      const int k = y * g / s.m_iHeight * g + x * g / s.m_iWidth;
+      const std::uint8_t* p = s.Row(y) + 3 * x;
+      aAll[k] += 1;
+      aLit[k] += (p[0] | p[1] | p[2]) != 0;
+    }
+  for (int k = 0; k < g * g; ++k) aLit[k] = aAll[k] ? aLit[k] / aAll[k] : 0.0;
+  return aLit;
 }
 
 // The alignment of the storage of a field of this kind.
@@ -242,6 +303,118 @@ TEST_P(XformSuite, ImmediateStop) {
     EXPECT_EQ(spec.m_Context.m_pOut, nullptr);
   }
   EXPECT_TRUE(TakeMessages().empty());
+}
+
+// The work of an idea is bounded by the picture's area, whatever its shape:
+// on strips of 1 x 3000, 3000 x 1 and 4 x 30000 pixels, with the wizard's
+// choices and with every count at the wizard's largest, an Xform takes no
+// more than a generous multiple of its time on a 300 x 300 picture.
+TEST_P(XformSuite, StripsCostNoMoreThanASquare) {
+  auto square = MakeTestPicture(300, 300);
+  double dSquare = 0;
+  for (const bool bMaxed : {false, true}) {
+    const CFilSpec spec = bMaxed ? MaxedWizardSpec(Xform(), 11, *square)
+                                 : WizardSpec(Xform(), 11, *square);
+    dSquare = std::max(dSquare, TimedRun(spec, *square, 1, 60, nullptr));
+  }
+  const double dLimit = 2.0 + 20 * dSquare;
+  for (const auto& [w, h] : {std::pair{1, 3000}, std::pair{3000, 1}, std::pair{4, 30000}}) {
+    auto strip = MakeTestPicture(w, h);
+    for (const bool bMaxed : {false, true}) {
+      const CFilSpec spec = bMaxed ? MaxedWizardSpec(Xform(), 11, *strip)
+                                   : WizardSpec(Xform(), 11, *strip);
+      bool bCut = false;
+      const double dSeconds = TimedRun(spec, *strip, 1, dLimit, &bCut);
+      EXPECT_FALSE(bCut) << w << "x" << h << (bMaxed ? " maxed" : "") << ": still working after "
+                         << dSeconds << " s (300 x 300: " << dSquare << " s)";
+    }
+  }
+  TakeMessages();
+}
+
+// A stop asked for at the first progress report ends the run promptly, as
+// stopped; the same at every quality.
+namespace {
+std::atomic<int> s_iStopAtReport{0};
+std::chrono::steady_clock::time_point s_tStopAsked;
+void StopAtFirstReport(int /*iPercent*/, const char* /*szText*/) {
+  if (!s_iStopAtReport.exchange(1)) s_tStopAsked = std::chrono::steady_clock::now();
+}
+}  // namespace
+
+TEST_P(XformSuite, StopAtTheFirstProgressReport) {
+  auto in = MakeTestPicture(300, 200);
+  for (int q : {1, 4}) {
+    CFilSpec spec = MaxedWizardSpec(Xform(), 13, *in);
+    s_iStopAtReport = 0;
+    spec.m_Context.m_pStop = &s_iStopAtReport;
+    std::atomic<int> iPercent{0};
+    spec.m_Context.m_pPercent = &iPercent;
+    SetProgressHook(&StopAtFirstReport);
+    const int iResult = RunXform(spec, *in, q).m_iResult;
+    SetProgressHook(nullptr);
+    ASSERT_EQ(s_iStopAtReport, 1) << "q" << q << ": no progress report";
+    EXPECT_EQ(iResult, 0) << "q" << q;
+    const double dSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - s_tStopAsked).count();
+    EXPECT_LT(dSeconds, 1.0) << "q" << q;
+  }
+  TakeMessages();
+}
+
+// At quality 2 and 4 an idea covers the whole larger surface: no part of it
+// stays black where quality 1 draws (an Xform that ignored the scale would
+// draw into a corner of it only).
+TEST_P(XformSuite, HigherQualityCoversTheSurface) {
+  auto in = MakeTestPicture(60, 40);
+  const CFilSpec spec = WizardSpec(Xform(), 21, *in);
+  const CXformRun one = RunXform(spec, *in, 1);
+  ASSERT_EQ(one.m_iResult, 1);
+  const int g = 4;
+  const std::vector<double> aOne = LitShares(*one.m_pOut, g);
+  for (int q : {2, 4}) {
+    const CXformRun run = RunXform(spec, *in, q);
+    ASSERT_EQ(run.m_iResult, 1) << "q" << q;
+    const std::vector<double> aLit = LitShares(*run.m_pOut, g);
+    for (int k = 0; k < g * g; ++k)
+      EXPECT_TRUE(aOne[k] < 0.2 || aLit[k] >= aOne[k] / 4)
+          << "q" << q << " cell " << k % g << "," << k / g << ": " << aLit[k] << " lit, "
+          << aOne[k] << " at q1";
+  }
+  EXPECT_TRUE(TakeMessages().empty());
+}
+
+// Validation leaves every number inside its form's range (with what the
+// wizard may choose beyond the slider), whatever the record held: the form
+// is the one place that says what a value may be.
+TEST_P(XformSuite, ValidationKeepsNumbersInTheFormRange) {
+  const CFormRef form = CFilSpec::Form(Xform());
+  for (const double dFar : {-1e9, 1e9}) {
+    CFilSpec spec = SpecFor(Xform(), 1);
+    void* pRecord = spec.Record(Xform());
+    for (std::size_t i = 0; i < form.Count(); ++i) {
+      if (form.Field(i).m_eKind == EField::IntPair)
+        *static_cast<std::int32_t*>(form.Address(i, pRecord)) = static_cast<std::int32_t>(dFar);
+      else if (form.Field(i).m_eKind == EField::RealPair)
+        *static_cast<double*>(form.Address(i, pRecord)) = dFar;
+    }
+    if (!spec.Effect(300, 200)) continue;  // a refusal keeps nothing
+    for (std::size_t i = 0; i < form.Count(); ++i) {
+      const FieldDesc& f = form.Field(i);
+      double v;
+      if (f.m_eKind == EField::IntPair)
+        v = *static_cast<const std::int32_t*>(form.Address(i, pRecord));
+      else if (f.m_eKind == EField::RealPair)
+        v = *static_cast<const double*>(form.Address(i, pRecord));
+      else
+        continue;
+      const double dLo = std::min(f.m_dMin, f.m_dWizardMin);
+      const double dHi = std::max(f.m_dMax, f.m_dWizardMax);
+      EXPECT_TRUE(v >= dLo && v <= dHi)
+          << f.m_szName << " = " << v << " after " << dFar << ", outside " << dLo << ".." << dHi;
+    }
+  }
+  TakeMessages();
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, XformSuite, testing::ValuesIn(BuiltXforms()),

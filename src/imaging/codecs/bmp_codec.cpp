@@ -50,7 +50,7 @@ int ParseBmp(CBytes data, CBmpLayout& bmp) {
   if (iHeader > iDibSize) return kVicErrTruncated;
   bmp.m_pHeader = pDib;
   const long long iHeight = DibHeight(pDib);
-  if (const int iErr = CheckPictureSize(DibWidth(pDib), iHeight < 0 ? -iHeight : iHeight))
+  if (const int iErr = CheckPictureSides(DibWidth(pDib), iHeight < 0 ? -iHeight : iHeight))
     return iErr;
   const std::size_t iGivenOffset = ReadLE32(data.data() + 10);
   const DWORD dwCompression = DibCompression(pDib);
@@ -76,7 +76,7 @@ int ParseBmp(CBytes data, CBmpLayout& bmp) {
     if (bmp.m_iRleSize < 2) return kVicErrTruncated;
     if (!RleSizeIsCredible(static_cast<long long>(d.m_iWidth) * d.m_iHeight, bmp.m_iRleSize))
       return kVicErrTruncated;
-    return kVicOk;
+    return CheckPictureSize(d.m_iWidth, d.m_iHeight);
   }
 
   EDibProblem eProblem = EDibProblem::None;

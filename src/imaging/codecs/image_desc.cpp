@@ -7,7 +7,6 @@
 #include <unordered_map>
 
 #include <libimagequant.h>
-#include <sys/stat.h>
 
 #include "imaging/file_utils.h"
 #include "imaging/packed_dib.h"
@@ -26,11 +25,25 @@ using CFilePtr = std::unique_ptr<std::FILE, CFileCloser>;
 
 int CheckPictureSize(long long iWidth, long long iHeight) {
   if (iWidth <= 0 || iHeight <= 0) return kVicErrBadSize;
-  if (iWidth > kMaxPictureSide || iHeight > kMaxPictureSide ||
-      iWidth * iHeight > kMaxPicturePixels)
-    return kVicErrTooLarge;
-  return kVicOk;
+  return PictureSizeWithinBounds(iWidth, iHeight) ? kVicOk : kVicErrTooLarge;
 }
+
+int CheckPictureSides(long long iWidth, long long iHeight) {
+  if (iWidth <= 0 || iHeight <= 0) return kVicErrBadSize;
+  if (iWidth <= kMaxPictureSide && iHeight <= kMaxPictureSide) return kVicOk;
+  PictureSizeWithinBounds(iWidth, iHeight);  // false: remembers the size for the message
+  return kVicErrTooLarge;
+}
+
+namespace {
+
+// The bounds of a descriptor: what every writer can write.
+int CheckDescriptorSize(long long iWidth, long long iHeight) {
+  if (iWidth <= 0 || iHeight <= 0) return kVicErrBadSize;
+  return PictureSizeWithinBounds(iWidth, iHeight, kMaxPicturePixels) ? kVicOk : kVicErrTooLarge;
+}
+
+}  // namespace
 
 void CImageDesc::SetPaletteEntry(int i, int r, int g, int b) {
   if (i < 0 || i >= PaletteEntries()) return;
@@ -57,7 +70,7 @@ void CImageDesc::SetMasks(DWORD dwRed, DWORD dwGreen, DWORD dwBlue) {
 
 int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel) {
   FreeImage(desc);
-  if (const int iErr = CheckPictureSize(iWidth, iHeight)) return iErr;
+  if (const int iErr = CheckDescriptorSize(iWidth, iHeight)) return iErr;
   if (iBitsPerPixel != 1 && iBitsPerPixel != 4 && iBitsPerPixel != 8 && iBitsPerPixel != 16 &&
       iBitsPerPixel != 24 && iBitsPerPixel != 32)
     return kVicErrUnsupported;
@@ -90,7 +103,7 @@ int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel) {
 int AttachImage(CImageDesc& desc, std::uint8_t* pBits, int iWidth, int iHeight,
                 std::size_t iBytesPerRow) {
   FreeImage(desc);
-  if (const int iErr = CheckPictureSize(iWidth, iHeight)) return iErr;
+  if (const int iErr = CheckDescriptorSize(iWidth, iHeight)) return iErr;
   if (!pBits || iBytesPerRow < static_cast<std::size_t>(BytesPerRow24(iWidth))) return kVicErrMismatch;
   desc.m_pRows = pBits;
   desc.m_iWidth = iWidth;
@@ -198,17 +211,15 @@ namespace {
 template <typename TBytes>
 int ReadFileInto(const char* szPath, TBytes& aData) {
   aData.clear();
-  CFilePtr pFile(std::fopen(szPath, "rb"));
-  if (!pFile) return kVicErrRead;
-  // A directory opens too, but has no picture to read.
-  struct stat st;
-  if (fstat(fileno(pFile.get()), &st) != 0 || !S_ISREG(st.st_mode)) return kVicErrRead;
+  std::FILE* pOpened = nullptr;
+  const int iOpen = OpenRegularFile(szPath, pOpened);
+  if (iOpen == kNotRegularFile) return kVicErrNotRegular;
+  if (iOpen != 0) return kVicErrRead;
+  CFilePtr pFile(pOpened);
   if (std::fseek(pFile.get(), 0, SEEK_END) != 0) return kVicErrRead;
   const long iLength = std::ftell(pFile.get());
   if (iLength < 0 || std::fseek(pFile.get(), 0, SEEK_SET) != 0) return kVicErrRead;
-  // No file of a picture within the size bound is larger than this.
-  if (static_cast<unsigned long long>(iLength) > 4ull * kMaxPicturePixels + (1u << 20))
-    return kVicErrTooLarge;
+  if (static_cast<unsigned long long>(iLength) > MaxPictureFileSize()) return kVicErrTooLarge;
   try {
     aData.resize(static_cast<std::size_t>(iLength));
   } catch (const std::bad_alloc&) {
@@ -222,6 +233,12 @@ int ReadFileInto(const char* szPath, TBytes& aData) {
 }
 
 }  // namespace
+
+unsigned long long MaxPictureFileSize() {
+  // Four bytes a pixel uncompressed, and room for headers, colour tables and
+  // metadata.
+  return 4ull * static_cast<unsigned long long>(MaxPicturePixels()) + (1u << 20);
+}
 
 int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData) {
   return ReadFileInto(szPath, aData);
@@ -250,7 +267,7 @@ int DecodePicture(CBytes data, PFN_IMAGE_INFO pfnInfo, PFN_IMAGE_LOAD pfnLoad, C
                   long long iMaxPixels) {
   CImageInfo info;
   if (const int iErr = pfnInfo(data, info)) return iErr;
-  if (static_cast<long long>(info.m_iWidth) * info.m_iHeight > iMaxPixels) return kVicErrTooLarge;
+  if (!PictureSizeWithinBounds(info.m_iWidth, info.m_iHeight, iMaxPixels)) return kVicErrTooLarge;
   CImageDesc temp;
   CImageDesc& first = info.m_iBitsPerPixel == 24 ? out : temp;
   if (const int iErr = AllocImage(first, info.m_iWidth, info.m_iHeight, info.m_iBitsPerPixel))

@@ -36,10 +36,11 @@ enum : int {
   kVicErrTruncated = -5,    // the data ends before the picture does
   kVicErrUnsupported = -6,  // a variant of the format that is not read
   kVicErrCorrupt = -7,      // inconsistent or damaged data
-  kVicErrTooLarge = -8,     // more pixels than kMaxPicturePixels
+  kVicErrTooLarge = -8,     // beyond the bounds of reading (PictureSizeWithinBounds)
   kVicErrBadSize = -9,      // zero or negative width or height
   kVicErrMismatch = -10,    // descriptor of the wrong size or depth for the call
   kVicErrCreate = -11,      // the file cannot be created
+  kVicErrNotRegular = -12,  // a pipe, device or folder, not a file
 };
 
 using CBytes = std::span<const std::uint8_t>;
@@ -101,10 +102,19 @@ class CImageDesc {
   std::size_t m_iBitsOffset = 0;
 };
 
-// Checks a picture size against the program's bounds: kVicErrBadSize for a
-// zero or negative side, kVicErrTooLarge above kMaxPicturePixels, else 0.
+// Checks the size a file's header claims against the bounds of reading:
+// kVicErrBadSize for a zero or negative side, kVicErrTooLarge beyond
+// MaxPicturePixels or kMaxPictureSide, else 0. Every info call checks its
+// size with it before anything is allocated.
 int CheckPictureSize(long long iWidth, long long iHeight);
+// The sides alone (kVicErrBadSize, kVicErrTooLarge beyond kMaxPictureSide).
+// The decoders check the sides first, then whether the file's bytes can
+// hold the pixels it claims (a file that cannot is corrupt or truncated,
+// whatever its size), then the whole size with CheckPictureSize.
+int CheckPictureSides(long long iWidth, long long iHeight);
 
+// Descriptors themselves hold any size every writer can write
+// (kMaxPictureSide, kMaxPicturePixels), whatever the bound of reading.
 // A black descriptor (palette entries black) of the given size and depth
 // (1, 4, 8, 16, 24 or 32). An allocated descriptor is freed first.
 int AllocImage(CImageDesc& desc, int iWidth, int iHeight, int iBitsPerPixel);
@@ -150,8 +160,12 @@ struct CNoInitAllocator : std::allocator<T> {
 using CFileBytes = std::vector<std::uint8_t, CNoInitAllocator<std::uint8_t>>;
 
 // Whole-file helpers for the path wrappers of the codecs. Only regular
-// files within the picture size bound are read.
+// files are read (kVicErrNotRegular at once for a pipe or device), and only
+// when no larger than a picture within the pixel bound can be
+// (kVicErrTooLarge).
 int ReadFileBytes(const char* szPath, std::vector<std::uint8_t>& aData);
+// The largest file a picture within the pixel bound can come in.
+unsigned long long MaxPictureFileSize();
 int ReadFileBytes(const char* szPath, CFileBytes& aData);
 // Writing goes through a temporary file (WriteWholeFile): a failed write
 // leaves an existing file as it was. bCreateNew: the file must not exist
@@ -190,7 +204,8 @@ inline void PutIndex(std::uint8_t* pRow, int x, int iBits, int iIndex) {
 
 // Decodes a file in memory with a format's info and load calls into a
 // 24-bit descriptor, converting other depths, without any message. Pictures
-// of more than iMaxPixels pixels are refused with kVicErrTooLarge.
+// of more than iMaxPixels pixels (and more than the bounds of reading) are
+// refused with kVicErrTooLarge.
 using PFN_IMAGE_INFO = int (*)(CBytes, CImageInfo&);
 using PFN_IMAGE_LOAD = int (*)(CBytes, CImageDesc&);
 int DecodePicture(CBytes data, PFN_IMAGE_INFO pfnInfo, PFN_IMAGE_LOAD pfnLoad, CImageDesc& out,

@@ -31,6 +31,13 @@ struct CJpegError {
 
 void ErrorExit(j_common_ptr pInfo) {
   const int iMsg = pInfo->err->msg_code;
+  // The library's own side limit (65500) is the program's too.
+  if (iMsg == JERR_IMAGE_TOO_BIG && pInfo->is_decompressor) {
+    const auto* pDec = reinterpret_cast<j_decompress_ptr>(pInfo);
+    Fail(pInfo, CheckPictureSides(pDec->image_width, pDec->image_height) == kVicErrTooLarge
+                    ? kVicErrTooLarge
+                    : kVicErrCorrupt);
+  }
   Fail(pInfo, iMsg == JERR_OUT_OF_MEMORY ? kVicErrNoMemory
               : iMsg == JERR_INPUT_EMPTY ? kVicErrTruncated
               : iMsg == JERR_NO_SOI      ? kVicErrSignature
@@ -83,7 +90,7 @@ int RunDecode(CJpegDecoder& dec, CBytes data, CImageInfo& info, CImageDesc* pDes
   ci.progress = &dec.m_progress;
   jpeg_mem_src(&ci, data.data(), static_cast<unsigned long>(data.size()));
   jpeg_read_header(&ci, TRUE);
-  if (const int iErr = CheckPictureSize(ci.image_width, ci.image_height)) return iErr;
+  if (const int iErr = CheckPictureSides(ci.image_width, ci.image_height)) return iErr;
   // Huffman coding spends at least one bit on each 8 x 8 block of the
   // full-resolution component, so a file holds at most 512 pixels per byte;
   // arithmetic coding can do better on flat pictures. A file claiming more
@@ -92,6 +99,7 @@ int RunDecode(CJpegDecoder& dec, CBytes data, CImageInfo& info, CImageDesc* pDes
   if (static_cast<unsigned long long>(ci.image_width) * ci.image_height >
       iPixelsPerByte * data.size())
     return kVicErrTruncated;
+  if (const int iErr = CheckPictureSize(ci.image_width, ci.image_height)) return iErr;
   info.m_iWidth = static_cast<int>(ci.image_width);
   info.m_iHeight = static_cast<int>(ci.image_height);
   info.m_iBitsPerPixel = DepthOf(ci);

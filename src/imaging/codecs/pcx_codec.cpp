@@ -31,7 +31,7 @@ int ParsePcx(CBytes data, CPcxLayout& x) {
   x.m_iBytesPerLine = static_cast<int>(ReadLE16(h + 66));
   const long long iWidth = static_cast<long long>(ReadLE16(h + 8)) - ReadLE16(h + 4) + 1;
   const long long iHeight = static_cast<long long>(ReadLE16(h + 10)) - ReadLE16(h + 6) + 1;
-  if (const int iErr = CheckPictureSize(iWidth, iHeight)) return iErr;
+  if (const int iErr = CheckPictureSides(iWidth, iHeight)) return iErr;
   x.m_iWidth = static_cast<int>(iWidth);
   x.m_iHeight = static_cast<int>(iHeight);
   const int b = x.m_iBits, p = x.m_iPlanes;
@@ -51,7 +51,7 @@ int ParsePcx(CBytes data, CPcxLayout& x) {
   const std::size_t iNeeded = static_cast<std::size_t>(x.m_iBytesPerLine) * p * x.m_iHeight;
   const std::size_t iHave = x.m_iDataEnd - kHeaderSize;
   if (x.m_bRle ? iNeeded / 63 > iHave : iNeeded > iHave) return kVicErrTruncated;
-  return kVicOk;
+  return CheckPictureSize(iWidth, iHeight);
 }
 
 // Reads the run-length (or plain) byte stream; runs may cross lines.

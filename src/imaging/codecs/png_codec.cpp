@@ -59,7 +59,7 @@ int ReadHeader(CPngState& s, CImageInfo& info) {
   png_read_info(s.m_pPng, s.m_pInfo);
   const png_uint_32 w = png_get_image_width(s.m_pPng, s.m_pInfo);
   const png_uint_32 h = png_get_image_height(s.m_pPng, s.m_pInfo);
-  if (const int iErr = CheckPictureSize(w, h)) return iErr;
+  if (const int iErr = CheckPictureSides(w, h)) return iErr;
   // Deflate stands for at most 1032 bytes with one: a file claiming more
   // image data than its size can hold is truncated or corrupt, and no
   // memory is taken for it.
@@ -67,6 +67,7 @@ int ReadHeader(CPngState& s, CImageInfo& info) {
       png_get_bit_depth(s.m_pPng, s.m_pInfo) * png_get_channels(s.m_pPng, s.m_pInfo));
   const unsigned long long iRaw = h * (1 + (w * iBitsPerPixel + 7) / 8);
   if (iRaw / 1032 > s.m_data.size()) return kVicErrTruncated;
+  if (const int iErr = CheckPictureSize(w, h)) return iErr;
   const int iType = png_get_color_type(s.m_pPng, s.m_pInfo);
   png_set_scale_16(s.m_pPng);
   png_set_packing(s.m_pPng);

@@ -46,7 +46,7 @@ int ParseTga(CBytes data, CTgaLayout& t) {
   t.m_iPixelBits = h[16];
   t.m_bRightToLeft = (h[17] & 0x10) != 0;
   t.m_bTopOrigin = (h[17] & 0x20) != 0;
-  if (const int iErr = CheckPictureSize(t.m_iWidth, t.m_iHeight)) return iErr;
+  if (const int iErr = CheckPictureSides(t.m_iWidth, t.m_iHeight)) return iErr;
 
   std::size_t iMapBytes = 0;
   if (iMapType == 1) {
@@ -82,7 +82,7 @@ int ParseTga(CBytes data, CTgaLayout& t) {
   const std::size_t iRest = data.size() - t.m_iDataOffset;
   if (t.m_bRle ? iPixels / 128 > iRest : iPixels * t.m_iPixelBytes > iRest)
     return kVicErrTruncated;
-  return kVicOk;
+  return CheckPictureSize(t.m_iWidth, t.m_iHeight);
 }
 
 COLORREF MapEntry(const std::uint8_t* p, int iBits) {
@@ -253,7 +253,10 @@ int EncodeTga(const CImageDesc& desc, const CTgaOptions& options, std::vector<st
   aOut[15] = static_cast<std::uint8_t>(h >> 8);
   aOut[16] = 24;
   aOut[17] = options.m_bTopOrigin ? 0x20 : 0;
-  if (!options.m_bRle) aOut.reserve(kHeaderSize + iRowBytes * static_cast<std::size_t>(h));
+  const std::size_t iId = std::min<std::size_t>(options.m_csId.size(), 255);
+  aOut[0] = static_cast<std::uint8_t>(iId);
+  aOut.insert(aOut.end(), options.m_csId.begin(), options.m_csId.begin() + static_cast<std::ptrdiff_t>(iId));
+  if (!options.m_bRle) aOut.reserve(kHeaderSize + 255 + iRowBytes * static_cast<std::size_t>(h));
   for (int r = 0; r < h; ++r) {
     const std::uint8_t* s = desc.Row(options.m_bTopOrigin ? r : h - 1 - r);
     if (options.m_bRle)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "imaging/codecs/image_desc.h"
@@ -17,6 +18,7 @@ int LoadTga(CBytes data, CImageDesc& desc);
 struct CTgaOptions {
   bool m_bRle = false;        // run-length encode the rows
   bool m_bTopOrigin = false;  // first row in the file is the top one
+  std::string m_csId;         // the image-ID field (at most 255 bytes, cut there)
 };
 // A 24-bit descriptor as a 24-bit true-colour file.
 int EncodeTga(const CImageDesc& desc, const CTgaOptions& options, std::vector<std::uint8_t>& aOut);

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -58,52 +57,28 @@ class CFontSystem {
     auto it = m_matches.find(csKey);
     if (it != m_matches.end()) return it->second;
     CMatch match;
-    // A family we do not ship is looked up among the machine's fonts; only an
-    // exact family match counts, anything else falls back to the shipped sans.
-    if (strncasecmp(csFamily.c_str(), "Liberation ", 11) != 0) {
-      if (!m_bSystemTried) {
-        m_bSystemTried = true;
-        m_pSystem = FcInitLoadConfigAndFonts();
-      }
-      if (m_pSystem) match = Match(m_pSystem, csFamily, iWeight, bItalic, true);
+    if (!m_pShipped) {
+      m_pShipped = FcConfigCreate();
+      // The checked files one by one, in list order: adding the folder would
+      // make fontconfig look for a cache directory, which this configuration
+      // deliberately has none of. When the check failed there are no files:
+      // no match, so text fails rather than drawing in some other face.
+      for (const std::string& csFile : ShippedFontFiles())
+        if (m_pShipped)
+          FcConfigAppFontAddFile(m_pShipped, reinterpret_cast<const FcChar8*>(csFile.c_str()));
     }
-    if (!match.m_pFace) {
-      if (!m_pShipped) {
-        m_pShipped = FcConfigCreate();
-        // The files one by one, in name order: adding the folder would make
-        // fontconfig look for a cache directory, which this configuration
-        // deliberately has none of.
-        // Without a data folder there are no shipped fonts: no match, so text
-        // fails rather than drawing in some other face.
-        std::vector<std::string> aFiles;
-        std::error_code ec;
-        const std::string& csData = DataDir().m_csDir;
-        for (const auto& entry : std::filesystem::directory_iterator(
-                 csData.empty() ? std::filesystem::path() : std::filesystem::path(csData) / "fonts", ec)) {
-          const std::string csName = entry.path().string();
-          if (csName.size() > 4 && strcasecmp(csName.c_str() + csName.size() - 4, ".ttf") == 0)
-            aFiles.push_back(csName);
-        }
-        std::sort(aFiles.begin(), aFiles.end());
-        for (const std::string& csFile : aFiles)
-          if (m_pShipped)
-            FcConfigAppFontAddFile(m_pShipped, reinterpret_cast<const FcChar8*>(csFile.c_str()));
-      }
-      if (m_pShipped) {
-        const bool bShipped = strncasecmp(csFamily.c_str(), "Liberation ", 11) == 0;
-        match = Match(m_pShipped, bShipped ? csFamily : "Liberation Sans", iWeight, bItalic, false);
-      }
+    // Only shipped families are drawn with, never one of the machine's: a
+    // name that is neither shipped nor mapped draws with Liberation Sans on
+    // every machine alike, and a shipped family is that family or nothing.
+    if (m_pShipped) {
+      const bool bShipped = strncasecmp(csFamily.c_str(), "Liberation ", 11) == 0;
+      match = Match(m_pShipped, bShipped ? csFamily : "Liberation Sans", iWeight, bItalic, true);
     }
     if (match.m_pFace) m_matches[csKey] = match;
     return match;
   }
 
-  void Reset() {
-    m_matches.clear();
-    if (m_pSystem) FcConfigDestroy(m_pSystem);
-    m_pSystem = nullptr;
-    m_bSystemTried = false;
-  }
+  void Reset() { m_matches.clear(); }
 
   // At exit: gives fontconfig's data back (the faces stay open; nothing may
   // draw text any more).
@@ -183,8 +158,6 @@ class CFontSystem {
 
   FT_Library m_library = nullptr;
   FcConfig* m_pShipped = nullptr;
-  FcConfig* m_pSystem = nullptr;
-  bool m_bSystemTried = false;
   std::map<std::string, std::shared_ptr<CFace>> m_faces;  // faces stay open for the run
   std::map<std::string, CMatch> m_matches;
 };

@@ -1,14 +1,16 @@
 // Fonts: a LOGFONT record resolved to a shipped font file through fontconfig,
 // rendered by FreeType into monochrome glyph bitmaps.
 //
-// Determinism rules: faces come from the program's own font folder
-// (resources/fonts, the Liberation families), matched in a private fontconfig
-// configuration that reads no system or user configuration, so no machine
-// setting (anti-aliasing, hinting, LCD filter, aliases) reaches the
-// rasteriser. "Arial" (and an empty or unknown name) resolves to Liberation
-// Sans, "Times New Roman" to Liberation Serif, "Courier New" to Liberation
-// Mono. Only a family that is neither mapped nor shipped but installed on the
-// machine (a font chooser may return one) is taken from the system.
+// Determinism rules: faces come only from the program's own font folder
+// (resources/fonts, the Liberation families), and only from the files its
+// SHA256SUMS lists and that match it (ShippedFontFiles, platform/data_dir.h),
+// matched in a private fontconfig configuration that reads no system or user
+// configuration, so no machine setting (anti-aliasing, hinting, LCD filter,
+// aliases) and no machine font reaches the rasteriser. "Arial" (and an empty
+// or unknown name) resolves to Liberation Sans, "Times New Roman" to
+// Liberation Serif, "Courier New" to Liberation Mono; a font record in text
+// form may only name those (form_text.h). When the shipped fonts are missing
+// or damaged no font is made at all.
 // Glyphs: unhinted outlines, rendered aliased (FT_RENDER_MODE_MONO); advances
 // rounded to whole pixels from the unhinted advance.
 //
@@ -104,8 +106,8 @@ class CFont final : public CGdiObject {
   mutable std::unordered_map<unsigned, std::unique_ptr<CGlyph>> m_cache;  // under the font lock
 };
 
-// The font nearest to the record; nullptr only when no font file can be used
-// at all (or lf's face name is not terminated within its 32 bytes).
+// The font nearest to the record; nullptr when the shipped fonts failed
+// their check (or lf's face name is not terminated within its 32 bytes).
 HFONT CreateFontIndirect(const LOGFONT& lf);
 // SYSTEM_FONT / DEFAULT_GUI_FONT: the DC's default font, bold Liberation Sans
 // of cell height 16. Shared by all threads.

@@ -107,7 +107,9 @@ TEST_F(CPictureMessages, UnreadablePathsAndDirectories) {
   EXPECT_THAT(TakeMessages(),
               ElementsAre("PNG image data error: -1", CouldNotOpen("missing.png"),
                           "BMP data error: -1", CouldNotOpen("missing.bmp"),
-                          "PCX image file data error: -1", CouldNotOpen("dir.pcx")));
+                          "Not a file that can be read as a picture (a pipe, device or "
+                          "folder):\n<" + Path("dir.pcx") + ">",
+                          CouldNotOpen("dir.pcx")));
 }
 
 TEST_F(CPictureMessages, DataErrorsOfEachFormat) {
@@ -131,8 +133,10 @@ TEST_F(CPictureMessages, ZeroAndHugeSizesAreRefusedBeforeAnyMemoryIsTaken) {
     b[i] = 0x40, b[i + 1] = 0x9C, b[i + 2] = 0, b[i + 3] = 0;
   }
   EXPECT_THAT(Refused("huge.bmp", b),
-              ElementsAre("Picture too large (more than 900000000 pixels):\n<" + Path("huge.bmp") + ">",
-                          "BMP data error: -8", CouldNotOpen("huge.bmp")));
+              ElementsAre("The picture is too large: 40000 x 40000 pixels.\nThe limit is "
+                          "100000000 pixels in all and 65500 pixels per side.\n<" +
+                              Path("huge.bmp") + ">",
+                          CouldNotOpen("huge.bmp")));
 }
 
 TEST_F(CPictureMessages, TruncatedFilesFailAtTheLoadStep) {

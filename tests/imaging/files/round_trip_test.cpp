@@ -118,7 +118,7 @@ TEST_F(CPictureFiles, TgaCodecWritesBothRowOrdersAndRunLengths) {
             p[0] = c[2], p[1] = c[1], p[2] = c[0];
           }
         std::vector<std::uint8_t> aFile;
-        ASSERT_EQ(EncodeTga(desc, CTgaOptions{bRle, bTop}, aFile), kVicOk);
+        ASSERT_EQ(EncodeTga(desc, CTgaOptions{bRle, bTop, {}}, aFile), kVicOk);
         EXPECT_EQ(aFile[2], bRle ? 10 : 2);
         EXPECT_EQ(aFile[17], bTop ? 0x20 : 0);
         CImageInfo info;

@@ -1,0 +1,317 @@
+// Speed goals, each figure beside its goal. Run by ./vx bench after the
+// timings (its name starts with vexmora_bench).
+//
+// 1. The desktop's generation path against the command line's on one recipe
+//    (Clouds on an 8-megapixel picture at quality 1): the worker started
+//    from a thread that left its wide vector registers dirty, as the
+//    interface thread may, against a generation on a clean thread; the same
+//    Xform run on the dirty thread itself shows what a dirty state costs on
+//    this processor. Times and bytes are compared.
+// 2. Whole processes of vexmora-cli (wizard on, seed 12345, BMP output) for
+//    every Xform: quality 1 on 8 MP (goal 300 ms wall) and 2 MP (100 ms),
+//    quality 4 on 8 MP (1.2 s), with the peak memory against 1.1 times the
+//    surfaces an idea needs (picture, drawing surface, oversampled surface).
+//
+//   vexmora_bench_goals [--runs N] [--skip-cli] [--skip-desktop] [NAME ...]
+// NAME picks Xforms by catalogue name (lower case, dashes for spaces).
+// Other arguments (those of the benchmark programs) are ignored.
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/catalogue.h"
+#include "engine/filspec.h"
+#include "engine/filter_thread.h"
+#include "imaging/dadc.h"
+#include "imaging/image_files.h"
+#include "imaging/random.h"
+#include "platform/vector_state.h"
+#include "support/surface_digest.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// The photo scaled to w x h by nearest neighbours: photo-like content at any size.
+std::unique_ptr<CDADC> ScaledPhoto(const CDADC& photo, int w, int h) {
+  auto p = std::make_unique<CDADC>(w, h);
+  if (!p->IsValid()) return nullptr;
+  for (int y = 0; y < h; ++y) {
+    const std::uint8_t* pSrc = photo.Row(static_cast<int>(static_cast<long long>(y) * photo.m_iHeight / h));
+    std::uint8_t* pDst = p->Row(y);
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t* s = pSrc + 3 * (static_cast<long long>(x) * photo.m_iWidth / w);
+      std::memcpy(pDst + 3 * x, s, 3);
+    }
+  }
+  return p;
+}
+
+std::string CliName(int iXform) {
+  std::string cs = GetXformName(iXform);
+  for (char& c : cs) c = c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return cs;
+}
+
+// ---- 1. The desktop's path and the command line's ----
+
+// One generation as the document starts it: the worker, polled until it ends.
+class CClient : public IGenerationClient {
+ public:
+  void OnGenerationDone(bool bStopped) override { m_bStopped = bStopped; }
+  bool m_bStopped = true;
+};
+
+struct CRunResult {
+  double dMs = 0, dCpuMs = 0;
+  std::string csDigest;
+};
+
+// CPU time of the whole process (every thread), in ms.
+double ProcessCpuMs() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 +
+         (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
+}
+
+CFilSpec CloudsRecipe(const CDADC& in) {
+  CFilSpec spec;
+  spec.m_iXform = XFORM_CLOUDS;
+  spec.m_iSeed = 4711;
+  spec.m_bWizardAll = 0;
+  if (std::int32_t* p = spec.WizardFlag(XFORM_CLOUDS)) *p = 1;
+  SeedRandom(4711u);
+  spec.Effect(in.m_iWidth, in.m_iHeight);
+  spec.Autochoose(const_cast<CDADC*>(&in));
+  return spec;
+}
+
+CRunResult RunGeneration(const CFilSpec& recipe, CDADC& in, int iPath) {
+  CDADC drw(in.m_iWidth, in.m_iHeight);
+  CFilSpec spec = recipe;
+  spec.SetDCs(&drw, new CDADC(in.m_iWidth, in.m_iHeight), &in);
+  CRunResult r;
+  const double dCpu0 = ProcessCpuMs();
+  std::thread t([&] {
+    if (iPath != 0) DirtyVectorStateForTesting();
+    const auto t0 = Clock::now();
+    if (iPath == 2) {
+      // The Xform itself on the dirty thread, as a worker that inherited the
+      // state and never cleared it would run it (the mix is left out).
+      spec.Apply();
+      r.dMs = MsSince(t0);
+      r.csDigest = SurfaceDigest(*spec.m_Context.m_pOut);
+      spec.DeleteXformDC();
+      return;
+    }
+    if (iPath == 1) {
+      // The desktop: a worker started from the (dirty) interface thread.
+      CGenerationWorker worker;
+      CClient client;
+      std::mutex m;
+      std::condition_variable cv;
+      bool bEnded = false;
+      worker.SetEndedCallback([&] {
+        std::lock_guard<std::mutex> lock(m);
+        bEnded = true;
+        cv.notify_one();
+      });
+      worker.BeginFilterThread(&client, &spec);
+      {
+        std::unique_lock<std::mutex> lock(m);
+        cv.wait(lock, [&] { return bEnded; });
+      }
+      worker.IdleCheck();
+    } else {
+      // The command line: the generation on a thread of its own.
+      FilterThreadProc(spec);
+    }
+    r.dMs = MsSince(t0);
+    CleanVectorState();
+  });
+  t.join();
+  r.dCpuMs = ProcessCpuMs() - dCpu0;
+  if (iPath != 2) r.csDigest = SurfaceDigest(drw);
+  return r;
+}
+
+void DesktopAgainstCli(CDADC& in, int iRuns) {
+  std::printf("\nOne recipe through the desktop's path and the command line's (Clouds, wizard, "
+              "seed 4711, %d x %d, quality 1)\n", in.m_iWidth, in.m_iHeight);
+  std::printf("  processor: %s wide registers; their state %s\n",
+              HasWideVectorState() ? "has" : "has no",
+              UpperVectorStateInUse() < 0 ? "is not reported" : "is reported (XINUSE)");
+  const CFilSpec recipe = CloudsRecipe(in);
+  const char* aszPath[3] = {"command line: generation on a clean thread",
+                            "desktop: worker started from a dirty thread",
+                            "Apply alone on a dirty thread (no clearing)"};
+  // The least of the runs, wall and CPU (the CPU time does not depend on
+  // how busy the machine is).
+  std::vector<double> aBest(3, 1e300), aBestCpu(3, 1e300);
+  std::string aDigest[3];
+  for (int k = 0; k < iRuns; ++k)
+    for (int iPath = 0; iPath < 3; ++iPath) {
+      const CRunResult r = RunGeneration(recipe, in, iPath);
+      aBest[iPath] = std::min(aBest[iPath], r.dMs);
+      aBestCpu[iPath] = std::min(aBestCpu[iPath], r.dCpuMs);
+      aDigest[iPath] = r.csDigest;
+    }
+  std::printf("  %-46s %10s %10s\n", "", "wall ms", "CPU ms");
+  for (int iPath = 0; iPath < 2; ++iPath)
+    std::printf("  %-46s %10.1f %10.1f  bytes %s\n", aszPath[iPath], aBest[iPath],
+                aBestCpu[iPath], aDigest[iPath].c_str());
+  std::printf("  %-46s %10.1f %10.1f  (Apply only)\n", aszPath[2], aBest[2], aBestCpu[2]);
+  std::printf("  goal: the desktop's CPU time within 10%% of the command line's: %s; bytes %s\n",
+              aBestCpu[1] <= 1.1 * aBestCpu[0] ? "met" : "NOT met",
+              aDigest[0] == aDigest[1] ? "identical" : "DIFFER");
+}
+
+// ---- 2. Whole processes ----
+
+struct CProcess {
+  double dWallMs = 0, dCpuMs = 0;
+  long iPeakKb = 0;
+  bool bOk = false;
+};
+
+CProcess RunProcess(const std::vector<std::string>& aArgs) {
+  std::vector<char*> argv;
+  for (const std::string& cs : aArgs) argv.push_back(const_cast<char*>(cs.c_str()));
+  argv.push_back(nullptr);
+  CProcess r;
+  const auto t0 = Clock::now();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return r;
+  int iStatus = 0;
+  rusage ru{};
+  if (wait4(pid, &iStatus, 0, &ru) != pid) return r;
+  r.dWallMs = MsSince(t0);
+  r.dCpuMs = (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 +
+             (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
+  r.iPeakKb = ru.ru_maxrss;
+  r.bOk = WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 0;
+  return r;
+}
+
+struct CGoal {
+  const char* szPicture;
+  int iQuality;
+  double dGoalMs;
+};
+
+void WholeProcesses(const std::string& csDir, const CDADC& in8, const CDADC& in2, int iRuns,
+                    const std::vector<std::string>& aNames) {
+  const std::string csCli = VX_CLI_PATH;
+  const CGoal aGoals[3] = {{"8mp", 1, 300}, {"2mp", 1, 100}, {"8mp", 4, 1200}};
+  std::printf("\nWhole processes: vexmora-cli make PICTURE XFORM --seed 12345 (wizard on), BMP "
+              "output; median of %d; wall (CPU) ms against the goal; peak memory against 1.1 x "
+              "the surfaces\n", iRuns);
+  std::printf("%-16s %-22s %-22s %-22s %s\n", "Xform", "q1 8 MP (300)", "q1 2 MP (100)",
+              "q4 8 MP (1200)", "peak q4 8 MP / goal");
+  int iOver = 0;
+  for (int i = 0; i < kXformCount; ++i) {
+    if (!CFilSpec::IsBuilt(i)) continue;
+    const std::string csName = CliName(i);
+    if (!aNames.empty() && std::find(aNames.begin(), aNames.end(), csName) == aNames.end())
+      continue;
+    std::printf("%-16s", csName.c_str());
+    long iPeak = 0;
+    for (const CGoal& g : aGoals) {
+      std::vector<CProcess> a;
+      for (int k = 0; k < iRuns; ++k)
+        a.push_back(RunProcess({csCli, "make", csDir + "/" + g.szPicture + ".bmp", csName,
+                                "--seed", "12345", "-q", std::to_string(g.iQuality), "--quiet",
+                                "-o", csDir + "/out.bmp"}));
+      std::sort(a.begin(), a.end(),
+                [](const CProcess& x, const CProcess& y) { return x.dWallMs < y.dWallMs; });
+      const CProcess& m = a[a.size() / 2];
+      const bool bMet = m.bOk && m.dWallMs <= g.dGoalMs;
+      if (!bMet) ++iOver;
+      char sz[64];
+      std::snprintf(sz, sizeof sz, "%s%.0f (%.0f)%s", m.bOk ? "" : "failed ", m.dWallMs, m.dCpuMs,
+                    bMet ? "" : " over");
+      std::printf(" %-22s", sz);
+      if (g.iQuality == 4) iPeak = m.iPeakKb;
+    }
+    const CDADC& in = in8;
+    const double dSurfacesKb =
+        3.0 * in.m_iWidth * in.m_iHeight * (2 + 16) / 1024.0;  // picture, drawing, 4 x 4 surface
+    std::printf(" %ld / %.0f MiB%s\n", iPeak / 1024, 1.1 * dSurfacesKb / 1024,
+                iPeak <= 1.1 * dSurfacesKb ? "" : " over");
+    std::fflush(stdout);
+  }
+  (void)in2;
+  std::printf("%d figures over their goals (wall times depend on the machine's load: compare the "
+              "CPU times in brackets when it is shared)\n", iOver);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int iRuns = 1;
+  bool bCli = true, bDesktop = true;
+  std::vector<std::string> aNames;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+      iRuns = std::max(1, std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--skip-cli") == 0)
+      bCli = false;
+    else if (std::strcmp(argv[i], "--skip-desktop") == 0)
+      bDesktop = false;
+    else if (argv[i][0] != '-')
+      aNames.push_back(argv[i]);
+  }
+  std::unique_ptr<CDADC> pPhoto =
+      CDADC::CBC(OpenImageFile(VX_SAMPLE_DIR "/ladybird.jpg", kImageFromName));
+  if (!pPhoto) {
+    std::fprintf(stderr, "goals: the sample photo cannot be read\n");
+    return 2;
+  }
+  // 8 and 2 megapixels in the photo's proportions.
+  std::unique_ptr<CDADC> p8 = ScaledPhoto(*pPhoto, 3578, 2236);
+  std::unique_ptr<CDADC> p2 = ScaledPhoto(*pPhoto, 1790, 1118);
+  if (!p8 || !p2) {
+    std::fprintf(stderr, "goals: not enough memory for the pictures\n");
+    return 2;
+  }
+  if (bDesktop) DesktopAgainstCli(*p8, std::max(iRuns, 3));
+  if (bCli) {
+    char szDir[] = "/tmp/vexmora-goals-XXXXXX";
+    if (!mkdtemp(szDir)) {
+      std::fprintf(stderr, "goals: no temporary folder\n");
+      return 2;
+    }
+    const std::string csDir = szDir;
+    if (!VicWriteFile((csDir + "/8mp.bmp").c_str(), *p8, kImageBmp) ||
+        !VicWriteFile((csDir + "/2mp.bmp").c_str(), *p2, kImageBmp)) {
+      std::fprintf(stderr, "goals: cannot write the pictures to %s\n", szDir);
+      return 2;
+    }
+    WholeProcesses(csDir, *p8, *p2, iRuns, aNames);
+    for (const char* sz : {"8mp.bmp", "2mp.bmp", "out.bmp"}) std::remove((csDir + "/" + sz).c_str());
+    rmdir(szDir);
+  }
+  return 0;
+}
