@@ -18,6 +18,7 @@
 namespace {
 constexpr int kCellMinSide = 120;  // the smallest cell a grid is laid out with
 constexpr int kRefreshMs = 100;    // progress refresh while ideas are made
+constexpr int kCellImageSide = 800; // the larger side of a cell's picture at most
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -40,7 +41,14 @@ CIdeaGridCell::CIdeaGridCell(CIdeaGridWindow& grid, int iIndex)
 void CIdeaGridCell::Refresh() {
   const CIdeaBatch* pBatch = m_Grid.Batch();
   if (m_image.isNull() && pBatch && m_iIndex < pBatch->Count()) {
-    if (const CDADC* pPicture = pBatch->Picture(m_iIndex)) m_image = SurfaceToImage(*pPicture);
+    if (const CDADC* pPicture = pBatch->Picture(m_iIndex)) {
+      // A cell never shows more than this: a large photo's nine full copies
+      // would only cost memory (the batch keeps the idea itself).
+      m_image = SurfaceToImage(*pPicture);
+      if (m_image.width() > kCellImageSide || m_image.height() > kCellImageSide)
+        m_image = m_image.scaled(kCellImageSide, kCellImageSide, Qt::KeepAspectRatio,
+                                 Qt::SmoothTransformation);
+    }
   }
   update();
 }

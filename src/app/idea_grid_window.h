@@ -61,7 +61,7 @@ class CIdeaGridCell final : public QWidget {
  private:
   CIdeaGridWindow& m_Grid;
   int m_iIndex;
-  QImage m_image;  // the picture at full size, once made
+  QImage m_image;  // the picture (at most 800 pixels a side), once made
   int m_iAddedAs = 0;
 };
 
