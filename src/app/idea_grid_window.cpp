@@ -61,7 +61,7 @@ void CIdeaGridCell::SetAdded(int iPosition) {
 void CIdeaGridCell::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect rc = rect();
-  painter.fillRect(rc, palette().color(QPalette::Dark));
+  painter.fillRect(rc, palette().color(QPalette::Window).darker(115));
   const CIdeaBatch* pBatch = m_Grid.Batch();
   if (!pBatch || m_iIndex >= pBatch->Count()) return;
   const QRect rcInner = rc.adjusted(3, 3, -3, -3);
@@ -73,7 +73,7 @@ void CIdeaGridCell::paintEvent(QPaintEvent*) {
     painter.drawImage(rcPicture, m_image);
   } else {
     // Its own progress and status text while it is made; why not otherwise.
-    painter.setPen(palette().color(QPalette::BrightText));
+    painter.setPen(palette().color(QPalette::WindowText));
     QString csText;
     switch (pBatch->State(m_iIndex)) {
       case EIdeaState::Waiting: csText = QStringLiteral("Waiting"); break;

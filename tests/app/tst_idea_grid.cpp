@@ -1,6 +1,7 @@
 // The Variations and Wizard grids: cells that fill in as their ideas end,
 // STOP, adding a cell's idea, and screenshots of both grids.
 #include <QDir>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <set>
@@ -64,11 +65,6 @@ bool WaitEnded(CIdeaGridWindow& grid, int iTimeoutMs = 60000) {
   return !grid.IsRunning();
 }
 
-void SaveScreenshot(QWidget& window, const char* szName) {
-  const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
-  QDir().mkpath(csDir);
-  QVERIFY(window.grab().save(QStringLiteral("%1/%2.png").arg(csDir, QLatin1String(szName))));
-}
 
 }  // namespace
 
@@ -212,33 +208,51 @@ class CIdeaGridTest : public QObject {
     QCOMPARE(pDoc->m_iCurrent, 3);
   }
 
+  // The main window filling a 1600 x 1000 and a 1024 x 768 screen with each
+  // grid beside its document, drawn as one screen picture.
   void Screenshots() {
-    // The bundled photo, at a third of its size to keep the test short.
-    std::unique_ptr<CDADC> pPhoto =
-        OpenImageSurface(VX_RESOURCE_DIR "/samples/ladybird.jpg", kImageFromName);
-    QVERIFY(pPhoto);
-    std::shared_ptr<CDADC> pSmall = CDADC::ScaledCopy(1.0 / 3, *pPhoto);
-    for (CIdeaGridWindow::EKind eKind :
-         {CIdeaGridWindow::EKind::Variations, CIdeaGridWindow::EKind::Wizard}) {
-      CSource doc;
-      doc.m_Spec.m_iXform = XFORM_KLEE;
-      auto fnSource = [&](CIdeaSource& src) {
-        src.m_Spec = doc.m_Spec;
-        src.m_pOriginal = CDADC::Copy(*pSmall);
-        InitUsageCounts(src.m_aUsage.data());
-        return true;
-      };
-      CIdeaGridWindow grid(eKind, fnSource, doc.Add());
-      QVERIFY(grid.More());
-      const char* szKind = eKind == CIdeaGridWindow::EKind::Variations ? "variations" : "wizard";
-      // Beside a document on a 1600 x 1000 and a 1024 x 768 screen.
-      for (QSize size : {QSize(760, 620), QSize(520, 440)}) {
-        grid.resize(size);
-        grid.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&grid));
-        QVERIFY(WaitEnded(grid));
-        if (doc.m_aAdded.empty()) grid.Pick(0);
-        SaveScreenshot(grid, QStringLiteral("%1_grid_%2").arg(szKind).arg(size.width()).toLatin1());
+    for (QSize screen : {QSize(1600, 1000), QSize(1024, 768)}) {
+      CShellFixture fixture;
+      CMainFrame& frame = fixture.Frame();
+      frame.setGeometry(QRect(QPoint(0, 0), screen));
+      const QImage photo(QStringLiteral(VX_RESOURCE_DIR "/samples/ladybird.jpg"));
+      QVERIFY(!photo.isNull());
+      const std::string csPath = fixture.m_Home.Path("ladybird.png");
+      photo.scaledToWidth(screen.width() / 3, Qt::SmoothTransformation)
+          .save(QString::fromStdString(csPath));
+      fixture.m_Dialogs.m_iXform = XFORM_KLEE;
+      QVERIFY(fixture.m_pApp->OpenImageDocument(csPath.c_str()));
+      QVERIFY(CShellFixture::WaitIdle());
+      frame.ActiveChild()->move(12, 12);
+      for (int iCommand : {ID_VARIATIONS_GRID, ID_WIZARD_GRID}) {
+        frame.OnCommand(iCommand);
+        CIdeaGridWindow* pGrid = nullptr;
+        for (CIdeaGridWindow* p : frame.ActiveChild()->findChildren<CIdeaGridWindow*>())
+          if ((p->Kind() == CIdeaGridWindow::EKind::Wizard) == (iCommand == ID_WIZARD_GRID)) pGrid = p;
+        QVERIFY(pGrid);
+        QVERIFY(WaitEnded(*pGrid));
+        pGrid->Pick(0);
+        // Beside the document: the right part of the screen.
+        const QSize size(screen.width() * 11 / 20, screen.height() * 3 / 4);
+        pGrid->resize(size);
+        QTest::qWait(50);
+        QPixmap shot(screen);
+        QPainter painter(&shot);
+        painter.drawPixmap(0, 0, frame.grab());
+        const QPoint ptGrid(screen.width() - size.width() - 16, 64);
+        painter.fillRect(QRect(ptGrid, size).adjusted(-2, -24, 2, 2), QColor(60, 60, 70));
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(ptGrid - QPoint(0, 22), QSize(size.width(), 20)), Qt::AlignCenter,
+                         pGrid->windowTitle());
+        painter.drawPixmap(ptGrid, pGrid->grab());
+        painter.end();
+        const QString csDir = QCoreApplication::applicationDirPath() + "/screenshots";
+        QDir().mkpath(csDir);
+        QVERIFY(shot.save(QStringLiteral("%1/%2_grid_%3x%4.png")
+                              .arg(csDir, iCommand == ID_WIZARD_GRID ? "wizard" : "variations")
+                              .arg(screen.width())
+                              .arg(screen.height())));
+        pGrid->close();
       }
     }
   }
