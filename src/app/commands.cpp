@@ -42,6 +42,8 @@ void SaveSequence(CMainFrame& f) { f.SaveSequenceAs(); }
 void SaveRecipe(CMainFrame& f) { f.SaveRecipe(); }
 void ApplyRecipe(CMainFrame& f) { f.ApplyRecipe(std::string()); }
 void CopyRecipe(CMainFrame& f) { f.CopyRecipe(); }
+void WizardGrid(CMainFrame& f) { f.OpenIdeaGrid(true); }
+void VariationsGrid(CMainFrame& f) { f.OpenIdeaGrid(false); }
 template <int I>
 void Reload(CMainFrame& f) {
   f.App().ReloadRecent(I);
@@ -112,6 +114,10 @@ constexpr CCommandInfo kCommands[] = {
      "wizard"},
     {ID_VARIATIONS, "Generate a new image using current settings (F8)\nCreate(F8)", "F8", 7,
      "create"},
+    {ID_WIZARD_GRID, "Show a grid of new ideas, each with its own Xform chosen by the wizard\nWizard Grid (Shift+F7)",
+     "Shift+F7", 0, nullptr, HasPicture, WizardGrid},
+    {ID_VARIATIONS_GRID, "Show a grid of variations on the idea shown\nVariations Grid (Shift+F8)",
+     "Shift+F8", 0, nullptr, HasRecipe, VariationsGrid},
     {ID_VIGNETTE, "Set mix options to make a vignette\nVignette", "F11", 9, "vignette"},
     {ID_OVERVIEW, "Select image from sequence using overview window\nSelect image", "", 14,
      "overview"},
@@ -194,6 +200,8 @@ constexpr CMenuItem kSequenceMenu[] = {
     {ID_CHOOSE_XFORM, "Choose Xform\tF6"},
     {ID_WIZARD_ALL, "&Wizard chooses all\tF7"},
     {ID_VARIATIONS, "&Variations on theme\tF8"},
+    {ID_WIZARD_GRID, "Wi&zard Grid\tShift+F7"},
+    {ID_VARIATIONS_GRID, "Variations &Grid\tShift+F8"},
     {ID_VIGNETTE, "Make a Vignette\tF11"},
     {ID_OVERVIEW, "Sequence &Overview"},
 };

@@ -26,10 +26,12 @@
 #include "app/app.h"
 #include "app/dialog_hooks.h"
 #include "app/help_window.h"
+#include "app/idea_grid_window.h"
 #include "app/view.h"
 #include "dialogs/dialog_toolkit.h"
 #include "engine/document.h"
 #include "engine/filter_thread.h"
+#include "imaging/dadc.h"
 #include "platform/report.h"
 #include "xforms/progress.h"
 
@@ -547,4 +549,64 @@ void CMainFrame::closeEvent(QCloseEvent* pEvent) {
   }
   SaveGeometry();
   QMainWindow::closeEvent(pEvent);
+}
+
+void CMainFrame::OpenIdeaGrid(bool bWizard) {
+  CVexChildWnd* pChild = ActiveChild();
+  if (!pChild || !pChild->Document()) return;
+  const auto eKind = bWizard ? CIdeaGridWindow::EKind::Wizard : CIdeaGridWindow::EKind::Variations;
+  // One grid of each kind per document: asking again fills it anew.
+  for (CIdeaGridWindow* pGrid : pChild->findChildren<CIdeaGridWindow*>(Qt::FindDirectChildrenOnly)) {
+    if (pGrid->Kind() != eKind) continue;
+    pGrid->More();
+    pGrid->show();
+    pGrid->raise();
+    pGrid->activateWindow();
+    return;
+  }
+  const QPointer<CVexChildWnd> pWnd = pChild;
+  auto fnSource = [pWnd, bWizard](CIdeaSource& source) {
+    CVexmoFilterDoc* pDoc = pWnd ? pWnd->Document() : nullptr;
+    if (!pDoc || !pDoc->Original()) return false;
+    // The working recipe is the worker's while it runs.
+    if (pDoc->IsXforming()) {
+      ReportError("%s", kStillCreatingImage);
+      return false;
+    }
+    if (!bWizard && pDoc->m_iCurrent <= 0) {
+      ReportError("Select an ObjectXform");
+      return false;
+    }
+    source.m_Spec = pDoc->m_Spec;
+    source.m_pOriginal = CDADC::Copy(*pDoc->Original());
+    source.m_aUsage = pDoc->m_aUsage;
+    source.m_iQuality = pDoc->m_iAALevel;
+    return source.m_pOriginal != nullptr;
+  };
+  auto fnAdd = [this, pWnd](const CFilSpec& spec, const CDADC& picture, int iQuality) {
+    CVexmoFilterDoc* pDoc = pWnd ? pWnd->Document() : nullptr;
+    const int iPosition = pDoc ? pDoc->AddMadeIdea(spec, picture, iQuality) : 0;
+    if (iPosition > 0) {
+      if (CVexmoView* pView = pWnd->View()) pDoc->UpdateTitle(pView->Zoom());
+      UpdateTitle();
+      UpdateCommands();
+    }
+    return iPosition;
+  };
+  auto* pGrid = new CIdeaGridWindow(eKind, fnSource, fnAdd, pChild);
+  if (!pGrid->More()) {
+    delete pGrid;
+    return;
+  }
+  // Beside the document: over the right part of the main window, inside the screen.
+  QRect rc(QPoint(0, 0), pGrid->size());
+  rc.moveTopRight(geometry().topRight() + QPoint(-16, 64));
+  if (const QScreen* pScreen = screen()) {
+    const QRect rcScreen = pScreen->availableGeometry();
+    rc.moveRight(std::min(rc.right(), rcScreen.right()));
+    rc.moveLeft(std::max(rc.left(), rcScreen.left()));
+    rc.moveTop(std::max(rc.top(), rcScreen.top()));
+  }
+  pGrid->move(rc.topLeft());
+  pGrid->show();
 }

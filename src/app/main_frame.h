@@ -107,6 +107,9 @@ class CMainFrame final : public QMainWindow {
   // dropped on the window: a new idea of the active document made from the
   // recipe as it stands, the same picture as the command line makes.
   void ApplyRecipe(const std::string& csPath);
+  // Sequence > Wizard Grid / Variations Grid: the active document's grid
+  // of that kind (a new one, or the open one with new ideas).
+  void OpenIdeaGrid(bool bWizard);
   // STOP: the worker is asked to stop; its end shows "Stopped".
   void StopGeneration();
   // Brings the window to the front (another start asked for it).

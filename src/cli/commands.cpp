@@ -21,6 +21,8 @@
 
 #include "cli/cli_options.h"
 #include "engine/filter_thread.h"
+#include "engine/idea_batch.h"
+#include "engine/contact_sheet.h"
 #include "engine/recipe.h"
 #include "engine/sequence_file.h"
 #include "imaging/codecs/image_desc.h"
@@ -255,12 +257,12 @@ EIdea RefuseIdea(int iNumber, const CFilSpec& spec, const std::string& csWhy) {
   return EIdea::Refused;
 }
 
-// One idea on the calling thread: choose (unless replaying a recipe),
-// validate, generate, write.
-EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& progress,
-               std::atomic<int>& stop, CProgressDisplay& display, Recipe& made) {
-  CFilSpec spec = plan.m_Base;
-  int q = plan.m_iQuality;
+// The recipe of idea iNumber and its quality: chosen from its seed (unless
+// replaying a recipe) and validated for the picture. Made when the recipe is
+// ready; Failed or Refused (said why) when it cannot be made.
+EIdea ChooseIdea(const MakePlan& plan, const CDADC& in, int iNumber, CFilSpec& spec, int& q) {
+  spec = plan.m_Base;
+  q = plan.m_iQuality;
   if (plan.m_pIdeas) {
     const Recipe& idea = (*plan.m_pIdeas)[static_cast<std::size_t>(iNumber - 1)];
     spec = idea.m_Spec;
@@ -290,13 +292,22 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
     // this picture can take the recipe; the record replays unchanged.
     CFilSpec checked = spec;
     std::string csWhy;
-    if (!checked.Effect(in.m_iWidth, in.m_iHeight, &csWhy))
-      return RefuseIdea(iNumber, spec, csWhy);
-  } else {
-    std::string csWhy;
-    if (!spec.Effect(in.m_iWidth, in.m_iHeight, &csWhy)) return RefuseIdea(iNumber, spec, csWhy);
-    spec.Autochoose(&in);
+    if (!checked.Effect(in.m_iWidth, in.m_iHeight, &csWhy)) return RefuseIdea(iNumber, spec, csWhy);
+    return EIdea::Made;
   }
+  std::string csWhy;
+  if (!spec.Effect(in.m_iWidth, in.m_iHeight, &csWhy)) return RefuseIdea(iNumber, spec, csWhy);
+  spec.Autochoose(&in);
+  return EIdea::Made;
+}
+
+// One idea on the calling thread: choose, generate, write.
+EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& progress,
+               std::atomic<int>& stop, CProgressDisplay& display, Recipe& made) {
+  CFilSpec spec;
+  int q = 1;
+  if (const EIdea eChosen = ChooseIdea(plan, in, iNumber, spec, q); eChosen != EIdea::Made)
+    return eChosen;
 
   auto pOut = std::make_unique<CDADC>(in.m_iWidth * q, in.m_iHeight * q);
   CDADC drw(in.m_iWidth, in.m_iHeight);
@@ -339,6 +350,8 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
   return EIdea::Made;
 }
 
+int PlanRecipe(const MakeOptions& opt, MakePlan& plan);
+
 // Usage checks and the base recipe; kExitOk when the plan is ready.
 int PlanMake(const MakeOptions& opt, MakePlan& plan) {
   std::string csError;
@@ -370,7 +383,16 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
   if (SameOutput(plan.m_csOutput, plan.m_csSaveSequence, opt.m_iCount) ||
       SameOutput(plan.m_csSaveRecipe, plan.m_csSaveSequence, opt.m_iCount))
     return usage("--save-sequence names the same file as -o or --save-recipe");
+  return PlanRecipe(opt, plan);
+}
 
+// The base recipe, quality and first seed of a plan; kExitOk when ready.
+int PlanRecipe(const MakeOptions& opt, MakePlan& plan) {
+  std::string csError;
+  auto usage = [](const std::string& cs) {
+    Fail(cs);
+    return kExitUsage;
+  };
   CFilSpec& spec = plan.m_Base;
   bool bSeedKnown = false;
   if (!opt.m_csRecipe.empty()) {
@@ -431,43 +453,16 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
   return kExitOk;
 }
 
-// Bytes of memory the system can still give, or 0 when unknown.
-unsigned long long AvailableMemory() {
-  std::ifstream f("/proc/meminfo");
-  std::string csKey;
-  unsigned long long iKiB = 0;
-  std::string csUnit;
-  while (f >> csKey >> iKiB >> csUnit)
-    if (csKey == "MemAvailable:") return iKiB * 1024;
-  const long iPages = sysconf(_SC_AVPHYS_PAGES), iPageSize = sysconf(_SC_PAGESIZE);
-  return iPages > 0 && iPageSize > 0 ? static_cast<unsigned long long>(iPages) * iPageSize : 0;
-}
-
-// --jobs within the cores and the memory the ideas need: each idea holds its
-// out surface (quality squared times the picture) besides its drawing
-// surface and working maps. Says so when it lowers the number.
-int BoundJobs(int iJobs, int iCount, const CDADC& in, int iQuality) {
-  const int iWanted = iJobs < iCount ? iJobs : iCount;
-  int iBound = iWanted;
-  std::string csWhy;
-  const unsigned iCores = std::thread::hardware_concurrency();
-  if (iCores > 0 && static_cast<unsigned>(iBound) > iCores) {
-    iBound = static_cast<int>(iCores);
-    csWhy = std::to_string(iCores) + " cores";
-  }
-  const unsigned long long iPixels = static_cast<unsigned long long>(in.m_iWidth) * in.m_iHeight;
-  const unsigned long long iPerIdea =
-      iPixels * 3 * (static_cast<unsigned long long>(iQuality) * iQuality + 3);
-  const unsigned long long iFree = AvailableMemory();
-  if (iFree > 0 && iPerIdea > 0 && iFree / iPerIdea < static_cast<unsigned long long>(iBound)) {
-    iBound = iFree / iPerIdea > 0 ? static_cast<int>(iFree / iPerIdea) : 1;
-    csWhy = "each idea needs about " + std::to_string(iPerIdea >> 20) + " MB, " +
-            std::to_string(iFree >> 20) + " MB are free";
-  }
-  if (iBound < iWanted)
-    Fail("--jobs " + std::to_string(iJobs) + " lowered to " + std::to_string(iBound) + " (" +
-         csWhy + ")");
-  return iBound;
+// --jobs within the cores and the memory the ideas need (the one rule of
+// IdeasAtOnce). Says so when it lowers the number.
+int BoundJobs(int iJobs, int iCount, const CDADC& in, int iQuality,
+              unsigned long long iReserved = 0) {
+  const CIdeasAtOnce atOnce =
+      IdeasAtOnce(iJobs, iCount, in.m_iWidth, in.m_iHeight, iQuality, iReserved);
+  if (atOnce.m_iCount < std::min(iJobs, iCount))
+    Fail("--jobs " + std::to_string(iJobs) + " lowered to " + std::to_string(atOnce.m_iCount) +
+         " (" + atOnce.m_csWhy + ")");
+  return atOnce.m_iCount;
 }
 
 }  // namespace
@@ -659,6 +654,141 @@ int RunRender(const RenderOptions& opt) {
   std::unique_ptr<CDADC> pIn = LoadSequencePicture(seq, csError);
   if (!pIn) return Fail(csError), kExitFailure;
   return RunIdeas(plan, *pIn, aNumbers, opt.m_iJobs, opt.m_bQuiet, nullptr);
+}
+
+int RunSheet(const SheetOptions& opt) {
+  auto usage = [](const std::string& cs) {
+    Fail(cs);
+    return kExitUsage;
+  };
+  if (opt.m_iCount < 1 || opt.m_iCount > kMaxSheetIdeas)
+    return usage("--count must be 1 to " + std::to_string(kMaxSheetIdeas));
+  if (opt.m_iColumns && *opt.m_iColumns < 1) return usage("--columns must be at least 1");
+  if (opt.m_iCellWidth < kMinSheetCellWidth || opt.m_iCellWidth > kMaxSheetCellWidth)
+    return usage("--cell-width must be " + std::to_string(kMinSheetCellWidth) + " to " +
+                 std::to_string(kMaxSheetCellWidth));
+  if (opt.m_iJobs && *opt.m_iJobs < 1) return usage("--jobs must be at least 1");
+  if (opt.m_csXform.empty() && !opt.m_bWizard) return usage("name an Xform, or give --wizard");
+  if (!opt.m_csXform.empty() && opt.m_bWizard)
+    return usage("an Xform name and --wizard exclude each other");
+  const std::string csOutput =
+      opt.m_csOutput.empty() ? Stem(opt.m_csPicture) + "_sheet.png" : opt.m_csOutput;
+  if (!IsPictureName(csOutput)) return usage("the output " + QuotedValue(csOutput) + kPictureNames);
+  if (SameOutput(csOutput, opt.m_csSaveSequence, 1))
+    return usage("--save-sequence names the same file as -o");
+  // The ideas of make with the same picture, Xform, seed, count and quality.
+  MakeOptions make;
+  make.m_csPicture = opt.m_csPicture;
+  make.m_csXform = opt.m_csXform;
+  make.m_bWizard = opt.m_bWizard;
+  make.m_iSeed = opt.m_iSeed;
+  make.m_csQuality = opt.m_csQuality;
+  MakePlan plan;
+  if (const int iStatus = PlanRecipe(make, plan); iStatus != kExitOk) return iStatus;
+  std::unique_ptr<CDADC> pIn = LoadPicture(opt.m_csPicture);
+  if (!pIn) return Fail("cannot read the picture " + opt.m_csPicture), kExitFailure;
+
+  CIdeaBatch batch(*pIn, plan.m_iQuality);
+  for (int i = 1; i <= opt.m_iCount; ++i) {
+    CFilSpec spec;
+    int q = 1;
+    switch (ChooseIdea(plan, *pIn, i, spec, q)) {
+      case EIdea::Made: break;
+      case EIdea::Refused: return kExitUsage;
+      default: return kExitFailure;
+    }
+    batch.Add(spec);
+  }
+  // Each made idea is kept (3 bytes a pixel) until the sheet is laid out.
+  const unsigned long long iKept = static_cast<unsigned long long>(opt.m_iCount) *
+                                   static_cast<unsigned>(pIn->m_iWidth) *
+                                   static_cast<unsigned>(pIn->m_iHeight) * 3;
+  const int iAtOnce =
+      opt.m_iJobs ? BoundJobs(*opt.m_iJobs, opt.m_iCount, *pIn, plan.m_iQuality, iKept)
+                  : IdeasAtOnce(opt.m_iCount, opt.m_iCount, pIn->m_iWidth, pIn->m_iHeight,
+                                plan.m_iQuality, iKept)
+                        .m_iCount;
+  // The ideas keep the cores busy themselves: each shares its rows among its
+  // part of the cores only.
+  if (iAtOnce > 1)
+    LimitRowBlocks(std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / iAtOnce));
+
+  CProgressDisplay display(opt.m_bQuiet, opt.m_iCount);
+  std::mutex mWake;
+  std::condition_variable cvWake;
+  int iEnded = 0;  // under mWake
+  batch.Start(iAtOnce, [&](int i) {
+    if (batch.State(i) == EIdeaState::Made)
+      display.Line("idea " + std::to_string(i + 1) + ": " +
+                   GetXformName(batch.Spec(i).m_iXform) + ", seed " +
+                   std::to_string(batch.Spec(i).m_iSeed));
+    {
+      std::lock_guard lock(mWake);
+      ++iEnded;
+    }
+    cvWake.notify_one();
+  });
+  {
+    std::unique_lock lock(mWake);
+    while (iEnded < batch.Count()) {
+      if (s_bInterrupted) batch.Stop();
+      // The bar follows the first idea still being made, with its own text.
+      int iPercent = 0;
+      std::string csText;
+      for (int i = 0; i < batch.Count(); ++i)
+        if (batch.State(i) == EIdeaState::Running) {
+          iPercent = batch.Progress(i);
+          csText = batch.StatusText(i);
+          break;
+        }
+      const int iShown = iEnded;
+      display.Show(iPercent, iShown, csText);
+      cvWake.wait_for(lock, std::chrono::milliseconds(50), [&] { return iEnded != iShown; });
+    }
+  }
+  batch.Wait();
+  display.End();
+  int iFailed = 0;
+  for (int i = 0; i < batch.Count(); ++i) {
+    if (batch.State(i) == EIdeaState::Stopped || s_bInterrupted) {
+      Fail("stopped: no sheet written");
+      return kExitFailure;
+    }
+    if (batch.State(i) == EIdeaState::Failed) {
+      Fail("idea " + std::to_string(i + 1) + " (" + GetXformName(batch.Spec(i).m_iXform) +
+           ") could not be made");
+      ++iFailed;
+    }
+  }
+
+  std::vector<CSheetCell> aCells;
+  for (int i = 0; i < batch.Count(); ++i)
+    aCells.push_back({batch.Picture(i), SheetCaption(i + 1, batch.Spec(i).m_iXform,
+                                                     batch.Spec(i).m_iSeed)});
+  int iColumns = opt.m_iColumns.value_or(0);
+  if (iColumns == 0)
+    while (iColumns * iColumns < opt.m_iCount) ++iColumns;  // a square
+  std::unique_ptr<CDADC> pSheet = MakeContactSheet(aCells, iColumns, opt.m_iCellWidth);
+  if (!pSheet) return Fail("not enough memory for the sheet"), kExitFailure;
+  const CWriting writing;
+  ReplaceLink(csOutput);
+  if (!pSheet->WriteImageFile(csOutput.c_str())) return Fail("could not write " + csOutput), kExitFailure;
+  display.Line("sheet of " + std::to_string(batch.Count()) + " ideas -> " + csOutput);
+  if (!opt.m_csSaveSequence.empty()) {
+    CSequence seq;
+    SetSequencePicture(seq, opt.m_csPicture, *pIn);
+    for (int i = 0; i < batch.Count(); ++i) {
+      Recipe recipe;
+      recipe.m_Spec = batch.Spec(i);
+      recipe.m_iQuality = plan.m_iQuality;
+      seq.m_aIdeas.push_back(recipe);
+    }
+    seq.m_iCurrent = 0;
+    std::string csError;
+    ReplaceLink(opt.m_csSaveSequence);
+    if (!WriteSequenceFile(opt.m_csSaveSequence, seq, csError)) return Fail(csError), kExitFailure;
+  }
+  return iFailed ? kExitFailure : kExitOk;
 }
 
 int RunConvert(const std::string& csIn, const std::string& csOut) {

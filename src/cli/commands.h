@@ -39,7 +39,31 @@ struct RenderOptions {
   bool m_bQuiet = false;
 };
 
+// sheet: ideas laid out as one picture, a caption under each.
+constexpr int kMaxSheetIdeas = 100;
+constexpr int kMinSheetCellWidth = 16;
+constexpr int kMaxSheetCellWidth = 4096;
+
+struct SheetOptions {
+  std::string m_csPicture;
+  std::string m_csXform;  // catalogue name; empty with --wizard
+  bool m_bWizard = false;
+  std::optional<long long> m_iSeed;
+  std::optional<std::string> m_csQuality;
+  int m_iCount = 9;
+  std::optional<int> m_iColumns;  // default: as many as make a square
+  int m_iCellWidth = 240;
+  std::string m_csOutput;        // empty: "<picture stem>_sheet.png"
+  std::string m_csSaveSequence;  // the ideas' recipes as a sequence file
+  std::optional<int> m_iJobs;    // default: as many at once as cores and memory allow
+  bool m_bQuiet = false;
+};
+
 int RunMake(const MakeOptions& opt);
+// Makes the ideas make would make (same picture, Xform, seed, count and
+// quality), all at once within the cores and memory, and lays them out as
+// one picture with a caption under each (number, Xform, seed).
+int RunSheet(const SheetOptions& opt);
 // Makes ideas of a sequence file from its picture, each exactly as its
 // recipe made it (the same bytes as make --recipe at the same quality).
 int RunRender(const RenderOptions& opt);

@@ -94,6 +94,34 @@ int main(int argc, char** argv) {
   pRender->add_option("-j,--jobs", render.m_iJobs, "Ideas made at once");
   pRender->add_flag("--quiet", render.m_bQuiet, "No progress output");
 
+  SheetOptions sheet;
+  long long iSheetSeed = 0;
+  int iColumns = 0, iSheetJobs = 0;
+  std::string csSheetQuality;
+  CLI::App* pSheet = app.add_subcommand(
+      "sheet", "Many ideas at a glance: one picture of ideas, a caption under each");
+  pSheet->add_option("picture", sheet.m_csPicture, "The picture (BMP, TGA, JPG, PCX or PNG)")
+      ->required();
+  pSheet->add_option("xform", sheet.m_csXform, "Variations of this Xform (by catalogue name)");
+  pSheet->add_flag("-w,--wizard", sheet.m_bWizard,
+                   "Wizard chooses all: a random Xform, mix and parameters for every idea");
+  pSheet->add_option("-n,--count", sheet.m_iCount, "Number of ideas, 1 to 100 (default 9)");
+  CLI::Option* pSheetSeed = pSheet->add_option("-s,--seed", iSheetSeed,
+      "Seed of the first idea, as for make (the same ideas as make with this seed)");
+  CLI::Option* pColumns =
+      pSheet->add_option("--columns", iColumns, "Cells in a row (default: a square)");
+  pSheet->add_option("--cell-width", sheet.m_iCellWidth,
+                     "Width of a cell in pixels, 16 to 4096 (default 240)");
+  CLI::Option* pSheetQuality = pSheet->add_option("-q,--quality", csSheetQuality,
+      "Image quality (oversampling) of the ideas: 1, 2 or 4");
+  pSheet->add_option("-o,--output", sheet.m_csOutput,
+      "The sheet; its extension chooses the format (default: <picture>_sheet.png)");
+  pSheet->add_option("--save-sequence", sheet.m_csSaveSequence,
+      "Write the ideas' recipes as a sequence file: render --ideas K makes cell K at full size");
+  CLI::Option* pSheetJobs = pSheet->add_option("-j,--jobs", iSheetJobs,
+      "Ideas made at once (default: as many as the cores and the memory allow)");
+  pSheet->add_flag("--quiet", sheet.m_bQuiet, "No progress output");
+
   std::string csIn, csOut;
   CLI::App* pConvert = app.add_subcommand("convert", "Convert a picture to another format");
   pConvert->add_option("in", csIn, "Picture to read")->required();
@@ -143,6 +171,15 @@ int main(int argc, char** argv) {
     if (!ShippedDataReady()) return kExitFailure;
     InstallInterruptHandler();
     return RunRender(render);
+  }
+  if (pSheet->parsed()) {
+    if (*pSheetSeed) sheet.m_iSeed = iSheetSeed;
+    if (*pSheetQuality) sheet.m_csQuality = csSheetQuality;
+    if (*pColumns) sheet.m_iColumns = iColumns;
+    if (*pSheetJobs) sheet.m_iJobs = iSheetJobs;
+    if (!ShippedDataReady()) return kExitFailure;
+    InstallInterruptHandler();
+    return RunSheet(sheet);
   }
   if (pConvert->parsed()) return RunConvert(csIn, csOut);
   if (pInfo->parsed()) return RunInfo(csInfo);

@@ -182,6 +182,42 @@ bool CVexmoFilterDoc::AddRecipeIdea(const CFilSpec& recipe, int iQuality) {
   return true;
 }
 
+int CVexmoFilterDoc::AddMadeIdea(const CFilSpec& recipe, const CDADC& picture, int iQuality) {
+  CDADC* pDrw = Drawing();
+  if (!m_pOrgDC || !pDrw) {
+    ReportError("OGN:m_pOrgDC == NULL");
+    return 0;
+  }
+  if (IsXforming()) {
+    ReportError("%s", kStillCreatingImage);
+    return 0;
+  }
+  if (!ValidQuality(iQuality)) {
+    ReportError("Bad AA level:%d", iQuality);
+    return 0;
+  }
+  if (!picture.IsValid() || picture.m_iWidth != pDrw->m_iWidth ||
+      picture.m_iHeight != pDrw->m_iHeight) {
+    ReportError("The idea is %d x %d, the picture %d x %d", picture.m_iWidth, picture.m_iHeight,
+                pDrw->m_iWidth, pDrw->m_iHeight);
+    return 0;
+  }
+  m_iAALevel = iQuality;
+  m_Spec = recipe;
+  m_Spec.m_Context = XformContext{};
+  m_aSpecs.push_back(m_Spec);
+  m_iPrevious = m_iCurrent;
+  m_iCurrent = SequenceSize() - 1;
+  pDrw->m_pDC->BitBlt(0, 0, pDrw->m_iWidth, pDrw->m_iHeight, *picture.m_pDC, 0, 0, SRCCOPY);
+  m_iShownLevel = iQuality;
+  m_Overview.AddToThumbnails(*pDrw, GetXformName().c_str());
+  if (m_Spec.m_iXform >= 0 && m_Spec.m_iXform < kXformCount) ++m_aUsage[m_Spec.m_iXform];
+  m_App.m_Cache.WriteCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel);
+  m_App.m_iPrefXform = m_Spec.m_iXform;
+  m_pView->Invalidate(true);
+  return m_iCurrent;
+}
+
 bool CVexmoFilterDoc::ShownRecipe(CFilSpec& recipe, int& iQuality) const {
   if (m_iCurrent <= 0 || m_iCurrent >= SequenceSize()) return false;
   recipe = m_aSpecs[static_cast<std::size_t>(m_iCurrent)];

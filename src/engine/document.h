@@ -99,6 +99,13 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   // parameters, nothing chosen again) at the recipe's quality, which
   // becomes the document's, and shows it. False when refused (reported).
   bool AddRecipeIdea(const CFilSpec& recipe, int iQuality);
+  // Appends an idea made elsewhere (a cell of a Variations or Wizard grid):
+  // its recipe and its picture at the original's size, made at iQuality,
+  // which becomes the document's. It is shown without being drawn again and
+  // gets its thumbnail, cache file and usage count as a new idea does.
+  // The position it took, or 0 when refused (reported): while a generation
+  // runs, or for a picture that is not the original's size.
+  int AddMadeIdea(const CFilSpec& recipe, const CDADC& picture, int iQuality);
   // The recipe of the idea shown with the quality of its picture; false at
   // the original (it has no recipe).
   bool ShownRecipe(CFilSpec& recipe, int& iQuality) const;

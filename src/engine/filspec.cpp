@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <type_traits>
 
 #include "imaging/dadc.h"
@@ -301,16 +302,21 @@ void CFilSpec::NewSeed() {
   const unsigned long long iSeconds = static_cast<unsigned long long>(std::time(nullptr));
   const unsigned long long iMillis =
       static_cast<unsigned long long>(std::clock()) * 1000ull / CLOCKS_PER_SEC;
-  // Two ideas asked for within the same millisecond (small pictures are
-  // made that fast) would otherwise get the same seed, and with the same
-  // Xform the same picture: the second one takes a seed far from the first
-  // (neighbouring seeds give nearly the same first random numbers).
-  static std::atomic<std::uint32_t> s_iLast{0};
-  std::uint32_t iSeed = static_cast<std::uint32_t>(iSeconds + iMillis);
-  std::uint32_t iLast = s_iLast.load(std::memory_order_relaxed);
-  do {
-    if (iSeed == iLast) iSeed = iLast + 0x9E3779B9u;
-  } while (!s_iLast.compare_exchange_weak(iLast, iSeed, std::memory_order_relaxed));
+  // Ideas asked for within the same millisecond (small pictures are made
+  // that fast, a grid asks for many at once) would otherwise get the same
+  // seed, and with the same Xform the same picture: each one after the
+  // first takes a seed far from the one before (neighbouring seeds give
+  // nearly the same first random numbers).
+  static std::mutex s_mutex;
+  static std::uint32_t s_iLastClock = 0, s_iLast = 0;
+  const std::uint32_t iClock = static_cast<std::uint32_t>(iSeconds + iMillis);
+  std::uint32_t iSeed = iClock;
+  {
+    std::lock_guard lock(s_mutex);
+    if (iClock == s_iLastClock || iSeed == s_iLast) iSeed = s_iLast + 0x9E3779B9u;
+    s_iLastClock = iClock;
+    s_iLast = iSeed;
+  }
   m_iSeed = static_cast<std::int32_t>(iSeed);
 }
 

@@ -8,18 +8,15 @@
 std::atomic<int> g_iProgress{0};
 
 namespace {
-struct CStatusText {
-  std::mutex m_mutex;
-  char m_szText[kStatusTextLength + 1] = {};
-  int m_iScroll = 0;
-};
-
 std::atomic<ProgressHook> s_pfnHook{nullptr};
 
-CStatusText& Status() {
+CStatusText& ProgramStatus() {
   static CStatusText status;
   return status;
 }
+
+// Where SetStatusText writes on this thread; null: the program's text.
+thread_local CStatusText* t_pStatus = nullptr;
 }  // namespace
 
 int SetPercent(std::atomic<int>* pOut, int iLo, int iHi, int iPercent, const char* szMessage) {
@@ -35,39 +32,51 @@ int SetPercent(std::atomic<int>* pOut, int iLo, int iHi, int iPercent, const cha
   return iValue;
 }
 
-void SetStatusText(const char* szMessage) {
+void CStatusText::Set(const char* szMessage) {
   if (!szMessage) szMessage = "";
-  CStatusText& s = Status();
-  std::unique_lock lock(s.m_mutex);
-  if (std::strncmp(szMessage, s.m_szText, kStatusTextLength) != 0) s.m_iScroll = 0;
-  std::strncpy(s.m_szText, szMessage, kStatusTextLength);
-  s.m_szText[kStatusTextLength] = '\0';
-  lock.unlock();
-  if (ProgressHook pfn = s_pfnHook.load(std::memory_order_relaxed)) pfn(-1, szMessage);
+  std::lock_guard lock(m_mutex);
+  if (std::strncmp(szMessage, m_szText, kStatusTextLength) != 0) m_iScroll = 0;
+  std::strncpy(m_szText, szMessage, kStatusTextLength);
+  m_szText[kStatusTextLength] = '\0';
+}
+
+std::string CStatusText::Get() const {
+  std::lock_guard lock(m_mutex);
+  return m_szText;
+}
+
+std::string CStatusText::NextScrolled() {
+  std::lock_guard lock(m_mutex);
+  const std::size_t iLength = std::strlen(m_szText);
+  std::string csShown(iLength, ' ');
+  for (std::size_t i = 0; i < iLength; ++i)
+    csShown[i] = m_szText[(static_cast<std::size_t>(m_iScroll) + i) % iLength];
+  // Kept below the length: the rotation repeats anyway, and the counter never overflows.
+  m_iScroll = iLength ? static_cast<int>((static_cast<std::size_t>(m_iScroll) + 1) % iLength) : 0;
+  return csShown;
+}
+
+void CStatusText::ResetScroll() {
+  std::lock_guard lock(m_mutex);
+  m_iScroll = 0;
+}
+
+CStatusTextScope::CStatusTextScope(CStatusText& text) : m_pPrevious(t_pStatus) {
+  t_pStatus = &text;
+}
+
+CStatusTextScope::~CStatusTextScope() { t_pStatus = m_pPrevious; }
+
+void SetStatusText(const char* szMessage) {
+  (t_pStatus ? *t_pStatus : ProgramStatus()).Set(szMessage);
+  if (ProgressHook pfn = s_pfnHook.load(std::memory_order_relaxed))
+    pfn(-1, szMessage ? szMessage : "");
 }
 
 void SetProgressHook(ProgressHook pfnHook) { s_pfnHook.store(pfnHook); }
 
-std::string GetStatusText() {
-  CStatusText& s = Status();
-  std::lock_guard lock(s.m_mutex);
-  return s.m_szText;
-}
+std::string GetStatusText() { return ProgramStatus().Get(); }
 
-std::string NextScrolledStatusText() {
-  CStatusText& s = Status();
-  std::lock_guard lock(s.m_mutex);
-  const std::size_t iLength = std::strlen(s.m_szText);
-  std::string csShown(iLength, ' ');
-  for (std::size_t i = 0; i < iLength; ++i)
-    csShown[i] = s.m_szText[(static_cast<std::size_t>(s.m_iScroll) + i) % iLength];
-  // Kept below the length: the rotation repeats anyway, and the counter never overflows.
-  s.m_iScroll = iLength ? static_cast<int>((static_cast<std::size_t>(s.m_iScroll) + 1) % iLength) : 0;
-  return csShown;
-}
+std::string NextScrolledStatusText() { return ProgramStatus().NextScrolled(); }
 
-void ResetStatusScroll() {
-  CStatusText& s = Status();
-  std::lock_guard lock(s.m_mutex);
-  s.m_iScroll = 0;
-}
+void ResetStatusScroll() { ProgramStatus().ResetScroll(); }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 // The default progress field: the target of a context's m_pPercent when no
@@ -23,12 +24,45 @@ constexpr int kStatusTextLength = 40;
 int SetPercent(std::atomic<int>* pOut, int iLo, int iHi, int iPercent,
                const char* szMessage = nullptr);
 
-// Keeps the first 40 characters of the message; a text that differs from the
-// current one restarts the scrolling. A null message counts as "".
+// A status text: at most 40 characters and a scroll counter, guarded so that
+// one thread may write it while another reads it. The program has one for
+// the generation the status bar shows; a generation that runs beside others
+// (several ideas made at once) writes one of its own (CStatusTextScope).
+class CStatusText {
+ public:
+  // Keeps the first 40 characters of the message; a text that differs from
+  // the current one restarts the scrolling. A null message counts as "".
+  void Set(const char* szMessage);
+  std::string Get() const;
+  // Rotated left by the scroll counter, which then advances by one.
+  std::string NextScrolled();
+  void ResetScroll();
+
+ private:
+  mutable std::mutex m_mutex;
+  char m_szText[kStatusTextLength + 1] = {};
+  int m_iScroll = 0;
+};
+
+// While one lives, SetStatusText on the thread that made it writes to the
+// given text instead of the program's (scopes nest; the innermost wins).
+class CStatusTextScope {
+ public:
+  explicit CStatusTextScope(CStatusText& text);
+  ~CStatusTextScope();
+  CStatusTextScope(const CStatusTextScope&) = delete;
+  CStatusTextScope& operator=(const CStatusTextScope&) = delete;
+
+ private:
+  CStatusText* m_pPrevious;
+};
+
+// Sets the calling thread's status text (see CStatusTextScope), by default
+// the program's.
 void SetStatusText(const char* szMessage);
-// The current status text (at most 40 characters).
+// The program's status text (at most 40 characters).
 std::string GetStatusText();
-// The status text as the status bar shows it while the bar is up: rotated left
+// The program's status text as the status bar shows it while the bar is up: rotated left
 // by the scroll counter, which then advances by one. Restarts at the
 // beginning after each new text.
 std::string NextScrolledStatusText();

@@ -106,7 +106,8 @@ class CMainWindowTest : public QObject {
     QCOMPARE(MenuTexts(MainMenu(frame, 2)),
              (QStringList{"&Back\t<--", "&Last", "&Forward\t-->", "&Revert to Original",
                           "Choose Xform\tF6", "&Wizard chooses all\tF7",
-                          "&Variations on theme\tF8", "Make a Vignette\tF11",
+                          "&Variations on theme\tF8", "Wi&zard Grid\tShift+F7",
+                          "Variations &Grid\tShift+F8", "Make a Vignette\tF11",
                           "Sequence &Overview"}));
     QCOMPARE(MenuTexts(MainMenu(frame, 4)),
              (QStringList{"View Size &25%", "View Size &50%", "View Size &75%",

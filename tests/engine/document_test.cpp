@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "engine/app_state.h"
+#include "engine/idea_batch.h"
 #include "imaging/constants.h"
 #include "imaging/image_files.h"
 #include "imaging/random.h"
@@ -382,3 +383,40 @@ TEST_F(DocumentTest, GenerationsRunOnTheWorkerThread) {
 }
 
 }  // namespace
+
+TEST_F(DocumentTest, AGridsIdeaJoinsAsMadeAndItsRecipeMakesItAgain) {
+  CFakeView view;
+  auto pDoc = Open(view);
+  CVexmoFilterDoc& doc = *pDoc;
+  // A cell of a Variations grid: F8's choice, made beside the document.
+  CFilSpec spec = doc.m_Spec;
+  ASSERT_TRUE(ChooseVariation(spec, *doc.Original()));
+  CIdeaBatch batch(*doc.Original(), 2);
+  batch.Add(spec);
+  batch.Start(1);
+  batch.Wait();
+  ASSERT_NE(batch.Picture(0), nullptr);
+
+  EXPECT_EQ(doc.AddMadeIdea(batch.Spec(0), *batch.Picture(0), 2), 2);
+  EXPECT_FALSE(m_worker.IsXforming()) << "not drawn again";
+  EXPECT_EQ(doc.SequenceSize(), 3);
+  EXPECT_EQ(doc.m_iAALevel, 2);
+  EXPECT_EQ(doc.Title(100), "photo, (Mosaic), #2 of 2");
+  EXPECT_EQ(doc.m_Overview.Count(), 3);
+  EXPECT_EQ(doc.m_aUsage[XFORM_MOSAIC], 2);
+  EXPECT_TRUE(SameSurfaces(*view.m_pSurface, *batch.Picture(0)));
+  const std::string csFile = m_pApp->m_Cache.MakeCacheName(doc.CacheKey().c_str(), 2, 2);
+  EXPECT_TRUE(fs::exists(csFile));
+
+  // Made again from its recipe (no cache file), the picture is the same.
+  ASSERT_TRUE(fs::remove(csFile));
+  Command(doc, ID_BACK);
+  Command(doc, ID_FORWARD);
+  EXPECT_TRUE(SameSurfaces(*view.m_pSurface, *batch.Picture(0)));
+
+  // A picture of another size is refused, and nothing changes.
+  CDADC other(5, 5);
+  EXPECT_EQ(doc.AddMadeIdea(spec, other, 1), 0);
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"The idea is 5 x 5, the picture 36 x 24"});
+  EXPECT_EQ(doc.SequenceSize(), 3);
+}

@@ -244,6 +244,13 @@ TEST(FilSpec, SeedsAndWizardAll) {
   h.NewSeed();
   EXPECT_NE(g.m_iSeed, f.m_iSeed);
   EXPECT_NE(h.m_iSeed, g.m_iSeed);
+  // However many: a grid asks for nine within a millisecond.
+  std::set<std::int32_t> aSeeds{f.m_iSeed, g.m_iSeed, h.m_iSeed};
+  for (int i = 0; i < 25; ++i) {
+    h.NewSeed();
+    aSeeds.insert(h.m_iSeed);
+  }
+  EXPECT_EQ(aSeeds.size(), 28u);
   f.m_Clouds.m_bWizard = 0;
   f.m_Mosaic.m_bWizard = 0;
   f.SetWizardAll(0);
