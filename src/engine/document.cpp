@@ -212,7 +212,8 @@ int CVexmoFilterDoc::AddMadeIdea(const CFilSpec& recipe, const CDADC& picture, i
   m_iShownLevel = iQuality;
   m_Overview.AddToThumbnails(*pDrw, GetXformName().c_str());
   if (m_Spec.m_iXform >= 0 && m_Spec.m_iXform < kXformCount) ++m_aUsage[m_Spec.m_iXform];
-  m_App.m_Cache.WriteCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel);
+  m_App.m_Cache.WriteCachedImage(*pDrw, m_csCacheKey.c_str(), m_iCurrent, m_iAALevel,
+                                 CurrentRecipeDigest());
   m_App.m_iPrefXform = m_Spec.m_iXform;
   m_pView->Invalidate(true);
   return m_iCurrent;
@@ -248,8 +249,13 @@ std::string CVexmoFilterDoc::UniqueName(const std::string& csBase) {
 }
 
 bool CVexmoFilterDoc::ChooseStep() {
-  if (!m_Dialogs.ChooseXform(m_Spec, m_aUsage.data())) return false;
-  if (!m_Spec.m_bWizardAll) return m_Dialogs.XformSettings(m_Spec) == 1;
+  // The working recipe takes the choice only when it is accepted as a
+  // whole: Cancel in the settings that follow keeps the Xform that was
+  // working, so that the next variation is not of the cancelled one.
+  CFilSpec chosen = m_Spec;
+  if (!m_Dialogs.ChooseXform(chosen, m_aUsage.data())) return false;
+  if (!chosen.m_bWizardAll && m_Dialogs.XformSettings(chosen) != 1) return false;
+  m_Spec = chosen;
   return true;
 }
 

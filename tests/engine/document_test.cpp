@@ -62,10 +62,10 @@ class CFakeDialogs final : public IDocumentDialogs {
  public:
   std::string OpenImagePath(int, const std::string&, const std::string&) override { return {}; }
   bool ChooseXform(CFilSpec& spec, const std::int32_t*) override {
-    spec.m_iXform = XFORM_MOSAIC;
+    spec.m_iXform = m_iChosen;
     return true;
   }
-  int XformSettings(CFilSpec&) override { return 1; }
+  int XformSettings(CFilSpec&) override { return m_iSettings; }
   EClose Mix(MixSettings& mix, const CDADC*) override {
     mix = m_Mix;
     return m_eClose;
@@ -84,6 +84,8 @@ class CFakeDialogs final : public IDocumentDialogs {
   EClose m_eClose = EClose::ApplyNow;
   int m_iLevel = 2;
   int m_iPick = 0;
+  int m_iChosen = XFORM_MOSAIC;
+  int m_iSettings = 1;  // OK
 };
 
 class DocumentTest : public testing::Test {
@@ -283,6 +285,16 @@ TEST_F(DocumentTest, RefusalsAndTheirMessages) {
   Command(doc, ID_XFORM_SETTINGS);
   EXPECT_EQ(doc.SequenceSize(), 3);
   EXPECT_EQ(doc.m_aSpecs[2].m_iXform, XFORM_MOSAIC);
+  // Another Xform chosen, its settings cancelled: the working Xform stays.
+  m_dialogs.m_iChosen = XFORM_CLOUDS;
+  m_dialogs.m_iSettings = 0;
+  doc.m_Spec.m_bWizardAll = 0;  // (else no settings follow the choice)
+  Command(doc, ID_CHOOSE_XFORM);
+  EXPECT_EQ(doc.SequenceSize(), 3);
+  EXPECT_EQ(doc.m_Spec.m_iXform, XFORM_MOSAIC);
+  Command(doc, ID_VARIATIONS);
+  ASSERT_EQ(doc.SequenceSize(), 4);
+  EXPECT_EQ(doc.m_aSpecs[3].m_iXform, XFORM_MOSAIC);
 }
 
 // A sequence given back to a new document (as from a sequence file): the
