@@ -27,7 +27,7 @@ constexpr int kMaxRecipeNesting = 16;
 
 // The JSON text of a recipe (pretty-printed, ends with a newline).
 std::string RecipeToJson(const Recipe& recipe);
-// A digest of the specification alone (Xform, parameters, mix, selection,
+// A digest of the recipe alone (Xform, parameters, mix, selection,
 // seed; not the quality): two equal digests stand for the same idea.
 std::uint64_t RecipeDigest(const CFilSpec& spec);
 // Reads a recipe; false with a reason in csError. Parameters not named keep

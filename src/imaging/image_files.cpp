@@ -223,8 +223,10 @@ CGlobalBlock OpenImageFile(const char* szPath, int iType) {
     ReportError("Filename has no extension:<%s>", szPath);
     return CGlobalBlock();
   }
+  // One message for a failure: the loader's word, then what the steps said.
+  CGatheredErrors gathered;
   CGlobalBlock hDib = VicLoadFile(szPath, iType);
-  if (!hDib) ReportError("Could not open imagefile:\n<%s>", szPath);
+  if (!hDib) gathered.Show(FormatMessageText("Could not open imagefile:\n<%s>", szPath));
   return hDib;
 }
 
@@ -264,11 +266,12 @@ std::unique_ptr<CDADC> OpenImageSurface(const char* szPath, int iType) {
   };
   CImageDesc desc;
   CGlobalBlock hFallback;
+  CGatheredErrors gathered;
   if (!LoadPicture(szPath, iType, makeSurface, desc, hFallback)) {
     pSurface.reset();
     if (hFallback) pSurface = CDADC::CBC(hFallback);
   }
-  if (!pSurface) ReportError("Could not open imagefile:\n<%s>", szPath);
+  if (!pSurface) gathered.Show(FormatMessageText("Could not open imagefile:\n<%s>", szPath));
   return pSurface;
 }
 

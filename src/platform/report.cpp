@@ -27,6 +27,8 @@ class CStderrReporter final : public CReporter {
 
 CStderrReporter g_stderrReporter;
 std::atomic<CReporter*> g_pReporter{&g_stderrReporter};
+// The innermost gathering of this thread's errors, if any.
+thread_local CGatheredErrors* t_pGathered = nullptr;
 
 std::string FormatV(const char* szFormat, va_list args) {
   char szBuffer[kMaxMessageLength + 1];
@@ -54,7 +56,34 @@ int ReportError(const char* szFormat, ...) {
   va_start(args, szFormat);
   const std::string cs = FormatV(szFormat, args);
   va_end(args);
+  if (CGatheredErrors* pGathered = t_pGathered) {
+    pGathered->Add(cs);
+    return IDOK;
+  }
   return g_pReporter.load()->ShowError(cs);
+}
+
+CGatheredErrors::CGatheredErrors() : m_pOuter(t_pGathered) { t_pGathered = this; }
+
+CGatheredErrors::~CGatheredErrors() {
+  t_pGathered = m_pOuter;
+  if (!m_bShown && !m_csTexts.empty()) {
+    m_csTexts.pop_back();
+    ReportError("%s", m_csTexts.c_str());
+  }
+}
+
+void CGatheredErrors::Add(const std::string& csText) {
+  const std::string csLine = csText + "\n";
+  if (m_csTexts.find(csLine) == std::string::npos) m_csTexts += csLine;
+}
+
+void CGatheredErrors::Show(const std::string& csHeadline) {
+  if (t_pGathered == this) t_pGathered = m_pOuter;
+  m_bShown = true;
+  std::string cs = csHeadline;
+  if (!m_csTexts.empty()) cs += "\n" + m_csTexts.substr(0, m_csTexts.size() - 1);
+  ReportError("%s", cs.c_str());
 }
 
 int AskUser(const char* szFormat, ...) {

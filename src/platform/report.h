@@ -42,5 +42,29 @@ class CWaitCursor {
   CWaitCursor& operator=(const CWaitCursor&) = delete;
 };
 
+// While it lives, the errors that this thread reports are gathered instead
+// of shown, so that the steps of one failure (a decoder's code, then the
+// loader's word) reach the user as one message. Show gives them as one,
+// under a headline; what is still gathered when it ends is shown as one.
+class CGatheredErrors {
+ public:
+  CGatheredErrors();
+  ~CGatheredErrors();
+  CGatheredErrors(const CGatheredErrors&) = delete;
+  CGatheredErrors& operator=(const CGatheredErrors&) = delete;
+
+  // Shows the headline and, below it, every gathered text (a repeat once);
+  // then nothing is gathered any more.
+  void Show(const std::string& csHeadline);
+  // Takes one reported text (ReportError does this while the gathering is
+  // this thread's innermost).
+  void Add(const std::string& csText);
+
+ private:
+  CGatheredErrors* m_pOuter;
+  std::string m_csTexts;
+  bool m_bShown = false;
+};
+
 // printf-style formatting into a std::string, cut to kMaxMessageLength.
 std::string FormatMessageText(const char* szFormat, ...) __attribute__((format(printf, 1, 2)));

@@ -200,10 +200,10 @@ TEST(PictureLimits, ThePixelBoundIsASetting) {
   EXPECT_EQ(MaxPicturePixels(), 15);
   EXPECT_EQ(VicWriteFile(csPath.c_str(), surface, kImageFromName), 1);
   EXPECT_EQ(OpenImageSurface(csPath.c_str(), kImageFromName), nullptr);
-  EXPECT_THAT(TakeMessages(), ElementsAre("The picture is too large: 4 x 4 pixels.\nThe limit is 15 "
-                                          "pixels in all and 65500 pixels per side.\n<" +
-                                              csPath + ">",
-                                          "Could not open imagefile:\n<" + csPath + ">"));
+  EXPECT_THAT(TakeMessages(),
+              ElementsAre("Could not open imagefile:\n<" + csPath +
+                          ">\nThe picture is too large: 4 x 4 pixels.\nThe limit is 15 pixels in all "
+                          "and 65500 pixels per side.\n<" + csPath + ">"));
   ASSERT_TRUE(SetMaxPicturePixels(16));
   EXPECT_NE(OpenImageSurface(csPath.c_str(), kImageFromName), nullptr);
   // The clipboard's packed DIBs keep the same bound.
@@ -232,9 +232,9 @@ TEST(PictureLimits, OnlyRegularFilesAreRead) {
   ASSERT_EQ(mkfifo(csFifo.c_str(), 0600), 0);
   EXPECT_EQ(OpenImageSurface(csFifo.c_str(), kImageFromName), nullptr);
   EXPECT_THAT(TakeMessages(),
-              ElementsAre("Not a file that can be read as a picture (a pipe, device or folder):\n<" +
-                              csFifo + ">",
-                          "Could not open imagefile:\n<" + csFifo + ">"));
+              ElementsAre("Could not open imagefile:\n<" + csFifo +
+                          ">\nNot a file that can be read as a picture (a pipe, device or "
+                          "folder):\n<" + csFifo + ">"));
   CPictureHeader header;
   std::string csError;
   EXPECT_EQ(ReadImageHeader(csFifo.c_str(), header, csError), kVicErrNotRegular);
