@@ -169,31 +169,11 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
   // range, and the ranges are joined (the extremes do not depend on the order).
   for (int i = 0; i < h; ++i)
     pOffsets[i] = CloudWindOffset(static_cast<double>(i) / h, p.m_dHorizon, dWind);
-  // When the colour pass can write the surface's bytes itself and each
-  // pixel's block holds 8 bytes in its first row (quality 4), a value is
-  // kept there, where its own colour overwrites it: no memory of its own.
-  CBitmap* pBitmap = out.m_pDC->GetCurrentBitmap();
-  const bool bDirect = pBitmap && !out.m_pDC->HasClipRegion() &&
-                       out.m_pDC->GetROP2() == R2_COPYPEN && pBitmap->Width() >= w * s &&
-                       pBitmap->Height() >= h * s;
-  const bool bInSurface = bDirect && 3 * s >= static_cast<int>(sizeof(double));
-  const std::size_t iPixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-  std::unique_ptr<double[]> pNoise(bInSurface ? nullptr : new (std::nothrow) double[iPixels]);
-  const bool bKept = bInSurface || pNoise;
-  auto Keep = [&](int k, int j, double n) {
-    if (bInSurface)
-      std::memcpy(pBitmap->Row(j * s) + static_cast<std::size_t>(3) * s * k, &n, sizeof n);
-    else
-      pNoise[static_cast<std::size_t>(j) * w + k] = n;
-  };
-  auto Kept = [&](int k, int j) {
-    double n;
-    if (bInSurface)
-      std::memcpy(&n, pBitmap->Row(j * s) + static_cast<std::size_t>(3) * s * k, sizeof n);
-    else
-      n = pNoise[static_cast<std::size_t>(j) * w + k];
-    return n;
-  };
+  // At quality 4 a value is kept in the surface itself (see CKeptTexture).
+  CBitmap* pBitmap = DirectlyWritable(*out.m_pDC, w * s, h * s);
+  const bool bDirect = pBitmap != nullptr;
+  CKeptTexture kept(pBitmap, w, h, s);
+  const bool bKept = kept.IsKept();
   struct CRange {
     double dMax = -20000000.0, dMin = 20000000.0;
     bool bMemory = true;
@@ -210,7 +190,7 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
       blockRow.Prepare(i, w, pOffsets[i]);
       for (int j = 0; j < w; ++j) {
         const double n = blockRow.Noise(j, w);
-        if (bKept) Keep(j, i, n);
+        if (bKept) kept.Keep(j, i, n);
         if (n > range.dMax) range.dMax = n;
         if (n < range.dMin) range.dMin = n;
       }
@@ -253,13 +233,13 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
     // SetPixelV or FillSolidRect would write: drawing calls would share the
     // context's state between the blocks. A pixel's kept value is read
     // before its block is written.
-    const double dLast = w > 0 && h > 0 ? Kept(w - 1, h - 1) : 0.0;
+    const double dLast = w > 0 && h > 0 ? kept.Kept(w - 1, h - 1) : 0.0;
     const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
     ForEachRowBlock(h, RowBlockCount(h), [&](int iBlock, int iFirst, int iEnd) {
       for (int j = iFirst; j < iEnd; ++j) {
         std::uint8_t* pRow = pBitmap->Row(j * s);
         for (int k = 0; k < w; ++k) {
-          const COLORREF cr = ColourAt(k, j, RowHeight(j), Kept(k, j));
+          const COLORREF cr = ColourAt(k, j, RowHeight(j), kept.Kept(k, j));
           for (std::uint8_t* px = pRow + 3 * k * s; px < pRow + 3 * (k + 1) * s; px += 3) {
             px[0] = GetBValue(cr);
             px[1] = GetGValue(cr);
@@ -278,7 +258,7 @@ int ApplyClouds(const CloudsParams& p, XformContext& ctx) {
     for (int j = 0; j < h; ++j) {
       if (!bKept) row.Prepare(j, w, pOffsets[j]);
       for (int k = 0; k < w; ++k) {
-        const COLORREF cr = ColourAt(k, j, RowHeight(j), bKept ? Kept(k, j) : row.Noise(k, w));
+        const COLORREF cr = ColourAt(k, j, RowHeight(j), bKept ? kept.Kept(k, j) : row.Noise(k, w));
         if (s == 1)
           out.m_pDC->SetPixelV(k, j, cr);
         else

@@ -121,31 +121,12 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
   // room for them (else they are worked out again, to the same bits); then
   // the rows are shared between the cores, each block with its own range,
   // and the ranges are joined (the extremes do not depend on the order).
-  // When the second pass can write the surface's bytes itself and each
-  // pixel's block holds 8 bytes in its first row (quality 4), a value is
-  // kept there, where its own colour overwrites it: no memory of its own.
-  CBitmap* pBitmap = dc.GetCurrentBitmap();
-  const bool bDirect = pBitmap && !dc.HasClipRegion() && dc.GetROP2() == R2_COPYPEN &&
-                       pBitmap->Width() >= w * s && pBitmap->Height() >= h * s;
-  const bool bInSurface = bDirect && 3 * s >= static_cast<int>(sizeof(double));
+  // At quality 4 a value is kept in the surface itself (see CKeptTexture).
+  CBitmap* pBitmap = DirectlyWritable(dc, w * s, h * s);
+  const bool bDirect = pBitmap != nullptr;
   CMistRow row(p, w, h);
-  std::unique_ptr<double[]> pNoise(
-      bInSurface ? nullptr : new (std::nothrow) double[static_cast<std::size_t>(w) * h]);
-  const bool bKept = bInSurface || pNoise;
-  auto Keep = [&](int x, int y, double n) {
-    if (bInSurface)
-      std::memcpy(pBitmap->Row(y * s) + static_cast<std::size_t>(3) * s * x, &n, sizeof n);
-    else
-      pNoise[static_cast<std::size_t>(y) * w + x] = n;
-  };
-  auto Kept = [&](int x, int y) {
-    double n;
-    if (bInSurface)
-      std::memcpy(&n, pBitmap->Row(y * s) + static_cast<std::size_t>(3) * s * x, sizeof n);
-    else
-      n = pNoise[static_cast<std::size_t>(y) * w + x];
-    return n;
-  };
+  CKeptTexture kept(pBitmap, w, h, s);
+  const bool bKept = kept.IsKept();
   struct CRange {
     double dMax = -20000000.0, dMin = 20000000.0;
   };
@@ -157,7 +138,7 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
       blockRow.Prepare(y);
       for (int x = 0; x < w; ++x) {
         const double n = blockRow.Noise(x, ForceAt(pField, x, y, w));
-        if (bKept) Keep(x, y, n);
+        if (bKept) kept.Keep(x, y, n);
         if (n > range.dMax) range.dMax = n;
         if (n < range.dMin) range.dMin = n;
       }
@@ -186,13 +167,13 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
     // SetPixelV or FillSolidRect would write: drawing calls would share the
     // context's state between the blocks. A pixel's kept value is read
     // before its block is written.
-    const double dLast = w > 0 && h > 0 ? Kept(w - 1, h - 1) : 0.0;
+    const double dLast = w > 0 && h > 0 ? kept.Kept(w - 1, h - 1) : 0.0;
     const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
     ForEachRowBlock(h, RowBlockCount(h), [&](int iBlock, int iFirst, int iEnd) {
       for (int y = iFirst; y < iEnd; ++y) {
         std::uint8_t* pOut = pBitmap->Row(y * s);
         for (int x = 0; x < w; ++x) {
-          const COLORREF cr = ColourOf(Kept(x, y));
+          const COLORREF cr = ColourOf(kept.Kept(x, y));
           for (std::uint8_t* px = pOut + 3 * x * s; px < pOut + 3 * (x + 1) * s; px += 3) {
             px[0] = GetBValue(cr);
             px[1] = GetGValue(cr);
@@ -210,7 +191,7 @@ int ApplyMist(const MistParams& p, XformContext& ctx) {
   for (int y = 0; !(bDirect && bKept) && y < h && !ctx.Stopped(); ++y) {
     if (!bKept) row.Prepare(y);
     for (int x = 0; x < w; ++x) {
-      const COLORREF cr = ColourOf(bKept ? Kept(x, y) : row.Noise(x, ForceAt(pField, x, y, w)));
+      const COLORREF cr = ColourOf(bKept ? kept.Kept(x, y) : row.Noise(x, ForceAt(pField, x, y, w)));
       if (s == 1)
         dc.SetPixelV(x, y, cr);
       else
