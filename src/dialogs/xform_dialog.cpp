@@ -242,6 +242,8 @@ void CXformDialog::AddPair(CField& f, QBoxLayout* pLayout, const char* szGroup) 
   f.m_apInputs = {pSlider, pEdit};
   if (pLabel) f.m_apInputs.push_back(pLabel);
   if (bPercent) {
+    pEdit->setParent(this);  // never laid out: the dialog still owns it
+    pEdit->setVisible(false);
     f.m_pPercent = new QLabel;
     SetControlId(f.m_pPercent, d.m_iId2);
     f.m_pPercent->setAlignment(Qt::AlignCenter);
