@@ -322,8 +322,10 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
   if (eResult == EGeneration::Stopped || s_bInterrupted) return EIdea::Stopped;
   if (eResult == EGeneration::Failed) {
     const std::string csWhy = spec.ApplyRefusal();
-    Fail("idea " + std::to_string(iNumber) + " (" + GetXformName(spec.m_iXform) +
-         ") could not be made" + (csWhy.empty() ? "" : ": " + csWhy));
+    // The reason names the Xform itself.
+    Fail("idea " + std::to_string(iNumber) +
+         (csWhy.empty() ? std::string(" (") + GetXformName(spec.m_iXform) + ") could not be made"
+                        : " could not be made: " + csWhy));
     return EIdea::Failed;
   }
   const CWriting writing;
