@@ -26,12 +26,15 @@ std::string VersionText() {
 
 // Text is drawn with the shipped fonts only: without the data folder, or
 // with a font that fails its check, an idea would fail or differ from the
-// same recipe made elsewhere.
-bool ShippedDataReady() {
+// same recipe made elsewhere. A run that will surely draw text (a sheet's
+// captions) checks the fonts whole at once; make and render check the list
+// here and each font whole before their first text (an idea that draws text
+// then fails naming the font), so that other Xforms do not pay for it.
+bool ShippedDataReady(bool bDrawsText) {
   std::string csError;
   if (DataDir().m_csDir.empty())
     csError = DataDirMissingMessage(DataDir());
-  else if (CheckShippedFonts(csError))
+  else if (bDrawsText ? CheckShippedFonts(csError) : ShippedFontsListed(csError))
     return true;
   std::cerr << "vexmora-cli: " << csError << "\n";
   return false;
@@ -161,14 +164,14 @@ int main(int argc, char** argv) {
     if (*pMix) make.m_csMix = csMix;
     if (*pMixSelect) make.m_csMixSelect = csMixSelect;
     if (*pSelect) make.m_csSelect = csSelect;
-    if (!ShippedDataReady()) return kExitFailure;
+    if (!ShippedDataReady(false)) return kExitFailure;
     InstallInterruptHandler();
     return RunMake(make);
   }
   if (pRender->parsed()) {
     if (*pIdeas) render.m_csIdeas = csIdeas;
     if (*pRenderQuality) render.m_csQuality = csRenderQuality;
-    if (!ShippedDataReady()) return kExitFailure;
+    if (!ShippedDataReady(false)) return kExitFailure;
     InstallInterruptHandler();
     return RunRender(render);
   }
@@ -177,7 +180,7 @@ int main(int argc, char** argv) {
     if (*pSheetQuality) sheet.m_csQuality = csSheetQuality;
     if (*pColumns) sheet.m_iColumns = iColumns;
     if (*pSheetJobs) sheet.m_iJobs = iSheetJobs;
-    if (!ShippedDataReady()) return kExitFailure;
+    if (!ShippedDataReady(true)) return kExitFailure;
     InstallInterruptHandler();
     return RunSheet(sheet);
   }

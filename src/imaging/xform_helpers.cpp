@@ -93,6 +93,11 @@ double BoundedDiagonal(double dWidth, double dHeight) {
   return dDiagonal > dLimit * (1 + 1e-12) ? dLimit : dDiagonal;
 }
 
+double BoundedSide(double dSide, double dOther) {
+  const double dLimit = std::sqrt(kMaxCountAspect * dSide * dOther);
+  return dSide > dLimit * (1 + 1e-12) ? dLimit : dSide;
+}
+
 CellGrid::CellGrid(int iWidth, int iHeight, int iColumns)
     : m_iWidth(iWidth < 1 ? 1 : iWidth), m_iHeight(iHeight < 1 ? 1 : iHeight) {
   m_iColumns = (iColumns < 7 || iColumns > 250) ? 125 : iColumns;

@@ -54,6 +54,9 @@ long long ProportionalCount(long long n, long long iAlong, long long iAcross);
 // the same area with sides 1 : kMaxCountAspect: sizes that follow the
 // diagonal stay within what an ordinary picture of that area has.
 double BoundedDiagonal(double dWidth, double dHeight);
+// A side of a picture whose other side is dOther, but no longer than the
+// long side of a picture of the same area with sides 1 : kMaxCountAspect.
+double BoundedSide(double dSide, double dOther);
 
 // Equal cells over W x H with about n columns (n outside 7..250 becomes 125)
 // and rows in proportion (at most kMaxCountAspect times the columns).

@@ -56,13 +56,21 @@ inline constexpr const char* kFontSumsFile = "SHA256SUMS";
 
 // Checks the fonts folder of csDataDir against its list: true with the
 // listed files (full paths, in list order) in aFiles, or false with the
-// reason, naming the file, in csError.
+// reason, naming the file, in csError. Without bDigests only the list and
+// the presence of every listed file are checked (nothing is read).
 bool CheckFontsIn(const std::string& csDataDir, std::vector<std::string>& aFiles,
-                  std::string& csError);
-// The check for the data folder in use (DataDir()), done once per run. The
-// command-line program and the desktop call it at start and stop with
-// csError when it fails.
+                  std::string& csError, bool bDigests = true);
+// The whole check for the data folder in use (DataDir()), done once per run
+// and kept. The desktop calls it at start and stops with csError when it
+// fails; anything that draws text runs it first (ShippedFontsError).
 bool CheckShippedFonts(std::string& csError);
+// The reason the whole check failed, naming the file (valid for the rest of
+// the run), or nullptr when every shipped font is whole.
+const char* ShippedFontsError();
+// The list and every listed file present, without reading the fonts: what
+// the command line checks at start, so that a run that draws no text does
+// not pay for reading and hashing them (4 MB).
+bool ShippedFontsListed(std::string& csError);
 // The checked font files of the data folder in use; empty when the check
 // failed (then no text can be drawn).
 const std::vector<std::string>& ShippedFontFiles();

@@ -92,10 +92,17 @@ int ApplyBanya(const BanyaParams& p, XformContext& ctx) {
                              BlendColour(0.5, p.m_crBackground, K));
 
     // The glue: one diamond per cell, a pixel beyond the cell on three sides.
+    // On a surface narrower than the squares across, neighbouring columns
+    // fall on the same pixels: a column whose diamonds the next column
+    // draws again in the same places (every one opaque, in the same order)
+    // is wholly painted over, so it is not drawn. The same picture, and
+    // work bounded by the surface's width rather than the count.
     SetStatusText("Sticky bits...");
     for (int i = 0; i < n; ++i) {
       const int x0 = static_cast<int>(i * W / n), x1 = static_cast<int>((i + 1) * W / n);
-      for (int j = 0; j < m; ++j) {
+      const bool bCovered = i + 1 < n && static_cast<int>((i + 1) * W / n) == x0 &&
+                            static_cast<int>((i + 2) * W / n) == x1;
+      for (int j = 0; j < m && !bCovered; ++j) {
         const int y0 = static_cast<int>(j * H / m), y1 = static_cast<int>((j + 1) * H / m);
         const int q = force(static_cast<long long>(i) * w / n + cw / (2 * s),
                             static_cast<long long>(j) * h / m + ch / (2 * s));
@@ -112,7 +119,9 @@ int ApplyBanya(const BanyaParams& p, XformContext& ctx) {
     SetStatusText("Crayon...");
     for (int i = 0; i <= n && !ctx.Stopped(); ++i) {
       const int x = static_cast<int>(i * W / n);
-      for (int j = 0; j <= m; ++j) {
+      // As for the glue: the next column's shapes cover the same pixels.
+      const bool bCovered = i < n && static_cast<int>((i + 1) * W / n) == x;
+      for (int j = 0; j <= m && !bCovered; ++j) {
         const int y = static_cast<int>(j * H / m);
         const int q = force(static_cast<long long>(i) * w / (n + 1) + cw / (2 * s),
                             static_cast<long long>(j) * h / (m + 1) + ch / (2 * s));

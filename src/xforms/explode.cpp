@@ -65,7 +65,9 @@ int ApplyExplode(const ExplodeParams& p, XformContext& ctx) {
   if (!(L >= 5)) L = 5;  // at least 5 input pixels (also for a length that is not a number)
   double dWidth = R * p.m_dEndWidth * s * 0.01;
   if (std::isnan(dWidth)) dWidth = 0;
-  const double dSag = s * p.m_iGravity * h * 0.0001;
+  // The sag follows the height (of a tall strip: as of an ordinary picture
+  // of its area, whose traces would otherwise fall thousands of pixels).
+  const double dSag = s * p.m_iGravity * BoundedSide(h, w) * 0.0001;
 
   const int N = p.m_iTraces;
   for (int i = 0; i < N; ++i) {

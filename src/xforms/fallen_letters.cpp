@@ -68,6 +68,7 @@ void DrawFallenLetter(CDC& dc, char cLetter, int x, int y, int iAngle, LOGFONT l
 
 int ApplyFallenLetters(const FallenLettersParams& p, XformContext& ctx) {
   if (!ctx.IsValid()) return 0;
+  if (!ctx.ShippedFontsWhole()) return 0;
   CDADC& in = *ctx.m_pIn;
   CDADC& out = *ctx.m_pOut;
   CDC& dc = *out.m_pDC;

@@ -290,6 +290,7 @@ void DrawReliefContours(const ReliefMapParams& p, const ReliefColours& cols,
 
 int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
   if (!ctx.IsValid()) return 0;
+  if (p.m_bContours && p.m_bNumbered && !ctx.ShippedFontsWhole()) return 0;
   const CDADC& in = *ctx.m_pIn;
   CDADC& out = *ctx.m_pOut;
   CDC& dc = *out.m_pDC;

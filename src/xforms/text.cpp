@@ -77,6 +77,7 @@ int TextOvertypeCount(int f) { return 8 * (255 - f) / 255 + 1; }
 
 int ApplyText(const TextParams& p, XformContext& ctx) {
   if (!ctx.IsValid()) return 0;
+  if (!ctx.ShippedFontsWhole()) return 0;
   const int s = ctx.ScaleFactor();
   CDADC& in = *ctx.m_pIn;
   CDADC& out = *ctx.m_pOut;

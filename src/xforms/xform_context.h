@@ -9,6 +9,7 @@
 #include "imaging/area_selection.h"
 #include "imaging/constants.h"
 #include "imaging/dadc.h"
+#include "platform/data_dir.h"
 #include "xforms/progress.h"
 
 struct XformContext {
@@ -39,6 +40,15 @@ struct XformContext {
   int Refuse(const char* szWhy) {
     m_szRefusal = szWhy;
     return 0;
+  }
+
+  // Text is drawn with the shipped fonts only: false, giving up with the
+  // reason that names the font, when one is missing or damaged (checked
+  // whole once per run, before the first text).
+  bool ShippedFontsWhole() {
+    const char* szWhy = ShippedFontsError();
+    if (szWhy) Refuse(szWhy);
+    return !szWhy;
   }
 
   // All three surfaces present, and out / in (integer division) is the same

@@ -149,6 +149,32 @@ TEST(CliTool, RefusedSettingsNameTheirRule) {
   EXPECT_THAT(csErr, HasSubstr("Swarm: at least one of angle, intensity and size must be on"));
   EXPECT_FALSE(std::filesystem::exists(tmp.Path("out.png")));
 }
+// A damaged font fails the ideas that draw text, naming the file, and only
+// those: an idea without text never reads the fonts; a sheet (captions)
+// checks them at start.
+TEST(CliTool, DamagedFontFailsOnlyText) {
+  CTempDir tmp;
+  namespace fs = std::filesystem;
+  const fs::path fonts = fs::path(tmp.Path("data")) / "fonts";
+  fs::create_directories(fonts);
+  for (const auto& entry : fs::directory_iterator(fs::path(VX_RESOURCE_DIR) / "fonts"))
+    fs::copy_file(entry.path(), fonts / entry.path().filename());
+  const fs::path damaged = fonts / "LiberationSans-Regular.ttf";
+  fs::resize_file(damaged, fs::file_size(damaged) - 1);
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(MakeTestPicture(40, 30)->WriteBmpFile(csPic.c_str()), 1);
+  const std::string csEnv = "VEXMORA_DATA_DIR=" + tmp.Path("data") + " ";
+  std::string csErr;
+  EXPECT_EQ(Cli("make " + csPic + " wood --quiet -o " + tmp.Path("wood.png"), &csErr, csEnv), 0)
+      << csErr;
+  EXPECT_NE(Cli("make " + csPic + " text --quiet -o " + tmp.Path("text.png"), &csErr, csEnv), 0);
+  EXPECT_THAT(csErr, HasSubstr("Text: A shipped font is damaged"));
+  EXPECT_THAT(csErr, HasSubstr(damaged.string()));
+  EXPECT_FALSE(fs::exists(tmp.Path("text.png")));
+  EXPECT_NE(Cli("sheet " + csPic + " -o " + tmp.Path("sheet.png"), &csErr, csEnv), 0);
+  EXPECT_THAT(csErr, HasSubstr(damaged.string()));
+}
+
 TEST(CliTool, MaxPixelsBoundsReading) {
   CTempDir tmp;
   const std::string csPic = tmp.Path("pic.bmp");

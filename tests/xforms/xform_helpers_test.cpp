@@ -166,4 +166,7 @@ TEST(XformHelpers, ProportionsOfLongStripsAreBounded) {
   EXPECT_DOUBLE_EQ(BoundedDiagonal(100, 400), std::sqrt(100.0 * 100 + 400.0 * 400));
   EXPECT_DOUBLE_EQ(BoundedDiagonal(4, 30000), BoundedDiagonal(30000, 4));
   EXPECT_NEAR(BoundedDiagonal(4, 30000), std::sqrt(17.0 / 4 * 120000), 1e-9);
+  EXPECT_EQ(BoundedSide(400, 100), 400);  // exactly 1 : 4 keeps its side
+  EXPECT_EQ(BoundedSide(100, 400), 100);
+  EXPECT_NEAR(BoundedSide(30000, 4), std::sqrt(4.0 * 120000), 1e-9);
 }
