@@ -7,12 +7,20 @@
 //    interface thread may, against a generation on a clean thread; the same
 //    Xform run on the dirty thread itself shows what a dirty state costs on
 //    this processor. Times and bytes are compared.
-// 2. Whole processes of vexmora-cli (wizard on, seed 12345, BMP output) for
+// 2. Every Xform, one recipe each (its wizard on, seed 12345, quality 1, on 8
+//    and 2 megapixels), through the desktop's document (the worker, the
+//    idea's end on the calling thread, its cache file written) and through
+//    the command line's generation on a clean thread: wall and CPU times of
+//    both (the desktop's CPU time includes its cache file), the interface
+//    thread's time at the idea's end, the goal "desktop CPU <= command line
+//    CPU + 50 ms" and whether the pictures are the same bytes.
+// 3. Whole processes of vexmora-cli (wizard on, seed 12345, BMP output) for
 //    every Xform: quality 1 on 8 MP (goal 300 ms wall) and 2 MP (100 ms),
 //    quality 4 on 8 MP (1.2 s), with the peak memory against 1.1 times the
 //    surfaces an idea needs (picture, drawing surface, oversampled surface).
 //
 //   vexmora_bench_goals [--runs N] [--skip-cli] [--skip-desktop] [NAME ...]
+// (--skip-desktop leaves out 1 and 2, --skip-cli 3.)
 // NAME picks Xforms by catalogue name (lower case, dashes for spaces).
 // Other arguments (those of the benchmark programs) are ignored.
 #include <spawn.h>
@@ -28,13 +36,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "engine/app_state.h"
 #include "engine/catalogue.h"
+#include "engine/document.h"
 #include "engine/filspec.h"
 #include "engine/filter_thread.h"
 #include "imaging/dadc.h"
@@ -42,6 +53,7 @@
 #include "imaging/random.h"
 #include "platform/vector_state.h"
 #include "support/surface_digest.h"
+#include "support/temp_dir.h"
 
 extern char** environ;
 
@@ -188,7 +200,164 @@ void DesktopAgainstCli(CDADC& in, int iRuns) {
               aDigest[0] == aDigest[1] ? "identical" : "DIFFER");
 }
 
-// ---- 2. Whole processes ----
+// ---- 2. Every Xform through the desktop's document and the command line ----
+
+class CBenchView final : public IDocumentView {
+ public:
+  CDADC* DrawingSurface() override { return m_pSurface.get(); }
+  int CreateViewBitmap(const CDADC& picture) override {
+    m_pSurface = CDADC::Copy(picture);
+    return m_pSurface ? 1 : 0;
+  }
+  void Invalidate(bool) override {}
+  void SetTitle(const std::string&) override {}
+  bool SaveImage() override { return false; }
+  std::unique_ptr<CDADC> m_pSurface;
+};
+
+// The recipes are given: no dialog opens on this path.
+class CNoDialogs final : public IDocumentDialogs {
+ public:
+  std::string OpenImagePath(int, const std::string&, const std::string&) override { return {}; }
+  bool ChooseXform(CFilSpec&, const std::int32_t*) override { return false; }
+  int XformSettings(CFilSpec&) override { return 0; }
+  EClose Mix(MixSettings&, const CDADC*) override { return EClose::Cancel; }
+  EClose AdvancedSelection(AreaSelection&, const CDADC*) override { return EClose::Cancel; }
+  EClose ImageQuality(int&) override { return EClose::Cancel; }
+  bool Overview(COverview&) override { return false; }
+  void ImageProperties(const CImageProperties&) override {}
+};
+
+// The Xform's wizard on, seed 12345; false when the picture cannot take it.
+bool WizardRecipe(int iXform, const CDADC& in, CFilSpec& spec) {
+  spec = CFilSpec();
+  spec.m_iXform = iXform;
+  spec.m_iSeed = 12345;
+  spec.m_bWizardAll = 0;
+  if (std::int32_t* p = spec.WizardFlag(iXform)) *p = 1;
+  SeedRandom(12345u);
+  if (!spec.Effect(in.m_iWidth, in.m_iHeight)) return false;
+  spec.Autochoose(const_cast<CDADC*>(&in));
+  return true;
+}
+
+struct CPathResult {
+  bool bOk = false;
+  double dWallMs = 0, dCpuMs = 0;
+  double dEndMs = 0;  // the desktop: the interface thread's step at the idea's end
+  std::string csDigest;
+};
+
+// A document of its own (closed after, taking its cache file with it) makes
+// the recipe as the desktop does: the worker started from this thread, the
+// idea's end collected here, its cache file written behind.
+CPathResult DesktopDocument(CAppState& app, const CFilSpec& recipe, const CDADC& in) {
+  CPathResult r;
+  CGenerationWorker worker;
+  std::mutex m;
+  std::condition_variable cv;
+  bool bEnded = false;
+  worker.SetEndedCallback([&] {
+    std::lock_guard<std::mutex> lock(m);
+    bEnded = true;
+    cv.notify_one();
+  });
+  CBenchView view;
+  CNoDialogs dialogs;
+  CVexmoFilterDoc doc(&view, app, worker, dialogs);
+  if (!doc.SetDocSequence(CDADC::Copy(in), "bench", {}, 1, 0)) return r;
+  const double dCpu0 = ProcessCpuMs();
+  const auto t0 = Clock::now();
+  if (!doc.AddRecipeIdea(recipe, 1)) return r;
+  {
+    std::unique_lock<std::mutex> lock(m);
+    cv.wait(lock, [&] { return bEnded; });
+  }
+  const auto tEnd = Clock::now();
+  worker.IdleCheck();
+  r.dEndMs = MsSince(tEnd);
+  r.dWallMs = MsSince(t0);
+  app.m_Cache.FinishWrites();
+  r.dCpuMs = ProcessCpuMs() - dCpu0;
+  r.bOk = doc.SequenceSize() == 2 && worker.LastResult() == EGeneration::Made;
+  r.csDigest = SurfaceDigest(*view.m_pSurface);
+  return r;
+}
+
+// The command line's generation: FilterThreadProc on a thread of its own.
+CPathResult CliThread(const CFilSpec& recipe, CDADC& in) {
+  CPathResult r;
+  CDADC drw(in.m_iWidth, in.m_iHeight);
+  CFilSpec spec = recipe;
+  spec.SetDCs(&drw, new CDADC(in.m_iWidth, in.m_iHeight), &in);
+  const double dCpu0 = ProcessCpuMs();
+  const auto t0 = Clock::now();
+  EGeneration eResult = EGeneration::Failed;
+  std::thread t([&] { eResult = FilterThreadProc(spec); });
+  t.join();
+  r.dWallMs = MsSince(t0);
+  r.dCpuMs = ProcessCpuMs() - dCpu0;
+  r.bOk = eResult == EGeneration::Made;
+  r.csDigest = SurfaceDigest(drw);
+  return r;
+}
+
+void EveryXformDesktopAgainstCli(CDADC& in, int iRuns, const std::vector<std::string>& aNames) {
+  constexpr double kGoalMs = 50;
+  std::printf("\nEvery Xform through the desktop's document and the command line's generation "
+              "(wizard, seed 12345, %d x %d, quality 1; least of %d runs; the desktop's CPU "
+              "includes its cache file)\n", in.m_iWidth, in.m_iHeight, iRuns);
+  std::printf("%-16s %9s %9s %9s %9s %8s %9s  %s\n", "Xform", "cli wall", "cli CPU", "dsk wall",
+              "dsk CPU", "dsk end", "CPU diff", "goal (+50 ms), bytes");
+  CTempDir home;
+  CUserPaths paths;
+  paths.m_csHome = home.Dir().string();
+  CAppState app(paths);
+  app.m_csMainDir = home.Path("main");
+  std::filesystem::create_directories(app.m_csMainDir);
+  app.SetupDirectories();
+  int iMissed = 0, iDiffer = 0;
+  for (int i = 0; i < kXformCount; ++i) {
+    if (!CFilSpec::IsBuilt(i)) continue;
+    const std::string csName = CliName(i);
+    if (!aNames.empty() && std::find(aNames.begin(), aNames.end(), csName) == aNames.end())
+      continue;
+    CFilSpec recipe;
+    if (!WizardRecipe(i, in, recipe)) {
+      std::printf("%-16s the picture cannot take the recipe\n", csName.c_str());
+      continue;
+    }
+    CPathResult cli, dsk;
+    cli.dWallMs = cli.dCpuMs = dsk.dWallMs = dsk.dCpuMs = dsk.dEndMs = 1e300;
+    bool bOk = true;
+    for (int k = 0; k < iRuns; ++k) {
+      const CPathResult c = CliThread(recipe, in);
+      const CPathResult d = DesktopDocument(app, recipe, in);
+      bOk = bOk && c.bOk && d.bOk;
+      cli.dWallMs = std::min(cli.dWallMs, c.dWallMs);
+      cli.dCpuMs = std::min(cli.dCpuMs, c.dCpuMs);
+      dsk.dWallMs = std::min(dsk.dWallMs, d.dWallMs);
+      dsk.dCpuMs = std::min(dsk.dCpuMs, d.dCpuMs);
+      dsk.dEndMs = std::min(dsk.dEndMs, d.dEndMs);
+      cli.csDigest = c.csDigest;
+      dsk.csDigest = d.csDigest;
+    }
+    const double dDiff = dsk.dCpuMs - cli.dCpuMs;
+    const bool bMet = dDiff <= kGoalMs;
+    const bool bSame = cli.csDigest == dsk.csDigest;
+    iMissed += !bMet;
+    iDiffer += !bSame;
+    std::printf("%-16s %9.0f %9.0f %9.0f %9.0f %8.1f %+9.0f  %s, %s%s\n", csName.c_str(),
+                cli.dWallMs, cli.dCpuMs, dsk.dWallMs, dsk.dCpuMs, dsk.dEndMs, dDiff,
+                bMet ? "met" : "NOT met", bSame ? "identical" : "DIFFER",
+                bOk ? "" : " (a generation failed)");
+    std::fflush(stdout);
+  }
+  std::printf("%d Xforms over the goal, %d with other bytes (dsk end: the interface thread's "
+              "step when an idea ends, its cache picture handed over)\n", iMissed, iDiffer);
+}
+
+// ---- 3. Whole processes ----
 
 struct CProcess {
   double dWallMs = 0, dCpuMs = 0;
@@ -296,7 +465,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "goals: not enough memory for the pictures\n");
     return 2;
   }
-  if (bDesktop) DesktopAgainstCli(*p8, std::max(iRuns, 3));
+  if (bDesktop) {
+    DesktopAgainstCli(*p8, std::max(iRuns, 3));
+    EveryXformDesktopAgainstCli(*p8, iRuns, aNames);
+    EveryXformDesktopAgainstCli(*p2, iRuns, aNames);
+  }
   if (bCli) {
     char szDir[] = "/tmp/vexmora-goals-XXXXXX";
     if (!mkdtemp(szDir)) {

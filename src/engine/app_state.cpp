@@ -102,6 +102,8 @@ bool CAppState::StartUp(bool bAnotherInstanceRuns) {
 }
 
 void CAppState::Exit(bool bAnotherInstanceRuns) {
+  // Pictures still waiting for their files would only be deleted again.
+  m_Cache.DropWrites();
   if (bAnotherInstanceRuns) return;
   WriteSettings();
   ClearCacheDirectory("*.TMP");

@@ -49,8 +49,9 @@ class CAppState {
   // Otherwise reads the settings, sets up the directories, seeds this
   // thread's random numbers from the clock and empties the cache directory.
   bool StartUp(bool bAnotherInstanceRuns);
-  // Unless another instance runs: writes the settings and deletes the cache
-  // files ("*.TMP").
+  // Drops the cache pictures still waiting for their files; then, unless
+  // another instance runs, writes the settings and deletes the cache files
+  // ("*.TMP").
   void Exit(bool bAnotherInstanceRuns);
 
   // $XDG_CONFIG_HOME/vexmora/vexmora.ini, else ~/.config/vexmora/vexmora.ini;

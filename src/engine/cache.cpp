@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <strings.h>
 #include <vector>
 
@@ -149,14 +151,28 @@ std::string CImageCache::MakeCacheName(const char* szKey, int iPosition, int iLe
 
 bool CImageCache::ReadCachedImage(CDADC& surface, const char* szKey, int iPosition, int iLevel,
                                   std::uint64_t iRecipe) {
+  ReportWriteFailure();
   const std::string csPath = MakeCacheName(szKey, iPosition, iLevel);
-  if (csPath.empty() || !FileExists(csPath.c_str())) return false;
-  if (!m_pFiles->Read(surface, csPath.c_str(), Identity(szKey, iPosition, iLevel, iRecipe))) {
+  if (csPath.empty()) return false;
+  const std::string csIdentity = Identity(szKey, iPosition, iLevel, iRecipe);
+  bool bMatches = false;
+  switch (m_Writer.ReadPending(surface, csPath, csIdentity)) {
+    case CCacheWriter::EPending::Copied:
+      TouchCache(csPath);
+      return true;
+    case CCacheWriter::EPending::Mismatch:
+      m_Writer.Settle(csPath);
+      break;
+    case CCacheWriter::EPending::None:
+      if (!FileExists(csPath.c_str())) return false;
+      bMatches = m_pFiles->Read(surface, csPath.c_str(), csIdentity) != 0;
+      break;
+  }
+  if (!bMatches) {
     // Made again instead; the file goes so that the new picture can take
     // its place.
     std::remove(csPath.c_str());
-    for (CCacheEntry& entry : m_aEntries)
-      if (entry.m_iTime != 0 && entry.m_csFile == csPath) entry = {};
+    FreeEntries({csPath});
     return false;
   }
   TouchCache(csPath);
@@ -165,20 +181,27 @@ bool CImageCache::ReadCachedImage(CDADC& surface, const char* szKey, int iPositi
 
 void CImageCache::WriteCachedImage(const CDADC& surface, const char* szKey, int iPosition,
                                    int iLevel, std::uint64_t iRecipe) {
+  ReportWriteFailure();
   if (!m_bCacheEnabled) return;
   const std::string csPath = MakeCacheName(szKey, iPosition, iLevel);
-  if (csPath.empty() || FileExists(csPath.c_str())) return;
+  if (csPath.empty() || m_Writer.IsPending(csPath) || FileExists(csPath.c_str())) return;
   if (!m_bMadePrivate) m_bMadePrivate = MakePrivate(m_csDir);
-  if (!m_pFiles->Write(surface, csPath.c_str(), Identity(szKey, iPosition, iLevel, iRecipe))) {
-    ReportError(
-        "Could not save cache image.\nIf your disk is full please exit Vexmora,\n"
-        "free some disk space, and restart Vexmora.");
-    // A half-written file would be found again and fail to load each time
-    // (a link in the way is removed, never followed).
-    std::remove(csPath.c_str());
-    m_bCacheEnabled = 0;
+  auto pJob = std::make_unique<CCacheWriter::CJob>();
+  pJob->m_pPicture = CDADC::Copy(surface);
+  // Without memory for the copy the picture is simply not cached.
+  if (!pJob->m_pPicture) return;
+  pJob->m_csPath = csPath;
+  pJob->m_csKey = szKey;
+  pJob->m_csIdentity = Identity(szKey, iPosition, iLevel, iRecipe);
+  pJob->m_pFiles = m_pFiles;
+  if (!m_Writer.Queue(std::move(pJob))) {
+    ReportWriteFailure();
     return;
   }
+  Register(csPath, szKey);
+}
+
+void CImageCache::Register(const std::string& csPath, const char* szKey) {
   // A file made again (it had gone, or did not match) keeps its entry: two
   // entries of one file would delete it twice.
   for (CCacheEntry& entry : m_aEntries) {
@@ -196,6 +219,34 @@ void CImageCache::WriteCachedImage(const CDADC& surface, const char* szKey, int 
   // and is deleted with the rest of the directory at exit.
 }
 
+void CImageCache::FreeEntries(const std::vector<std::string>& aPaths) {
+  for (CCacheEntry& entry : m_aEntries)
+    if (entry.m_iTime != 0 &&
+        std::find(aPaths.begin(), aPaths.end(), entry.m_csFile) != aPaths.end())
+      entry = {};
+}
+
+void CImageCache::ReportWriteFailure() {
+  std::vector<std::string> aNotWritten;
+  if (!m_Writer.TakeFailure(aNotWritten)) return;
+  FreeEntries(aNotWritten);
+  m_bCacheEnabled = 0;
+  ReportError(
+      "Could not save cache image.\nIf your disk is full please exit Vexmora,\n"
+      "free some disk space, and restart Vexmora.");
+}
+
+void CImageCache::FinishWrites() {
+  m_Writer.Finish();
+  ReportWriteFailure();
+}
+
+void CImageCache::DropWrites() {
+  FreeEntries(m_Writer.CancelAll());
+  std::vector<std::string> aNotWritten;
+  if (m_Writer.TakeFailure(aNotWritten)) FreeEntries(aNotWritten);
+}
+
 void CImageCache::RemoveCacheFile(const std::string& csPath) {
   if (std::remove(csPath.c_str()) != 0)
     ReportError("Could not remove cache image:\n<%s>", csPath.c_str());
@@ -209,22 +260,33 @@ void CImageCache::EvictOldest() {
     if (entry.m_iTime < iNow && (!pOldest || entry.m_iTime < pOldest->m_iTime)) pOldest = &entry;
   }
   if (!pOldest) return;
-  if (FileExists(pOldest->m_csFile.c_str()))
-    RemoveCacheFile(pOldest->m_csFile);
-  else
-    ReportError("Cache image does not exist:\n<%s>", pOldest->m_csFile.c_str());
+  // A picture still waiting for its file has none to delete.
+  if (m_Writer.Settle(pOldest->m_csFile) != CCacheWriter::ESettled::Dropped) {
+    if (FileExists(pOldest->m_csFile.c_str()))
+      RemoveCacheFile(pOldest->m_csFile);
+    else
+      ReportError("Cache image does not exist:\n<%s>", pOldest->m_csFile.c_str());
+  }
   *pOldest = {};
 }
 
 void CImageCache::RemoveDocCache(const char* szKey) {
   if (!szKey || !*szKey) return;
+  // Its pictures not yet on disk never get there; a failed write among them
+  // is reported first and its entry freed.
+  const std::vector<std::string> aDropped = m_Writer.CancelDocument(szKey);
+  ReportWriteFailure();
   for (CCacheEntry& entry : m_aEntries) {
     if (entry.m_iTime == 0 || strcasecmp(entry.m_csDocument.c_str(), szKey) != 0) continue;
-    if (FileExists(entry.m_csFile.c_str()))
-      RemoveCacheFile(entry.m_csFile);
-    else
-      ReportError("Cache image for doc <%s> does not exist:\n<%s>\n", szKey,
-                  entry.m_csFile.c_str());
+    const bool bDropped =
+        std::find(aDropped.begin(), aDropped.end(), entry.m_csFile) != aDropped.end();
+    if (!bDropped) {
+      if (FileExists(entry.m_csFile.c_str()))
+        RemoveCacheFile(entry.m_csFile);
+      else
+        ReportError("Cache image for doc <%s> does not exist:\n<%s>\n", szKey,
+                    entry.m_csFile.c_str());
+    }
     entry = {};
   }
 }

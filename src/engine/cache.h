@@ -11,13 +11,19 @@
 // holds the document name, the process id and a serial number unique to this
 // run, so it also never meets a file left behind by another run.
 //
-// Only the user-interface thread uses the cache.
+// Only the user-interface thread uses the cache. The files themselves are
+// written behind it by the cache's writing thread (engine/cache_writer.h):
+// a picture handed over is registered at once and read back from its copy
+// until its file is on disk.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "engine/cache_writer.h"
 
 class CDADC;
 
@@ -82,13 +88,27 @@ class CImageCache {
   // has none; the key, position and level are always part of the identity).
   bool ReadCachedImage(CDADC& surface, const char* szKey, int iPosition, int iLevel,
                        std::uint64_t iRecipe = 0);
-  // Stores the surface unless writing is switched off or the file exists. A
-  // failed write reports the disk-full message, removes what was left of the
-  // file and switches writing off for the rest of the run.
+  // Stores the surface unless writing is switched off or the file exists:
+  // a copy of it is registered at once and its file written on the writing
+  // thread (this waits only while two copies are already waiting). A failed
+  // write removes what was left of its file; the next call on this thread
+  // reports the disk-full message, frees the entries of the files not
+  // written and switches writing off for the rest of the run.
   void WriteCachedImage(const CDADC& surface, const char* szKey, int iPosition, int iLevel,
                         std::uint64_t iRecipe = 0);
-  // Deletes every registered file of the document (keys compared without case).
+  // Deletes every registered file of the document (keys compared without
+  // case); its files not yet written never will be.
   void RemoveDocCache(const char* szKey);
+  // Waits until every picture handed over is on disk, then reports a failed
+  // write.
+  void FinishWrites();
+  // Drops the pictures not yet written (their entries are freed) and waits
+  // for the one being written. A failed write is forgotten unreported: for
+  // the program's end.
+  void DropWrites();
+  // Reports a failed write of the writing thread, once: the disk-full
+  // message, and writing is switched off. The shell may call it when idle.
+  void ReportWriteFailure();
   // Marks the entry of the file as used now.
   void TouchCache(const std::string& csPath);
   // When all entries are in use, deletes the file of the least recently used
@@ -108,10 +128,15 @@ class CImageCache {
 
  private:
   void RemoveCacheFile(const std::string& csPath);
+  void FreeEntries(const std::vector<std::string>& aPaths);
+  // Puts a file just handed over into the table (evicting as needed).
+  void Register(const std::string& csPath, const char* szKey);
 
   std::string m_csDir;
   bool m_bMadePrivate = false;  // the directory's permissions were set to 0700
   std::array<CCacheEntry, kEntries> m_aEntries;
   CCacheFiles* m_pFiles;
   unsigned m_iNextDocument = 1;
+  // Last, so that its thread has ended before the rest goes.
+  CCacheWriter m_Writer;
 };

@@ -108,6 +108,7 @@ TEST_F(CacheTest, WritesOnceAndReadsBackWithItsLevel) {
   m_cache.WriteCachedImage(m_surface, "Doc", 2, 1);
   m_cache.WriteCachedImage(m_surface, "Doc", 2, 1);  // the file exists: nothing to do
   m_cache.WriteCachedImage(m_surface, "Doc", 2, 4);  // another quality, another file
+  m_cache.FinishWrites();
   EXPECT_EQ(m_files.m_iWrites, 2);
   EXPECT_EQ(m_cache.UsedEntries(), 2);
   EXPECT_TRUE(fs::exists(m_dir / "Doc_2-1.TMP"));
@@ -142,6 +143,7 @@ TEST_F(CacheTest, TheThirtyThirdPictureEvictsTheLeastRecentlyUsed) {
   m_iNow = 2000;
   ASSERT_TRUE(m_cache.ReadCachedImage(m_surface, "Doc", 1, 1));
   m_cache.WriteCachedImage(m_surface, "Doc", 33, 1);
+  m_cache.FinishWrites();
   EXPECT_TRUE(fs::exists(m_dir / "Doc_1-1.TMP"));
   EXPECT_FALSE(fs::exists(m_dir / "Doc_2-1.TMP"));
   EXPECT_EQ(m_cache.Entry(1).m_csFile, (m_dir / "Doc_33-1.TMP").string());
@@ -157,6 +159,7 @@ TEST_F(CacheTest, TheThirtyThirdPictureEvictsTheLeastRecentlyUsed) {
 
 TEST_F(CacheTest, NothingYoungerThanThisSecondIsEvicted) {
   for (int i = 1; i <= 33; ++i) m_cache.WriteCachedImage(m_surface, "Doc", i, 1);
+  m_cache.FinishWrites();
   // All 32 entries were written in this second: the 33rd file stays
   // unregistered on disk.
   EXPECT_EQ(FilesOnDisk(), 33);
@@ -171,6 +174,7 @@ TEST_F(CacheTest, ClosingADocumentRemovesExactlyItsFiles) {
   m_cache.WriteCachedImage(m_surface, "Cat", 2, 2);
   m_cache.WriteCachedImage(m_surface, "Catalogue", 1, 1);
   m_cache.WriteCachedImage(m_surface, "Dog", 1, 1);
+  m_cache.FinishWrites();
   fs::remove(m_dir / "Cat_2-2.TMP");
   m_cache.RemoveDocCache("CAT");  // names match without regard to case
   EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Cache image for doc <CAT> does not exist:\n<" +
@@ -188,9 +192,11 @@ TEST_F(CacheTest, ClosingADocumentRemovesExactlyItsFiles) {
 
 TEST_F(CacheTest, AFailedWriteSwitchesWritingOffButNotReading) {
   m_cache.WriteCachedImage(m_surface, "Doc", 1, 1);
+  m_cache.FinishWrites();
   m_files.m_bFailWrites = true;
   m_cache.WriteCachedImage(m_surface, "Doc", 2, 1);
   m_cache.WriteCachedImage(m_surface, "Doc", 3, 1);
+  m_cache.FinishWrites();
   EXPECT_EQ(TakeMessages(),
             std::vector<std::string>{"Could not save cache image.\nIf your disk is full please "
                                      "exit Vexmora,\nfree some disk space, and restart Vexmora."});
@@ -206,6 +212,7 @@ TEST_F(CacheTest, EvictionThatCannotDeleteReportsAndFreesTheEntry) {
     m_iNow = 1000 + i;
     m_cache.WriteCachedImage(m_surface, "Doc", i, 1);
   }
+  m_cache.FinishWrites();
   // A directory in place of the file cannot be removed as a file.
   fs::remove(m_dir / "Doc_1-1.TMP");
   fs::create_directory(m_dir / "Doc_1-1.TMP");
@@ -231,11 +238,13 @@ TEST_F(CacheTest, CacheFilesAreMadeExclusivelyInAPrivateDirectory) {
   fs::create_symlink(outside, m_dir / "Doc_1-1.TMP");
   CDADC picture(5, 4);
   m_cache.WriteCachedImage(picture, "Doc", 1, 1);
+  m_cache.FinishWrites();
   EXPECT_FALSE(fs::exists(outside));
   EXPECT_EQ(m_cache.UsedEntries(), 0);
   TakeMessages();
   m_cache.m_bCacheEnabled = 1;
   m_cache.WriteCachedImage(picture, "Doc", 2, 1);
+  m_cache.FinishWrites();
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(m_dir / "Doc_2-1.TMP")));
   EXPECT_EQ(fs::status(m_dir).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_EQ(FilesOnDisk(), 1);  // no temporary file is left beside it
@@ -248,6 +257,7 @@ TEST_F(CacheTest, PicturesGoThroughTargaFilesUnchanged) {
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 5; ++x) picture.m_pDC->SetPixelV(x, y, RGB(40 * x, 50 * y, x * y));
   m_cache.WriteCachedImage(picture, "Doc", 1, 2);
+  m_cache.FinishWrites();
   ASSERT_TRUE(fs::exists(m_dir / "Doc_1-2.TMP"));
   std::ifstream file(m_dir / "Doc_1-2.TMP", std::ios::binary);
   char aHeader[3] = {};
@@ -274,6 +284,7 @@ TEST_F(CacheTest, PicturesGoThroughTargaFilesUnchanged) {
 // of another position or recipe, a file of an older run without a stamp.
 TEST_F(CacheTest, AFileMadeAgainKeepsItsOneEntry) {
   m_cache.WriteCachedImage(m_surface, "Cat", 1, 1);
+  m_cache.FinishWrites();
   fs::remove(m_dir / "Cat_1-1.TMP");
   m_cache.WriteCachedImage(m_surface, "Cat", 1, 1);
   EXPECT_EQ(m_cache.UsedEntries(), 1);
@@ -291,6 +302,7 @@ TEST_F(CacheTest, FilesThatDoNotMatchAreDroppedAndMadeAgain) {
   const auto damage = [&](const std::function<void(std::vector<char>&)>& change) {
     m_cache.RemoveDocCache("Doc");
     m_cache.WriteCachedImage(*picture, "Doc", 1, 1, 42);
+    m_cache.FinishWrites();
     std::ifstream in(file, std::ios::binary);
     std::vector<char> a((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     in.close();
@@ -314,6 +326,7 @@ TEST_F(CacheTest, FilesThatDoNotMatchAreDroppedAndMadeAgain) {
   CDADC shown(6, 5);
   EXPECT_FALSE(m_cache.ReadCachedImage(shown, "Doc", 1, 1, 43));
   m_cache.WriteCachedImage(*picture, "Doc", 2, 1, 42);
+  m_cache.FinishWrites();
   fs::rename(m_dir / "Doc_2-1.TMP", file);
   EXPECT_FALSE(m_cache.ReadCachedImage(shown, "Doc", 1, 1, 42));
   // A plain Targa picture, as older runs wrote them.

@@ -107,11 +107,13 @@ class DocumentTest : public testing::Test {
     Finish();
     return pDoc;
   }
-  // The interface thread's idle check after a generation.
+  // The interface thread's idle check after a generation; then the cache
+  // files are on disk.
   void Finish() {
     if (m_worker.IsXforming()) {
       EXPECT_EQ(m_worker.IdleCheck(), CGenerationWorker::EPoll::Ended);
     }
+    m_pApp->m_Cache.FinishWrites();
   }
   void Command(CVexmoFilterDoc& doc, int iCommand) {
     ASSERT_TRUE(doc.IsCommandEnabled(iCommand)) << iCommand;
@@ -379,7 +381,22 @@ TEST_F(DocumentTest, ASequenceThatCannotBeShownIsRefused) {
   EXPECT_TRUE(TakeMessages().empty());
 }
 
+// The program's cache files, noting the thread that writes them.
+class CThreadNotingFiles final : public CCacheFiles {
+ public:
+  int Read(CDADC& surface, const char* szPath, const std::string& csIdentity) override {
+    return ReadStampedCacheFile(surface, szPath, csIdentity);
+  }
+  int Write(const CDADC& surface, const char* szPath, const std::string& csIdentity) override {
+    m_aWriters.push_back(std::this_thread::get_id());
+    return WriteStampedCacheFile(surface, szPath, csIdentity);
+  }
+  std::vector<std::thread::id> m_aWriters;  // read after FinishWrites
+};
+
 TEST_F(DocumentTest, GenerationsRunOnTheWorkerThread) {
+  CThreadNotingFiles files;
+  m_pApp->m_Cache.SetFiles(&files);
   CGenerationWorker worker;
   CFakeView view;
   CVexmoFilterDoc doc(&view, *m_pApp, worker, m_dialogs);
@@ -392,6 +409,11 @@ TEST_F(DocumentTest, GenerationsRunOnTheWorkerThread) {
   EXPECT_EQ(doc.m_Overview.Count(), 2);
   EXPECT_TRUE(doc.CanCloseFrame());
   EXPECT_EQ(TakeMessages(), std::vector<std::string>{kStillCreatingImage});
+  // Nor is its cache file written on the interface thread.
+  m_pApp->m_Cache.FinishWrites();
+  ASSERT_EQ(files.m_aWriters.size(), 1u);
+  EXPECT_NE(files.m_aWriters[0], std::this_thread::get_id());
+  EXPECT_EQ(CacheFiles(), 1);
 }
 
 }  // namespace
@@ -417,6 +439,7 @@ TEST_F(DocumentTest, AGridsIdeaJoinsAsMadeAndItsRecipeMakesItAgain) {
   EXPECT_EQ(doc.m_Overview.Count(), 3);
   EXPECT_EQ(doc.m_aUsage[XFORM_MOSAIC], 2);
   EXPECT_TRUE(SameSurfaces(*view.m_pSurface, *batch.Picture(0)));
+  m_pApp->m_Cache.FinishWrites();
   const std::string csFile = m_pApp->m_Cache.MakeCacheName(doc.CacheKey().c_str(), 2, 2);
   EXPECT_TRUE(fs::exists(csFile));
 
