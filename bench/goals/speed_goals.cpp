@@ -50,6 +50,7 @@
 #include "engine/filter_thread.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
+#include "goals/goal_pictures.h"
 #include "imaging/random.h"
 #include "platform/vector_state.h"
 #include "support/surface_digest.h"
@@ -63,21 +64,6 @@ using Clock = std::chrono::steady_clock;
 
 double MsSince(Clock::time_point t0) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-// The photo scaled to w x h by nearest neighbours: photo-like content at any size.
-std::unique_ptr<CDADC> ScaledPhoto(const CDADC& photo, int w, int h) {
-  auto p = std::make_unique<CDADC>(w, h);
-  if (!p->IsValid()) return nullptr;
-  for (int y = 0; y < h; ++y) {
-    const std::uint8_t* pSrc = photo.Row(static_cast<int>(static_cast<long long>(y) * photo.m_iHeight / h));
-    std::uint8_t* pDst = p->Row(y);
-    for (int x = 0; x < w; ++x) {
-      const std::uint8_t* s = pSrc + 3 * (static_cast<long long>(x) * photo.m_iWidth / w);
-      std::memcpy(pDst + 3 * x, s, 3);
-    }
-  }
-  return p;
 }
 
 std::string CliName(int iXform) {

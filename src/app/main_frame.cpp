@@ -491,6 +491,8 @@ void CMainFrame::SetProgress(int iPercent) {
 }
 
 void CMainFrame::IdleCheck() {
+  // A cache file that could not be written is told now, not at the next idea.
+  m_App.State().m_Cache.ReportWriteFailure();
   switch (m_App.Worker().IdleCheck()) {
     case CGenerationWorker::EPoll::Idle:
       return;

@@ -37,13 +37,14 @@ class CTargaCacheFiles final : public CCacheFiles {
   }
 };
 
-constexpr const char* kStampTag = "VXC1";
+constexpr const char* kStampTag = "VXC2";
 
-// The digest of a 24-bit picture's pixels, row padding left out.
+// The digest of a 24-bit picture's pixels, row padding left out (the
+// quick one: a cache file never outlives the run that wrote it).
 std::uint64_t PixelDigest(const CImageDesc& desc) {
   std::uint64_t h = kFnv1aStart;
   const std::size_t iRowBytes = 3 * static_cast<std::size_t>(desc.Width());
-  for (int y = 0; y < desc.Height(); ++y) h = Fnv1a(desc.Row(y), iRowBytes, h);
+  for (int y = 0; y < desc.Height(); ++y) h = WordDigest(desc.Row(y), iRowBytes, h);
   return h;
 }
 

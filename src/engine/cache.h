@@ -46,7 +46,7 @@ class CCacheFiles {
 
 // The program's own cache file format, for tests and tools: the surface
 // as an uncompressed Targa picture whose image-ID field reads
-// "VXC1 <width> <height> <pixel digest> <identity digest>" (digests as 16
+// "VXC2 <width> <height> <pixel digest> <identity digest>" (digests as 16
 // hexadecimal digits).
 int WriteStampedCacheFile(const CDADC& surface, const char* szPath, const std::string& csIdentity);
 int ReadStampedCacheFile(CDADC& surface, const char* szPath, const std::string& csIdentity);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "imaging/dadc.h"
+#include "imaging/digest.h"
 #include "imaging/image_files.h"
 #include "support/recording_reporter.h"
 #include "support/surface_digest.h"
@@ -291,6 +292,23 @@ TEST_F(CacheTest, AFileMadeAgainKeepsItsOneEntry) {
   m_cache.RemoveDocCache("Cat");
   EXPECT_FALSE(fs::exists(m_dir / "Cat_1-1.TMP"));
   EXPECT_TRUE(TakeMessages().empty());
+}
+
+// The stamps' quick digest sees any one changed bit, wherever it lies (the
+// four lanes, the word tail), and the length of zero bytes.
+TEST(CacheStamp, QuickDigestSeesEveryBitAndTheLength) {
+  std::vector<std::uint8_t> a(75);
+  for (std::size_t i = 0; i < a.size(); ++i) a[i] = static_cast<std::uint8_t>(i * 37);
+  const std::uint64_t iWhole = WordDigest(a.data(), a.size());
+  for (std::size_t i = 0; i < a.size(); ++i)
+    for (int b = 0; b < 8; ++b) {
+      a[i] ^= static_cast<std::uint8_t>(1 << b);
+      EXPECT_NE(WordDigest(a.data(), a.size()), iWhole) << i << " " << b;
+      a[i] ^= static_cast<std::uint8_t>(1 << b);
+    }
+  const std::vector<std::uint8_t> zeros(40);
+  for (std::size_t n = 1; n <= zeros.size(); ++n)
+    EXPECT_NE(WordDigest(zeros.data(), n), WordDigest(zeros.data(), n - 1)) << n;
 }
 
 TEST_F(CacheTest, FilesThatDoNotMatchAreDroppedAndMadeAgain) {
