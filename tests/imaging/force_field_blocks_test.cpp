@@ -35,12 +35,3 @@ TEST(ForceFieldBlocks, AnyBlockCountGivesTheSameMap) {
     }
   }
 }
-
-TEST(ForceFieldBlocks, AStopInAnyBlockGivesNoMap) {
-  CDADC dc(20, 50);
-  const std::atomic<int> stop{1};
-  AreaSelection sel;
-  EXPECT_FALSE(MakeForceField(&dc, sel, &stop, 4));
-  sel.SetSmooth(5);
-  EXPECT_FALSE(MakeForceField(&dc, sel, &stop, 4));
-}
