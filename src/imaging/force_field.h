@@ -23,9 +23,11 @@ using ForceFieldHistogramCounts = std::array<std::uint32_t, 256>;
 
 // The map of pSurface with the selection; nullptr when the surface is
 // missing, when memory runs out or when *pStop is set while it runs (polled
-// once per row; a null pStop never stops).
+// once per row; a null pStop never stops). The rows are shared between
+// iBlocks blocks on as many cores (0: one block per core); the map is the
+// same whatever the count.
 ForceFieldMap MakeForceField(const CDADC* pSurface, const AreaSelection& sel,
-                             const std::atomic<int>* pStop);
+                             const std::atomic<int>* pStop, int iBlocks = 0);
 
 inline int ForceAt(const std::uint8_t* pMap, int x, int y, int iWidth) {
   return pMap[x + static_cast<std::ptrdiff_t>(y) * iWidth];

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "imaging/force_field.h"
 #include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "imaging/xform_helpers.h"
 #include "platform/dc.h"
 #include "xforms/progress.h"
@@ -27,6 +30,62 @@ struct Star {
 constexpr COLORREF kStarColour = RGB(250, 250, 255);
 constexpr COLORREF kDustColour = RGB(255, 255, 255);
 constexpr int kHaloPasses = 6;
+
+// The blue glow of the force field: every pixel whose energy e is above 0
+// becomes a block of RGB(0, 0, e) on the black surface. No block overlaps
+// another and no random number is drawn, so the rows are filled from the top
+// (each block's fill and force read next to the last one's) and, where the
+// surface's bytes may be written directly, shared between the cores. The
+// background colour is then the one of the last block in column order (the
+// rightmost column with energy, its lowest such pixel), as filling column
+// by column left it.
+void BackgroundEnergy(CDC& dc, const std::uint8_t* pField, int w, int h, int s, int E,
+                      const XformContext& ctx) {
+  SetStatusText("Background energy...");
+  auto energy = [&](int x, int y) { return E * ForceAt(pField, x, y, w) / 100; };
+  // Per row: the last column with energy, -1 for none.
+  std::vector<int> aLastX(static_cast<std::size_t>(h), -1);
+  CBitmap* pBitmap = DirectlyWritable(dc, w * s, h * s);
+  const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
+  ForEachRowBlock(h, pBitmap ? RowBlockCount(h) : 1, [&](int iBlock, int iFirst, int iEnd) {
+    for (int y = iFirst; y < iEnd; ++y) {
+      int& iLastX = aLastX[static_cast<std::size_t>(y)];
+      if (pBitmap) {
+        // The black surface's bytes, those the fills would write.
+        std::uint8_t* pRow = pBitmap->Row(y * s);
+        for (int x = 0; x < w; ++x) {
+          const int e = energy(x, y);
+          if (e <= 0) continue;
+          const COLORREF c = RGB(0, 0, e);
+          for (std::uint8_t* px = pRow + 3 * x * s; px < pRow + 3 * (x + 1) * s; px += 3) {
+            px[0] = static_cast<std::uint8_t>(GetBValue(c));
+            px[1] = static_cast<std::uint8_t>(GetGValue(c));
+            px[2] = static_cast<std::uint8_t>(GetRValue(c));
+          }
+          iLastX = x;
+        }
+        for (int i = 1; i < s; ++i) std::memcpy(pBitmap->Row(y * s + i), pRow, iRowBytes);
+      } else {
+        for (int x = 0; x < w; ++x) {
+          const int e = energy(x, y);
+          if (e <= 0) continue;
+          dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, RGB(0, 0, e));
+          iLastX = x;
+        }
+      }
+      if (iBlock == 0) SetPercent(ctx.m_pPercent, 5, 40, 100 * (y - iFirst) / (iEnd - iFirst));
+      if (ctx.Stopped()) break;
+    }
+  });
+  if (ctx.Stopped()) return;  // the picture is dropped
+  int xLast = -1, yLast = -1;
+  for (int y = 0; y < h; ++y)
+    if (aLastX[static_cast<std::size_t>(y)] >= xLast) {
+      xLast = aLastX[static_cast<std::size_t>(y)];
+      yLast = y;
+    }
+  if (xLast >= 0) dc.SetBkColor(RGB(0, 0, energy(xLast, yLast)));
+}
 
 }  // namespace
 
@@ -74,17 +133,7 @@ int ApplyStarDust(const StarDustParams& p, XformContext& ctx) {
 
   dc.FillSolidRect(0, 0, out.m_iWidth, out.m_iHeight, RGB(0, 0, 0));
 
-  if (E > 0) {
-    SetStatusText("Background energy...");
-    for (int x = 0; x < w; ++x) {
-      for (int y = 0; y < h; ++y) {
-        const int e = E * ForceAt(pField, x, y, w) / 100;
-        if (e > 0) dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, RGB(0, 0, e));
-      }
-      if (ctx.Stopped()) break;
-      SetPercent(ctx.m_pPercent, 5, 40, 100 * x / w);
-    }
-  }
+  if (E > 0) BackgroundEnergy(dc, pField.get(), w, h, s, E, ctx);
 
   SetStatusText("Gravity...");
   // (Of a long strip: as of an ordinary picture of its area.)
