@@ -48,7 +48,8 @@ int ApplyLiquidEnergy(const LiquidEnergyParams& p, XformContext& ctx);
 COLORREF RippleColour(int v, int iPeriod, COLORREF crA, COLORREF crB);
 // Paints the force field of a w x h picture (pField, row by row) into dc as
 // opaque s x s blocks in RippleColour. Shows szMessage, reports progress over
-// lo..hi after every row and ends after the row in which a stop is asked for.
+// lo..hi as rows end (where the rows are shared between the cores, those of
+// the first block) and ends soon after a stop is asked for.
 void RippleFill(CDC& dc, int s, int iPeriod, COLORREF crA, COLORREF crB,
                 const std::uint8_t* pField, int w, int h, const XformContext& ctx, int iLo,
                 int iHi, const char* szMessage);
