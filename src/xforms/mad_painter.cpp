@@ -5,7 +5,9 @@
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
+#include "imaging/covered_painter.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "xforms/progress.h"
 
 namespace {
@@ -13,6 +15,8 @@ namespace {
 constexpr int kPaints = 10;
 constexpr int kMinPenWidth = 3;
 constexpr int kMinLength = 6;
+// The painter takes wide pens only.
+static_assert(kMinPenWidth >= 2);
 
 // trunc(v), held within -iLimit..iLimit (a few times the picture's size); 0
 // for NaN. Only a record that skipped the dialog's ranges gets there: its
@@ -141,14 +145,33 @@ int ApplyMadPainter(const MadPainterParams& p, XformContext& ctx) {
   if (N <= 0) return 1;
 
   CMadBrush brush(*out.m_pDC, p, out.m_iWidth, out.m_iHeight, s);
+  // Every stroke is an opaque copy of one colour, so where the surface takes
+  // plain stores the strokes are worked out first (their random draws in the
+  // same order) and painted last first, each pixel once.
+  CBitmap* pDirect = DirectlyWritable(*out.m_pDC, out.m_iWidth, out.m_iHeight);
+  CCoveredPainter painter;
   for (int i = 0; i < N; ++i) {
     const int x = RandomInt(0, w - 1);
     const int y = RandomInt(0, h - 1);
     const COLORREF cr = in.m_pDC->GetPixel(x, y);
     const COLORREF crPaint = JitterColour(NearestPaint(aPalette, kPaints, cr), 0.15);
-    brush.Stroke(x * s, y * s, crPaint);
-    SetPercent(ctx.m_pPercent, 5, 90, static_cast<int>(i * 100LL / N));
+    if (pDirect) {
+      POINT aPts[4];
+      int iPenWidth;
+      brush.Shape(x * s, y * s, aPts, iPenWidth);
+      painter.AddBezier(aPts, iPenWidth, crPaint);
+      SetPercent(ctx.m_pPercent, 5, 20, static_cast<int>(i * 100LL / N));
+    } else {
+      brush.Stroke(x * s, y * s, crPaint);
+      SetPercent(ctx.m_pPercent, 5, 90, static_cast<int>(i * 100LL / N));
+    }
     if (ctx.Stopped()) return 0;
+  }
+  if (pDirect) {
+    return painter.Paint(*pDirect, [&ctx](int iDone) {
+      SetPercent(ctx.m_pPercent, 20, 90, iDone);
+      return !ctx.Stopped();
+    }) ? 1 : 0;
   }
   return 1;
 }
