@@ -78,14 +78,14 @@ void CCoveredPainter::AddBezier(const POINT aPts[4], int iWidth, COLORREF cr) {
   m_aStrokes.push_back(s);
 }
 
-bool CCoveredPainter::Paint(CBitmap& bitmap, const std::function<bool(int)>& fnProgress) const {
+bool CCoveredPainter::Paint(CBitmap& bitmap, const std::function<bool(int)>& fnProgress,
+                            const RunFn& fnUncovered) const {
   const int W = bitmap.Width(), H = bitmap.Height();
   const int N = static_cast<int>(m_aStrokes.size());
-  if (W <= 0 || H <= 0 || N == 0) return true;
+  if (W <= 0 || H <= 0 || (N == 0 && !fnUncovered)) return true;
   std::atomic<bool> bStop{false};
 
   ForEachRowBlock(H, RowBlockCount(H), [&](int iBlock, int iFirst, int iEnd) {
-    const gdi::Window win{0, iFirst, W, iEnd};
     std::vector<RowRuns> aRows(static_cast<std::size_t>(iEnd - iFirst));
     std::vector<gdi::FixPoint> aPath;
     gdi::SpanList aSpans;
@@ -118,8 +118,8 @@ bool CCoveredPainter::Paint(CBitmap& bitmap, const std::function<bool(int)>& fnP
                          gdi::FixFromInt(s.aPts[3].x, s.aPts[3].y), aPath);
 
       // Every pixel of the stroke lies within half the pen and a pixel of the
-      // flattened path: when this block's rows of that box are covered, the
-      // stroke shows nowhere here.
+      // flattened path: in this block's rows of that box that are covered the
+      // stroke shows nowhere.
       std::int64_t fl = aPath[0].x, fr = fl, ft = aPath[0].y, fb = ft;
       for (const gdi::FixPoint& p : aPath) {
         fl = std::min(fl, p.x);
@@ -128,18 +128,25 @@ bool CCoveredPainter::Paint(CBitmap& bitmap, const std::function<bool(int)>& fnP
         fb = std::max(fb, p.y);
       }
       const std::int64_t iReach = iWidth * (gdi::kFixOne / 2) + gdi::kFixOne;
-      const std::int64_t y0 = std::max<std::int64_t>(gdi::FloorDiv(ft - iReach, gdi::kFixOne), iFirst);
+      const std::int64_t y0 =
+          std::max<std::int64_t>(gdi::FloorDiv(ft - iReach, gdi::kFixOne), iFirst);
       const std::int64_t y1 =
           std::min<std::int64_t>(gdi::CeilDiv(fb + iReach, gdi::kFixOne) + 1, iEnd);
       const std::int64_t x0 = std::max<std::int64_t>(gdi::FloorDiv(fl - iReach, gdi::kFixOne), 0);
-      const std::int64_t x1 = std::min<std::int64_t>(gdi::CeilDiv(fr + iReach, gdi::kFixOne) + 1, W);
+      const std::int64_t x1 =
+          std::min<std::int64_t>(gdi::CeilDiv(fr + iReach, gdi::kFixOne) + 1, W);
       if (y0 >= y1 || x0 >= x1) continue;
-      bool bHidden = true;
-      for (std::int64_t y = y0; y < y1 && bHidden; ++y)
-        bHidden = Covered(aRows[static_cast<std::size_t>(y - iFirst)], static_cast<int>(x0),
-                          static_cast<int>(x1));
-      if (bHidden) continue;
-
+      auto covered = [&](std::int64_t y) {
+        return Covered(aRows[static_cast<std::size_t>(y - iFirst)], static_cast<int>(x0),
+                       static_cast<int>(x1));
+      };
+      std::int64_t ya = y0, yb = y1;
+      while (ya < yb && covered(ya)) ++ya;
+      while (yb > ya && covered(yb - 1)) --yb;
+      if (ya == yb) continue;
+      // The spans of a row do not depend on the window's other rows, so the
+      // covered rows at the top and the bottom are not scanned.
+      const gdi::Window win{0, static_cast<int>(ya), W, static_cast<int>(yb)};
       const RunColour paint(s.cr);
       aSpans.clear();
       gdi::StrokePolylineSpans(aPath.data(), static_cast<int>(aPath.size()), false, iWidth, win,
@@ -147,6 +154,15 @@ bool CCoveredPainter::Paint(CBitmap& bitmap, const std::function<bool(int)>& fnP
       for (const gdi::Span& sp : aSpans)
         PaintRun(aRows[static_cast<std::size_t>(sp.y - iFirst)], bitmap.Row(sp.y), sp.x0, sp.x1,
                  paint);
+    }
+    if (!fnUncovered) return;
+    for (int y = iFirst; y < iEnd; ++y) {
+      int x = 0;
+      for (const Run& r : aRows[static_cast<std::size_t>(y - iFirst)]) {
+        if (r.x0 > x) fnUncovered(y, x, r.x0, bitmap.Row(y));
+        x = r.x1;
+      }
+      if (x < W) fnUncovered(y, x, W, bitmap.Row(y));
     }
   });
   return !bStop.load(std::memory_order_relaxed);

@@ -21,13 +21,21 @@ class CCoveredPainter {
   void AddBezier(const POINT aPts[4], int iWidth, COLORREF cr);
   std::size_t Count() const { return m_aStrokes.size(); }
 
+  // Calls for the pixels [x0, x1) of row y, whose memory is pRow.
+  using RunFn = std::function<void(int y, int x0, int x1, std::uint8_t* pRow)>;
+
   // Paints the strokes onto the bitmap: the same bytes as drawing them in
   // the order they were added through a DC that has the bitmap selected, no
-  // clip region and R2_COPYPEN (the DC's state is not involved). fnProgress
-  // (may be empty) is called on the calling thread now and then with the
-  // share of the work done (0..100); when it returns false the painting
-  // stops, the surface partly painted, and Paint returns false.
-  bool Paint(CBitmap& bitmap, const std::function<bool(int)>& fnProgress) const;
+  // clip region and R2_COPYPEN (the DC's state is not involved). Then, when
+  // given, fnUncovered is called for every longest run of a row that no
+  // stroke touches, so that what lies under the strokes (drawn before them)
+  // can be written there alone. Both are called from several threads at once,
+  // for rows of their own. fnProgress (may be empty) is called on the calling
+  // thread now and then with the share of the work done (0..100); when it
+  // returns false the painting stops, the surface partly painted, and Paint
+  // returns false.
+  bool Paint(CBitmap& bitmap, const std::function<bool(int)>& fnProgress,
+             const RunFn& fnUncovered = {}) const;
 
  private:
   struct Stroke {

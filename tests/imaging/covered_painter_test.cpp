@@ -1,6 +1,7 @@
 // CCoveredPainter against the same strokes drawn in order on a DC.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -35,18 +36,28 @@ std::uint64_t InOrder(const std::vector<TestStroke>& aStrokes, int w, int h, uns
   return s.Hash();
 }
 
-std::uint64_t Covered(const std::vector<TestStroke>& aStrokes, int w, int h, unsigned iPaper) {
-  CTestSurface s(w, h);
-  Paper(s, iPaper);
+// With bUnder the surface starts black and the paper is written only where
+// the painter finds no stroke.
+std::uint64_t Covered(const std::vector<TestStroke>& aStrokes, int w, int h, unsigned iPaper,
+                      bool bUnder) {
+  CTestSurface paper(w, h), s(w, h);
+  Paper(paper, iPaper);
+  if (!bUnder) Paper(s, iPaper);
   CCoveredPainter painter;
   for (const TestStroke& st : aStrokes) painter.AddBezier(st.aPts, st.iWidth, st.cr);
-  EXPECT_TRUE(painter.Paint(*s.m_pBitmap, {}));
+  CCoveredPainter::RunFn fnUnder;
+  if (bUnder)
+    fnUnder = [&](int y, int x0, int x1, std::uint8_t* pRow) {
+      EXPECT_EQ(pRow, s.m_pBitmap->Row(y));
+      std::memcpy(pRow + 3 * x0, paper.m_pBitmap->Row(y) + 3 * x0, 3 * (x1 - x0));
+    };
+  EXPECT_TRUE(painter.Paint(*s.m_pBitmap, {}, fnUnder));
   return s.Hash();
 }
 
 }  // namespace
 
-TEST(CoveredPainter, SameBytesAsDrawingInOrder) {
+TEST(CoveredPainter, SameBytesAsPaperThenStrokesInOrder) {
   constexpr int W = 211, H = 260;
   std::mt19937 rng(777);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -69,18 +80,23 @@ TEST(CoveredPainter, SameBytesAsDrawingInOrder) {
     const std::uint64_t iExpected = InOrder(a, W, H, iCase);
     for (int iBlocks : {1, 3, 4}) {
       LimitRowBlocks(iBlocks);
-      EXPECT_EQ(Covered(a, W, H, iCase), iExpected) << "case " << iCase << ", blocks " << iBlocks;
+      for (bool bUnder : {false, true})
+        EXPECT_EQ(Covered(a, W, H, iCase, bUnder), iExpected)
+            << "case " << iCase << ", blocks " << iBlocks << (bUnder ? ", under" : "");
     }
     LimitRowBlocks(0);
   }
 }
 
-TEST(CoveredPainter, StopsWhenAskedAndPaintsNothingWithoutStrokes) {
+TEST(CoveredPainter, WithoutStrokesAllIsUncoveredAndAStopIsReported) {
   CTestSurface s(64, 64);
   Paper(s, 1);
   const std::uint64_t iPaper = s.Hash();
   CCoveredPainter painter;
-  EXPECT_TRUE(painter.Paint(*s.m_pBitmap, [](int) { return true; }));
+  long long iUncovered = 0;
+  EXPECT_TRUE(painter.Paint(*s.m_pBitmap, [](int) { return true; },
+                            [&](int, int x0, int x1, std::uint8_t*) { iUncovered += x1 - x0; }));
+  EXPECT_EQ(iUncovered, 64 * 64);
   EXPECT_EQ(s.Hash(), iPaper);
   const POINT aPts[4] = {{0, 0}, {20, 5}, {40, 50}, {63, 63}};
   painter.AddBezier(aPts, 9, RGB(1, 2, 3));
