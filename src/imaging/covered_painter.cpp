@@ -89,6 +89,7 @@ bool CCoveredPainter::Paint(CBitmap& bitmap, const std::function<bool(int)>& fnP
     std::vector<RowRuns> aRows(static_cast<std::size_t>(iEnd - iFirst));
     std::vector<gdi::FixPoint> aPath;
     gdi::SpanList aSpans;
+    gdi::DiscChordCache chords;
     for (int i = N - 1; i >= 0; --i) {
       if (bStop.load(std::memory_order_relaxed)) return;
       if (iBlock == 0 && fnProgress && (N - 1 - i) % 64 == 0 &&
@@ -150,7 +151,7 @@ bool CCoveredPainter::Paint(CBitmap& bitmap, const std::function<bool(int)>& fnP
       const RunColour paint(s.cr);
       aSpans.clear();
       gdi::StrokePolylineSpans(aPath.data(), static_cast<int>(aPath.size()), false, iWidth, win,
-                               aSpans);
+                               aSpans, chords);
       for (const gdi::Span& sp : aSpans)
         PaintRun(aRows[static_cast<std::size_t>(sp.y - iFirst)], bitmap.Row(sp.y), sp.x0, sp.x1,
                  paint);
