@@ -1,11 +1,16 @@
 #include "xforms/mad_painter.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
+#include "imaging/covered_painter.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "xforms/progress.h"
 
 namespace {
@@ -13,6 +18,8 @@ namespace {
 constexpr int kPaints = 10;
 constexpr int kMinPenWidth = 3;
 constexpr int kMinLength = 6;
+// The painter takes wide pens only.
+static_assert(kMinPenWidth >= 2);
 
 // trunc(v), held within -iLimit..iLimit (a few times the picture's size); 0
 // for NaN. Only a record that skipped the dialog's ranges gets there: its
@@ -127,6 +134,50 @@ void CMadBrush::Stroke(int x, int y, COLORREF cr) {
   DeleteObject(hPen);
 }
 
+// What FillBackground would have left under the strokes, written into the
+// runs no stroke covers (FillBackground's effects on the DC's state are made
+// at once). Null when it would draw nothing.
+CCoveredPainter::RunFn BackgroundUnderStrokes(const CDADC& out, const CDADC& in,
+                                              const BackgroundSpec& bg,
+                                              std::vector<int>& aSrcX) {
+  const int W = out.m_iWidth, H = out.m_iHeight;
+  if (!bg.m_bUsePicture) {
+    out.m_pDC->SetBkColor(bg.m_crColour);
+    const auto B = static_cast<std::uint8_t>(GetBValue(bg.m_crColour));
+    const auto G = static_cast<std::uint8_t>(GetGValue(bg.m_crColour));
+    const auto R = static_cast<std::uint8_t>(GetRValue(bg.m_crColour));
+    return [=](int y, int x0, int x1, std::uint8_t* pRow) {
+      if (y >= H) return;
+      for (std::uint8_t* p = pRow + 3 * static_cast<std::size_t>(x0); x0 < std::min(x1, W);
+           ++x0, p += 3) {
+        p[0] = B;
+        p[1] = G;
+        p[2] = R;
+      }
+    };
+  }
+  if (!in.m_pDC) return {};
+  out.m_pDC->SetStretchBltMode(COLORONCOLOR);
+  const CBitmap* pSrc = in.m_pDC->GetCurrentBitmap();
+  if (!pSrc) return {};
+  // Nearest pixels: output pixel i samples picture pixel i * w / W.
+  const int w = in.m_iWidth, h = in.m_iHeight;
+  aSrcX.resize(static_cast<std::size_t>(W));
+  for (int x = 0; x < W; ++x) {
+    const long long sx = static_cast<long long>(x) * w / W;
+    aSrcX[static_cast<std::size_t>(x)] = sx < pSrc->Width() ? static_cast<int>(sx) : -1;
+  }
+  return [=, &aSrcX](int y, int x0, int x1, std::uint8_t* pRow) {
+    const long long sy = static_cast<long long>(y) * h / H;
+    if (y >= H || sy >= pSrc->Height()) return;
+    const std::uint8_t* pSrcRow = pSrc->Row(static_cast<int>(sy));
+    for (x1 = std::min(x1, W); x0 < x1; ++x0) {
+      const int sx = aSrcX[static_cast<std::size_t>(x0)];
+      if (sx >= 0) std::memcpy(pRow + 3 * static_cast<std::size_t>(x0), pSrcRow + 3 * sx, 3);
+    }
+  };
+}
+
 int ApplyMadPainter(const MadPainterParams& p, XformContext& ctx) {
   if (!ctx.IsValid()) return 0;
   const CDADC& in = *ctx.m_pIn;
@@ -134,21 +185,45 @@ int ApplyMadPainter(const MadPainterParams& p, XformContext& ctx) {
   const int w = in.m_iWidth, h = in.m_iHeight, s = ctx.ScaleFactor();
   const int N = p.m_iStrokes;
 
-  FillBackground(out, in, p.m_Background);
+  // Every stroke is an opaque copy of one colour, so where the surface takes
+  // plain stores the strokes are worked out first (their random draws in the
+  // same order) and painted last first, each pixel once, the background
+  // last of all where no stroke lies.
+  CBitmap* pDirect = DirectlyWritable(*out.m_pDC, out.m_iWidth, out.m_iHeight);
+  if (!pDirect) FillBackground(out, in, p.m_Background);
   COLORREF aPalette[kPaints];
   for (COLORREF& c : aPalette) c = RandomColour();
   SetPercent(ctx.m_pPercent, 0, 100, 5, "Drinking oh-ho...");
-  if (N <= 0) return 1;
 
   CMadBrush brush(*out.m_pDC, p, out.m_iWidth, out.m_iHeight, s);
+  CCoveredPainter painter;
   for (int i = 0; i < N; ++i) {
     const int x = RandomInt(0, w - 1);
     const int y = RandomInt(0, h - 1);
     const COLORREF cr = in.m_pDC->GetPixel(x, y);
     const COLORREF crPaint = JitterColour(NearestPaint(aPalette, kPaints, cr), 0.15);
-    brush.Stroke(x * s, y * s, crPaint);
-    SetPercent(ctx.m_pPercent, 5, 90, static_cast<int>(i * 100LL / N));
+    if (pDirect) {
+      POINT aPts[4];
+      int iPenWidth;
+      brush.Shape(x * s, y * s, aPts, iPenWidth);
+      painter.AddBezier(aPts, iPenWidth, crPaint);
+      SetPercent(ctx.m_pPercent, 5, 20, static_cast<int>(i * 100LL / N));
+    } else {
+      brush.Stroke(x * s, y * s, crPaint);
+      SetPercent(ctx.m_pPercent, 5, 90, static_cast<int>(i * 100LL / N));
+    }
     if (ctx.Stopped()) return 0;
   }
-  return 1;
+  if (!pDirect) return 1;
+  std::vector<int> aSrcX;
+  const CCoveredPainter::RunFn fnBackground =
+      BackgroundUnderStrokes(out, in, p.m_Background, aSrcX);
+  const bool bDone = painter.Paint(
+      *pDirect,
+      [&ctx](int iDone) {
+        SetPercent(ctx.m_pPercent, 20, 90, iDone);
+        return !ctx.Stopped();
+      },
+      fnBackground);
+  return bDone ? 1 : 0;
 }

@@ -374,8 +374,10 @@ thread_local SpanList t_aStrokeSpans;
 
 }  // namespace
 
-void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
-                         const Window& win, SpanList& out) {
+namespace {
+
+void StrokeSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
+                 const Window& win, SpanList& out, DiscChordCache* pCache) {
   if (n <= 0 || iWidth <= 0 || win.IsEmpty()) return;
   // The rows the discs and bodies can reach: half the width around the
   // points, and a pixel more for the rounding of the bodies' corners.
@@ -435,8 +437,22 @@ void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t
   const std::int64_t R = iWidth * (kFixOne / 2);
   const bool bTable = n > 2 && R <= (1 << 15);
   std::vector<Chord>& aChords = t_aChords;
-  if (bTable) aChords.assign(static_cast<std::size_t>(2 * R), Chord{-1, 0});
+  if (bTable && !pCache) aChords.assign(static_cast<std::size_t>(2 * R), Chord{-1, 0});
+  std::vector<std::int32_t>* pKept = nullptr;
+  if (pCache && R <= (1 << 15)) {
+    pKept = &pCache->m_aByRadius[R];
+    if (pKept->empty()) pKept->assign(static_cast<std::size_t>(2 * R), -1);
+  }
   auto chord = [&](std::int64_t dy) {
+    if (pKept) {
+      std::int32_t& s = (*pKept)[static_cast<std::size_t>(dy + R)];
+      if (s < 0) {
+        const Chord c = DiscChord(R, dy);
+        s = static_cast<std::int32_t>(c.s);
+        return c;
+      }
+      return Chord{s, static_cast<std::int64_t>(s) * s == R * R - dy * dy ? s - 1 : s};
+    }
     if (!bTable) return DiscChord(R, dy);
     Chord& c = aChords[static_cast<std::size_t>(dy + R)];
     if (c.s < 0) c = DiscChord(R, dy);
@@ -459,6 +475,18 @@ void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t
     for (int k = 0; k < row.n; ++k)
       out.push_back({static_cast<int>(y), row.x[2 * k], row.x[2 * k + 1]});
   }
+}
+
+}  // namespace
+
+void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
+                         const Window& win, SpanList& out) {
+  StrokeSpans(pPts, n, bClosed, iWidth, win, out, nullptr);
+}
+
+void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
+                         const Window& win, SpanList& out, DiscChordCache& cache) {
+  StrokeSpans(pPts, n, bClosed, iWidth, win, out, &cache);
 }
 
 }  // namespace gdi

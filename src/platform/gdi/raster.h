@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace gdi {
@@ -78,6 +79,18 @@ void StrokePolyline(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWid
 // bodies are scanned, without collecting and sorting them.
 void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
                          const Window& win, SpanList& out);
+
+// The half chords of the discs of the pen widths already stroked, each worked
+// out once, for a caller that strokes many paths with a few widths.
+struct DiscChordCache {
+  // Per disc radius (fixed point), the chord of each row offset dy at dy + R;
+  // -1 where not yet worked out.
+  std::unordered_map<std::int64_t, std::vector<std::int32_t>> m_aByRadius;
+};
+
+// The same stroke, with the chords kept in the cache between calls.
+void StrokePolylineSpans(const FixPoint* pPts, int n, bool bClosed, std::int64_t iWidth,
+                         const Window& win, SpanList& out, DiscChordCache& cache);
 
 // Sorts spans by row and x and merges overlapping or touching ones, so that
 // the list describes the union of its spans with each pixel once.
