@@ -11,6 +11,7 @@
 #include "imaging/covered_painter.h"
 #include "imaging/random.h"
 #include "imaging/row_blocks.h"
+#include "imaging/xform_helpers.h"
 #include "xforms/progress.h"
 
 namespace {
@@ -77,8 +78,12 @@ CMadBrush::CMadBrush(CDC& dc, const MadPainterParams& p, int iOutWidth, int iOut
       m_dFocusX(static_cast<double>(p.m_iFocusX) * s),
       m_dFocusY(static_cast<double>(p.m_iFocusY) * s) {
   m_iLimit = 4 * (iOutWidth + iOutHeight) + 64;
-  m_iBaseWidth = TruncWithin(iOutWidth * p.m_dWidth * 0.01, m_iLimit);
-  m_iBaseLength = TruncWithin(p.m_dLength * iOutWidth * 0.01, m_iLimit);
+  // The pen and the strokes follow the width (of a wide strip: as of an
+  // ordinary picture of its area, whose strokes would otherwise be hundreds
+  // of pixels wide on a surface a few pixels high).
+  const double dWidth = BoundedSide(iOutWidth, iOutHeight);
+  m_iBaseWidth = TruncWithin(dWidth * p.m_dWidth * 0.01, m_iLimit);
+  m_iBaseLength = TruncWithin(p.m_dLength * dWidth * 0.01, m_iLimit);
 }
 
 void CMadBrush::Shape(int x, int y, POINT aPts[4], int& iPenWidth) const {
