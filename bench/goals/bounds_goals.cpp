@@ -19,19 +19,13 @@
 //   vexmora_bench_bounds [--runs N] [--big] [NAME ...]
 // NAME picks Xforms by name ("mad-painter", "Mad Painter"). Other
 // arguments (those of the benchmark programs) are ignored.
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -39,9 +33,9 @@
 #include "engine/filspec.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
-#include "imaging/random.h"
 #include "platform/report.h"
-#include "goals/goal_pictures.h"
+#include "goals/goal_support.h"
+#include "xforms/wizard_recipes.h"
 
 namespace {
 
@@ -53,34 +47,6 @@ class CSilentReporter final : public CReporter {
   int Ask(const std::string&) override { return 0; }
   void ShowSystemError(const std::string&, const std::string&) override {}
 };
-
-// The wizard's recipe for the picture; with bMaxed every count at the
-// largest the wizard may choose (the wizard's own recipe when validation
-// refuses that).
-CFilSpec WizardRecipe(int iXform, int iSeed, const CDADC& in, bool bMaxed) {
-  CFilSpec spec;
-  spec.m_iXform = iXform;
-  spec.m_iSeed = iSeed;
-  SeedRandom(static_cast<unsigned int>(iSeed));
-  spec.Autochoose(&in);
-  spec.Effect(in.m_iWidth, in.m_iHeight);
-  if (!bMaxed) return spec;
-  CFilSpec maxed = spec;
-  const CFormRef form = CFilSpec::Form(iXform);
-  for (std::size_t i = 0; i < form.Count(); ++i)
-    if (form.Field(i).m_eKind == EField::IntPair)
-      *static_cast<std::int32_t*>(form.Address(i, maxed.Record(iXform))) =
-          static_cast<std::int32_t>(std::max(form.Field(i).m_dMax, form.Field(i).m_dWizardMax));
-  return maxed.Effect(in.m_iWidth, in.m_iHeight) ? maxed : spec;
-}
-
-// CPU time of the whole process (every thread), in ms.
-double ProcessCpuMs() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 +
-         (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
-}
 
 struct CTimed {
   double dMs = 0;
@@ -94,26 +60,14 @@ CTimed TimedApply(CFilSpec spec, CDADC& in) {
   spec.SetDCs(&drw, new CDADC(in.m_iWidth, in.m_iHeight), &in);
   spec.m_Context.m_pStop = &iStop;
   spec.m_Context.m_pPercent = &iPercent;
-  std::mutex m;
-  std::condition_variable cv;
-  bool bDone = false;
-  std::thread watchdog([&] {
-    std::unique_lock lock(m);
-    if (!cv.wait_for(lock, std::chrono::duration<double>(kLimitSeconds), [&] { return bDone; }))
-      iStop = 1;
-  });
+  CStopAfter watch(iStop, kLimitSeconds);
   const double dCpu0 = ProcessCpuMs();
   spec.Apply();
   CTimed r;
   r.dMs = ProcessCpuMs() - dCpu0;
-  {
-    std::lock_guard lock(m);
-    bDone = true;
-  }
-  cv.notify_one();
-  watchdog.join();
+  watch.End();
   spec.DeleteXformDC();
-  r.bCut = iStop != 0;
+  r.bCut = watch.Cut();
   return r;
 }
 
@@ -121,7 +75,7 @@ CTimed TimedApply(CFilSpec spec, CDADC& in) {
 CTimed WorstOfRecipes(int iXform, CDADC& in, int iRuns) {
   CTimed worst;
   for (const bool bMaxed : {false, true}) {
-    const CFilSpec spec = WizardRecipe(iXform, 11, in, bMaxed);
+    const CFilSpec spec = bMaxed ? MaxedWizardSpec(iXform, 11, in) : WizardSpec(iXform, 11, in);
     std::vector<CTimed> a;
     for (int k = 0; k < iRuns; ++k) a.push_back(TimedApply(spec, in));
     std::sort(a.begin(), a.end(), [](const CTimed& x, const CTimed& y) { return x.dMs < y.dMs; });

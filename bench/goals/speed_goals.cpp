@@ -50,7 +50,7 @@
 #include "engine/filter_thread.h"
 #include "imaging/dadc.h"
 #include "imaging/image_files.h"
-#include "goals/goal_pictures.h"
+#include "goals/goal_support.h"
 #include "imaging/random.h"
 #include "platform/vector_state.h"
 #include "support/surface_digest.h"
@@ -81,18 +81,32 @@ class CClient : public IGenerationClient {
   bool m_bStopped = true;
 };
 
+// Lets this thread wait for the end of a worker's run (the worker's ended
+// callback comes from its own thread).
+class CWorkerEnd {
+ public:
+  explicit CWorkerEnd(CGenerationWorker& worker) {
+    worker.SetEndedCallback([this] {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_bEnded = true;
+      m_cv.notify_one();
+    });
+  }
+  void Wait() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_cv.wait(lock, [this] { return m_bEnded; });
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_cv;
+  bool m_bEnded = false;
+};
+
 struct CRunResult {
   double dMs = 0, dCpuMs = 0;
   std::string csDigest;
 };
-
-// CPU time of the whole process (every thread), in ms.
-double ProcessCpuMs() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 +
-         (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
-}
 
 CFilSpec CloudsRecipe(const CDADC& in) {
   CFilSpec spec;
@@ -128,19 +142,9 @@ CRunResult RunGeneration(const CFilSpec& recipe, CDADC& in, int iPath) {
       // The desktop: a worker started from the (dirty) interface thread.
       CGenerationWorker worker;
       CClient client;
-      std::mutex m;
-      std::condition_variable cv;
-      bool bEnded = false;
-      worker.SetEndedCallback([&] {
-        std::lock_guard<std::mutex> lock(m);
-        bEnded = true;
-        cv.notify_one();
-      });
+      CWorkerEnd end(worker);
       worker.BeginFilterThread(&client, &spec);
-      {
-        std::unique_lock<std::mutex> lock(m);
-        cv.wait(lock, [&] { return bEnded; });
-      }
+      end.Wait();
       worker.IdleCheck();
     } else {
       // The command line: the generation on a thread of its own.
@@ -240,14 +244,7 @@ struct CPathResult {
 CPathResult DesktopDocument(CAppState& app, const CFilSpec& recipe, const CDADC& in) {
   CPathResult r;
   CGenerationWorker worker;
-  std::mutex m;
-  std::condition_variable cv;
-  bool bEnded = false;
-  worker.SetEndedCallback([&] {
-    std::lock_guard<std::mutex> lock(m);
-    bEnded = true;
-    cv.notify_one();
-  });
+  CWorkerEnd end(worker);
   CBenchView view;
   CNoDialogs dialogs;
   CVexmoFilterDoc doc(&view, app, worker, dialogs);
@@ -255,10 +252,7 @@ CPathResult DesktopDocument(CAppState& app, const CFilSpec& recipe, const CDADC&
   const double dCpu0 = ProcessCpuMs();
   const auto t0 = Clock::now();
   if (!doc.AddRecipeIdea(recipe, 1)) return r;
-  {
-    std::unique_lock<std::mutex> lock(m);
-    cv.wait(lock, [&] { return bEnded; });
-  }
+  end.Wait();
   const auto tEnd = Clock::now();
   worker.IdleCheck();
   r.dEndMs = MsSince(tEnd);

@@ -8,11 +8,8 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/filspec.h"
@@ -21,6 +18,7 @@
 #include "xforms/progress.h"
 #include "support/recording_reporter.h"
 #include "xforms/test_pictures.h"
+#include "xforms/wizard_recipes.h"
 
 namespace {
 
@@ -39,32 +37,6 @@ std::string KeyOf(int iXform) {
   return cs;
 }
 
-// A recipe as the wizard makes it: every choice drawn from the seed, then
-// validated for the picture (the command line's order).
-CFilSpec WizardSpec(int iXform, int iSeed, const CDADC& in) {
-  CFilSpec spec;
-  spec.m_iXform = iXform;
-  spec.m_iSeed = iSeed;
-  SeedRandom(static_cast<unsigned int>(iSeed));
-  spec.Autochoose(&in);
-  spec.Effect(in.m_iWidth, in.m_iHeight);
-  return spec;
-}
-
-// The wizard's recipe with every count (an int pair) at the largest value
-// the wizard may choose, validated again; the plain wizard's recipe when
-// validation refuses that.
-CFilSpec MaxedWizardSpec(int iXform, int iSeed, const CDADC& in) {
-  const CFilSpec spec = WizardSpec(iXform, iSeed, in);
-  CFilSpec maxed = spec;
-  const CFormRef form = CFilSpec::Form(iXform);
-  for (std::size_t i = 0; i < form.Count(); ++i)
-    if (form.Field(i).m_eKind == EField::IntPair)
-      *static_cast<std::int32_t*>(form.Address(i, maxed.Record(iXform))) =
-          static_cast<std::int32_t>(std::max(form.Field(i).m_dMax, form.Field(i).m_dWizardMax));
-  return maxed.Effect(in.m_iWidth, in.m_iHeight) ? maxed : spec;
-}
-
 // Wall-clock seconds of a run of the recipe at quality q; a run still going
 // after dLimit seconds is asked to stop (and *pbCut set), so that one that
 // costs far too much fails the check instead of hanging the suite.
@@ -72,24 +44,12 @@ double TimedRun(CFilSpec spec, CDADC& in, int q, double dLimit, bool* pbCut) {
   std::atomic<int> iStop{0}, iPercent{0};
   spec.m_Context.m_pStop = &iStop;
   spec.m_Context.m_pPercent = &iPercent;
-  std::mutex m;
-  std::condition_variable cv;
-  bool bDone = false;
-  std::thread watchdog([&] {
-    std::unique_lock lock(m);
-    if (!cv.wait_for(lock, std::chrono::duration<double>(dLimit), [&] { return bDone; }))
-      iStop = 1;
-  });
+  CStopAfter watch(iStop, dLimit);
   const auto t0 = std::chrono::steady_clock::now();
   RunXform(spec, in, q);
   const double dSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  {
-    std::lock_guard lock(m);
-    bDone = true;
-  }
-  cv.notify_one();
-  watchdog.join();
-  if (pbCut) *pbCut = iStop != 0;
+  watch.End();
+  if (pbCut) *pbCut = watch.Cut();
   return dSeconds;
 }
 

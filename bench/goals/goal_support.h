@@ -1,5 +1,8 @@
-// Photo-like pictures of any size for the goal programs.
+// What the goal programs share: photo-like pictures of any size, and the
+// process's CPU time.
 #pragma once
+
+#include <sys/resource.h>
 
 #include <cstdint>
 #include <cstring>
@@ -19,4 +22,12 @@ inline std::unique_ptr<CDADC> ScaledPhoto(const CDADC& photo, int w, int h) {
       std::memcpy(pDst + 3 * x, pSrc + 3 * (static_cast<long long>(x) * photo.m_iWidth / w), 3);
   }
   return p;
+}
+
+// CPU time of the whole process (every thread), in ms.
+inline double ProcessCpuMs() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 +
+         (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
 }
