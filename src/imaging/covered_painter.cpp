@@ -68,7 +68,28 @@ void PaintRun(RowRuns& runs, std::uint8_t* pRow, int a, int b, const RunColour& 
   runs.erase(first + 1, last);
 }
 
+// Whether every row of [y0, y1) (in the block from iFirst) is covered over
+// [x0, x1).
+bool RowsCovered(const std::vector<RowRuns>& aRows, int iFirst, std::int64_t y0, std::int64_t y1,
+                 std::int64_t x0, std::int64_t x1) {
+  for (std::int64_t y = y0; y < y1; ++y)
+    if (!Covered(aRows[static_cast<std::size_t>(y - iFirst)], static_cast<int>(x0),
+                 static_cast<int>(x1)))
+      return false;
+  return true;
+}
+
 }  // namespace
+
+void CCoveredPainter::AddEllipse(int l, int t, int r, int b, COLORREF cr) {
+  Stroke s;
+  s.aPts[0] = {std::min(l, r), std::min(t, b)};
+  s.aPts[1] = {std::max(l, r), std::max(t, b)};
+  s.aPts[2] = s.aPts[3] = s.aPts[1];
+  s.iWidth = 0;
+  s.cr = cr;
+  m_aStrokes.push_back(s);
+}
 
 void CCoveredPainter::AddBezier(const POINT aPts[4], int iWidth, COLORREF cr) {
   Stroke s;
@@ -98,6 +119,33 @@ bool CCoveredPainter::Paint(CBitmap& bitmap, const std::function<bool(int)>& fnP
         return;
       }
       const Stroke& s = m_aStrokes[static_cast<std::size_t>(i)];
+      if (s.iWidth == 0) {
+        // An ellipse: the pen's outline and the brush's inside are the one
+        // shape's runs. The DC draws a box at most 2 pixels wide or high as
+        // a rectangle, and clamps an ellipse's larger boxes.
+        const std::int64_t l = s.aPts[0].x, t = s.aPts[0].y, r = s.aPts[1].x, b = s.aPts[1].y;
+        if (l == r || t == b) continue;
+        const bool bBox = r - l <= 2 || b - t <= 2;
+        auto clampBox = [bBox](std::int64_t v) {
+          return bBox ? v : std::clamp(v, -gdi::kMaxBoxCoord, gdi::kMaxBoxCoord);
+        };
+        const std::int64_t L = clampBox(l), T = clampBox(t), R = clampBox(r), B = clampBox(b);
+        const std::int64_t x0 = std::max<std::int64_t>(L, 0), x1 = std::min<std::int64_t>(R, W);
+        const std::int64_t ya = std::max<std::int64_t>(T, iFirst),
+                           yb = std::min<std::int64_t>(B, iEnd);
+        if (x0 >= x1 || ya >= yb || RowsCovered(aRows, iFirst, ya, yb, x0, x1)) continue;
+        const gdi::Window win{0, static_cast<int>(ya), W, static_cast<int>(yb)};
+        aSpans.clear();
+        if (bBox)
+          gdi::RowShapeSpans(gdi::CBoxShape(L, T, R, B), win, nullptr, &aSpans);
+        else
+          gdi::RowShapeSpans(gdi::CEllipseShape(L, T, R, B), win, nullptr, &aSpans);
+        const RunColour paint(s.cr);
+        for (const gdi::Span& sp : aSpans)
+          PaintRun(aRows[static_cast<std::size_t>(sp.y - iFirst)], bitmap.Row(sp.y), sp.x0, sp.x1,
+                   paint);
+        continue;
+      }
       const std::int64_t iWidth = std::min<std::int64_t>(s.iWidth, kWidestPen);
 
       // The DC leaves out a stroke whose control points, widened by half the

@@ -1,10 +1,11 @@
-// Many opaque strokes painted last first: a pixel is written only by the
-// last stroke that covers it, so the surface ends with the bytes that drawing
-// them in order would leave, with each pixel written once. Every row keeps
-// the runs that later strokes have already covered; a stroke writes only the
-// gaps between them, and a stroke whose reach lies wholly on covered runs is
-// not scanned at all. The rows are shared between the cores: a block paints
-// every stroke within its own rows with its own runs.
+// Many opaque strokes (curves and filled ellipses) painted last first: a
+// pixel is written only by the last stroke that covers it, so the surface
+// ends with the bytes that drawing them in order would leave, with each pixel
+// written once. Every row keeps the runs that later strokes have already
+// covered; a stroke writes only the gaps between them, and a stroke whose
+// reach lies wholly on covered runs is not scanned at all. The rows are
+// shared between the cores: a block paints every stroke within its own rows
+// with its own runs.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,10 @@ class CCoveredPainter {
   // One cubic Bézier p0 (controls p1, p2) p3 as CDC::PolyBezier draws it with
   // a solid pen iWidth (at least 2) wide in colour cr under R2_COPYPEN.
   void AddBezier(const POINT aPts[4], int iWidth, COLORREF cr);
+  // The filled ellipse CDC::Ellipse(l, t, r, b) draws with a one-pixel solid
+  // pen and a solid brush both of colour cr under R2_COPYPEN: outline and
+  // inside alike (a box at most 2 pixels wide or high is a filled box).
+  void AddEllipse(int l, int t, int r, int b, COLORREF cr);
   std::size_t Count() const { return m_aStrokes.size(); }
 
   // Calls for the pixels [x0, x1) of row y, whose memory is pRow.
@@ -39,8 +44,8 @@ class CCoveredPainter {
 
  private:
   struct Stroke {
-    POINT aPts[4];
-    int iWidth;
+    POINT aPts[4];  // an ellipse's box: aPts[0] top left, aPts[1] bottom right
+    int iWidth;     // 0 for an ellipse
     COLORREF cr;
   };
   std::vector<Stroke> m_aStrokes;

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "imaging/covered_painter.h"
 #include "imaging/force_field.h"
 #include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
@@ -188,6 +189,12 @@ int ApplyStarDust(const StarDustParams& p, XformContext& ctx) {
   CPenBrushSlots slots(dc);
 
   SetStatusText("Star birth...");
+  // Every pass draws its discs in one opaque colour over the background
+  // energy. Where the surface's bytes may be written directly the discs are
+  // gathered in drawing order and painted last first, each pixel once; the
+  // pens and brushes are selected as drawing them would, for what follows.
+  CBitmap* pDirect = DirectlyWritable(dc, out.m_iWidth, out.m_iHeight);
+  CCoveredPainter halos;
   for (int k = 0; k < kHaloPasses; ++k) {
     const int L = 18 * k;
     slots.Select(PS_SOLID, 1, RGB(0, 0, L), RGB(0, 0, L));
@@ -195,12 +202,21 @@ int ApplyStarDust(const StarDustParams& p, XformContext& ctx) {
       const Star& star = aStars[j];
       if (star.iGlow > 0 && star.iBrightness < L) {
         const int r = star.iGlow * 6 / (k + 1);
-        dc.Ellipse(star.x - r, star.y - r, star.x + r, star.y + r);
+        if (pDirect)
+          halos.AddEllipse(star.x - r, star.y - r, star.x + r, star.y + r, RGB(0, 0, L));
+        else
+          dc.Ellipse(star.x - r, star.y - r, star.x + r, star.y + r);
       }
-      SetPercent(ctx.m_pPercent, 50, 90, 100 * j / (kHaloPasses * N) + 100 * k / kHaloPasses);
+      if (!pDirect)
+        SetPercent(ctx.m_pPercent, 50, 90, 100 * j / (kHaloPasses * N) + 100 * k / kHaloPasses);
     }
     if (ctx.Stopped()) break;
   }
+  if (pDirect && !ctx.Stopped())
+    halos.Paint(*pDirect, [&ctx](int iDone) {
+      SetPercent(ctx.m_pPercent, 50, 90, iDone);
+      return !ctx.Stopped();
+    });
 
   SetStatusText("Astronomy Domonee...");
   slots.Select(PS_SOLID, 1, kStarColour, kStarColour);

@@ -1,6 +1,7 @@
 // CCoveredPainter against the same strokes drawn in order on a DC.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -11,6 +12,7 @@
 
 namespace {
 
+// iWidth 0: the filled ellipse in the box aPts[0], aPts[1] (either corner).
 struct TestStroke {
   POINT aPts[4];
   int iWidth;
@@ -28,10 +30,18 @@ std::uint64_t InOrder(const std::vector<TestStroke>& aStrokes, int w, int h, uns
   CTestSurface s(w, h);
   Paper(s, iPaper);
   for (const TestStroke& st : aStrokes) {
-    HPEN hPen = CreatePen(PS_SOLID, st.iWidth, st.cr);
+    HPEN hPen = CreatePen(PS_SOLID, std::max(st.iWidth, 1), st.cr);
+    HBRUSH hBrush = CreateSolidBrush(st.cr);
     HPEN hOld = s.dc().SelectObject(hPen);
-    s.dc().PolyBezier(st.aPts, 4);
+    HBRUSH hOldBrush = s.dc().SelectObject(hBrush);
+    if (st.iWidth == 0)
+      s.dc().Ellipse(st.aPts[0].x, st.aPts[0].y, st.aPts[1].x, st.aPts[1].y);
+    else
+      s.dc().PolyBezier(st.aPts, 4);
     s.dc().SelectObject(hOld);
+    s.dc().SelectObject(hOldBrush);
+    DeleteObject(hPen);
+    DeleteObject(hBrush);
   }
   return s.Hash();
 }
@@ -44,7 +54,12 @@ std::uint64_t Covered(const std::vector<TestStroke>& aStrokes, int w, int h, uns
   Paper(paper, iPaper);
   if (!bUnder) Paper(s, iPaper);
   CCoveredPainter painter;
-  for (const TestStroke& st : aStrokes) painter.AddBezier(st.aPts, st.iWidth, st.cr);
+  for (const TestStroke& st : aStrokes) {
+    if (st.iWidth == 0)
+      painter.AddEllipse(st.aPts[0].x, st.aPts[0].y, st.aPts[1].x, st.aPts[1].y, st.cr);
+    else
+      painter.AddBezier(st.aPts, st.iWidth, st.cr);
+  }
   CCoveredPainter::RunFn fnUnder;
   if (bUnder)
     fnUnder = [&](int y, int x0, int x1, std::uint8_t* pRow) {
@@ -74,6 +89,24 @@ TEST(CoveredPainter, SameBytesAsPaperThenStrokesInOrder) {
       st.cr = static_cast<COLORREF>(rng() & 0xFFFFFF);
       a.push_back(st);
     }
+    // Filled ellipses among them: discs from radius 0 up, boxes either way
+    // round, off every side, degenerate (empty, a pixel, lines, 2 and 3
+    // wide) and far larger than the surface.
+    auto ellipse = [&](int l, int t, int r, int b) {
+      const TestStroke st{{{l, t}, {r, b}, {}, {}}, 0, static_cast<COLORREF>(rng() & 0xFFFFFF)};
+      a.insert(a.begin() + pick(0, static_cast<int>(a.size())), st);
+    };
+    for (int i = pick(0, 150); i > 0; --i) {
+      const int x = pick(-40, W + 40), y = pick(-40, H + 40), r = pick(0, i % 2 ? 3 : 90);
+      if (i % 3)
+        ellipse(x - r, y - r, x + r, y + r);
+      else
+        ellipse(x + pick(-60, 60), y + pick(-60, 60), x, y);
+    }
+    for (const RECT& rc : {RECT{50, 50, 50, 90}, {50, 50, 90, 50}, {60, 60, 61, 61},
+                           {10, 5, 11, 140}, {5, 20, 160, 22}, {30, 30, 33, 70}, {-9, -9, -1, -1},
+                           {-2000000000, 40, 2000000000, 61}, {W + 700, -3, -700, H + 3}})
+      ellipse(rc.left, rc.top, rc.right, rc.bottom);
     // The last stroke covers an earlier one wholly, which then shows nowhere.
     a.push_back({{{100, 100}, {110, 110}, {120, 120}, {130, 130}}, 4, RGB(9, 9, 9)});
     a.push_back({{{90, 90}, {110, 110}, {120, 120}, {140, 140}}, 60, RGB(200, 10, 10)});
