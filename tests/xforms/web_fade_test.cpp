@@ -68,7 +68,7 @@ TEST(WebFade, ValidationAndStop) {
   ValidateWebFade(p);
   EXPECT_EQ(p.m_iMixMode, MIX_CIRCLE_OUT);
 
-  // A stop keeps the columns done so far and fails the idea.
+  // A stop keeps the rows done so far and fails the idea.
   auto in = MakeTestPicture(80, 40);
   SetProgressHook(&StopAtHalf);
   const CXformRun run = RunXform(WebFadeSpec(MIX_RIGHT_LEFT, 50, 0xFFFFFF), *in, 1);
@@ -78,5 +78,5 @@ TEST(WebFade, ValidationAndStop) {
   EXPECT_EQ(run.m_iResult, 0);
   EXPECT_EQ(GetStatusText(), "");
   EXPECT_EQ(run.m_pOut->m_pDC->GetPixel(0, 0), in->m_pDC->GetPixel(0, 0));
-  EXPECT_EQ(run.m_pOut->m_pDC->GetPixel(79, 0), RGB(0, 0, 0));
+  EXPECT_EQ(run.m_pOut->m_pDC->GetPixel(0, 39), RGB(0, 0, 0));
 }
