@@ -1,12 +1,17 @@
 #include "xforms/wood.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "imaging/colour.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "xforms/progress.h"
 #include "xforms/swarm.h"
 
@@ -83,16 +88,58 @@ int ApplyWood(const WoodParams& p, XformContext& ctx) {
   for (int i = 0; i < n; ++i) acr[i] = kind.m_acr[(r + i) % n];
 
   SetStatusText("Growing tree...");
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      const int f = ForceAt(pField, x, y, w);
-      const int band = ((f % g) * n) / g;
-      dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, acr[band]);
-      pMap[x + static_cast<std::size_t>(y) * w] = static_cast<std::uint8_t>(band);
-      ++aiCount[band];
+  // A pixel's band depends on its force alone: one per force level.
+  std::array<std::uint8_t, 256> aBand;
+  for (int f = 0; f < 256; ++f)
+    aBand[static_cast<std::size_t>(f)] = static_cast<std::uint8_t>(((f % g) * n) / g);
+  const std::uint8_t* const pForce = pField.get();
+  auto bandAt = [&aBand, pForce, w](int x, int y) { return aBand[ForceAt(pForce, x, y, w)]; };
+  if (CBitmap* pBitmap = DirectlyWritable(dc, w * s, h * s)) {
+    // Every block is filled and none overlaps another, so the rows may be
+    // shared between the cores, each writing the bytes the fills would write
+    // (a row's pixels once, then the row copied s - 1 times below it) and
+    // counting its own bands; the counts are added after.
+    std::uint8_t aBytes[8][3];
+    for (int i = 0; i < n; ++i) {
+      aBytes[i][0] = static_cast<std::uint8_t>(GetBValue(acr[i]));
+      aBytes[i][1] = static_cast<std::uint8_t>(GetGValue(acr[i]));
+      aBytes[i][2] = static_cast<std::uint8_t>(GetRValue(acr[i]));
     }
-    SetPercent(pPercent, 10, 90, 100 * y / h);
-    if (ctx.Stopped()) break;
+    const int iBlocks = RowBlockCount(h);
+    std::vector<std::array<int, 8>> aBlockCounts(static_cast<std::size_t>(iBlocks));
+    const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
+    ForEachRowBlock(h, iBlocks, [&](int iBlock, int iFirst, int iEnd) {
+      std::array<int, 8>& aCount = aBlockCounts[static_cast<std::size_t>(iBlock)];
+      aCount.fill(0);
+      for (int y = iFirst; y < iEnd; ++y) {
+        std::uint8_t* const pRow = pBitmap->Row(y * s);
+        std::uint8_t* pOut = pRow;
+        for (int x = 0; x < w; ++x) {
+          const int band = bandAt(x, y);
+          for (int i = 0; i < s; ++i, pOut += 3) std::memcpy(pOut, aBytes[band], 3);
+          pMap[x + static_cast<std::size_t>(y) * w] = static_cast<std::uint8_t>(band);
+          ++aCount[static_cast<std::size_t>(band)];
+        }
+        for (int i = 1; i < s; ++i) std::memcpy(pBitmap->Row(y * s + i), pRow, iRowBytes);
+        if (iBlock == 0) SetPercent(pPercent, 10, 90, 100 * (y - iFirst) / (iEnd - iFirst));
+        if (ctx.Stopped()) break;
+      }
+    });
+    for (const std::array<int, 8>& aCount : aBlockCounts)
+      for (int i = 0; i < n; ++i) aiCount[i] += aCount[static_cast<std::size_t>(i)];
+    // The fills left the last block's colour as the background.
+    dc.SetBkColor(acr[bandAt(w - 1, h - 1)]);
+  } else {
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const int band = bandAt(x, y);
+        dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, acr[band]);
+        pMap[x + static_cast<std::size_t>(y) * w] = static_cast<std::uint8_t>(band);
+        ++aiCount[band];
+      }
+      SetPercent(pPercent, 10, 90, 100 * y / h);
+      if (ctx.Stopped()) break;
+    }
   }
   pField.reset();
   SetStatusText("Sawing...");

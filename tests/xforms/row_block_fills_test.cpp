@@ -41,7 +41,7 @@ CFillRun RunFills(CFilSpec spec, CDADC& in, int q, bool bClip, int iBlocks) {
 // bytes and the background colour that the fills give.
 TEST(RowBlockFills, DirectRowsMatchTheFills) {
   auto in = MakeTestPicture(70, 300);
-  for (int iXform : {XFORM_LIQUID_ENERGY, XFORM_PEARLS, XFORM_STARDUST, XFORM_WEB_FADE}) {
+  for (int iXform : {XFORM_LIQUID_ENERGY, XFORM_PEARLS, XFORM_STARDUST, XFORM_WEB_FADE, XFORM_WOOD}) {
     CFilSpec spec = SpecFor(iXform, 321);
     spec.m_StarDust.m_iEnergy = 60;
     for (int q : {1, 2, 4}) {
