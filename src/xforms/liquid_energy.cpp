@@ -1,13 +1,13 @@
 #include "xforms/liquid_energy.h"
 
 #include <array>
-#include <cstring>
 
 #include "imaging/colour.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
 #include "imaging/row_blocks.h"
 #include "imaging/xform_helpers.h"
+#include "xforms/block_rows.h"
 #include "xforms/progress.h"
 
 int ValidateLiquidEnergy(LiquidEnergyParams& /*p*/) { return 1; }
@@ -45,28 +45,11 @@ void RippleFill(CDC& dc, int s, int iPeriod, COLORREF crA, COLORREF crB,
     return;
   }
   // Every block is filled and none overlaps another, so the rows may be
-  // shared between the cores, each writing the bytes the fills would write:
-  // a row's pixels once, then the row copied s - 1 times below it.
-  std::array<std::array<std::uint8_t, 3>, 256> aBytes;
-  for (int v = 0; v < 256; ++v)
-    aBytes[v] = {static_cast<std::uint8_t>(GetBValue(aColours[v])),
-                 static_cast<std::uint8_t>(GetGValue(aColours[v])),
-                 static_cast<std::uint8_t>(GetRValue(aColours[v]))};
-  const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
-  ForEachRowBlock(h, RowBlockCount(h), [&](int iBlock, int iFirst, int iEnd) {
-    for (int y = iFirst; y < iEnd; ++y) {
-      std::uint8_t* const pRow = pBitmap->Row(y * s);
-      std::uint8_t* p = pRow;
-      const std::uint8_t* pForce = pField + static_cast<std::size_t>(y) * w;
-      for (int x = 0; x < w; ++x) {
-        const std::array<std::uint8_t, 3>& b = aBytes[pForce[x]];
-        for (int i = 0; i < s; ++i, p += 3) std::memcpy(p, b.data(), 3);
-      }
-      for (int i = 1; i < s; ++i) std::memcpy(pBitmap->Row(y * s + i), pRow, iRowBytes);
-      if (iBlock == 0) SetPercent(ctx.m_pPercent, iLo, iHi, 100 * (y - iFirst) / (iEnd - iFirst));
-      if (ctx.Stopped()) break;
-    }
-  });
+  // shared between the cores.
+  std::array<PixelBytes, 256> aBytes;
+  for (int v = 0; v < 256; ++v) aBytes[v] = BytesOf(aColours[v]);
+  WriteBlocksByRows(*pBitmap, w, h, s, RowBlockCount(h), ctx, iLo, iHi,
+                    [&](int, int x, int y) { return aBytes[ForceAt(pField, x, y, w)]; });
   // The fills left the last block's colour as the background.
   if (w > 0 && h > 0) dc.SetBkColor(aColours[ForceAt(pField, w - 1, h - 1, w)]);
 }

@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "imaging/force_field.h"
 #include "imaging/random.h"
 #include "imaging/row_blocks.h"
+#include "xforms/block_rows.h"
 #include "xforms/progress.h"
 #include "xforms/swarm.h"
 
@@ -96,37 +96,24 @@ int ApplyWood(const WoodParams& p, XformContext& ctx) {
   auto bandAt = [&aBand, pForce, w](int x, int y) { return aBand[ForceAt(pForce, x, y, w)]; };
   if (CBitmap* pBitmap = DirectlyWritable(dc, w * s, h * s)) {
     // Every block is filled and none overlaps another, so the rows may be
-    // shared between the cores, each writing the bytes the fills would write
-    // (a row's pixels once, then the row copied s - 1 times below it) and
-    // counting its own bands; the counts are added after.
-    std::uint8_t aBytes[8][3];
-    for (int i = 0; i < n; ++i) {
-      aBytes[i][0] = static_cast<std::uint8_t>(GetBValue(acr[i]));
-      aBytes[i][1] = static_cast<std::uint8_t>(GetGValue(acr[i]));
-      aBytes[i][2] = static_cast<std::uint8_t>(GetRValue(acr[i]));
-    }
+    // shared between the cores, each block counting its own bands; the
+    // counts are added after.
+    PixelBytes aBytes[8];
+    for (int i = 0; i < n; ++i) aBytes[i] = BytesOf(acr[i]);
+    // Each block's counts on a cache line of their own.
+    struct alignas(64) CBandCounts {
+      int m_a[8] = {};
+    };
     const int iBlocks = RowBlockCount(h);
-    std::vector<std::array<int, 8>> aBlockCounts(static_cast<std::size_t>(iBlocks));
-    const std::size_t iRowBytes = static_cast<std::size_t>(3) * w * s;
-    ForEachRowBlock(h, iBlocks, [&](int iBlock, int iFirst, int iEnd) {
-      std::array<int, 8>& aCount = aBlockCounts[static_cast<std::size_t>(iBlock)];
-      aCount.fill(0);
-      for (int y = iFirst; y < iEnd; ++y) {
-        std::uint8_t* const pRow = pBitmap->Row(y * s);
-        std::uint8_t* pOut = pRow;
-        for (int x = 0; x < w; ++x) {
-          const int band = bandAt(x, y);
-          for (int i = 0; i < s; ++i, pOut += 3) std::memcpy(pOut, aBytes[band], 3);
-          pMap[x + static_cast<std::size_t>(y) * w] = static_cast<std::uint8_t>(band);
-          ++aCount[static_cast<std::size_t>(band)];
-        }
-        for (int i = 1; i < s; ++i) std::memcpy(pBitmap->Row(y * s + i), pRow, iRowBytes);
-        if (iBlock == 0) SetPercent(pPercent, 10, 90, 100 * (y - iFirst) / (iEnd - iFirst));
-        if (ctx.Stopped()) break;
-      }
+    std::vector<CBandCounts> aBlockCounts(static_cast<std::size_t>(iBlocks));
+    WriteBlocksByRows(*pBitmap, w, h, s, iBlocks, ctx, 10, 90, [&](int iBlock, int x, int y) {
+      const int band = bandAt(x, y);
+      pMap[x + static_cast<std::size_t>(y) * w] = static_cast<std::uint8_t>(band);
+      ++aBlockCounts[static_cast<std::size_t>(iBlock)].m_a[band];
+      return aBytes[band];
     });
-    for (const std::array<int, 8>& aCount : aBlockCounts)
-      for (int i = 0; i < n; ++i) aiCount[i] += aCount[static_cast<std::size_t>(i)];
+    for (const CBandCounts& counts : aBlockCounts)
+      for (int i = 0; i < n; ++i) aiCount[i] += counts.m_a[i];
     // The fills left the last block's colour as the background.
     dc.SetBkColor(acr[bandAt(w - 1, h - 1)]);
   } else {
