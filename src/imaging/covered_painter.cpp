@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "imaging/pixel_runs.h"
 #include "imaging/row_blocks.h"
 #include "platform/gdi/geometry.h"
 #include "platform/gdi/raster.h"
@@ -26,25 +27,6 @@ bool Covered(const RowRuns& runs, int xl, int xr) {
   auto it = std::upper_bound(runs.begin(), runs.end(), xl,
                              [](int x, const Run& r) { return x < r.x0; });
   return it != runs.begin() && (it - 1)->x1 >= xr;
-}
-
-// A colour as 16 pixels' bytes, for writing runs 48 bytes at a time.
-struct RunColour {
-  explicit RunColour(COLORREF cr) {
-    for (int i = 0; i < 16; ++i) {
-      a[3 * i] = static_cast<std::uint8_t>(GetBValue(cr));
-      a[3 * i + 1] = static_cast<std::uint8_t>(GetGValue(cr));
-      a[3 * i + 2] = static_cast<std::uint8_t>(GetRValue(cr));
-    }
-  }
-  std::uint8_t a[48];
-};
-
-void WritePixels(std::uint8_t* pRow, int x0, int x1, const RunColour& paint) {
-  std::uint8_t* p = pRow + 3 * static_cast<std::size_t>(x0);
-  int n = x1 - x0;
-  for (; n >= 16; n -= 16, p += 48) std::memcpy(p, paint.a, 48);
-  std::memcpy(p, paint.a, 3 * static_cast<std::size_t>(n));
 }
 
 // Writes the parts of [a, b) no run covers, then adds [a, b) to the runs.

@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
 #include "imaging/force_field.h"
+#include "imaging/pixel_runs.h"
 #include "imaging/random.h"
 #include "imaging/xform_helpers.h"
 #include "platform/dc.h"
+#include "platform/gdi/region.h"
 #include "xforms/progress.h"
 
 int ValidateTeknoFrag(TeknoFragParams& /*p*/) { return 1; }
@@ -60,6 +64,65 @@ void TeknoFragFlatTriangle(CDC& dc, const POINT* pPts, COLORREF crFill, COLORREF
   DeleteObject(hBrush);
 }
 
+namespace {
+
+// The rings of a triangle written straight into the surface. Ring k is the
+// disc CDC::Ellipse(x0 - r, y0 - r, x0 + r, y0 + r) fills without a pen,
+// clipped to the triangle and painted over the larger rings, so a pixel ends
+// in the colour of the smallest disc that holds it. Without the pen that box
+// is one pixel smaller: the pixels whose centres lie within r - 1/2 of
+// (x0 - 1/2, y0 - 1/2), pixel centres lying at + 1/2. In doubled
+// coordinates, with A = 2r - 1 and Y = 2y - 2y0 + 2, row y holds the pixels x
+// with |2x - 2x0 + 2| <= D, D the largest whole number with D^2 <= A^2 - Y^2
+// (none when A < |Y|). The discs share their centre, so on every row each
+// one's run holds the runs of the smaller ones: a row is written from the
+// smallest disc out, each pixel once, and left as soon as its part of the
+// triangle is covered.
+struct Ring {
+  std::int64_t A;  // 2r - 1, twice the disc's radius
+  RunColour paint;
+};
+
+void PaintRings(CBitmap& bitmap, const CRgnData& triangle, POINT p0,
+                const std::vector<Ring>& aRings) {
+  const int W = bitmap.Width(), H = bitmap.Height();
+  for (const CRgnData::Band& band : triangle.Bands()) {
+    const auto [pFirst, pEnd] = triangle.RowSpans(band.y0);
+    for (int y = std::max(band.y0, 0); y < std::min(band.y1, H); ++y) {
+      std::uint8_t* pRow = bitmap.Row(y);
+      const std::int64_t Y = 2 * (static_cast<std::int64_t>(y) - p0.y + 1);
+      for (const CRgnData::XSpan* pRun = pFirst; pRun != pEnd; ++pRun) {
+        const std::int64_t a = std::max(pRun->x0, 0), b = std::min(pRun->x1, W);
+        std::int64_t c0 = 0, c1 = 0;  // the covered part of [a, b)
+        for (auto it = aRings.rbegin(); it != aRings.rend() && a < b && !(c0 == a && c1 == b);
+             ++it) {
+          const std::int64_t n = it->A * it->A - Y * Y;
+          if (n < 0) continue;
+          auto D = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
+          while (D * D > n) --D;
+          while ((D + 1) * (D + 1) <= n) ++D;
+          // |x - (x0 - 1)| <= D / 2
+          const std::int64_t xl = std::max(p0.x - 1 - D / 2, a);
+          const std::int64_t xr = std::min(p0.x + D / 2, b);
+          if (xl >= xr) continue;
+          if (c0 == c1) {
+            WritePixels(pRow, static_cast<int>(xl), static_cast<int>(xr), it->paint);
+            c0 = xl;
+            c1 = xr;
+            continue;
+          }
+          if (xl < c0) WritePixels(pRow, static_cast<int>(xl), static_cast<int>(c0), it->paint);
+          if (c1 < xr) WritePixels(pRow, static_cast<int>(c1), static_cast<int>(xr), it->paint);
+          c0 = std::min(c0, xl);
+          c1 = std::max(c1, xr);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
 // The rings start at the farther of corners 1 and 2. A triangle with a corner
 // that close to corner 0 is too thin for rings and is left out altogether.
 void TeknoFragShadedTriangle(CDC& dc, const POINT* pPts, COLORREF crFill, COLORREF crLine, int a) {
@@ -72,21 +135,28 @@ void TeknoFragShadedTriangle(CDC& dc, const POINT* pPts, COLORREF crFill, COLORR
     return dx * dx + dy * dy;
   };
   const long long iMax2 = std::max(squared(pPts[1]), squared(pPts[2]));
-  int r = static_cast<int>(std::sqrt(static_cast<double>(iMax2))) + 1;
-  const int R0 = r;
+  const int R0 = static_cast<int>(std::sqrt(static_cast<double>(iMax2))) + 1;
 
   HRGN hTriangle = CreatePolygonRgn(pPts, 3, ALTERNATE);
-  dc.SelectClipRgn(hTriangle);
-  // Without the triangle's region the rings would cover their whole discs.
-  while (hTriangle && r > 2) {
-    HBRUSH hBrush = CreateSolidBrush(BlendColour(static_cast<double>(r) / R0, crFill, crLine));
-    HPEN hOldPen = dc.SelectObject(GetStockPen(NULL_PEN));
-    HBRUSH hOldBrush = dc.SelectObject(hBrush);
-    dc.Ellipse(p0.x - r, p0.y - r, p0.x + r, p0.y + r);
-    dc.SelectObject(hOldPen);
-    dc.SelectObject(hOldBrush);
-    DeleteObject(hBrush);
-    r -= 3 * a;
+  CBitmap* pBitmap = dc.GetCurrentBitmap();
+  if (hTriangle && pBitmap && dc.GetROP2() == R2_COPYPEN) {
+    std::vector<Ring> aRings;
+    for (int r = R0; r > 2; r -= 3 * a)
+      aRings.push_back(
+          {2 * r - 1, RunColour(BlendColour(static_cast<double>(r) / R0, crFill, crLine))});
+    PaintRings(*pBitmap, hTriangle->Data(), p0, aRings);
+  } else if (hTriangle) {
+    // A DC that does not copy: every disc in turn, cut to the triangle.
+    dc.SelectClipRgn(hTriangle);
+    for (int r = R0; r > 2; r -= 3 * a) {
+      HBRUSH hBrush = CreateSolidBrush(BlendColour(static_cast<double>(r) / R0, crFill, crLine));
+      HPEN hOldPen = dc.SelectObject(GetStockPen(NULL_PEN));
+      HBRUSH hOldBrush = dc.SelectObject(hBrush);
+      dc.Ellipse(p0.x - r, p0.y - r, p0.x + r, p0.y + r);
+      dc.SelectObject(hOldPen);
+      dc.SelectObject(hOldBrush);
+      DeleteObject(hBrush);
+    }
   }
   dc.SelectClipRgn(nullptr);
 
