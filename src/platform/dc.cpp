@@ -849,19 +849,33 @@ BOOL CDC::StretchBlt(int x, int y, int w, int h, const CDC& src, int xSrc, int y
   if (x0 >= x1 || y0 >= y1) return TRUE;
   // Destination pixel i samples source pixel floor(i * wSrc / w).
   std::vector<int> aSrcX(static_cast<std::size_t>(x1 - x0));
+  bool bWholeRows = !m_pClip && src.m_pBitmap != m_pBitmap;
   for (int dx = x0; dx < x1; ++dx) {
     long long i = dx - X;
     if (bMirrorX) i = W - 1 - i;
     const long long sx = XS + (i * WS) / W;
     aSrcX[dx - x0] = (sx < 0 || sx >= iSrcW) ? -1 : static_cast<int>(sx);
+    if (aSrcX[dx - x0] < 0) bWholeRows = false;
   }
+  long long iLastSrcRow = -1;
   for (int dy = y0; dy < y1; ++dy) {
     long long j = dy - Y;
     if (bMirrorY) j = H - 1 - j;
     const long long sy = YS + (j * HS) / H;
-    if (sy < 0 || sy >= iSrcH) continue;
+    if (sy < 0 || sy >= iSrcH) {
+      iLastSrcRow = -1;
+      continue;
+    }
     const std::uint8_t* pSrcRow = src.m_pBitmap->Row(static_cast<int>(sy));
     std::uint8_t* pDstRow = m_pBitmap->Row(dy);
+    if (bWholeRows && sy == iLastSrcRow) {
+      // An enlarged row again: a copy of the one above, written in full from
+      // the same source row.
+      std::memcpy(pDstRow + 3 * x0, m_pBitmap->Row(dy - 1) + 3 * x0,
+                  3 * static_cast<std::size_t>(x1 - x0));
+      continue;
+    }
+    iLastSrcRow = sy;
     ForClippedRuns(dy, x0, x1, [&](int a, int b) {
       for (int dx = a; dx < b; ++dx) {
         const int sx = aSrcX[dx - x0];

@@ -168,6 +168,15 @@ TEST(DrawConventions, StretchBltMakesExactBlocksAndBitBltCopies) {
   dst.dc().StretchBlt(0, 0, 6, 4, src.dc(), 0, 0, 3, 2, SRCCOPY);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 6; ++x) EXPECT_EQ(dst.At(x, y), src.At(x / 2, y / 2)) << x << "," << y;
+  // Mirrored rows, and a source reaching off its surface: those pixels are
+  // left as they were on every row of the block.
+  CTestSurface part(6, 4);
+  for (int y = 0; y < 4; ++y) part.dc().FillSolidRect(0, y, 6, y + 1, RGB(1, 2, y));
+  part.dc().StretchBlt(0, 3, 6, -4, src.dc(), -1, 0, 3, 2, SRCCOPY);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x)
+      EXPECT_EQ(part.At(x, y), x < 2 ? RGB(1, 2, y) : src.At(x / 2 - 1, (3 - y) / 2))
+          << x << "," << y;
   // Down-scaling samples floor(i * src / dst).
   CTestSurface small(1, 1);
   small.dc().StretchBlt(0, 0, 1, 1, dst.dc(), 0, 0, 6, 4, SRCCOPY);
