@@ -101,6 +101,8 @@ class CSha256 {
  public:
   void Add(const std::uint8_t* p, std::size_t n) {
     m_iBytes += n;
+    for (; m_iFill == 0 && n >= sizeof m_aBlock; p += sizeof m_aBlock, n -= sizeof m_aBlock)
+      Block(p);
     while (n > 0) {
       const std::size_t k = std::min(n, sizeof m_aBlock - m_iFill);
       std::memcpy(m_aBlock + m_iFill, p, k);
@@ -171,10 +173,13 @@ class CSha256 {
 };
 
 bool ReadWhole(const fs::path& path, std::string& csData) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) return false;
-  csData.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  return !file.bad();
+  const std::streamoff iSize = file.tellg();
+  if (iSize < 0) return false;
+  csData.resize(static_cast<std::size_t>(iSize));
+  file.seekg(0);
+  return static_cast<bool>(file.read(csData.data(), iSize));
 }
 
 }  // namespace

@@ -74,6 +74,9 @@ TEST(DataDir, ThisProgramUsesTheBuildTreesData) {
 TEST(DataDir, ShippedFontsAreCheckedAgainstTheirList) {
   EXPECT_EQ(Sha256Hex("abc", 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(Sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  const std::string csMillion(1000000, 'a');  // whole blocks straight from the input
+  EXPECT_EQ(Sha256Hex(csMillion.data(), csMillion.size()),
+            "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
   std::vector<std::string> aFiles;
   std::string csError;
   ASSERT_TRUE(CheckFontsIn(VX_RESOURCE_DIR, aFiles, csError)) << csError;
