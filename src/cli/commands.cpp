@@ -710,11 +710,6 @@ int RunSheet(const SheetOptions& opt) {
                   : IdeasAtOnce(opt.m_iCount, opt.m_iCount, pIn->m_iWidth, pIn->m_iHeight,
                                 plan.m_iQuality, iKept)
                         .m_iCount;
-  // The ideas keep the cores busy themselves: each shares its rows among its
-  // part of the cores only.
-  if (iAtOnce > 1)
-    LimitRowBlocks(std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / iAtOnce));
-
   CProgressDisplay display(opt.m_bQuiet, opt.m_iCount);
   std::mutex mWake;
   std::condition_variable cvWake;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "imaging/dadc.h"
+#include "imaging/row_blocks.h"
 
 unsigned long long IdeaMemoryNeed(int iWidth, int iHeight, int iQuality) {
   const unsigned long long iPixels =
@@ -99,6 +100,11 @@ int CIdeaBatch::Add(const CFilSpec& spec) {
 bool CIdeaBatch::Start(int iAtOnce, std::function<void(int)> fnEnded) {
   m_fnEnded = std::move(fnEnded);
   m_iAtOnce = std::clamp(iAtOnce, 1, std::max(Count(), 1));
+  // The ideas keep the cores busy themselves: while they run, each shares
+  // its rows among its part of the cores only.
+  m_bSharesCores = m_iAtOnce > 1 && Count() > 0;
+  if (m_bSharesCores)
+    LimitRowBlocks(std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / m_iAtOnce));
   for (int i = 0; i < m_iAtOnce; ++i) {
     try {
       m_aThreads.emplace_back([this] { Work(); });
@@ -186,7 +192,8 @@ void CIdeaBatch::End(int i, EIdeaState eState) {
   if (m_fnEnded) m_fnEnded(i);
   {
     std::lock_guard lock(m_mEnded);
-    m_iEnded.fetch_add(1, std::memory_order_acq_rel);
+    if (m_iEnded.fetch_add(1, std::memory_order_acq_rel) + 1 == Count() && m_bSharesCores)
+      LimitRowBlocks(0);
   }
   m_cvEnded.notify_all();
 }

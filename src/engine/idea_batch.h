@@ -85,7 +85,8 @@ class CIdeaBatch {
   // original; before Start only. Returns its index.
   int Add(const CFilSpec& spec);
   // Starts the ideas in index order, iAtOnce at a time (1 or more; the
-  // caller bounds it with IdeasAtOnce). fnEnded(i) is called on the batch's
+  // caller bounds it with IdeasAtOnce). Until the last has ended, the loops
+  // over rows (LimitRowBlocks) use the cores divided by iAtOnce. fnEnded(i) is called on the batch's
   // thread that made idea i as soon as it has ended (made, stopped or
   // failed); every idea ends exactly once. False when not one thread could
   // start: every idea has then failed (and fnEnded was called for each).
@@ -121,6 +122,7 @@ class CIdeaBatch {
   const CDADC& m_Original;
   int m_iQuality;
   int m_iAtOnce = 0;
+  bool m_bSharesCores = false;  // rows of an idea limited to its share of the cores while running
   std::vector<std::unique_ptr<CIdea>> m_aIdeas;
   std::vector<std::thread> m_aThreads;
   std::function<void(int)> m_fnEnded;

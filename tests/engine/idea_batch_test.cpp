@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <set>
 #include <thread>
@@ -8,6 +9,7 @@
 #include "engine/idea_batch.h"
 #include "imaging/constants.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "support/recording_reporter.h"
 #include "support/surface_digest.h"
 #include "xforms/test_pictures.h"
@@ -25,7 +27,12 @@ std::string MadeAlone(CFilSpec spec, CDADC& in, int q) {
 // Every status text the ideas set, and whether one reached the program's.
 std::atomic<int> s_iTexts{0};
 std::atomic<int> s_iProgramTextChanged{0};
+// The most row blocks a loop of the ideas could use while they ran.
+std::atomic<int> s_iRowBlocks{0};
 void WatchProgramText(int, const char* szText) {
+  const int iBlocks = RowBlockCount(1 << 20, 1);
+  for (int i = s_iRowBlocks; i < iBlocks && !s_iRowBlocks.compare_exchange_weak(i, iBlocks);) {
+  }
   if (!szText) return;
   ++s_iTexts;
   if (GetStatusText() != "Ready") ++s_iProgramTextChanged;
@@ -60,6 +67,7 @@ TEST(IdeaBatch, IdeasMadeAtOnceEqualTheSameIdeasMadeOneByOne) {
   std::atomic<int> iEnded{0};
   s_iTexts = 0;
   s_iProgramTextChanged = 0;
+  s_iRowBlocks = 0;
   SetProgressHook(&WatchProgramText);
   ASSERT_TRUE(batch.Start(3, [&](int) { ++iEnded; }));
   batch.Wait();
@@ -68,6 +76,11 @@ TEST(IdeaBatch, IdeasMadeAtOnceEqualTheSameIdeasMadeOneByOne) {
   EXPECT_GE(s_iTexts, 5 * 2) << "every idea says at least its Xform's word and \"Mixing...\"";
   EXPECT_EQ(s_iProgramTextChanged, 0);
   EXPECT_EQ(GetStatusText(), "Ready");
+  // Three at once share the cores: each idea's rows go to a third of them,
+  // and every core again once the batch has ended.
+  const int iCores = static_cast<int>(std::thread::hardware_concurrency());
+  EXPECT_EQ(s_iRowBlocks, std::clamp(iCores / 3, 1, kMaxRowBlocks));
+  EXPECT_EQ(RowBlockCount(1 << 20, 1), std::clamp(iCores, 1, kMaxRowBlocks));
   for (int i = 0; i < batch.Count(); ++i) {
     ASSERT_EQ(batch.State(i), EIdeaState::Made) << i;
     ASSERT_NE(batch.Picture(i), nullptr);
