@@ -6,10 +6,10 @@ thread_local unsigned int t_iRandomState = 1;
 
 void SeedRandom(unsigned int iSeed) { t_iRandomState = iSeed; }
 
-int RawRandom() {
-  t_iRandomState = t_iRandomState * 214013u + 2531011u;
-  return static_cast<int>((t_iRandomState >> 16) & 0x7FFF);
-}
+CRandomRun::CRandomRun() : m_iState(t_iRandomState) {}
+CRandomRun::~CRandomRun() { t_iRandomState = static_cast<unsigned int>(m_iState); }
+
+int RawRandom() { return CRandomRun().Raw(); }
 
 void SkipRandom(long long iCount) {
   if (iCount <= 0) return;
@@ -26,19 +26,12 @@ void SkipRandom(long long iCount) {
   t_iRandomState = A * t_iRandomState + C;
 }
 
-double RandomReal(double dLo, double dHi) {
-  const int r = RawRandom();
-  return dLo + r * (1.0 / 32767.0) * (dHi - dLo);
-}
+// The plain draws are those of a run made and given back at once: one formula
+// for both (64-bit product in RandomInt: wide ranges must not overflow, same
+// result where the 32-bit product fits).
+double RandomReal(double dLo, double dHi) { return CRandomRun().Real(dLo, dHi); }
 
-int RandomInt(int iLo, int iHi) {
-  int r = RawRandom();
-  if (r == RAND_MAX_15) r = RAND_MAX_15 - 1;
-  // 64-bit product: wide ranges must not overflow (same result where the
-  // 32-bit product fits).
-  const long long iSpan = static_cast<long long>(iHi) - iLo + 1;
-  return static_cast<int>(iLo + (iSpan * r) / RAND_MAX_15);
-}
+int RandomInt(int iLo, int iHi) { return CRandomRun().Int(iLo, iHi); }
 
 int RandomChance() { return RandomInt(1, 100) > 50 ? 1 : 0; }
 

@@ -124,18 +124,52 @@ void CShapeNodeDrawer::End(CDC& /*dc*/) {
 
 namespace {
 
+// JitterColour(c, v) with the run's draws, lo = 1 - v and hi = 1 + v: the
+// same draws and arithmetic, channel by channel, red first.
+COLORREF JitterWith(CRandomRun& rnd, COLORREF c, double dLo, double dHi) {
+  auto channel = [&](int ch) {
+    const int i = static_cast<int>(ch * rnd.Real(dLo, dHi));
+    return i < 0 ? 0 : (i > 255 ? 255 : i);
+  };
+  const int r = channel(GetRValue(c));
+  const int g = channel(GetGValue(c));
+  const int b = channel(GetBValue(c));
+  return RGB(r, g, b);
+}
+
+// Stores a colour as a pixel's blue, green, red; with bSpare, the byte after
+// the pixel may be overwritten too (it is written again later).
+inline void PutPixel(std::uint8_t* p, COLORREF cr, bool bSpare) {
+  if (bSpare) {
+    const std::uint32_t v = ((cr >> 16) & 0xFF) | (cr & 0xFF00) | ((cr & 0xFF) << 16);
+    std::memcpy(p, &v, 4);  // little-endian: blue, green, red, then the spare byte
+  } else {
+    p[0] = static_cast<std::uint8_t>(GetBValue(cr));
+    p[1] = static_cast<std::uint8_t>(GetGValue(cr));
+    p[2] = static_cast<std::uint8_t>(GetRValue(cr));
+  }
+}
+
 // The paper: one colour, about one pixel in five varied, more where the
 // picture is dark. The specks are drawn column by column (the generator's
-// order) and written row by row, each pixel once; without memory for them,
-// or on a clipped DC, they are drawn straight away.
+// order) and the surface is written along its rows, each pixel once: a band
+// of columns at a time, whose forces are copied out beside a table of its
+// colours (both row by row, small enough to stay in the cache while the
+// columns are drawn), then the band is written row by row. Without memory
+// for the band, or on a clipped DC, the specks are drawn straight away.
 void DrawPaper(CDC& dc, COLORREF crPaper, const std::uint8_t* pField, int w, int h, int s,
                XformContext& ctx) {
-  constexpr COLORREF kPlain = 0xFFFFFFFF;  // no speck (colours fit in 24 bits)
-  const std::size_t iPixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  constexpr int kBand = 32;
+  const int iBand = std::min(w, kBand);
+  const std::size_t iBandPixels = static_cast<std::size_t>(iBand) * static_cast<std::size_t>(h);
   CBitmap* pBitmap = dc.GetCurrentBitmap();
   std::unique_ptr<COLORREF[]> pSpecks;
-  if (pBitmap && !dc.HasClipRegion()) pSpecks.reset(new (std::nothrow) COLORREF[iPixels]);
-  if (!pSpecks) {
+  std::unique_ptr<std::uint8_t[]> pForces;
+  if (pBitmap && !dc.HasClipRegion()) {
+    pSpecks.reset(new (std::nothrow) COLORREF[iBandPixels]);
+    pForces.reset(new (std::nothrow) std::uint8_t[iBandPixels]);
+  }
+  if (!pSpecks || !pForces) {
     dc.FillSolidRect(0, 0, w * s, h * s, crPaper);
     for (int x = 0; x < w; ++x) {
       for (int y = 0; y < h; ++y)
@@ -145,30 +179,63 @@ void DrawPaper(CDC& dc, COLORREF crPaper, const std::uint8_t* pField, int w, int
     }
     return;
   }
-  std::fill(pSpecks.get(), pSpecks.get() + iPixels, kPlain);
-  COLORREF crBk = crPaper & 0xFFFFFF;  // what the fills would leave as background
-  for (int x = 0; x < w; ++x) {
-    for (int y = 0; y < h; ++y) {
-      if (RandomInt(0, 100) <= 80) continue;
-      const COLORREF cr = JitterColour(crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
-      pSpecks[static_cast<std::size_t>(y) * w + x] = cr;
-      if (s > 1) crBk = cr;
-    }
-    if (ctx.Stopped()) break;
+  // The jitter's range for each force.
+  double aLo[256], aHi[256];
+  for (int f = 0; f < 256; ++f) {
+    const double v = (255 - f) / 255.0;
+    aLo[f] = 1.0 - v;
+    aHi[f] = 1.0 + v;
   }
+  COLORREF crBk = crPaper & 0xFFFFFF;  // what the fills would leave as background
   const int iRight = std::min(w * s, pBitmap->Width()), iBottom = std::min(h * s, pBitmap->Height());
-  for (int Y = 0; Y < iBottom; ++Y) {
-    std::uint8_t* pRow = pBitmap->Row(Y);
-    if (Y % s != 0) {  // a copy of the row above
-      std::memcpy(pRow, pBitmap->Row(Y - 1), static_cast<std::size_t>(3) * iRight);
-      continue;
+  bool bStopped = false;
+  CRandomRun rnd;
+  for (int x0 = 0; x0 < w; x0 += kBand) {
+    const int n = std::min(kBand, w - x0);  // pixel (x0 + k, y) of the band at y * n + k
+    if (!bStopped)
+      for (int y = 0; y < h; ++y)
+        std::memcpy(pForces.get() + static_cast<std::size_t>(y) * n,
+                    pField + static_cast<std::size_t>(y) * w + x0, static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+      COLORREF* pSpeck = pSpecks.get() + k;
+      const std::uint8_t* pForce = pForces.get() + k;
+      if (bStopped) {  // the rest stays plain
+        for (int y = 0; y < h; ++y) pSpeck[static_cast<std::size_t>(y) * n] = crPaper;
+        continue;
+      }
+      for (int y = 0; y < h; ++y) {
+        COLORREF cr = crPaper;
+        if (rnd.Int(0, 100) > 80) {
+          const int f = pForce[static_cast<std::size_t>(y) * n];
+          cr = JitterWith(rnd, crPaper, aLo[f], aHi[f]);
+          if (s > 1) crBk = cr;
+        }
+        pSpeck[static_cast<std::size_t>(y) * n] = cr;
+      }
+      if (ctx.Stopped()) bStopped = true;
     }
-    const COLORREF* pLine = pSpecks.get() + static_cast<std::size_t>(Y / s) * w;
-    for (int X = 0; X < iRight; ++X) {
-      const COLORREF cr = pLine[X / s] == kPlain ? crPaper : pLine[X / s];
-      pRow[3 * X] = static_cast<std::uint8_t>(GetBValue(cr));
-      pRow[3 * X + 1] = static_cast<std::uint8_t>(GetGValue(cr));
-      pRow[3 * X + 2] = static_cast<std::uint8_t>(GetRValue(cr));
+    const int X0 = x0 * s, X1 = std::min((x0 + n) * s, iRight);
+    if (X0 >= X1) continue;
+    // Every pixel but the row's last may spill a byte into the next, which
+    // is written after it.
+    const bool bLastSpare = X1 < iRight;
+    for (int Y = 0; Y < iBottom; ++Y) {
+      std::uint8_t* pRow = pBitmap->Row(Y) + static_cast<std::size_t>(3) * X0;
+      if (Y % s != 0) {  // a copy of the row above
+        std::memcpy(pRow, pBitmap->Row(Y - 1) + static_cast<std::size_t>(3) * X0,
+                    static_cast<std::size_t>(3) * (X1 - X0));
+        continue;
+      }
+      const COLORREF* pLine = pSpecks.get() + static_cast<std::size_t>(Y / s) * n;
+      const int iLast = X1 - X0 - 1;
+      if (s == 1) {
+        for (int k = 0; k < iLast; ++k) PutPixel(pRow + 3 * k, pLine[k], true);
+        PutPixel(pRow + 3 * iLast, pLine[iLast], bLastSpare);
+        continue;
+      }
+      for (int k = 0, i = 0; i <= iLast; ++k)
+        for (const int iEnd = std::min(i + s, iLast + 1); i < iEnd; ++i)
+          PutPixel(pRow + 3 * i, pLine[k], i < iLast || bLastSpare);
     }
   }
   dc.SetBkColor(crBk);
