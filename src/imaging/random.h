@@ -41,6 +41,14 @@ class CRandomRun {
   CRandomRun(const CRandomRun&) = delete;
   CRandomRun& operator=(const CRandomRun&) = delete;
 
+  // A run of its own, tied to no thread, that starts where this one will be
+  // after iCount more draws: for work split between threads whose draws can
+  // be counted beforehand. Reading this run meanwhile is safe; drawing from
+  // it is not.
+  CRandomRun Ahead(long long iCount) const;
+  // Moves on as iCount draws would (SkipRandom).
+  void Skip(long long iCount);
+
   int Raw() {
     const unsigned int iState = static_cast<unsigned int>(m_iState) * 214013u + 2531011u;
     m_iState = iState;
@@ -59,8 +67,11 @@ class CRandomRun {
   }
 
  private:
+  explicit CRandomRun(unsigned int iState) : m_iState(iState), m_bThread(false) {}
+
   // The 32-bit state, held in a wider type: a store through an unsigned int
   // pointer (a COLORREF table) cannot touch it, so a loop keeps it in a
   // register instead of reloading it after every such store.
   unsigned long long m_iState;
+  bool m_bThread;  // hands its state back to the thread that made it
 };

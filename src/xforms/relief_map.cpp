@@ -1,15 +1,18 @@
 #include "xforms/relief_map.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "imaging/colour.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "imaging/xform_helpers.h"
 #include "platform/dc.h"
 #include "platform/report.h"
@@ -286,6 +289,213 @@ void DrawReliefContours(const ReliefMapParams& p, const ReliefColours& cols,
   dc.SelectObject(hOldFont);
 }
 
+// The colours of every force below every force above, and which forces are
+// jittered.
+struct ReliefTables {
+  std::vector<COLORREF> m_aColourOf;  // at force * 256 + force above
+  bool m_abJitter[256] = {};
+};
+
+constexpr COLORREF kNoJitter = 0xFFFFFFFF;
+
+// The column x0 + k of a band of n columns whose forces are held along the
+// rows (pixel (x0 + k, y) at y * n + k): the fill colours into pFill and the
+// jittered ones into pJitter (kNoJitter where none), or without pJitter each
+// pixel's last colour into pFill. The jitter is JitterColour(c, 0.09) with
+// the run's draws: the same draws and arithmetic, red first.
+void ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces, int n, int k, int h,
+                        CRandomRun& rnd, COLORREF* pFill, COLORREF* pJitter) {
+  constexpr double dLo = 1.0 - 0.09, dHi = 1.0 + 0.09;
+  auto channel = [&](int ch) {
+    const int i = static_cast<int>(ch * rnd.Real(dLo, dHi));
+    return i < 0 ? 0 : (i > 255 ? 255 : i);
+  };
+  int iAbove = pForces[k];  // the top row has no slope
+  for (int y = 0; y < h; ++y) {
+    const std::size_t i = static_cast<std::size_t>(y) * n + k;
+    const int m = pForces[i];
+    const COLORREF c = t.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove];
+    COLORREF cJitter = kNoJitter;
+    if (t.m_abJitter[m]) {
+      const int r = channel(GetRValue(c));
+      const int g = channel(GetGValue(c));
+      const int b = channel(GetBValue(c));
+      cJitter = RGB(r, g, b);
+    }
+    if (pJitter) {
+      pFill[i] = c;
+      pJitter[i] = cJitter;
+    } else {
+      pFill[i] = cJitter == kNoJitter ? c : cJitter;
+    }
+    iAbove = m;
+  }
+}
+
+// Copies the forces of columns [x0, x0 + n) out along the rows.
+void CopyBandForces(const std::uint8_t* pField, int w, int h, int x0, int n, std::uint8_t* pTo) {
+  for (int y = 0; y < h; ++y)
+    std::memcpy(pTo + static_cast<std::size_t>(y) * n, pField + static_cast<std::size_t>(y) * w + x0,
+                static_cast<std::size_t>(n));
+}
+
+// The columns' progress from 5 to 90 %, "Mountain growth..." near the end.
+// Returns whether a stop is asked for.
+bool ReliefColumnDone(int q, XformContext& ctx) {
+  SetPercent(ctx.m_pPercent, 5, 90, q);
+  if (ctx.Stopped()) return true;
+  if (q > 80 && q < 85) SetStatusText("Mountain growth...");
+  return false;
+}
+
+// The colours (and the jitter's random draws) go column by column, in bands
+// of columns; each band is then drawn row by row, so that the surface is
+// written along its rows. Every block is drawn by the same calls as column
+// by column (the fill, then the jittered colour over it), and blocks do not
+// overlap, so the bytes are the same; the last call is still that of the
+// bottom right block. Returns false when there is no memory.
+bool PaintReliefByDC(CDC& dc, const ReliefTables& t, const std::uint8_t* pField, int w, int h,
+                     int s, XformContext& ctx) {
+  constexpr int kBand = 32;
+  const std::size_t iBand = static_cast<std::size_t>(std::min(w, kBand)) * h;
+  std::vector<COLORREF> aFill, aJitter;
+  std::vector<std::uint8_t> aForces;
+  try {
+    aFill.resize(iBand);
+    aJitter.resize(iBand);
+    aForces.resize(iBand);
+  } catch (const std::bad_alloc&) {
+    ReportError("Relief Map: not enough memory");
+    return false;
+  }
+  CRandomRun rnd;
+  bool bStopped = false;
+  for (int x0 = 0; x0 < w && !bStopped; x0 += kBand) {
+    const int n = std::min(kBand, w - x0);
+    CopyBandForces(pField, w, h, x0, n, aForces.data());
+    int k = 0;
+    while (k < n && !bStopped) {
+      ColourReliefColumn(t, aForces.data(), n, k, h, rnd, aFill.data(), aJitter.data());
+      bStopped = ReliefColumnDone(static_cast<int>((x0 + k) * 100LL / w), ctx);
+      ++k;
+    }
+    for (int y = 0; y < h; ++y) {
+      const COLORREF* pFill = aFill.data() + static_cast<std::size_t>(y) * n;
+      const COLORREF* pJitter = aJitter.data() + static_cast<std::size_t>(y) * n;
+      for (int j = 0; j < k; ++j) {
+        const int x = x0 + j;
+        const COLORREF cFill = pFill[j], cJitter = pJitter[j];
+        // A jittered block larger than a pixel is a second opaque fill that
+        // covers the first whatever the mode: the first is left out.
+        if (cJitter == kNoJitter || s == 1)
+          dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, cFill);
+        if (cJitter == kNoJitter) continue;
+        if (s == 1)
+          dc.SetPixelV(x, y, cJitter);
+        else
+          dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, cJitter);
+      }
+    }
+  }
+  return true;
+}
+
+// Writes columns [x0, x0 + k) of a band of n columns, pixel (x0 + j, y)'s
+// colour at y * n + j, as s x s blocks: each row once, copied below it.
+void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int h, int x0, int s) {
+  const std::size_t iOffset = static_cast<std::size_t>(3) * x0 * s;
+  const std::size_t iBytes = static_cast<std::size_t>(3) * k * s;
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* const pRow = bitmap.Row(y * s) + iOffset;
+    std::uint8_t* pOut = pRow;
+    const COLORREF* pLine = pColours + static_cast<std::size_t>(y) * n;
+    for (int j = 0; j < k; ++j) {
+      const COLORREF c = pLine[j];
+      const auto b = static_cast<std::uint8_t>(GetBValue(c)), g = static_cast<std::uint8_t>(GetGValue(c)),
+                 r = static_cast<std::uint8_t>(GetRValue(c));
+      for (int i = 0; i < s; ++i, pOut += 3) pOut[0] = b, pOut[1] = g, pOut[2] = r;
+    }
+    for (int i = 1; i < s; ++i) std::memcpy(bitmap.Row(y * s + i) + iOffset, pRow, iBytes);
+  }
+}
+
+// The same bytes written straight into the surface, each pixel's last
+// colour once, with the columns shared between the cores: the draws of a
+// column are three per jittered pixel, so each block of columns starts its
+// own run where the draws of the columns before it leave the generator.
+// Returns false when there is no memory.
+bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const std::uint8_t* pField, int w,
+                       int h, int s, XformContext& ctx) {
+  constexpr int kBand = 32;
+  const int iBlocks = RowBlockCount(w, 4 * kBand);
+  // The draws before each block, and in all.
+  std::vector<long long> aDrawsBefore(static_cast<std::size_t>(w) + 1, 0);
+  if (iBlocks > 1) {
+    std::vector<int> aJittered(static_cast<std::size_t>(w), 0);
+    for (int y = 0; y < h; ++y) {
+      const std::uint8_t* pRow = pField + static_cast<std::size_t>(y) * w;
+      for (int x = 0; x < w; ++x) aJittered[static_cast<std::size_t>(x)] += t.m_abJitter[pRow[x]];
+    }
+    for (int x = 0; x < w; ++x)
+      aDrawsBefore[static_cast<std::size_t>(x) + 1] =
+          aDrawsBefore[static_cast<std::size_t>(x)] + 3LL * aJittered[static_cast<std::size_t>(x)];
+  }
+  CRandomRun rnd;
+  const CRandomRun start = rnd.Ahead(0);
+  std::atomic<bool> bNoMemory{false};
+  // Each block's last column drawn and the last colour of its bottom pixel.
+  int aiLastX[kMaxRowBlocks];
+  COLORREF aLast[kMaxRowBlocks] = {};
+  std::fill(aiLastX, aiLastX + kMaxRowBlocks, -1);
+  ForEachRowBlock(w, iBlocks, [&](int iBlock, int iFirst, int iEnd) {
+    const std::size_t iBand = static_cast<std::size_t>(std::min(iEnd - iFirst, kBand)) * h;
+    std::unique_ptr<COLORREF[]> pColours(new (std::nothrow) COLORREF[iBand]);
+    std::unique_ptr<std::uint8_t[]> pForces(new (std::nothrow) std::uint8_t[iBand]);
+    if (!pColours || !pForces) {
+      bNoMemory = true;
+      return;
+    }
+    CRandomRun run = start.Ahead(aDrawsBefore[static_cast<std::size_t>(iFirst)]);
+    CRandomRun& r = iBlocks > 1 ? run : rnd;
+    bool bStopped = false;
+    for (int x0 = iFirst; x0 < iEnd && !bStopped; x0 += kBand) {
+      const int n = std::min(kBand, iEnd - x0);
+      CopyBandForces(pField, w, h, x0, n, pForces.get());
+      int k = 0;
+      while (k < n && !bStopped) {
+        ColourReliefColumn(t, pForces.get(), n, k, h, r, pColours.get(), nullptr);
+        ++k;
+        if (iBlock == 0)
+          bStopped = ReliefColumnDone(static_cast<int>((x0 + k - iFirst) * 100LL / (iEnd - iFirst)), ctx);
+        else
+          bStopped = ctx.Stopped();
+      }
+      WriteBandRows(bitmap, pColours.get(), n, k, h, x0, s);
+      aiLastX[iBlock] = x0 + k - 1;
+      aLast[iBlock] = pColours[static_cast<std::size_t>(h - 1) * n + (k - 1)];
+    }
+  });
+  if (iBlocks > 1) rnd.Skip(aDrawsBefore[static_cast<std::size_t>(w)]);
+  if (bNoMemory) {
+    ReportError("Relief Map: not enough memory");
+    return false;
+  }
+  // The background the fills would leave: that of the last block filled, the
+  // bottom one of the last column (at s = 1 the fill under its jitter).
+  for (int b = iBlocks - 1; b >= 0; --b) {
+    const int x = aiLastX[b];
+    if (x < 0) continue;
+    COLORREF crBk = aLast[b];
+    if (s == 1) {
+      const int m = ForceAt(pField, x, h - 1, w), iAbove = ForceAt(pField, x, std::max(h - 2, 0), w);
+      crBk = t.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove];
+    }
+    dc.SetBkColor(crBk);
+    break;
+  }
+  return true;
+}
+
 }  // namespace
 
 int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
@@ -302,27 +512,13 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
 
   SetStatusText("Soil Analysis...");
   const ReliefColours cols = ChooseReliefColours(p);
-  // The colours (and the jitter's random draws) go column by column, in
-  // bands of columns kept in two tables; each band is then drawn row by row,
-  // so that the surface is written along its rows. Every block is drawn by
-  // the same calls as column by column (the fill, then the jittered colour
-  // over it), and blocks do not overlap, so the bytes are the same; the last
-  // call is still that of the bottom right block.
-  constexpr int kBand = 128;
-  constexpr COLORREF kNoJitter = 0xFFFFFFFF;
-  std::vector<COLORREF> aFill, aJitter;
-  std::vector<std::uint8_t> aForces;  // the band's forces, copied along the rows
-  // A pixel's colour, and whether it is jittered, depend only on its force
-  // and the force above it: 256 x 256 of them, worked out once (the same
-  // arithmetic on the same values, so the same colours).
-  std::vector<COLORREF> aColourOf;
-  std::vector<std::uint8_t> abJitterOf;
+  CBitmap* pDirect = DirectlyWritable(dc, w * s, h * s);
+  // A pixel's colour depends only on its force and the force above it:
+  // 256 x 256 of them, worked out once (the same arithmetic on the same
+  // values, so the same colours); whether it is jittered on its force alone.
+  ReliefTables tables;
   try {
-    aFill.resize(static_cast<std::size_t>(kBand) * h);
-    aJitter.resize(static_cast<std::size_t>(kBand) * h);
-    aForces.resize(static_cast<std::size_t>(kBand) * h);
-    aColourOf.resize(256 * 256);
-    abJitterOf.resize(256 * 256);
+    tables.m_aColourOf.resize(256 * 256);
   } catch (const std::bad_alloc&) {
     ReportError("Relief Map: not enough memory");
     return 0;
@@ -332,56 +528,13 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
       COLORREF c;
       const EReliefClass eClass = ReliefClass(p, cols, m, c);
       if (eClass != RELIEF_WATER) c = ScaleColour(c, ReliefSlope(p, eClass, m, iAbove));
-      aColourOf[static_cast<std::size_t>(m) * 256 + iAbove] = c;
-      abJitterOf[static_cast<std::size_t>(m) * 256 + iAbove] =
-          eClass != RELIEF_WATER && eClass != RELIEF_SNOW ? 1 : 0;
+      tables.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove] = c;
+      tables.m_abJitter[m] = eClass != RELIEF_WATER && eClass != RELIEF_SNOW;
     }
   }
-  bool bStopped = false;
-  for (int x0 = 0; x0 < w && !bStopped; x0 += kBand) {
-    const int x1 = std::min(w, x0 + kBand);
-    for (int y = 0; y < h; ++y)
-      std::memcpy(aForces.data() + static_cast<std::size_t>(y) * kBand,
-                  pField.get() + static_cast<std::size_t>(y) * w + x0,
-                  static_cast<std::size_t>(x1 - x0));
-    int x = x0;
-    for (; x < x1; ++x) {
-      int iAbove = ForceAt(aForces.data(), x - x0, 0, kBand);  // the top row has no slope
-      for (int y = 0; y < h; ++y) {
-        const int m = ForceAt(aForces.data(), x - x0, y, kBand);
-        const std::size_t iKind = static_cast<std::size_t>(m) * 256 + iAbove;
-        const COLORREF c = aColourOf[iKind];
-        const std::size_t i = static_cast<std::size_t>(y) * kBand + (x - x0);
-        aFill[i] = c;
-        aJitter[i] = abJitterOf[iKind] ? JitterColour(c, 0.09) : kNoJitter;
-        iAbove = m;
-      }
-      const int q = static_cast<int>(x * 100LL / w);
-      SetPercent(ctx.m_pPercent, 5, 90, q);
-      if (ctx.Stopped()) {
-        bStopped = true;
-        ++x;
-        break;
-      }
-      if (q > 80 && q < 85) SetStatusText("Mountain growth...");
-    }
-    for (int y = 0; y < h; ++y) {
-      const COLORREF* pFill = aFill.data() + static_cast<std::size_t>(y) * kBand;
-      const COLORREF* pJitter = aJitter.data() + static_cast<std::size_t>(y) * kBand;
-      for (int k = x0; k < x; ++k) {
-        const COLORREF cFill = pFill[k - x0], cJitter = pJitter[k - x0];
-        // A jittered block larger than a pixel is a second opaque fill that
-        // covers the first whatever the mode: the first is left out.
-        if (cJitter == kNoJitter || s == 1)
-          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, cFill);
-        if (cJitter == kNoJitter) continue;
-        if (s == 1)
-          dc.SetPixelV(k, y, cJitter);
-        else
-          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, cJitter);
-      }
-    }
-  }
+  const bool bDone = pDirect ? PaintReliefDirect(dc, *pDirect, tables, pField.get(), w, h, s, ctx)
+                             : PaintReliefByDC(dc, tables, pField.get(), w, h, s, ctx);
+  if (!bDone) return 0;
 
   SetStatusText("Snowing...");
   if (!ctx.Stopped() && p.m_bContours) DrawReliefContours(p, cols, pField.get(), w, h, out, s, ctx);
