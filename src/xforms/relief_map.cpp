@@ -206,10 +206,28 @@ void CContourTracer::Level(int L, bool bHighSaddle, const DrawFn& draw) {
     if (const Walker w{m_nw - 2, y, 2}; Starts(w, L)) trace(w);
   for (int x = m_nw - 2; x >= 0; --x)
     if (const Walker w{x, 0, 3}; Starts(w, L)) trace(w);
-  // Closed contours: any interior vertical edge not crossed yet.
-  for (int x = 1; x <= m_nw - 2; ++x)
-    for (int y = 0; y <= m_nh - 2; ++y)
-      if (const Walker w{x, y, 0}; Starts(w, L) && !Marked(w, 0, 1)) trace(w);
+  // Closed contours: any interior vertical edge not crossed yet, column by
+  // column, each from the top. The edges that go from L or more to below L
+  // are found along the rows (the map's order), then put in column order.
+  if (m_nw < 3 || m_nh < 2) return;
+  std::vector<POINT> aFound;
+  std::vector<int> aFirst(static_cast<std::size_t>(m_nw) + 1, 0);  // column x's from [x] to [x + 1]
+  for (int y = 0; y <= m_nh - 2; ++y) {
+    const std::uint8_t* pRow = m_pMap + static_cast<std::size_t>(y) * m_nw;
+    for (int x = 1; x <= m_nw - 2; ++x) {
+      if (pRow[x] >= L && pRow[x + m_nw] < L) {
+        aFound.push_back({x, y});
+        ++aFirst[static_cast<std::size_t>(x) + 1];
+      }
+    }
+  }
+  for (int x = 1; x <= m_nw; ++x) aFirst[static_cast<std::size_t>(x)] += aFirst[static_cast<std::size_t>(x) - 1];
+  std::vector<int> aRows(aFound.size());
+  for (const POINT& pt : aFound) aRows[static_cast<std::size_t>(aFirst[static_cast<std::size_t>(pt.x)]++)] = pt.y;
+  // (Each column's start has moved on to the next's.)
+  for (int x = 1, i = 0; x <= m_nw - 2; ++x)
+    for (; i < aFirst[static_cast<std::size_t>(x)]; ++i)
+      if (const Walker w{x, aRows[static_cast<std::size_t>(i)], 0}; !Marked(w, 0, 1)) trace(w);
 }
 
 namespace {
@@ -235,17 +253,22 @@ void DrawReliefContours(const ReliefMapParams& p, const ReliefColours& cols,
 
   CDC& dc = *out.m_pDC;
   const int W = out.m_iWidth, H = out.m_iHeight;
-  LOGFONT lf{};
-  lf.lfHeight = std::max(4, static_cast<int>(H * 2.5 * 0.01));
-  lf.lfWeight = 400;
-  std::strcpy(lf.lfFaceName, "Arial");
-  HFONT hFont = CreateFontIndirect(lf);
-  if (!hFont) {
-    ReportError("Could not create font");
-    ctx.RequestStop();
-    return;
+  // The labels' font, made only when there are labels: contours alone draw
+  // no text, so they neither read the fonts nor fail for want of one.
+  HFONT hOldFont;
+  if (p.m_bNumbered) {
+    LOGFONT lf{};
+    lf.lfHeight = std::max(4, static_cast<int>(H * 2.5 * 0.01));
+    lf.lfWeight = 400;
+    std::strcpy(lf.lfFaceName, "Arial");
+    HFONT hFont = CreateFontIndirect(lf);
+    if (!hFont) {
+      ReportError("Could not create font");
+      ctx.RequestStop();
+      return;
+    }
+    hOldFont = dc.SelectObject(hFont);
   }
-  HFONT hOldFont = dc.SelectObject(hFont);
   const UINT iOldAlign = dc.SetTextAlign(TA_BASELINE | TA_CENTER);
   const int iOldBkMode = dc.SetBkMode(TRANSPARENT);
   HPEN hOldPen = dc.GetCurrentPen();
@@ -286,7 +309,7 @@ void DrawReliefContours(const ReliefMapParams& p, const ReliefColours& cols,
   dc.SelectObject(hOldPen);
   dc.SetBkMode(iOldBkMode);
   dc.SetTextAlign(iOldAlign);
-  dc.SelectObject(hOldFont);
+  if (p.m_bNumbered) dc.SelectObject(hOldFont);
 }
 
 // The colours of every force below every force above, and which forces are
