@@ -102,6 +102,26 @@ TEST(PrimitiveArt, PhasesStopsAndShapeNone) {
   SetProgressHook(nullptr);
 }
 
+// The paper written a band of columns at a time, or drawn speck by speck
+// through a clipped DC: the same picture (the links after it draw on from
+// where the paper's draws leave the generator).
+TEST(PrimitiveArt, SamePaperHoweverWritten) {
+  auto in = MakeTestPicture(150, 61);
+  for (int q : {1, 2}) {
+    const CFilSpec spec = PrimitiveSpec(8);
+    const CXformRun plain = RunXform(spec, *in, q);
+    CXformRun clipped;
+    clipped.m_pOut = std::make_unique<CDADC>(150 * q, 61 * q);
+    clipped.m_pDrw = std::make_unique<CDADC>(150, 61);
+    clipped.m_pOut->m_pDC->SelectClipRgn(CreateRectRgn(0, 0, 150 * q, 61 * q));
+    CFilSpec copy = spec;
+    copy.SetDCs(clipped.m_pDrw.get(), clipped.m_pOut.get(), in.get());
+    ASSERT_EQ(plain.m_iResult, 1);
+    ASSERT_EQ(copy.Apply(), 1);
+    EXPECT_TRUE(SameSurfaces(*plain.m_pOut, *clipped.m_pOut)) << q;
+  }
+}
+
 TEST(PrimitiveArt, GradedLinksAndShapes) {
   // One horizontal link in three passes: widths 3, 2, 1 in a third, two thirds
   // and all of the colour, the first two merged, the last copied.

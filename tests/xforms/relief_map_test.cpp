@@ -7,6 +7,7 @@
 
 #include "engine/filspec.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "xforms/relief_map.h"
 #include "xforms/test_pictures.h"
 
@@ -47,6 +48,51 @@ TEST(ReliefMap, ReproducibleWithLabelsEveryTime) {
   auto small = MakeTestPicture(47, 90);
   EXPECT_TRUE(SameSurfaces(*RunXform(ReliefSpec(4, 1, 1), *small, 2).m_pOut,
                            *RunXform(ReliefSpec(4, 0, 0), *small, 2).m_pOut));
+}
+
+// Written straight into the surface by one block of columns or several, or
+// drawn through a clipped DC: the same bytes, and the generator left in the
+// same place for whatever draws next.
+TEST(ReliefMap, SameBytesAndDrawsHoweverWritten) {
+  auto in = MakeTestPicture(413, 120);
+  for (int q : {1, 2}) {
+    for (int bEarth : {1, 0}) {
+      CFilSpec spec = ReliefSpec(6, 0, 0);
+      spec.m_ReliefMap.m_bEarth = bEarth;
+      LimitRowBlocks(1);
+      const CXformRun one = RunXform(spec, *in, q);
+      const int iNextOne = RawRandom();
+      LimitRowBlocks(3);
+      const CXformRun three = RunXform(spec, *in, q);
+      const int iNextThree = RawRandom();
+      LimitRowBlocks(0);
+      ASSERT_EQ(one.m_iResult, 1);
+      ASSERT_EQ(three.m_iResult, 1);
+      EXPECT_TRUE(SameSurfaces(*one.m_pOut, *three.m_pOut)) << q;
+      EXPECT_EQ(iNextOne, iNextThree) << q;
+
+      // Clipped to the left half: that half as before, the rest untouched.
+      CXformRun clipped;
+      const int W = 413 * q, H = 120 * q;
+      clipped.m_pOut = std::make_unique<CDADC>(W, H);
+      clipped.m_pDrw = std::make_unique<CDADC>(413, 120);
+      clipped.m_pOut->m_pDC->SelectClipRgn(CreateRectRgn(0, 0, W / 2, H));
+      spec.SetDCs(clipped.m_pDrw.get(), clipped.m_pOut.get(), in.get());
+      ASSERT_EQ(spec.Apply(), 1);
+      EXPECT_EQ(RawRandom(), iNextOne) << q;
+      int iDiffer = 0, iDrawn = 0;
+      for (int y = 0; y < H; ++y)
+        for (int i = 0; i < 3 * W; ++i) {
+          const std::uint8_t b = clipped.m_pOut->Row(y)[i];
+          if (i < 3 * (W / 2))
+            iDiffer += b != one.m_pOut->Row(y)[i];
+          else
+            iDrawn += b != 0;
+        }
+      EXPECT_EQ(iDiffer, 0) << q;
+      EXPECT_EQ(iDrawn, 0) << q;
+    }
+  }
 }
 
 TEST(ReliefMap, ClassesAndSlopes) {
