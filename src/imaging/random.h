@@ -61,9 +61,23 @@ class CRandomRun {
     const long long iSpan = static_cast<long long>(iHi) - iLo + 1;
     return static_cast<int>(iLo + (iSpan * r) / RAND_MAX_15);
   }
-  double Real(double dLo, double dHi) {
-    const int r = Raw();
+  double Real(double dLo, double dHi) { return RealOf(Raw(), dLo, dHi); }
+  // What Real gives for the raw draw r.
+  static double RealOf(int r, double dLo, double dHi) {
     return dLo + r * (1.0 / 32767.0) * (dHi - dLo);
+  }
+  // The next three raw draws, as three Raw calls give them. Each of the three
+  // states is one step from the current one, so none waits for the one before.
+  void Raw3(int& r0, int& r1, int& r2) {
+    constexpr unsigned int a = 214013u, c = 2531011u;
+    const unsigned int iState = static_cast<unsigned int>(m_iState);
+    const unsigned int s0 = iState * a + c;
+    const unsigned int s1 = iState * (a * a) + (c * a + c);
+    const unsigned int s2 = iState * (a * a * a) + ((c * a + c) * a + c);
+    m_iState = s2;
+    r0 = static_cast<int>((s0 >> 16) & 0x7FFF);
+    r1 = static_cast<int>((s1 >> 16) & 0x7FFF);
+    r2 = static_cast<int>((s2 >> 16) & 0x7FFF);
   }
 
  private:

@@ -127,14 +127,13 @@ namespace {
 // JitterColour(c, v) with the run's draws, lo = 1 - v and hi = 1 + v: the
 // same draws and arithmetic, channel by channel, red first.
 COLORREF JitterWith(CRandomRun& rnd, COLORREF c, double dLo, double dHi) {
-  auto channel = [&](int ch) {
-    const int i = static_cast<int>(ch * rnd.Real(dLo, dHi));
+  auto channel = [&](int ch, int r) {
+    const int i = static_cast<int>(ch * CRandomRun::RealOf(r, dLo, dHi));
     return i < 0 ? 0 : (i > 255 ? 255 : i);
   };
-  const int r = channel(GetRValue(c));
-  const int g = channel(GetGValue(c));
-  const int b = channel(GetBValue(c));
-  return RGB(r, g, b);
+  int r0, r1, r2;
+  rnd.Raw3(r0, r1, r2);
+  return RGB(channel(GetRValue(c), r0), channel(GetGValue(c), r1), channel(GetBValue(c), r2));
 }
 
 // Stores a colour as a pixel's blue, green, red; with bSpare, the byte after

@@ -325,25 +325,27 @@ constexpr COLORREF kNoJitter = 0xFFFFFFFF;
 // rows (pixel (x0 + k, y) at y * n + k): the fill colours into pFill and the
 // jittered ones into pJitter (kNoJitter where none), or without pJitter each
 // pixel's last colour into pFill. The jitter is JitterColour(c, 0.09) with
-// the run's draws: the same draws and arithmetic, red first.
-void ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces, int n, int k, int h,
+// the run's draws: the same draws and arithmetic, red first. Returns the
+// number of draws.
+long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces, int n, int k, int h,
                         CRandomRun& rnd, COLORREF* pFill, COLORREF* pJitter) {
   constexpr double dLo = 1.0 - 0.09, dHi = 1.0 + 0.09;
-  auto channel = [&](int ch) {
-    const int i = static_cast<int>(ch * rnd.Real(dLo, dHi));
+  auto channel = [&](int ch, int r) {
+    const int i = static_cast<int>(ch * CRandomRun::RealOf(r, dLo, dHi));
     return i < 0 ? 0 : (i > 255 ? 255 : i);
   };
   int iAbove = pForces[k];  // the top row has no slope
+  long long iDraws = 0;
   for (int y = 0; y < h; ++y) {
     const std::size_t i = static_cast<std::size_t>(y) * n + k;
     const int m = pForces[i];
     const COLORREF c = t.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove];
     COLORREF cJitter = kNoJitter;
     if (t.m_abJitter[m]) {
-      const int r = channel(GetRValue(c));
-      const int g = channel(GetGValue(c));
-      const int b = channel(GetBValue(c));
-      cJitter = RGB(r, g, b);
+      int r0, r1, r2;
+      rnd.Raw3(r0, r1, r2);
+      iDraws += 3;
+      cJitter = RGB(channel(GetRValue(c), r0), channel(GetGValue(c), r1), channel(GetBValue(c), r2));
     }
     if (pJitter) {
       pFill[i] = c;
@@ -353,6 +355,7 @@ void ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces, int 
     }
     iAbove = m;
   }
+  return iDraws;
 }
 
 // Copies the forces of columns [x0, x0 + n) out along the rows.
@@ -445,7 +448,9 @@ void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int 
 // The same bytes written straight into the surface, each pixel's last
 // colour once, with the columns shared between the cores: the draws of a
 // column are three per jittered pixel, so each block of columns starts its
-// own run where the draws of the columns before it leave the generator.
+// own run where the draws of the columns before it leave the generator (a
+// run of the block's own, also when there is one block, so that it stays in
+// a register), and the thread's generator moves on by the draws made.
 // Returns false when there is no memory.
 bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const std::uint8_t* pField, int w,
                        int h, int s, XformContext& ctx) {
@@ -466,6 +471,7 @@ bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const st
   CRandomRun rnd;
   const CRandomRun start = rnd.Ahead(0);
   std::atomic<bool> bNoMemory{false};
+  long long aiDraws[kMaxRowBlocks] = {};
   // Each block's last column drawn and the last colour of its bottom pixel.
   int aiLastX[kMaxRowBlocks];
   COLORREF aLast[kMaxRowBlocks] = {};
@@ -479,14 +485,14 @@ bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const st
       return;
     }
     CRandomRun run = start.Ahead(aDrawsBefore[static_cast<std::size_t>(iFirst)]);
-    CRandomRun& r = iBlocks > 1 ? run : rnd;
+    long long iDraws = 0;
     bool bStopped = false;
     for (int x0 = iFirst; x0 < iEnd && !bStopped; x0 += kBand) {
       const int n = std::min(kBand, iEnd - x0);
       CopyBandForces(pField, w, h, x0, n, pForces.get());
       int k = 0;
       while (k < n && !bStopped) {
-        ColourReliefColumn(t, pForces.get(), n, k, h, r, pColours.get(), nullptr);
+        iDraws += ColourReliefColumn(t, pForces.get(), n, k, h, run, pColours.get(), nullptr);
         ++k;
         if (iBlock == 0)
           bStopped = ReliefColumnDone(static_cast<int>((x0 + k - iFirst) * 100LL / (iEnd - iFirst)), ctx);
@@ -497,8 +503,9 @@ bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const st
       aiLastX[iBlock] = x0 + k - 1;
       aLast[iBlock] = pColours[static_cast<std::size_t>(h - 1) * n + (k - 1)];
     }
+    aiDraws[iBlock] = iDraws;
   });
-  if (iBlocks > 1) rnd.Skip(aDrawsBefore[static_cast<std::size_t>(w)]);
+  for (int b = 0; b < iBlocks; ++b) rnd.Skip(aiDraws[b]);
   if (bNoMemory) {
     ReportError("Relief Map: not enough memory");
     return false;
