@@ -435,6 +435,20 @@ void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int 
     std::uint8_t* const pRow = bitmap.Row(y * s) + iOffset;
     std::uint8_t* pOut = pRow;
     const COLORREF* pLine = pColours + static_cast<std::size_t>(y) * n;
+    if (s == 1) {
+      // Four bytes a pixel, the fourth the next pixel's first, written after
+      // it; the last pixel three (the next column may be another block's).
+      for (int j = 0; j + 1 < k; ++j, pOut += 3) {
+        const COLORREF c = pLine[j];
+        const std::uint32_t v = ((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16);
+        std::memcpy(pOut, &v, 4);  // little-endian: blue, green, red
+      }
+      const COLORREF c = pLine[k - 1];
+      pOut[0] = static_cast<std::uint8_t>(GetBValue(c));
+      pOut[1] = static_cast<std::uint8_t>(GetGValue(c));
+      pOut[2] = static_cast<std::uint8_t>(GetRValue(c));
+      continue;
+    }
     for (int j = 0; j < k; ++j) {
       const COLORREF c = pLine[j];
       const auto b = static_cast<std::uint8_t>(GetBValue(c)), g = static_cast<std::uint8_t>(GetGValue(c)),
