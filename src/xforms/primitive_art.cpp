@@ -164,7 +164,12 @@ class CPaperBands {
   static constexpr int kBand = 32;
 
   CPaperBands(CBitmap& bitmap, COLORREF crPaper, const std::uint8_t* pField, int w, int h, int s)
-      : m_bitmap(bitmap), m_crPaper(crPaper), m_pField(pField), m_w(w), m_h(h), m_s(s),
+      : m_bitmap(bitmap),
+        m_crPaper(crPaper),
+        m_pField(pField),
+        m_w(w),
+        m_h(h),
+        m_s(s),
         m_crBk(crPaper & 0xFFFFFF),
         m_iRight(std::min(w * s, bitmap.Width())),
         m_iBottom(std::min(h * s, bitmap.Height())) {
@@ -178,8 +183,10 @@ class CPaperBands {
   int Bands() const { return (m_w + kBand - 1) / kBand; }
   int Columns(int iBand) const { return std::min(kBand, m_w - iBand * kBand); }
   // Memory for a band's specks and forces; false without it.
-  bool Allocate(std::unique_ptr<COLORREF[]>& pSpecks, std::unique_ptr<std::uint8_t[]>& pForces) const {
-    const std::size_t n = static_cast<std::size_t>(std::min(m_w, kBand)) * static_cast<std::size_t>(m_h);
+  bool Allocate(std::unique_ptr<COLORREF[]>& pSpecks,
+                std::unique_ptr<std::uint8_t[]>& pForces) const {
+    const std::size_t n =
+        static_cast<std::size_t>(std::min(m_w, kBand)) * static_cast<std::size_t>(m_h);
     pSpecks.reset(new (std::nothrow) COLORREF[n]);
     pForces.reset(new (std::nothrow) std::uint8_t[n]);
     return pSpecks && pForces;
@@ -276,7 +283,8 @@ bool DrawPaperBesideWriter(CPaperBands& bands, const XformContext& ctx) {
     writer = std::thread([&] {
       CleanVectorState();  // a new thread inherits its creator's register state
       for (int b = 0; b < iBands; ++b) {
-        for (int i = iDrawn.load(std::memory_order_acquire); i <= b; i = iDrawn.load(std::memory_order_acquire))
+        for (int i = iDrawn.load(std::memory_order_acquire); i <= b;
+             i = iDrawn.load(std::memory_order_acquire))
           iDrawn.wait(i, std::memory_order_acquire);
         bands.Write(b, apSpecks[b % 2].get());
         if (b + 2 < iBands) bands.CopyForces(b + 2, apForces[b % 2].get());
@@ -286,11 +294,14 @@ bool DrawPaperBesideWriter(CPaperBands& bands, const XformContext& ctx) {
     });
   } catch (const std::system_error&) {
     return false;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
   CRandomRun rnd;
   bool bStopped = false;
   for (int b = 0; b < iBands; ++b) {
-    for (int i = iWritten.load(std::memory_order_acquire); i < b - 1; i = iWritten.load(std::memory_order_acquire))
+    for (int i = iWritten.load(std::memory_order_acquire); i < b - 1;
+         i = iWritten.load(std::memory_order_acquire))
       iWritten.wait(i, std::memory_order_acquire);
     bands.Draw(b, apForces[b % 2].get(), apSpecks[b % 2].get(), rnd, ctx, bStopped);
     iDrawn.store(b + 1, std::memory_order_release);

@@ -221,9 +221,11 @@ void CContourTracer::Level(int L, bool bHighSaddle, const DrawFn& draw) {
       }
     }
   }
-  for (int x = 1; x <= m_nw; ++x) aFirst[static_cast<std::size_t>(x)] += aFirst[static_cast<std::size_t>(x) - 1];
+  for (int x = 1; x <= m_nw; ++x)
+    aFirst[static_cast<std::size_t>(x)] += aFirst[static_cast<std::size_t>(x) - 1];
   std::vector<int> aRows(aFound.size());
-  for (const POINT& pt : aFound) aRows[static_cast<std::size_t>(aFirst[static_cast<std::size_t>(pt.x)]++)] = pt.y;
+  for (const POINT& pt : aFound)
+    aRows[static_cast<std::size_t>(aFirst[static_cast<std::size_t>(pt.x)]++)] = pt.y;
   // (Each column's start has moved on to the next's.)
   for (int x = 1, i = 0; x <= m_nw - 2; ++x)
     for (; i < aFirst[static_cast<std::size_t>(x)]; ++i)
@@ -327,8 +329,8 @@ constexpr COLORREF kNoJitter = 0xFFFFFFFF;
 // pixel's last colour into pFill. The jitter is JitterColour(c, 0.09) with
 // the run's draws: the same draws and arithmetic, red first. Returns the
 // number of draws.
-long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces, int n, int k, int h,
-                        CRandomRun& rnd, COLORREF* pFill, COLORREF* pJitter) {
+long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces, int n, int k,
+                             int h, CRandomRun& rnd, COLORREF* pFill, COLORREF* pJitter) {
   constexpr double dLo = 1.0 - 0.09, dHi = 1.0 + 0.09;
   auto channel = [&](int ch, int r) {
     const int i = static_cast<int>(ch * CRandomRun::RealOf(r, dLo, dHi));
@@ -345,7 +347,8 @@ long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces,
       int r0, r1, r2;
       rnd.Raw3(r0, r1, r2);
       iDraws += 3;
-      cJitter = RGB(channel(GetRValue(c), r0), channel(GetGValue(c), r1), channel(GetBValue(c), r2));
+      cJitter =
+          RGB(channel(GetRValue(c), r0), channel(GetGValue(c), r1), channel(GetBValue(c), r2));
     }
     if (pJitter) {
       pFill[i] = c;
@@ -361,8 +364,8 @@ long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces,
 // Copies the forces of columns [x0, x0 + n) out along the rows.
 void CopyBandForces(const std::uint8_t* pField, int w, int h, int x0, int n, std::uint8_t* pTo) {
   for (int y = 0; y < h; ++y)
-    std::memcpy(pTo + static_cast<std::size_t>(y) * n, pField + static_cast<std::size_t>(y) * w + x0,
-                static_cast<std::size_t>(n));
+    std::memcpy(pTo + static_cast<std::size_t>(y) * n,
+                pField + static_cast<std::size_t>(y) * w + x0, static_cast<std::size_t>(n));
 }
 
 // The columns' progress from 5 to 90 %, "Mountain growth..." near the end.
@@ -451,7 +454,8 @@ void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int 
     }
     for (int j = 0; j < k; ++j) {
       const COLORREF c = pLine[j];
-      const auto b = static_cast<std::uint8_t>(GetBValue(c)), g = static_cast<std::uint8_t>(GetGValue(c)),
+      const auto b = static_cast<std::uint8_t>(GetBValue(c)),
+                 g = static_cast<std::uint8_t>(GetGValue(c)),
                  r = static_cast<std::uint8_t>(GetRValue(c));
       for (int i = 0; i < s; ++i, pOut += 3) pOut[0] = b, pOut[1] = g, pOut[2] = r;
     }
@@ -466,8 +470,8 @@ void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int 
 // run of the block's own, also when there is one block, so that it stays in
 // a register), and the thread's generator moves on by the draws made.
 // Returns false when there is no memory.
-bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const std::uint8_t* pField, int w,
-                       int h, int s, XformContext& ctx) {
+bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const std::uint8_t* pField,
+                       int w, int h, int s, XformContext& ctx) {
   constexpr int kBand = 32;
   const int iBlocks = RowBlockCount(w, 4 * kBand);
   // The draws before each block, and in all.
@@ -509,7 +513,8 @@ bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const st
         iDraws += ColourReliefColumn(t, pForces.get(), n, k, h, run, pColours.get(), nullptr);
         ++k;
         if (iBlock == 0)
-          bStopped = ReliefColumnDone(static_cast<int>((x0 + k - iFirst) * 100LL / (iEnd - iFirst)), ctx);
+          bStopped =
+              ReliefColumnDone(static_cast<int>((x0 + k - iFirst) * 100LL / (iEnd - iFirst)), ctx);
         else
           bStopped = ctx.Stopped();
       }
@@ -531,7 +536,8 @@ bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const st
     if (x < 0) continue;
     COLORREF crBk = aLast[b];
     if (s == 1) {
-      const int m = ForceAt(pField, x, h - 1, w), iAbove = ForceAt(pField, x, std::max(h - 2, 0), w);
+      const int m = ForceAt(pField, x, h - 1, w),
+                iAbove = ForceAt(pField, x, std::max(h - 2, 0), w);
       crBk = t.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove];
     }
     dc.SetBkColor(crBk);
