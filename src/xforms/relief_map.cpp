@@ -212,12 +212,23 @@ void CContourTracer::Level(int L, bool bHighSaddle, const DrawFn& draw) {
   if (m_nw < 3 || m_nh < 2) return;
   std::vector<POINT> aFound;
   std::vector<int> aFirst(static_cast<std::size_t>(m_nw) + 1, 0);  // column x's from [x] to [x + 1]
+  const int nw = m_nw;
   for (int y = 0; y <= m_nh - 2; ++y) {
-    const std::uint8_t* pRow = m_pMap + static_cast<std::size_t>(y) * m_nw;
-    for (int x = 1; x <= m_nw - 2; ++x) {
-      if (pRow[x] >= L && pRow[x + m_nw] < L) {
-        aFound.push_back({x, y});
-        ++aFirst[static_cast<std::size_t>(x) + 1];
+    const std::uint8_t* pAbove = m_pMap + static_cast<std::size_t>(y) * nw;
+    const std::uint8_t* pBelow = pAbove + nw;
+    // Most runs of the row hold no such edge: a look at each run as a whole
+    // first (without branches), then at the cells of the runs that do.
+    constexpr int kRun = 32;
+    for (int x0 = 1; x0 <= nw - 2; x0 += kRun) {
+      const int x1 = std::min(x0 + kRun, nw - 1);
+      int iAny = 0;
+      for (int x = x0; x < x1; ++x) iAny |= (pAbove[x] >= L) & (pBelow[x] < L);
+      if (!iAny) continue;
+      for (int x = x0; x < x1; ++x) {
+        if (pAbove[x] >= L && pBelow[x] < L) {
+          aFound.push_back({x, y});
+          ++aFirst[static_cast<std::size_t>(x) + 1];
+        }
       }
     }
   }
