@@ -1,10 +1,13 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "cli/cli_run.h"
 #include "engine/filspec.h"
 #include "imaging/random.h"
 #include "imaging/row_blocks.h"
@@ -176,3 +179,28 @@ TEST(ReliefMap, ValidationSettingsAndAutochoose) {
     EXPECT_EQ(r.m_bWizard, 0);
   }
 }
+
+#ifdef VX_CLI_PATH
+// Contours without labels draw no text: a damaged font does not fail them
+// (nor are the fonts read); numbered contours fail naming the file.
+TEST(ReliefMap, OnlyLabelsNeedTheFonts) {
+  CTempDir tmp;
+  namespace fs = std::filesystem;
+  const fs::path fonts = fs::path(tmp.Path("data")) / "fonts";
+  fs::create_directories(fonts);
+  for (const auto& entry : fs::directory_iterator(fs::path(VX_RESOURCE_DIR) / "fonts"))
+    fs::copy_file(entry.path(), fonts / entry.path().filename());
+  const fs::path damaged = fonts / "LiberationSans-Regular.ttf";
+  fs::resize_file(damaged, fs::file_size(damaged) - 1);
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(MakeTestPicture(160, 120)->WriteBmpFile(csPic.c_str()), 1);
+  const std::string csEnv = "VEXMORA_DATA_DIR=" + tmp.Path("data") + " ";
+  const std::string csMake = "make " + csPic + " relief-map --quiet --set contours=contours ";
+  std::string csErr;
+  EXPECT_EQ(Cli(csMake + "-o " + tmp.Path("plain.png"), &csErr, csEnv), 0) << csErr;
+  EXPECT_TRUE(fs::exists(tmp.Path("plain.png")));
+  EXPECT_NE(Cli(csMake + "--set numbered=on -o " + tmp.Path("labels.png"), &csErr, csEnv), 0);
+  EXPECT_THAT(csErr, ::testing::HasSubstr(damaged.string()));
+  EXPECT_FALSE(fs::exists(tmp.Path("labels.png")));
+}
+#endif
