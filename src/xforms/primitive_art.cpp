@@ -232,13 +232,8 @@ class CPaperBands {
     // is written after it.
     const bool bLastSpare = X1 < m_iRight;
     const int iLast = X1 - X0 - 1;
-    for (int Y = 0; Y < m_iBottom; ++Y) {
+    for (int Y = 0; Y < m_iBottom; Y += s) {  // the first row of each block row
       std::uint8_t* pRow = m_bitmap.Row(Y) + static_cast<std::size_t>(3) * X0;
-      if (Y % s != 0) {  // a copy of the row above
-        std::memcpy(pRow, m_bitmap.Row(Y - 1) + static_cast<std::size_t>(3) * X0,
-                    static_cast<std::size_t>(3) * (X1 - X0));
-        continue;
-      }
       const COLORREF* pLine = pSpecks + static_cast<std::size_t>(Y / s) * n;
       if (s == 1) {
         for (int k = 0; k < iLast; ++k) PutPixel(pRow + 3 * k, pLine[k], true);
@@ -249,6 +244,19 @@ class CPaperBands {
         for (const int iEnd = std::min(i + s, iLast + 1); i < iEnd; ++i)
           PutPixel(pRow + 3 * i, pLine[k], i < iLast || bLastSpare);
     }
+  }
+
+  // Once every band is written: the other rows of each block row, copies of
+  // its first, whole rows at a time, the rows shared between the cores.
+  void CopyBlockRows() {
+    const int s = m_s, iBlockRows = (m_iBottom + s - 1) / s;
+    if (s == 1 || m_iRight <= 0) return;
+    const std::size_t iBytes = static_cast<std::size_t>(3) * m_iRight;
+    ForEachRowBlock(iBlockRows, RowBlockCount(iBlockRows), [&](int, int iFirst, int iEnd) {
+      for (int y = iFirst; y < iEnd; ++y)
+        for (int Y = y * s + 1; Y < std::min(y * s + s, m_iBottom); ++Y)
+          std::memcpy(m_bitmap.Row(Y), m_bitmap.Row(y * s), iBytes);
+    });
   }
 
   // What the fills would leave as background.
@@ -335,6 +343,7 @@ void DrawPaper(CDC& dc, COLORREF crPaper, const std::uint8_t* pField, int w, int
       bDone = true;
     }
     if (bDone) {
+      bands.CopyBlockRows();
       dc.SetBkColor(bands.Background());
       return;
     }

@@ -441,10 +441,10 @@ bool PaintReliefByDC(CDC& dc, const ReliefTables& t, const std::uint8_t* pField,
 }
 
 // Writes columns [x0, x0 + k) of a band of n columns, pixel (x0 + j, y)'s
-// colour at y * n + j, as s x s blocks: each row once, copied below it.
+// colour at y * n + j, as the first rows of s x s blocks (CopyBlockRows
+// fills in the rest).
 void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int h, int x0, int s) {
   const std::size_t iOffset = static_cast<std::size_t>(3) * x0 * s;
-  const std::size_t iBytes = static_cast<std::size_t>(3) * k * s;
   for (int y = 0; y < h; ++y) {
     std::uint8_t* const pRow = bitmap.Row(y * s) + iOffset;
     std::uint8_t* pOut = pRow;
@@ -470,8 +470,18 @@ void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int 
                  r = static_cast<std::uint8_t>(GetRValue(c));
       for (int i = 0; i < s; ++i, pOut += 3) pOut[0] = b, pOut[1] = g, pOut[2] = r;
     }
-    for (int i = 1; i < s; ++i) std::memcpy(bitmap.Row(y * s + i) + iOffset, pRow, iBytes);
   }
+}
+
+// The other rows of the s x s blocks of columns [x0, x1), copies of each
+// block row's first.
+void CopyBlockRows(CBitmap& bitmap, int h, int x0, int x1, int s) {
+  if (x1 <= x0) return;
+  const std::size_t iOffset = static_cast<std::size_t>(3) * x0 * s;
+  const std::size_t iBytes = static_cast<std::size_t>(3) * (x1 - x0) * s;
+  for (int y = 0; y < h; ++y)
+    for (int i = 1; i < s; ++i)
+      std::memcpy(bitmap.Row(y * s + i) + iOffset, bitmap.Row(y * s) + iOffset, iBytes);
 }
 
 // The same bytes written straight into the surface, each pixel's last
@@ -533,6 +543,8 @@ bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const st
       aiLastX[iBlock] = x0 + k - 1;
       aLast[iBlock] = pColours[static_cast<std::size_t>(h - 1) * n + (k - 1)];
     }
+    // The block's columns drawn, whole block rows at a time.
+    if (s > 1) CopyBlockRows(bitmap, h, iFirst, aiLastX[iBlock] + 1, s);
     aiDraws[iBlock] = iDraws;
   });
   for (int b = 0; b < iBlocks; ++b) rnd.Skip(aiDraws[b]);
