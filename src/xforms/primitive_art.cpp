@@ -1,18 +1,23 @@
 #include "xforms/primitive_art.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "imaging/colour.h"
 #include "imaging/constants.h"
 #include "imaging/force_field.h"
 #include "imaging/gdi_helpers.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "imaging/xform_helpers.h"
 #include "platform/dc.h"
+#include "platform/vector_state.h"
 #include "xforms/progress.h"
 
 int ValidatePrimitiveArt(PrimitiveArtParams& /*p*/) { return 1; }
@@ -124,54 +129,232 @@ void CShapeNodeDrawer::End(CDC& /*dc*/) {
 
 namespace {
 
+// JitterColour(c, v) with the run's draws, lo = 1 - v and hi = 1 + v: the
+// same draws and arithmetic, channel by channel, red first.
+COLORREF JitterWith(CRandomRun& rnd, COLORREF c, double dLo, double dHi) {
+  auto channel = [&](int ch, int r) {
+    const int i = static_cast<int>(ch * CRandomRun::RealOf(r, dLo, dHi));
+    return i < 0 ? 0 : (i > 255 ? 255 : i);
+  };
+  int r0, r1, r2;
+  rnd.Raw3(r0, r1, r2);
+  return RGB(channel(GetRValue(c), r0), channel(GetGValue(c), r1), channel(GetBValue(c), r2));
+}
+
+// Stores a colour as a pixel's blue, green, red; with bSpare, the byte after
+// the pixel may be overwritten too (it is written again later).
+inline void PutPixel(std::uint8_t* p, COLORREF cr, bool bSpare) {
+  if (bSpare) {
+    const std::uint32_t v = ((cr >> 16) & 0xFF) | (cr & 0xFF00) | ((cr & 0xFF) << 16);
+    std::memcpy(p, &v, 4);  // little-endian: blue, green, red, then the spare byte
+  } else {
+    p[0] = static_cast<std::uint8_t>(GetBValue(cr));
+    p[1] = static_cast<std::uint8_t>(GetGValue(cr));
+    p[2] = static_cast<std::uint8_t>(GetRValue(cr));
+  }
+}
+
+// The paper's specks, a band of kBand columns at a time: drawn column by
+// column (the generator's order) into a table kept along the rows, beside
+// the band's forces copied out along the rows (both small enough to stay in
+// the cache while the columns are drawn), then written into the surface row
+// by row, each pixel once.
+class CPaperBands {
+ public:
+  static constexpr int kBand = 32;
+
+  CPaperBands(CBitmap& bitmap, COLORREF crPaper, const std::uint8_t* pField, int w, int h, int s)
+      : m_bitmap(bitmap),
+        m_crPaper(crPaper),
+        m_pField(pField),
+        m_w(w),
+        m_h(h),
+        m_s(s),
+        m_crBk(crPaper & 0xFFFFFF),
+        m_iRight(std::min(w * s, bitmap.Width())),
+        m_iBottom(std::min(h * s, bitmap.Height())) {
+    for (int f = 0; f < 256; ++f) {
+      const double v = (255 - f) / 255.0;
+      m_aLo[f] = 1.0 - v;
+      m_aHi[f] = 1.0 + v;
+    }
+  }
+
+  int Bands() const { return (m_w + kBand - 1) / kBand; }
+  int Columns(int iBand) const { return std::min(kBand, m_w - iBand * kBand); }
+  // Memory for a band's specks and forces; false without it.
+  bool Allocate(std::unique_ptr<COLORREF[]>& pSpecks,
+                std::unique_ptr<std::uint8_t[]>& pForces) const {
+    const std::size_t n =
+        static_cast<std::size_t>(std::min(m_w, kBand)) * static_cast<std::size_t>(m_h);
+    pSpecks.reset(new (std::nothrow) COLORREF[n]);
+    pForces.reset(new (std::nothrow) std::uint8_t[n]);
+    return pSpecks && pForces;
+  }
+
+  void CopyForces(int iBand, std::uint8_t* pForces) const {
+    const int x0 = iBand * kBand, n = Columns(iBand);
+    for (int y = 0; y < m_h; ++y)
+      std::memcpy(pForces + static_cast<std::size_t>(y) * n,
+                  m_pField + static_cast<std::size_t>(y) * m_w + x0, static_cast<std::size_t>(n));
+  }
+
+  // Draws the band's specks (pixel (x0 + k, y) at y * n + k). Once a stop is
+  // asked for (bStopped) the rest stays plain.
+  void Draw(int iBand, const std::uint8_t* pForces, COLORREF* pSpecks, CRandomRun& rnd,
+            const XformContext& ctx, bool& bStopped) {
+    const int n = Columns(iBand);
+    for (int k = 0; k < n; ++k) {
+      COLORREF* pSpeck = pSpecks + k;
+      if (bStopped) {
+        for (int y = 0; y < m_h; ++y) pSpeck[static_cast<std::size_t>(y) * n] = m_crPaper;
+        continue;
+      }
+      const std::uint8_t* pForce = pForces + k;
+      for (int y = 0; y < m_h; ++y) {
+        COLORREF cr = m_crPaper;
+        if (rnd.Int(0, 100) > 80) {
+          const int f = pForce[static_cast<std::size_t>(y) * n];
+          cr = JitterWith(rnd, m_crPaper, m_aLo[f], m_aHi[f]);
+          if (m_s > 1) m_crBk = cr;
+        }
+        pSpeck[static_cast<std::size_t>(y) * n] = cr;
+      }
+      if (ctx.Stopped()) bStopped = true;
+    }
+  }
+
+  void Write(int iBand, const COLORREF* pSpecks) {
+    const int n = Columns(iBand), s = m_s;
+    const int X0 = iBand * kBand * s, X1 = std::min((iBand * kBand + n) * s, m_iRight);
+    if (X0 >= X1) return;
+    // Every pixel but the row's last may spill a byte into the next, which
+    // is written after it.
+    const bool bLastSpare = X1 < m_iRight;
+    const int iLast = X1 - X0 - 1;
+    for (int Y = 0; Y < m_iBottom; Y += s) {  // the first row of each block row
+      std::uint8_t* pRow = m_bitmap.Row(Y) + static_cast<std::size_t>(3) * X0;
+      const COLORREF* pLine = pSpecks + static_cast<std::size_t>(Y / s) * n;
+      if (s == 1) {
+        for (int k = 0; k < iLast; ++k) PutPixel(pRow + 3 * k, pLine[k], true);
+        PutPixel(pRow + 3 * iLast, pLine[iLast], bLastSpare);
+        continue;
+      }
+      for (int k = 0, i = 0; i <= iLast; ++k)
+        for (const int iEnd = std::min(i + s, iLast + 1); i < iEnd; ++i)
+          PutPixel(pRow + 3 * i, pLine[k], i < iLast || bLastSpare);
+    }
+  }
+
+  // Once every band is written: the other rows of each block row, copies of
+  // its first, whole rows at a time, the rows shared between the cores.
+  void CopyBlockRows() {
+    const int s = m_s, iBlockRows = (m_iBottom + s - 1) / s;
+    if (s == 1 || m_iRight <= 0) return;
+    const std::size_t iBytes = static_cast<std::size_t>(3) * m_iRight;
+    ForEachRowBlock(iBlockRows, RowBlockCount(iBlockRows), [&](int, int iFirst, int iEnd) {
+      for (int y = iFirst; y < iEnd; ++y)
+        for (int Y = y * s + 1; Y < std::min(y * s + s, m_iBottom); ++Y)
+          std::memcpy(m_bitmap.Row(Y), m_bitmap.Row(y * s), iBytes);
+    });
+  }
+
+  // What the fills would leave as background.
+  COLORREF Background() const { return m_crBk; }
+
+ private:
+  CBitmap& m_bitmap;
+  const COLORREF m_crPaper;
+  const std::uint8_t* const m_pField;
+  const int m_w, m_h, m_s;
+  COLORREF m_crBk;
+  const int m_iRight, m_iBottom;
+  double m_aLo[256], m_aHi[256];  // the jitter's range for each force
+};
+
+// The bands drawn on this thread and written on another, two bands of
+// memory taking turns: while one band is drawn the one before is written
+// and the forces of the one after are copied out. Returns false, having
+// drawn nothing, when the memory or the thread cannot be had.
+bool DrawPaperBesideWriter(CPaperBands& bands, const XformContext& ctx) {
+  std::unique_ptr<COLORREF[]> apSpecks[2];
+  std::unique_ptr<std::uint8_t[]> apForces[2];
+  if (!bands.Allocate(apSpecks[0], apForces[0]) || !bands.Allocate(apSpecks[1], apForces[1]))
+    return false;
+  const int iBands = bands.Bands();
+  // Bands drawn, and bands written (band b's memory is free, and the forces
+  // of band b + 2 are in it, once b + 1 are written).
+  std::atomic<int> iDrawn{0}, iWritten{0};
+  for (int b = 0; b < std::min(iBands, 2); ++b) bands.CopyForces(b, apForces[b].get());
+  std::thread writer;
+  try {
+    writer = std::thread([&] {
+      CleanVectorState();  // a new thread inherits its creator's register state
+      for (int b = 0; b < iBands; ++b) {
+        for (int i = iDrawn.load(std::memory_order_acquire); i <= b;
+             i = iDrawn.load(std::memory_order_acquire))
+          iDrawn.wait(i, std::memory_order_acquire);
+        bands.Write(b, apSpecks[b % 2].get());
+        if (b + 2 < iBands) bands.CopyForces(b + 2, apForces[b % 2].get());
+        iWritten.store(b + 1, std::memory_order_release);
+        iWritten.notify_one();
+      }
+    });
+  } catch (const std::system_error&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  CRandomRun rnd;
+  bool bStopped = false;
+  for (int b = 0; b < iBands; ++b) {
+    for (int i = iWritten.load(std::memory_order_acquire); i < b - 1;
+         i = iWritten.load(std::memory_order_acquire))
+      iWritten.wait(i, std::memory_order_acquire);
+    bands.Draw(b, apForces[b % 2].get(), apSpecks[b % 2].get(), rnd, ctx, bStopped);
+    iDrawn.store(b + 1, std::memory_order_release);
+    iDrawn.notify_one();
+  }
+  writer.join();
+  return true;
+}
+
 // The paper: one colour, about one pixel in five varied, more where the
-// picture is dark. The specks are drawn column by column (the generator's
-// order) and written row by row, each pixel once; without memory for them,
-// or on a clipped DC, they are drawn straight away.
+// picture is dark. Written band by band into the surface (beside a writer
+// thread when there is a core to spare); without memory for a band, or on a
+// clipped DC, the specks are drawn straight away.
 void DrawPaper(CDC& dc, COLORREF crPaper, const std::uint8_t* pField, int w, int h, int s,
                XformContext& ctx) {
-  constexpr COLORREF kPlain = 0xFFFFFFFF;  // no speck (colours fit in 24 bits)
-  const std::size_t iPixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   CBitmap* pBitmap = dc.GetCurrentBitmap();
-  std::unique_ptr<COLORREF[]> pSpecks;
-  if (pBitmap && !dc.HasClipRegion()) pSpecks.reset(new (std::nothrow) COLORREF[iPixels]);
-  if (!pSpecks) {
-    dc.FillSolidRect(0, 0, w * s, h * s, crPaper);
-    for (int x = 0; x < w; ++x) {
-      for (int y = 0; y < h; ++y)
-        if (RandomInt(0, 100) > 80)
-          JitterPixel(dc, x, y, s, crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
-      if (ctx.Stopped()) break;
+  if (pBitmap && !dc.HasClipRegion()) {
+    CPaperBands bands(*pBitmap, crPaper, pField, w, h, s);
+    bool bDone = bands.Bands() > 1 && RowBlockCount(w, 2 * CPaperBands::kBand) > 1 &&
+                 DrawPaperBesideWriter(bands, ctx);
+    std::unique_ptr<COLORREF[]> pSpecks;
+    std::unique_ptr<std::uint8_t[]> pForces;
+    if (!bDone && bands.Allocate(pSpecks, pForces)) {
+      CRandomRun rnd;
+      bool bStopped = false;
+      for (int b = 0; b < bands.Bands(); ++b) {
+        bands.CopyForces(b, pForces.get());
+        bands.Draw(b, pForces.get(), pSpecks.get(), rnd, ctx, bStopped);
+        bands.Write(b, pSpecks.get());
+      }
+      bDone = true;
     }
-    return;
+    if (bDone) {
+      bands.CopyBlockRows();
+      dc.SetBkColor(bands.Background());
+      return;
+    }
   }
-  std::fill(pSpecks.get(), pSpecks.get() + iPixels, kPlain);
-  COLORREF crBk = crPaper & 0xFFFFFF;  // what the fills would leave as background
+  dc.FillSolidRect(0, 0, w * s, h * s, crPaper);
   for (int x = 0; x < w; ++x) {
-    for (int y = 0; y < h; ++y) {
-      if (RandomInt(0, 100) <= 80) continue;
-      const COLORREF cr = JitterColour(crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
-      pSpecks[static_cast<std::size_t>(y) * w + x] = cr;
-      if (s > 1) crBk = cr;
-    }
+    for (int y = 0; y < h; ++y)
+      if (RandomInt(0, 100) > 80)
+        JitterPixel(dc, x, y, s, crPaper, (255 - ForceAt(pField, x, y, w)) / 255.0);
     if (ctx.Stopped()) break;
   }
-  const int iRight = std::min(w * s, pBitmap->Width()), iBottom = std::min(h * s, pBitmap->Height());
-  for (int Y = 0; Y < iBottom; ++Y) {
-    std::uint8_t* pRow = pBitmap->Row(Y);
-    if (Y % s != 0) {  // a copy of the row above
-      std::memcpy(pRow, pBitmap->Row(Y - 1), static_cast<std::size_t>(3) * iRight);
-      continue;
-    }
-    const COLORREF* pLine = pSpecks.get() + static_cast<std::size_t>(Y / s) * w;
-    for (int X = 0; X < iRight; ++X) {
-      const COLORREF cr = pLine[X / s] == kPlain ? crPaper : pLine[X / s];
-      pRow[3 * X] = static_cast<std::uint8_t>(GetBValue(cr));
-      pRow[3 * X + 1] = static_cast<std::uint8_t>(GetGValue(cr));
-      pRow[3 * X + 2] = static_cast<std::uint8_t>(GetRValue(cr));
-    }
-  }
-  dc.SetBkColor(crBk);
 }
 
 }  // namespace

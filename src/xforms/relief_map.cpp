@@ -1,15 +1,18 @@
 #include "xforms/relief_map.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "imaging/colour.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "imaging/xform_helpers.h"
 #include "platform/dc.h"
 #include "platform/report.h"
@@ -203,10 +206,41 @@ void CContourTracer::Level(int L, bool bHighSaddle, const DrawFn& draw) {
     if (const Walker w{m_nw - 2, y, 2}; Starts(w, L)) trace(w);
   for (int x = m_nw - 2; x >= 0; --x)
     if (const Walker w{x, 0, 3}; Starts(w, L)) trace(w);
-  // Closed contours: any interior vertical edge not crossed yet.
-  for (int x = 1; x <= m_nw - 2; ++x)
-    for (int y = 0; y <= m_nh - 2; ++y)
-      if (const Walker w{x, y, 0}; Starts(w, L) && !Marked(w, 0, 1)) trace(w);
+  // Closed contours: any interior vertical edge not crossed yet, column by
+  // column, each from the top. The edges that go from L or more to below L
+  // are found along the rows (the map's order), then put in column order.
+  if (m_nw < 3 || m_nh < 2) return;
+  std::vector<POINT> aFound;
+  std::vector<int> aFirst(static_cast<std::size_t>(m_nw) + 1, 0);  // column x's from [x] to [x + 1]
+  const int nw = m_nw;
+  for (int y = 0; y <= m_nh - 2; ++y) {
+    const std::uint8_t* pAbove = m_pMap + static_cast<std::size_t>(y) * nw;
+    const std::uint8_t* pBelow = pAbove + nw;
+    // Most runs of the row hold no such edge: a look at each run as a whole
+    // first (without branches), then at the cells of the runs that do.
+    constexpr int kRun = 32;
+    for (int x0 = 1; x0 <= nw - 2; x0 += kRun) {
+      const int x1 = std::min(x0 + kRun, nw - 1);
+      int iAny = 0;
+      for (int x = x0; x < x1; ++x) iAny |= (pAbove[x] >= L) & (pBelow[x] < L);
+      if (!iAny) continue;
+      for (int x = x0; x < x1; ++x) {
+        if (pAbove[x] >= L && pBelow[x] < L) {
+          aFound.push_back({x, y});
+          ++aFirst[static_cast<std::size_t>(x) + 1];
+        }
+      }
+    }
+  }
+  for (int x = 1; x <= m_nw; ++x)
+    aFirst[static_cast<std::size_t>(x)] += aFirst[static_cast<std::size_t>(x) - 1];
+  std::vector<int> aRows(aFound.size());
+  for (const POINT& pt : aFound)
+    aRows[static_cast<std::size_t>(aFirst[static_cast<std::size_t>(pt.x)]++)] = pt.y;
+  // (Each column's start has moved on to the next's.)
+  for (int x = 1, i = 0; x <= m_nw - 2; ++x)
+    for (; i < aFirst[static_cast<std::size_t>(x)]; ++i)
+      if (const Walker w{x, aRows[static_cast<std::size_t>(i)], 0}; !Marked(w, 0, 1)) trace(w);
 }
 
 namespace {
@@ -232,17 +266,22 @@ void DrawReliefContours(const ReliefMapParams& p, const ReliefColours& cols,
 
   CDC& dc = *out.m_pDC;
   const int W = out.m_iWidth, H = out.m_iHeight;
-  LOGFONT lf{};
-  lf.lfHeight = std::max(4, static_cast<int>(H * 2.5 * 0.01));
-  lf.lfWeight = 400;
-  std::strcpy(lf.lfFaceName, "Arial");
-  HFONT hFont = CreateFontIndirect(lf);
-  if (!hFont) {
-    ReportError("Could not create font");
-    ctx.RequestStop();
-    return;
+  // The labels' font, made only when there are labels: contours alone draw
+  // no text, so they neither read the fonts nor fail for want of one.
+  HFONT hOldFont;
+  if (p.m_bNumbered) {
+    LOGFONT lf{};
+    lf.lfHeight = std::max(4, static_cast<int>(H * 2.5 * 0.01));
+    lf.lfWeight = 400;
+    std::strcpy(lf.lfFaceName, "Arial");
+    HFONT hFont = CreateFontIndirect(lf);
+    if (!hFont) {
+      ReportError("Could not create font");
+      ctx.RequestStop();
+      return;
+    }
+    hOldFont = dc.SelectObject(hFont);
   }
-  HFONT hOldFont = dc.SelectObject(hFont);
   const UINT iOldAlign = dc.SetTextAlign(TA_BASELINE | TA_CENTER);
   const int iOldBkMode = dc.SetBkMode(TRANSPARENT);
   HPEN hOldPen = dc.GetCurrentPen();
@@ -283,7 +322,251 @@ void DrawReliefContours(const ReliefMapParams& p, const ReliefColours& cols,
   dc.SelectObject(hOldPen);
   dc.SetBkMode(iOldBkMode);
   dc.SetTextAlign(iOldAlign);
-  dc.SelectObject(hOldFont);
+  if (p.m_bNumbered) dc.SelectObject(hOldFont);
+}
+
+// The colours of every force below every force above, and which forces are
+// jittered.
+struct ReliefTables {
+  std::vector<COLORREF> m_aColourOf;  // at force * 256 + force above
+  bool m_abJitter[256] = {};
+};
+
+constexpr COLORREF kNoJitter = 0xFFFFFFFF;
+
+// The column x0 + k of a band of n columns whose forces are held along the
+// rows (pixel (x0 + k, y) at y * n + k): the fill colours into pFill and the
+// jittered ones into pJitter (kNoJitter where none), or without pJitter each
+// pixel's last colour into pFill. The jitter is JitterColour(c, 0.09) with
+// the run's draws: the same draws and arithmetic, red first. Returns the
+// number of draws.
+long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces, int n, int k,
+                             int h, CRandomRun& rnd, COLORREF* pFill, COLORREF* pJitter) {
+  constexpr double dLo = 1.0 - 0.09, dHi = 1.0 + 0.09;
+  auto channel = [&](int ch, int r) {
+    const int i = static_cast<int>(ch * CRandomRun::RealOf(r, dLo, dHi));
+    return i < 0 ? 0 : (i > 255 ? 255 : i);
+  };
+  int iAbove = pForces[k];  // the top row has no slope
+  long long iDraws = 0;
+  for (int y = 0; y < h; ++y) {
+    const std::size_t i = static_cast<std::size_t>(y) * n + k;
+    const int m = pForces[i];
+    const COLORREF c = t.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove];
+    COLORREF cJitter = kNoJitter;
+    if (t.m_abJitter[m]) {
+      int r0, r1, r2;
+      rnd.Raw3(r0, r1, r2);
+      iDraws += 3;
+      cJitter =
+          RGB(channel(GetRValue(c), r0), channel(GetGValue(c), r1), channel(GetBValue(c), r2));
+    }
+    if (pJitter) {
+      pFill[i] = c;
+      pJitter[i] = cJitter;
+    } else {
+      pFill[i] = cJitter == kNoJitter ? c : cJitter;
+    }
+    iAbove = m;
+  }
+  return iDraws;
+}
+
+// Copies the forces of columns [x0, x0 + n) out along the rows.
+void CopyBandForces(const std::uint8_t* pField, int w, int h, int x0, int n, std::uint8_t* pTo) {
+  for (int y = 0; y < h; ++y)
+    std::memcpy(pTo + static_cast<std::size_t>(y) * n,
+                pField + static_cast<std::size_t>(y) * w + x0, static_cast<std::size_t>(n));
+}
+
+// The columns' progress from 5 to 90 %, "Mountain growth..." near the end.
+// Returns whether a stop is asked for.
+bool ReliefColumnDone(int q, XformContext& ctx) {
+  SetPercent(ctx.m_pPercent, 5, 90, q);
+  if (ctx.Stopped()) return true;
+  if (q > 80 && q < 85) SetStatusText("Mountain growth...");
+  return false;
+}
+
+// The colours (and the jitter's random draws) go column by column, in bands
+// of columns; each band is then drawn row by row, so that the surface is
+// written along its rows. Every block is drawn by the same calls as column
+// by column (the fill, then the jittered colour over it), and blocks do not
+// overlap, so the bytes are the same; the last call is still that of the
+// bottom right block. Returns false when there is no memory.
+bool PaintReliefByDC(CDC& dc, const ReliefTables& t, const std::uint8_t* pField, int w, int h,
+                     int s, XformContext& ctx) {
+  constexpr int kBand = 32;
+  const std::size_t iBand = static_cast<std::size_t>(std::min(w, kBand)) * h;
+  std::vector<COLORREF> aFill, aJitter;
+  std::vector<std::uint8_t> aForces;
+  try {
+    aFill.resize(iBand);
+    aJitter.resize(iBand);
+    aForces.resize(iBand);
+  } catch (const std::bad_alloc&) {
+    ReportError("Relief Map: not enough memory");
+    return false;
+  }
+  CRandomRun rnd;
+  bool bStopped = false;
+  for (int x0 = 0; x0 < w && !bStopped; x0 += kBand) {
+    const int n = std::min(kBand, w - x0);
+    CopyBandForces(pField, w, h, x0, n, aForces.data());
+    int k = 0;
+    while (k < n && !bStopped) {
+      ColourReliefColumn(t, aForces.data(), n, k, h, rnd, aFill.data(), aJitter.data());
+      bStopped = ReliefColumnDone(static_cast<int>((x0 + k) * 100LL / w), ctx);
+      ++k;
+    }
+    for (int y = 0; y < h; ++y) {
+      const COLORREF* pFill = aFill.data() + static_cast<std::size_t>(y) * n;
+      const COLORREF* pJitter = aJitter.data() + static_cast<std::size_t>(y) * n;
+      for (int j = 0; j < k; ++j) {
+        const int x = x0 + j;
+        const COLORREF cFill = pFill[j], cJitter = pJitter[j];
+        // A jittered block larger than a pixel is a second opaque fill that
+        // covers the first whatever the mode: the first is left out.
+        if (cJitter == kNoJitter || s == 1)
+          dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, cFill);
+        if (cJitter == kNoJitter) continue;
+        if (s == 1)
+          dc.SetPixelV(x, y, cJitter);
+        else
+          dc.FillSolidRect(x * s, y * s, x * s + s, y * s + s, cJitter);
+      }
+    }
+  }
+  return true;
+}
+
+// Writes columns [x0, x0 + k) of a band of n columns, pixel (x0 + j, y)'s
+// colour at y * n + j, as the first rows of s x s blocks (CopyBlockRows
+// fills in the rest).
+void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int h, int x0, int s) {
+  const std::size_t iOffset = static_cast<std::size_t>(3) * x0 * s;
+  for (int y = 0; y < h; ++y) {
+    std::uint8_t* const pRow = bitmap.Row(y * s) + iOffset;
+    std::uint8_t* pOut = pRow;
+    const COLORREF* pLine = pColours + static_cast<std::size_t>(y) * n;
+    if (s == 1) {
+      // Four bytes a pixel, the fourth the next pixel's first, written after
+      // it; the last pixel three (the next column may be another block's).
+      for (int j = 0; j + 1 < k; ++j, pOut += 3) {
+        const COLORREF c = pLine[j];
+        const std::uint32_t v = ((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16);
+        std::memcpy(pOut, &v, 4);  // little-endian: blue, green, red
+      }
+      const COLORREF c = pLine[k - 1];
+      pOut[0] = static_cast<std::uint8_t>(GetBValue(c));
+      pOut[1] = static_cast<std::uint8_t>(GetGValue(c));
+      pOut[2] = static_cast<std::uint8_t>(GetRValue(c));
+      continue;
+    }
+    for (int j = 0; j < k; ++j) {
+      const COLORREF c = pLine[j];
+      const auto b = static_cast<std::uint8_t>(GetBValue(c)),
+                 g = static_cast<std::uint8_t>(GetGValue(c)),
+                 r = static_cast<std::uint8_t>(GetRValue(c));
+      for (int i = 0; i < s; ++i, pOut += 3) pOut[0] = b, pOut[1] = g, pOut[2] = r;
+    }
+  }
+}
+
+// The other rows of the s x s blocks of columns [x0, x1), copies of each
+// block row's first.
+void CopyBlockRows(CBitmap& bitmap, int h, int x0, int x1, int s) {
+  if (x1 <= x0) return;
+  const std::size_t iOffset = static_cast<std::size_t>(3) * x0 * s;
+  const std::size_t iBytes = static_cast<std::size_t>(3) * (x1 - x0) * s;
+  for (int y = 0; y < h; ++y)
+    for (int i = 1; i < s; ++i)
+      std::memcpy(bitmap.Row(y * s + i) + iOffset, bitmap.Row(y * s) + iOffset, iBytes);
+}
+
+// The same bytes written straight into the surface, each pixel's last
+// colour once, with the columns shared between the cores: the draws of a
+// column are three per jittered pixel, so each block of columns starts its
+// own run where the draws of the columns before it leave the generator (a
+// run of the block's own, also when there is one block, so that it stays in
+// a register), and the thread's generator moves on by the draws made.
+// Returns false when there is no memory.
+bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const std::uint8_t* pField,
+                       int w, int h, int s, XformContext& ctx) {
+  constexpr int kBand = 32;
+  const int iBlocks = RowBlockCount(w, 4 * kBand);
+  // The draws before each block, and in all.
+  std::vector<long long> aDrawsBefore(static_cast<std::size_t>(w) + 1, 0);
+  if (iBlocks > 1) {
+    std::vector<int> aJittered(static_cast<std::size_t>(w), 0);
+    for (int y = 0; y < h; ++y) {
+      const std::uint8_t* pRow = pField + static_cast<std::size_t>(y) * w;
+      for (int x = 0; x < w; ++x) aJittered[static_cast<std::size_t>(x)] += t.m_abJitter[pRow[x]];
+    }
+    for (int x = 0; x < w; ++x)
+      aDrawsBefore[static_cast<std::size_t>(x) + 1] =
+          aDrawsBefore[static_cast<std::size_t>(x)] + 3LL * aJittered[static_cast<std::size_t>(x)];
+  }
+  CRandomRun rnd;
+  const CRandomRun start = rnd.Ahead(0);
+  std::atomic<bool> bNoMemory{false};
+  long long aiDraws[kMaxRowBlocks] = {};
+  // Each block's last column drawn and the last colour of its bottom pixel.
+  int aiLastX[kMaxRowBlocks];
+  COLORREF aLast[kMaxRowBlocks] = {};
+  std::fill(aiLastX, aiLastX + kMaxRowBlocks, -1);
+  ForEachRowBlock(w, iBlocks, [&](int iBlock, int iFirst, int iEnd) {
+    const std::size_t iBand = static_cast<std::size_t>(std::min(iEnd - iFirst, kBand)) * h;
+    std::unique_ptr<COLORREF[]> pColours(new (std::nothrow) COLORREF[iBand]);
+    std::unique_ptr<std::uint8_t[]> pForces(new (std::nothrow) std::uint8_t[iBand]);
+    if (!pColours || !pForces) {
+      bNoMemory = true;
+      return;
+    }
+    CRandomRun run = start.Ahead(aDrawsBefore[static_cast<std::size_t>(iFirst)]);
+    long long iDraws = 0;
+    bool bStopped = false;
+    for (int x0 = iFirst; x0 < iEnd && !bStopped; x0 += kBand) {
+      const int n = std::min(kBand, iEnd - x0);
+      CopyBandForces(pField, w, h, x0, n, pForces.get());
+      int k = 0;
+      while (k < n && !bStopped) {
+        iDraws += ColourReliefColumn(t, pForces.get(), n, k, h, run, pColours.get(), nullptr);
+        ++k;
+        if (iBlock == 0)
+          bStopped =
+              ReliefColumnDone(static_cast<int>((x0 + k - iFirst) * 100LL / (iEnd - iFirst)), ctx);
+        else
+          bStopped = ctx.Stopped();
+      }
+      WriteBandRows(bitmap, pColours.get(), n, k, h, x0, s);
+      aiLastX[iBlock] = x0 + k - 1;
+      aLast[iBlock] = pColours[static_cast<std::size_t>(h - 1) * n + (k - 1)];
+    }
+    // The block's columns drawn, whole block rows at a time.
+    if (s > 1) CopyBlockRows(bitmap, h, iFirst, aiLastX[iBlock] + 1, s);
+    aiDraws[iBlock] = iDraws;
+  });
+  for (int b = 0; b < iBlocks; ++b) rnd.Skip(aiDraws[b]);
+  if (bNoMemory) {
+    ReportError("Relief Map: not enough memory");
+    return false;
+  }
+  // The background the fills would leave: that of the last block filled, the
+  // bottom one of the last column (at s = 1 the fill under its jitter).
+  for (int b = iBlocks - 1; b >= 0; --b) {
+    const int x = aiLastX[b];
+    if (x < 0) continue;
+    COLORREF crBk = aLast[b];
+    if (s == 1) {
+      const int m = ForceAt(pField, x, h - 1, w),
+                iAbove = ForceAt(pField, x, std::max(h - 2, 0), w);
+      crBk = t.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove];
+    }
+    dc.SetBkColor(crBk);
+    break;
+  }
+  return true;
 }
 
 }  // namespace
@@ -302,27 +585,13 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
 
   SetStatusText("Soil Analysis...");
   const ReliefColours cols = ChooseReliefColours(p);
-  // The colours (and the jitter's random draws) go column by column, in
-  // bands of columns kept in two tables; each band is then drawn row by row,
-  // so that the surface is written along its rows. Every block is drawn by
-  // the same calls as column by column (the fill, then the jittered colour
-  // over it), and blocks do not overlap, so the bytes are the same; the last
-  // call is still that of the bottom right block.
-  constexpr int kBand = 128;
-  constexpr COLORREF kNoJitter = 0xFFFFFFFF;
-  std::vector<COLORREF> aFill, aJitter;
-  std::vector<std::uint8_t> aForces;  // the band's forces, copied along the rows
-  // A pixel's colour, and whether it is jittered, depend only on its force
-  // and the force above it: 256 x 256 of them, worked out once (the same
-  // arithmetic on the same values, so the same colours).
-  std::vector<COLORREF> aColourOf;
-  std::vector<std::uint8_t> abJitterOf;
+  CBitmap* pDirect = DirectlyWritable(dc, w * s, h * s);
+  // A pixel's colour depends only on its force and the force above it:
+  // 256 x 256 of them, worked out once (the same arithmetic on the same
+  // values, so the same colours); whether it is jittered on its force alone.
+  ReliefTables tables;
   try {
-    aFill.resize(static_cast<std::size_t>(kBand) * h);
-    aJitter.resize(static_cast<std::size_t>(kBand) * h);
-    aForces.resize(static_cast<std::size_t>(kBand) * h);
-    aColourOf.resize(256 * 256);
-    abJitterOf.resize(256 * 256);
+    tables.m_aColourOf.resize(256 * 256);
   } catch (const std::bad_alloc&) {
     ReportError("Relief Map: not enough memory");
     return 0;
@@ -332,56 +601,13 @@ int ApplyReliefMap(const ReliefMapParams& p, XformContext& ctx) {
       COLORREF c;
       const EReliefClass eClass = ReliefClass(p, cols, m, c);
       if (eClass != RELIEF_WATER) c = ScaleColour(c, ReliefSlope(p, eClass, m, iAbove));
-      aColourOf[static_cast<std::size_t>(m) * 256 + iAbove] = c;
-      abJitterOf[static_cast<std::size_t>(m) * 256 + iAbove] =
-          eClass != RELIEF_WATER && eClass != RELIEF_SNOW ? 1 : 0;
+      tables.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove] = c;
+      tables.m_abJitter[m] = eClass != RELIEF_WATER && eClass != RELIEF_SNOW;
     }
   }
-  bool bStopped = false;
-  for (int x0 = 0; x0 < w && !bStopped; x0 += kBand) {
-    const int x1 = std::min(w, x0 + kBand);
-    for (int y = 0; y < h; ++y)
-      std::memcpy(aForces.data() + static_cast<std::size_t>(y) * kBand,
-                  pField.get() + static_cast<std::size_t>(y) * w + x0,
-                  static_cast<std::size_t>(x1 - x0));
-    int x = x0;
-    for (; x < x1; ++x) {
-      int iAbove = ForceAt(aForces.data(), x - x0, 0, kBand);  // the top row has no slope
-      for (int y = 0; y < h; ++y) {
-        const int m = ForceAt(aForces.data(), x - x0, y, kBand);
-        const std::size_t iKind = static_cast<std::size_t>(m) * 256 + iAbove;
-        const COLORREF c = aColourOf[iKind];
-        const std::size_t i = static_cast<std::size_t>(y) * kBand + (x - x0);
-        aFill[i] = c;
-        aJitter[i] = abJitterOf[iKind] ? JitterColour(c, 0.09) : kNoJitter;
-        iAbove = m;
-      }
-      const int q = static_cast<int>(x * 100LL / w);
-      SetPercent(ctx.m_pPercent, 5, 90, q);
-      if (ctx.Stopped()) {
-        bStopped = true;
-        ++x;
-        break;
-      }
-      if (q > 80 && q < 85) SetStatusText("Mountain growth...");
-    }
-    for (int y = 0; y < h; ++y) {
-      const COLORREF* pFill = aFill.data() + static_cast<std::size_t>(y) * kBand;
-      const COLORREF* pJitter = aJitter.data() + static_cast<std::size_t>(y) * kBand;
-      for (int k = x0; k < x; ++k) {
-        const COLORREF cFill = pFill[k - x0], cJitter = pJitter[k - x0];
-        // A jittered block larger than a pixel is a second opaque fill that
-        // covers the first whatever the mode: the first is left out.
-        if (cJitter == kNoJitter || s == 1)
-          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, cFill);
-        if (cJitter == kNoJitter) continue;
-        if (s == 1)
-          dc.SetPixelV(k, y, cJitter);
-        else
-          dc.FillSolidRect(k * s, y * s, k * s + s, y * s + s, cJitter);
-      }
-    }
-  }
+  const bool bDone = pDirect ? PaintReliefDirect(dc, *pDirect, tables, pField.get(), w, h, s, ctx)
+                             : PaintReliefByDC(dc, tables, pField.get(), w, h, s, ctx);
+  if (!bDone) return 0;
 
   SetStatusText("Snowing...");
   if (!ctx.Stopped() && p.m_bContours) DrawReliefContours(p, cols, pField.get(), w, h, out, s, ctx);

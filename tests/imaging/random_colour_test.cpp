@@ -33,6 +33,34 @@ TEST(Random, StateIsPerThread) {
   EXPECT_EQ(RawRandom(), 18467);
 }
 
+// A local run draws what the plain calls draw and leaves the thread's state
+// where they would; a run ahead and a skip land where that many draws would.
+TEST(Random, LocalRunsFollowTheThreadsSequence) {
+  SeedRandom(77);
+  const int r = RawRandom(), i = RandomInt(0, 100), iWide = RandomInt(-5, 1 << 30);
+  const double d = RandomReal(0.91, 1.09);
+  SkipRandom(1000);
+  const int iNext = RawRandom();
+
+  SeedRandom(77);
+  {
+    CRandomRun run;
+    EXPECT_EQ(run.Raw(), r);
+    EXPECT_EQ(run.Int(0, 100), i);
+    EXPECT_EQ(run.Int(-5, 1 << 30), iWide);
+    EXPECT_EQ(run.Real(0.91, 1.09), d);
+    run.Skip(1000);
+  }
+  EXPECT_EQ(RawRandom(), iNext);
+
+  SeedRandom(77);
+  {
+    CRandomRun ahead = CRandomRun().Ahead(1004);
+    EXPECT_EQ(ahead.Raw(), iNext);
+  }
+  EXPECT_EQ(RawRandom(), r);  // a run ahead is one of its own: the thread's state is untouched
+}
+
 // Finds a seed whose first draw is r, so that the mapping of single draws can be checked.
 static unsigned SeedForDraw(int r) {
   for (unsigned s = 0;; ++s) {

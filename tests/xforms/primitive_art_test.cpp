@@ -9,6 +9,7 @@
 #include "imaging/colour.h"
 #include "imaging/constants.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "support/recording_reporter.h"
 #include "xforms/primitive_art.h"
 #include "xforms/progress.h"
@@ -100,6 +101,43 @@ TEST(PrimitiveArt, PhasesStopsAndShapeNone) {
   }
   g_szStopAt = nullptr;
   SetProgressHook(nullptr);
+}
+
+// The paper written a band of columns at a time, or drawn speck by speck
+// through a clipped DC: the same picture (the links after it draw on from
+// where the paper's draws leave the generator).
+TEST(PrimitiveArt, SamePaperHoweverWritten) {
+  auto in = MakeTestPicture(150, 61);
+  for (int q : {1, 2}) {
+    const CFilSpec spec = PrimitiveSpec(8);
+    CXformRun clipped;
+    clipped.m_pOut = std::make_unique<CDADC>(150 * q, 61 * q);
+    clipped.m_pDrw = std::make_unique<CDADC>(150, 61);
+    clipped.m_pOut->m_pDC->SelectClipRgn(CreateRectRgn(0, 0, 150 * q, 61 * q));
+    CFilSpec copy = spec;
+    copy.SetDCs(clipped.m_pDrw.get(), clipped.m_pOut.get(), in.get());
+    ASSERT_EQ(copy.Apply(), 1);
+    // On this thread alone, and beside a thread writing the bands.
+    for (int iBlocks : {1, 2}) {
+      LimitRowBlocks(iBlocks);
+      const CXformRun plain = RunXform(spec, *in, q);
+      ASSERT_EQ(plain.m_iResult, 1);
+      EXPECT_TRUE(SameSurfaces(*plain.m_pOut, *clipped.m_pOut)) << q << " " << iBlocks;
+      // A stop as the paper begins: the first column drawn, the rest plain.
+      SetProgressHook(&RecordTexts);
+      g_szStopAt = "";
+      const CXformRun stopped = RunXform(spec, *in, q);
+      g_szStopAt = nullptr;
+      g_bStop = 0;
+      SetProgressHook(nullptr);
+      EXPECT_EQ(stopped.m_iResult, 0);
+      int iPlain = 0;
+      for (int y = 0; y < 61 * q; ++y)
+        for (int x = q; x < 150 * q; ++x) iPlain += stopped.m_pOut->m_pDC->GetPixel(x, y) == kPaper;
+      EXPECT_EQ(iPlain, 149 * 61 * q * q) << q << " " << iBlocks;
+    }
+    LimitRowBlocks(0);
+  }
 }
 
 TEST(PrimitiveArt, GradedLinksAndShapes) {

@@ -1,12 +1,16 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "cli/cli_run.h"
 #include "engine/filspec.h"
 #include "imaging/random.h"
+#include "imaging/row_blocks.h"
 #include "xforms/relief_map.h"
 #include "xforms/test_pictures.h"
 
@@ -47,6 +51,51 @@ TEST(ReliefMap, ReproducibleWithLabelsEveryTime) {
   auto small = MakeTestPicture(47, 90);
   EXPECT_TRUE(SameSurfaces(*RunXform(ReliefSpec(4, 1, 1), *small, 2).m_pOut,
                            *RunXform(ReliefSpec(4, 0, 0), *small, 2).m_pOut));
+}
+
+// Written straight into the surface by one block of columns or several, or
+// drawn through a clipped DC: the same bytes, and the generator left in the
+// same place for whatever draws next.
+TEST(ReliefMap, SameBytesAndDrawsHoweverWritten) {
+  auto in = MakeTestPicture(413, 120);
+  for (int q : {1, 2}) {
+    for (int bEarth : {1, 0}) {
+      CFilSpec spec = ReliefSpec(6, 0, 0);
+      spec.m_ReliefMap.m_bEarth = bEarth;
+      LimitRowBlocks(1);
+      const CXformRun one = RunXform(spec, *in, q);
+      const int iNextOne = RawRandom();
+      LimitRowBlocks(3);
+      const CXformRun three = RunXform(spec, *in, q);
+      const int iNextThree = RawRandom();
+      LimitRowBlocks(0);
+      ASSERT_EQ(one.m_iResult, 1);
+      ASSERT_EQ(three.m_iResult, 1);
+      EXPECT_TRUE(SameSurfaces(*one.m_pOut, *three.m_pOut)) << q;
+      EXPECT_EQ(iNextOne, iNextThree) << q;
+
+      // Clipped to the left half: that half as before, the rest untouched.
+      CXformRun clipped;
+      const int W = 413 * q, H = 120 * q;
+      clipped.m_pOut = std::make_unique<CDADC>(W, H);
+      clipped.m_pDrw = std::make_unique<CDADC>(413, 120);
+      clipped.m_pOut->m_pDC->SelectClipRgn(CreateRectRgn(0, 0, W / 2, H));
+      spec.SetDCs(clipped.m_pDrw.get(), clipped.m_pOut.get(), in.get());
+      ASSERT_EQ(spec.Apply(), 1);
+      EXPECT_EQ(RawRandom(), iNextOne) << q;
+      int iDiffer = 0, iDrawn = 0;
+      for (int y = 0; y < H; ++y)
+        for (int i = 0; i < 3 * W; ++i) {
+          const std::uint8_t b = clipped.m_pOut->Row(y)[i];
+          if (i < 3 * (W / 2))
+            iDiffer += b != one.m_pOut->Row(y)[i];
+          else
+            iDrawn += b != 0;
+        }
+      EXPECT_EQ(iDiffer, 0) << q;
+      EXPECT_EQ(iDrawn, 0) << q;
+    }
+  }
 }
 
 TEST(ReliefMap, ClassesAndSlopes) {
@@ -130,3 +179,28 @@ TEST(ReliefMap, ValidationSettingsAndAutochoose) {
     EXPECT_EQ(r.m_bWizard, 0);
   }
 }
+
+#ifdef VX_CLI_PATH
+// Contours without labels draw no text: a damaged font does not fail them
+// (nor are the fonts read); numbered contours fail naming the file.
+TEST(ReliefMap, OnlyLabelsNeedTheFonts) {
+  CTempDir tmp;
+  namespace fs = std::filesystem;
+  const fs::path fonts = fs::path(tmp.Path("data")) / "fonts";
+  fs::create_directories(fonts);
+  for (const auto& entry : fs::directory_iterator(fs::path(VX_RESOURCE_DIR) / "fonts"))
+    fs::copy_file(entry.path(), fonts / entry.path().filename());
+  const fs::path damaged = fonts / "LiberationSans-Regular.ttf";
+  fs::resize_file(damaged, fs::file_size(damaged) - 1);
+  const std::string csPic = tmp.Path("pic.bmp");
+  ASSERT_EQ(MakeTestPicture(160, 120)->WriteBmpFile(csPic.c_str()), 1);
+  const std::string csEnv = "VEXMORA_DATA_DIR=" + tmp.Path("data") + " ";
+  const std::string csMake = "make " + csPic + " relief-map --quiet --set contours=contours ";
+  std::string csErr;
+  EXPECT_EQ(Cli(csMake + "-o " + tmp.Path("plain.png"), &csErr, csEnv), 0) << csErr;
+  EXPECT_TRUE(fs::exists(tmp.Path("plain.png")));
+  EXPECT_NE(Cli(csMake + "--set numbered=on -o " + tmp.Path("labels.png"), &csErr, csEnv), 0);
+  EXPECT_THAT(csErr, ::testing::HasSubstr(damaged.string()));
+  EXPECT_FALSE(fs::exists(tmp.Path("labels.png")));
+}
+#endif
