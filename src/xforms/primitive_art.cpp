@@ -129,18 +129,6 @@ void CShapeNodeDrawer::End(CDC& /*dc*/) {
 
 namespace {
 
-// JitterColour(c, v) with the run's draws, lo = 1 - v and hi = 1 + v: the
-// same draws and arithmetic, channel by channel, red first.
-COLORREF JitterWith(CRandomRun& rnd, COLORREF c, double dLo, double dHi) {
-  auto channel = [&](int ch, int r) {
-    const int i = static_cast<int>(ch * CRandomRun::RealOf(r, dLo, dHi));
-    return i < 0 ? 0 : (i > 255 ? 255 : i);
-  };
-  int r0, r1, r2;
-  rnd.Raw3(r0, r1, r2);
-  return RGB(channel(GetRValue(c), r0), channel(GetGValue(c), r1), channel(GetBValue(c), r2));
-}
-
 // Stores a colour as a pixel's blue, green, red; with bSpare, the byte after
 // the pixel may be overwritten too (it is written again later).
 inline void PutPixel(std::uint8_t* p, COLORREF cr, bool bSpare) {
@@ -215,7 +203,7 @@ class CPaperBands {
         COLORREF cr = m_crPaper;
         if (rnd.Int(0, 100) > 80) {
           const int f = pForce[static_cast<std::size_t>(y) * n];
-          cr = JitterWith(rnd, m_crPaper, m_aLo[f], m_aHi[f]);
+          cr = JitterColour(rnd, m_crPaper, m_aLo[f], m_aHi[f]);
           if (m_s > 1) m_crBk = cr;
         }
         pSpeck[static_cast<std::size_t>(y) * n] = cr;

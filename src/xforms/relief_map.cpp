@@ -338,15 +338,10 @@ constexpr COLORREF kNoJitter = 0xFFFFFFFF;
 // rows (pixel (x0 + k, y) at y * n + k): the fill colours into pFill and the
 // jittered ones into pJitter (kNoJitter where none), or without pJitter each
 // pixel's last colour into pFill. The jitter is JitterColour(c, 0.09) with
-// the run's draws: the same draws and arithmetic, red first. Returns the
-// number of draws.
+// the run's draws. Returns the number of draws.
 long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces, int n, int k,
                              int h, CRandomRun& rnd, COLORREF* pFill, COLORREF* pJitter) {
   constexpr double dLo = 1.0 - 0.09, dHi = 1.0 + 0.09;
-  auto channel = [&](int ch, int r) {
-    const int i = static_cast<int>(ch * CRandomRun::RealOf(r, dLo, dHi));
-    return i < 0 ? 0 : (i > 255 ? 255 : i);
-  };
   int iAbove = pForces[k];  // the top row has no slope
   long long iDraws = 0;
   for (int y = 0; y < h; ++y) {
@@ -355,11 +350,8 @@ long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces,
     const COLORREF c = t.m_aColourOf[static_cast<std::size_t>(m) * 256 + iAbove];
     COLORREF cJitter = kNoJitter;
     if (t.m_abJitter[m]) {
-      int r0, r1, r2;
-      rnd.Raw3(r0, r1, r2);
+      cJitter = JitterColour(rnd, c, dLo, dHi);
       iDraws += 3;
-      cJitter =
-          RGB(channel(GetRValue(c), r0), channel(GetGValue(c), r1), channel(GetBValue(c), r2));
     }
     if (pJitter) {
       pFill[i] = c;

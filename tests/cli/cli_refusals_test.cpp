@@ -154,16 +154,11 @@ TEST(CliTool, RefusedSettingsNameTheirRule) {
 // checks them at start.
 TEST(CliTool, DamagedFontFailsOnlyText) {
   CTempDir tmp;
-  namespace fs = std::filesystem;
-  const fs::path fonts = fs::path(tmp.Path("data")) / "fonts";
-  fs::create_directories(fonts);
-  for (const auto& entry : fs::directory_iterator(fs::path(VX_RESOURCE_DIR) / "fonts"))
-    fs::copy_file(entry.path(), fonts / entry.path().filename());
-  const fs::path damaged = fonts / "LiberationSans-Regular.ttf";
-  fs::resize_file(damaged, fs::file_size(damaged) - 1);
   const std::string csPic = tmp.Path("pic.bmp");
   ASSERT_EQ(MakeTestPicture(40, 30)->WriteBmpFile(csPic.c_str()), 1);
-  const std::string csEnv = "VEXMORA_DATA_DIR=" + tmp.Path("data") + " ";
+  const std::string csEnv = DataDirWithDamagedFont(tmp);
+  namespace fs = std::filesystem;
+  const fs::path damaged = fs::path(tmp.Path("data")) / "fonts" / "LiberationSans-Regular.ttf";
   std::string csErr;
   EXPECT_EQ(Cli("make " + csPic + " wood --quiet -o " + tmp.Path("wood.png"), &csErr, csEnv), 0)
       << csErr;

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -27,6 +28,19 @@ inline int Cli(const std::string& csArgs, std::string* pErr = nullptr,
     *pErr = ss.str();
   }
   return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+}
+
+// A data folder in tmp ("data") holding the shipped fonts with one of them
+// cut short by a byte; returns the prefix that makes the tool use it.
+inline std::string DataDirWithDamagedFont(const CTempDir& tmp) {
+  namespace fs = std::filesystem;
+  const fs::path fonts = fs::path(tmp.Path("data")) / "fonts";
+  fs::create_directories(fonts);
+  for (const auto& entry : fs::directory_iterator(fs::path(VX_RESOURCE_DIR) / "fonts"))
+    fs::copy_file(entry.path(), fonts / entry.path().filename());
+  const fs::path damaged = fonts / "LiberationSans-Regular.ttf";
+  fs::resize_file(damaged, fs::file_size(damaged) - 1);
+  return "VEXMORA_DATA_DIR=" + tmp.Path("data") + " ";
 }
 #endif
 

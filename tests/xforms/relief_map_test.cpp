@@ -185,16 +185,11 @@ TEST(ReliefMap, ValidationSettingsAndAutochoose) {
 // (nor are the fonts read); numbered contours fail naming the file.
 TEST(ReliefMap, OnlyLabelsNeedTheFonts) {
   CTempDir tmp;
-  namespace fs = std::filesystem;
-  const fs::path fonts = fs::path(tmp.Path("data")) / "fonts";
-  fs::create_directories(fonts);
-  for (const auto& entry : fs::directory_iterator(fs::path(VX_RESOURCE_DIR) / "fonts"))
-    fs::copy_file(entry.path(), fonts / entry.path().filename());
-  const fs::path damaged = fonts / "LiberationSans-Regular.ttf";
-  fs::resize_file(damaged, fs::file_size(damaged) - 1);
   const std::string csPic = tmp.Path("pic.bmp");
   ASSERT_EQ(MakeTestPicture(160, 120)->WriteBmpFile(csPic.c_str()), 1);
-  const std::string csEnv = "VEXMORA_DATA_DIR=" + tmp.Path("data") + " ";
+  const std::string csEnv = DataDirWithDamagedFont(tmp);
+  namespace fs = std::filesystem;
+  const fs::path damaged = fs::path(tmp.Path("data")) / "fonts" / "LiberationSans-Regular.ttf";
   const std::string csMake = "make " + csPic + " relief-map --quiet --set contours=contours ";
   std::string csErr;
   EXPECT_EQ(Cli(csMake + "-o " + tmp.Path("plain.png"), &csErr, csEnv), 0) << csErr;
