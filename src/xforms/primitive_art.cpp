@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "imaging/colour.h"
+#include "imaging/column_bands.h"
 #include "imaging/constants.h"
 #include "imaging/force_field.h"
 #include "imaging/gdi_helpers.h"
@@ -129,19 +130,6 @@ void CShapeNodeDrawer::End(CDC& /*dc*/) {
 
 namespace {
 
-// Stores a colour as a pixel's blue, green, red; with bSpare, the byte after
-// the pixel may be overwritten too (it is written again later).
-inline void PutPixel(std::uint8_t* p, COLORREF cr, bool bSpare) {
-  if (bSpare) {
-    const std::uint32_t v = ((cr >> 16) & 0xFF) | (cr & 0xFF00) | ((cr & 0xFF) << 16);
-    std::memcpy(p, &v, 4);  // little-endian: blue, green, red, then the spare byte
-  } else {
-    p[0] = static_cast<std::uint8_t>(GetBValue(cr));
-    p[1] = static_cast<std::uint8_t>(GetGValue(cr));
-    p[2] = static_cast<std::uint8_t>(GetRValue(cr));
-  }
-}
-
 // The paper's specks, a band of kBand columns at a time: drawn column by
 // column (the generator's order) into a table kept along the rows, beside
 // the band's forces copied out along the rows (both small enough to stay in
@@ -181,10 +169,7 @@ class CPaperBands {
   }
 
   void CopyForces(int iBand, std::uint8_t* pForces) const {
-    const int x0 = iBand * kBand, n = Columns(iBand);
-    for (int y = 0; y < m_h; ++y)
-      std::memcpy(pForces + static_cast<std::size_t>(y) * n,
-                  m_pField + static_cast<std::size_t>(y) * m_w + x0, static_cast<std::size_t>(n));
+    CopyBandForces(m_pField, m_w, m_h, iBand * kBand, Columns(iBand), pForces);
   }
 
   // Draws the band's specks (pixel (x0 + k, y) at y * n + k). Once a stop is
@@ -213,25 +198,9 @@ class CPaperBands {
   }
 
   void Write(int iBand, const COLORREF* pSpecks) {
-    const int n = Columns(iBand), s = m_s;
-    const int X0 = iBand * kBand * s, X1 = std::min((iBand * kBand + n) * s, m_iRight);
-    if (X0 >= X1) return;
-    // Every pixel but the row's last may spill a byte into the next, which
-    // is written after it.
-    const bool bLastSpare = X1 < m_iRight;
-    const int iLast = X1 - X0 - 1;
-    for (int Y = 0; Y < m_iBottom; Y += s) {  // the first row of each block row
-      std::uint8_t* pRow = m_bitmap.Row(Y) + static_cast<std::size_t>(3) * X0;
-      const COLORREF* pLine = pSpecks + static_cast<std::size_t>(Y / s) * n;
-      if (s == 1) {
-        for (int k = 0; k < iLast; ++k) PutPixel(pRow + 3 * k, pLine[k], true);
-        PutPixel(pRow + 3 * iLast, pLine[iLast], bLastSpare);
-        continue;
-      }
-      for (int k = 0, i = 0; i <= iLast; ++k)
-        for (const int iEnd = std::min(i + s, iLast + 1); i < iEnd; ++i)
-          PutPixel(pRow + 3 * i, pLine[k], i < iLast || bLastSpare);
-    }
+    const int n = Columns(iBand);
+    WriteBandRows(m_bitmap, pSpecks, n, n, (m_iBottom + m_s - 1) / m_s, iBand * kBand, m_s,
+                  m_iRight);
   }
 
   // Once every band is written: the other rows of each block row, copies of

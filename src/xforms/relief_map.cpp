@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "imaging/colour.h"
+#include "imaging/column_bands.h"
 #include "imaging/force_field.h"
 #include "imaging/random.h"
 #include "imaging/row_blocks.h"
@@ -364,13 +365,6 @@ long long ColourReliefColumn(const ReliefTables& t, const std::uint8_t* pForces,
   return iDraws;
 }
 
-// Copies the forces of columns [x0, x0 + n) out along the rows.
-void CopyBandForces(const std::uint8_t* pField, int w, int h, int x0, int n, std::uint8_t* pTo) {
-  for (int y = 0; y < h; ++y)
-    std::memcpy(pTo + static_cast<std::size_t>(y) * n,
-                pField + static_cast<std::size_t>(y) * w + x0, static_cast<std::size_t>(n));
-}
-
 // The columns' progress from 5 to 90 %, "Mountain growth..." near the end.
 // Returns whether a stop is asked for.
 bool ReliefColumnDone(int q, XformContext& ctx) {
@@ -430,39 +424,6 @@ bool PaintReliefByDC(CDC& dc, const ReliefTables& t, const std::uint8_t* pField,
     }
   }
   return true;
-}
-
-// Writes columns [x0, x0 + k) of a band of n columns, pixel (x0 + j, y)'s
-// colour at y * n + j, as the first rows of s x s blocks (CopyBlockRows
-// fills in the rest).
-void WriteBandRows(CBitmap& bitmap, const COLORREF* pColours, int n, int k, int h, int x0, int s) {
-  const std::size_t iOffset = static_cast<std::size_t>(3) * x0 * s;
-  for (int y = 0; y < h; ++y) {
-    std::uint8_t* const pRow = bitmap.Row(y * s) + iOffset;
-    std::uint8_t* pOut = pRow;
-    const COLORREF* pLine = pColours + static_cast<std::size_t>(y) * n;
-    if (s == 1) {
-      // Four bytes a pixel, the fourth the next pixel's first, written after
-      // it; the last pixel three (the next column may be another block's).
-      for (int j = 0; j + 1 < k; ++j, pOut += 3) {
-        const COLORREF c = pLine[j];
-        const std::uint32_t v = ((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16);
-        std::memcpy(pOut, &v, 4);  // little-endian: blue, green, red
-      }
-      const COLORREF c = pLine[k - 1];
-      pOut[0] = static_cast<std::uint8_t>(GetBValue(c));
-      pOut[1] = static_cast<std::uint8_t>(GetGValue(c));
-      pOut[2] = static_cast<std::uint8_t>(GetRValue(c));
-      continue;
-    }
-    for (int j = 0; j < k; ++j) {
-      const COLORREF c = pLine[j];
-      const auto b = static_cast<std::uint8_t>(GetBValue(c)),
-                 g = static_cast<std::uint8_t>(GetGValue(c)),
-                 r = static_cast<std::uint8_t>(GetRValue(c));
-      for (int i = 0; i < s; ++i, pOut += 3) pOut[0] = b, pOut[1] = g, pOut[2] = r;
-    }
-  }
 }
 
 // The other rows of the s x s blocks of columns [x0, x1), copies of each
@@ -531,7 +492,7 @@ bool PaintReliefDirect(CDC& dc, CBitmap& bitmap, const ReliefTables& t, const st
         else
           bStopped = ctx.Stopped();
       }
-      WriteBandRows(bitmap, pColours.get(), n, k, h, x0, s);
+      WriteBandRows(bitmap, pColours.get(), n, k, h, x0, s, bitmap.Width());
       aiLastX[iBlock] = x0 + k - 1;
       aLast[iBlock] = pColours[static_cast<std::size_t>(h - 1) * n + (k - 1)];
     }
