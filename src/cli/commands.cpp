@@ -27,6 +27,7 @@
 #include "engine/sequence_file.h"
 #include "imaging/codecs/image_desc.h"
 #include "imaging/dadc.h"
+#include "imaging/file_utils.h"
 #include "imaging/image_files.h"
 #include "imaging/packed_dib.h"
 #include "imaging/random.h"
@@ -55,13 +56,18 @@ extern "C" void OnGraceOver(int) {
     alarm(1);
     return;
   }
+  RemoveUnfinishedFiles();
   _exit(128 + s_iSignal.load());
 }
 
 extern "C" void OnInterrupt(int iSignal) {
-  // Only lock-free atomic loads and stores, alarm and _exit here: they are
-  // safe in a signal handler. A second signal ends the program at once.
-  if (s_bInterrupted.exchange(1)) _exit(128 + iSignal);
+  // Only lock-free atomic loads and stores, alarm, unlink and _exit here:
+  // they are safe in a signal handler. A second signal ends the program at
+  // once, without the files it was writing.
+  if (s_bInterrupted.exchange(1)) {
+    RemoveUnfinishedFiles();
+    _exit(128 + iSignal);
+  }
   s_iSignal.store(iSignal);
   // The jobs stop at their Xform's next stop point; one that has none
   // within a second does not keep the program.

@@ -126,6 +126,35 @@ std::string SystemReason(int iErrno) { return std::strerror(iErrno); }
 
 namespace {
 
+// The temporary files being written, where a signal handler can find them
+// without taking a lock: an entry is claimed (1), its name copied, then
+// published (2); it is freed (0) once its file is renamed or removed.
+// Writers beyond the table's size are simply not listed.
+struct CUnfinishedFile {
+  std::atomic<int> m_iState{0};
+  char m_szPath[PATH_MAX];
+};
+constexpr int kUnfinishedFiles = 64;
+CUnfinishedFile s_aUnfinished[kUnfinishedFiles];
+static_assert(std::atomic<int>::is_always_lock_free);
+
+int ListUnfinished(const std::string& csTemp) {
+  if (csTemp.size() >= PATH_MAX) return -1;
+  for (int i = 0; i < kUnfinishedFiles; ++i) {
+    int iFree = 0;
+    if (!s_aUnfinished[i].m_iState.compare_exchange_strong(iFree, 1)) continue;
+    std::memcpy(s_aUnfinished[i].m_szPath, csTemp.c_str(), csTemp.size() + 1);
+    s_aUnfinished[i].m_iState.store(2);
+    return i;
+  }
+  return -1;
+}
+
+void Unlist(int& iEntry) {
+  if (iEntry >= 0) s_aUnfinished[iEntry].m_iState.store(0);
+  iEntry = -1;
+}
+
 // Creates a new file beside csPath under a name no other writer uses; -1
 // with errno set when none can be made.
 int CreateTemporary(const std::string& csPath, std::string& csTemp) {
@@ -174,11 +203,13 @@ CReplacingFile::CReplacingFile(const std::string& csPath, bool bCreateNew)
     m_iError = errno;
     return;
   }
+  m_iUnfinished = ListUnfinished(m_csTemp);
   m_pFile = fdopen(fd, "wb");
   if (!m_pFile) {
     m_iError = errno;
     close(fd);
     unlink(m_csTemp.c_str());
+    Unlist(m_iUnfinished);
   }
 }
 
@@ -186,6 +217,12 @@ CReplacingFile::~CReplacingFile() {
   if (!m_pFile) return;
   std::fclose(m_pFile);
   if (!m_csTemp.empty()) unlink(m_csTemp.c_str());
+  Unlist(m_iUnfinished);
+}
+
+void RemoveUnfinishedFiles() {
+  for (CUnfinishedFile& file : s_aUnfinished)
+    if (file.m_iState.load() == 2) unlink(file.m_szPath);
 }
 
 int CReplacingFile::Commit() {
@@ -221,6 +258,7 @@ int CReplacingFile::Commit() {
   }
   // After a rename the temporary name is gone already; otherwise it goes now.
   if (iError) unlink(m_csTemp.c_str());
+  Unlist(m_iUnfinished);
   return iError;
 }
 

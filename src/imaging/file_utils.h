@@ -56,11 +56,17 @@ class CReplacingFile {
  private:
   std::string m_csTarget;
   std::string m_csTemp;
+  int m_iUnfinished = -1;  // its entry among the unfinished files
   std::FILE* m_pFile = nullptr;
   bool m_bCreateNew;
   int m_iMode = -1;  // permissions of the file replaced
   int m_iError = 0;
 };
+
+// Removes the temporary files of every CReplacingFile not yet committed or
+// dropped, for a program about to end at once (_exit) so that it leaves no
+// partial file behind. Safe in a signal handler: lock-free loads and unlink.
+void RemoveUnfinishedFiles();
 
 // Writes a whole file through a CReplacingFile: 0, or the errno of the
 // step that failed.

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -63,4 +65,27 @@ TEST(FileUtils, WildcardsAndStrings) {
   EXPECT_EQ(CutAtDot(nullptr), 0);
   EXPECT_EQ(IsEven(-4), 1);
   EXPECT_EQ(IsEven(3), 0);
+}
+
+// A program ending at once removes the files it was writing and nothing
+// else: finished files, replaced ones and those of writers already gone stay.
+TEST(FileUtils, UnfinishedFilesAreRemovedAtOnce) {
+  CTempDir dir;
+  Touch(dir.Path("old.png"));
+  ASSERT_EQ(WriteWholeFile(dir.Path("done.png"), "done", 4), 0);
+  { CReplacingFile dropped(dir.Path("dropped.png")); }
+  CReplacingFile replacing(dir.Path("old.png"));
+  CReplacingFile fresh(dir.Path("new.png"), true);
+  ASSERT_TRUE(replacing.File() && fresh.File());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), {}), 4);
+
+  RemoveUnfinishedFiles();
+  std::vector<std::string> aNames;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Dir()))
+    aNames.push_back(e.path().filename().string());
+  std::sort(aNames.begin(), aNames.end());
+  EXPECT_THAT(aNames, ElementsAre("done.png", "old.png"));
+  EXPECT_EQ(replacing.Commit(), ENOENT);
+  EXPECT_EQ(fresh.Commit(), ENOENT);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("new.png")));
 }
