@@ -197,29 +197,11 @@ class CProgressDisplay {
   bool m_bLineOpen = false;
 };
 
-// The status text of one job's idea (the application's one status text is
-// shared by every job of the process).
-class CJobStatus {
- public:
-  std::string Text() const {
-    std::lock_guard lock(m_mutex);
-    return m_csText;
-  }
-  void Set(const char* sz) {
-    std::lock_guard lock(m_mutex);
-    m_csText.assign(sz, strnlen(sz, kStatusTextLength));
-  }
-
- private:
-  mutable std::mutex m_mutex;
-  std::string m_csText;
-};
-
 // The idea a job thread makes: the status texts its generation reports on
-// that thread are the idea's own.
+// that thread are the idea's own (its job's CStatusTextScope).
 struct CJobIdea {
   CProgressDisplay* m_pDisplay = nullptr;
-  CJobStatus* m_pStatus = nullptr;
+  const CStatusText* m_pStatus = nullptr;
   int m_iNumber = 0;
   std::string m_csLast;
 };
@@ -228,8 +210,7 @@ thread_local CJobIdea t_jobIdea;
 // The progress hook: called on the thread that sets a status text.
 void OnStatusText(int iPercent, const char* szText) {
   if (iPercent >= 0 || !szText || !t_jobIdea.m_pDisplay) return;
-  t_jobIdea.m_pStatus->Set(szText);
-  t_jobIdea.m_pDisplay->Status(t_jobIdea.m_iNumber, t_jobIdea.m_pStatus->Text(),
+  t_jobIdea.m_pDisplay->Status(t_jobIdea.m_iNumber, t_jobIdea.m_pStatus->Get(),
                                t_jobIdea.m_csLast);
 }
 
@@ -514,7 +495,7 @@ int RunIdeas(const MakePlan& plan, CDADC& in, const std::vector<int>& aNumbers, 
   // others, and each idea's text is its own.
   std::unique_ptr<std::atomic<int>[]> aProgress(new std::atomic<int>[static_cast<std::size_t>(iJobs)]);
   std::unique_ptr<std::atomic<int>[]> aStop(new std::atomic<int>[static_cast<std::size_t>(iJobs)]);
-  std::unique_ptr<CJobStatus[]> aStatus(new CJobStatus[static_cast<std::size_t>(iJobs)]);
+  std::unique_ptr<CStatusText[]> aStatus(new CStatusText[static_cast<std::size_t>(iJobs)]);
   for (int i = 0; i < iJobs; ++i) aProgress[i] = 0, aStop[i] = 0;
   // An interrupt before this is seen by the jobs before they take an idea.
   s_iJobStops = iJobs;
@@ -534,6 +515,7 @@ int RunIdeas(const MakePlan& plan, CDADC& in, const std::vector<int>& aNumbers, 
     cvWake.notify_one();
   };
   auto worker = [&](int iJob) {
+    const CStatusTextScope status(aStatus[iJob]);
     for (;;) {
       const int iIndex = s_bInterrupted ? iCount : iNext.fetch_add(1);
       if (iIndex >= iCount) break;
@@ -577,7 +559,7 @@ int RunIdeas(const MakePlan& plan, CDADC& in, const std::vector<int>& aNumbers, 
         if (p > iPercent) iPercent = p > 100 ? 100 : p, iLead = i;  // 101: the Xform is done
       }
       const int iShown = iDone;
-      display.Show(iPercent, iShown, aStatus[iLead].Text());
+      display.Show(iPercent, iShown, aStatus[iLead].Get());
       cvWake.wait_for(lock, std::chrono::milliseconds(50),
                       [&] { return iDone != iShown || iRunning == 0; });
     }
