@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <strings.h>
 
@@ -241,6 +242,7 @@ int CAppState::ClearCacheDirectory(const char* szPattern) {
                 kCacheDirName);
     return 0;
   }
+  if (std::strcmp(szPattern, "*.*") == 0) RemoveLeftoverTemporaries(csCanonical.c_str());
   return RemoveFiles(csCanonical.c_str(), szPattern);
 }
 

@@ -82,7 +82,9 @@ class CAppState {
   // Deletes the matching files of the cache directory. Refuses, without
   // deleting anything, a directory that is empty, missing, the root, the main
   // directory, or not a "VEXMOTEMP" directory once links are resolved.
-  // 1 when files were deleted.
+  // 1 when files were deleted. "*.*" (at start-up, with no other instance
+  // running) also deletes the hidden temporary files of cache writes that a
+  // killed program never finished.
   int ClearCacheDirectory(const char* szPattern);
 
   // Puts a path first in the recent files unless it is already among them

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "platform/report.h"
 
@@ -95,6 +96,43 @@ int RemoveFiles(const char* szDirectory, const char* szPattern) {
     }
   }
   return iMatched > 0 ? 1 : 0;
+}
+
+namespace {
+
+// Whether a name is one CreateTemporary (below) makes.
+bool IsTemporaryName(std::string_view sv) {
+  constexpr std::string_view kEnd = ".part";
+  if (sv.size() < 2 + kEnd.size() || sv[0] != '.' || !sv.ends_with(kEnd)) return false;
+  sv.remove_suffix(kEnd.size());
+  const std::size_t iDot = sv.rfind('.');
+  if (iDot == 0 || iDot == std::string_view::npos) return false;
+  const std::string_view svNumbers = sv.substr(iDot + 1);
+  const std::size_t iDash = svNumbers.find('-');
+  const auto AllDigits = [](std::string_view svPart) {
+    return !svPart.empty() &&
+           svPart.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return iDash != std::string_view::npos && AllDigits(svNumbers.substr(0, iDash)) &&
+         AllDigits(svNumbers.substr(iDash + 1));
+}
+
+}  // namespace
+
+int RemoveLeftoverTemporaries(const char* szDirectory) {
+  std::string csDir = szDirectory ? szDirectory : "";
+  if (csDir.empty() || csDir.back() != '/') csDir += '/';
+  std::unique_ptr<DIR, int (*)(DIR*)> pDir(opendir(csDir.c_str()), closedir);
+  if (!pDir) return 0;
+  int iRemoved = 0;
+  while (const dirent* pEntry = readdir(pDir.get())) {
+    if (!IsTemporaryName(pEntry->d_name)) continue;
+    const std::string csPath = csDir + pEntry->d_name;
+    struct stat st {};
+    if (lstat(csPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(csPath.c_str()) == 0)
+      ++iRemoved;
+  }
+  return iRemoved;
 }
 
 int StripWhiteSpace(char* s) {

@@ -21,6 +21,11 @@ int IsDirectory(const char* szPath);
 // the first file that cannot be removed ("ERROR: could not remove(%s)").
 // Returns 1 when the run completes, 0 on that error or when nothing matched.
 int RemoveFiles(const char* szDirectory, const char* szPattern);
+// Deletes the temporary files of CReplacingFile writers that ended without
+// removing them (a killed or crashed program): the hidden regular files
+// named ".<name>.<pid>-<n>.part". Only for a folder no running program
+// writes into. Returns how many were deleted.
+int RemoveLeftoverTemporaries(const char* szDirectory);
 // Removes every white-space character in place; returns the new length.
 int StripWhiteSpace(char* s);
 int StripWhiteSpace(std::string& cs);

@@ -208,10 +208,14 @@ TEST_F(AppStateTest, ClearingNeverDeletesOutsideTheCacheDirectory) {
 TEST_F(AppStateTest, StartUpAndExitClearTheCacheUnlessAnotherInstanceRuns) {
   const fs::path temp = m_home / ".cache/vexmora/VEXMOTEMP";
   fs::create_directories(temp / "sub");
-  for (const char* szName : {"old_1-1.TMP", "notes.txt", ".hidden"}) Touch(temp / szName);
+  // A killed program's unfinished cache file goes too; other hidden files stay.
+  for (const char* szName : {"old_1-1.TMP", "notes.txt", ".hidden", ".old_1-2.TMP.4021-7.part",
+                             ".notes.part", ".x.12-.part"})
+    Touch(temp / szName);
   CAppState second(m_paths);
   EXPECT_FALSE(second.StartUp(true));
   EXPECT_TRUE(fs::exists(temp / "old_1-1.TMP"));
+  EXPECT_TRUE(fs::exists(temp / ".old_1-2.TMP.4021-7.part"));
 
   CAppState app(m_paths);
   g_bStop = 1;
@@ -220,6 +224,9 @@ TEST_F(AppStateTest, StartUpAndExitClearTheCacheUnlessAnotherInstanceRuns) {
   EXPECT_FALSE(fs::exists(temp / "old_1-1.TMP"));
   EXPECT_FALSE(fs::exists(temp / "notes.txt"));
   EXPECT_TRUE(fs::exists(temp / ".hidden"));
+  EXPECT_FALSE(fs::exists(temp / ".old_1-2.TMP.4021-7.part"));
+  EXPECT_TRUE(fs::exists(temp / ".notes.part"));
+  EXPECT_TRUE(fs::exists(temp / ".x.12-.part"));
   EXPECT_TRUE(fs::exists(temp / "sub"));
 
   // The tip's settings reach the file at once; the time text loses its "\n".
