@@ -2,6 +2,7 @@
 // documents, settings and cache kept by the application object.
 #include <QApplication>
 #include <QMessageBox>
+#include <csignal>
 #include <cstring>
 #include <string>
 
@@ -10,13 +11,41 @@
 #include "app/main_frame.h"
 #include "app/qt_reporter.h"
 #include "app/single_instance.h"
+#include "imaging/file_utils.h"
 #include "platform/data_dir.h"
 
 #ifndef VX_VERSION
 #define VX_VERSION "unknown"
 #endif
 
+namespace {
+
+// Ended by a signal (the session closing, a kill), the program goes as it
+// would have, but without the hidden temporary files of the pictures it was
+// saving: the handler is reset on entry, and the signal raised again ends
+// the program once the handler returns.
+extern "C" void OnEndingSignal(int iSignal) {
+  RemoveUnfinishedFiles();
+  raise(iSignal);
+}
+
+void RemoveUnfinishedFilesOnEndingSignals() {
+  struct sigaction sa {};
+  sa.sa_handler = OnEndingSignal;
+  sa.sa_flags = SA_RESETHAND;
+  sigemptyset(&sa.sa_mask);
+  for (const int iSignal : {SIGTERM, SIGHUP, SIGINT}) {
+    // A signal ignored by whoever started the program (nohup) stays ignored.
+    struct sigaction old {};
+    if (sigaction(iSignal, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+      sigaction(iSignal, &sa, nullptr);
+  }
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  RemoveUnfinishedFilesOnEndingSignals();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vexmora"));
   QApplication::setApplicationVersion(QStringLiteral(VX_VERSION));
