@@ -165,11 +165,14 @@ std::string SystemReason(int iErrno) { return std::strerror(iErrno); }
 namespace {
 
 // The temporary files being written, where a signal handler can find them
-// without taking a lock: an entry is claimed (1), its name copied, then
-// published (2); it is freed (0) once its file is renamed or removed.
-// Writers beyond the table's size are simply not listed.
+// without taking a lock: an entry is claimed (kClaimed), its name copied,
+// then published (kListed); it is freed once its file is renamed or removed.
+// An ending program takes the entries it removes (kRemoving), so that their
+// names are never rewritten under it. Writers beyond the table's size are
+// simply not listed.
+enum : int { kFree, kClaimed, kListed, kRemoving };
 struct CUnfinishedFile {
-  std::atomic<int> m_iState{0};
+  std::atomic<int> m_iState{kFree};
   char m_szPath[PATH_MAX];
 };
 constexpr int kUnfinishedFiles = 64;
@@ -179,17 +182,19 @@ static_assert(std::atomic<int>::is_always_lock_free);
 int ListUnfinished(const std::string& csTemp) {
   if (csTemp.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kUnfinishedFiles; ++i) {
-    int iFree = 0;
-    if (!s_aUnfinished[i].m_iState.compare_exchange_strong(iFree, 1)) continue;
+    int iFree = kFree;
+    if (!s_aUnfinished[i].m_iState.compare_exchange_strong(iFree, kClaimed)) continue;
     std::memcpy(s_aUnfinished[i].m_szPath, csTemp.c_str(), csTemp.size() + 1);
-    s_aUnfinished[i].m_iState.store(2);
+    s_aUnfinished[i].m_iState.store(kListed);
     return i;
   }
   return -1;
 }
 
 void Unlist(int& iEntry) {
-  if (iEntry >= 0) s_aUnfinished[iEntry].m_iState.store(0);
+  // An entry being removed stays taken: the program is ending.
+  int iListed = kListed;
+  if (iEntry >= 0) s_aUnfinished[iEntry].m_iState.compare_exchange_strong(iListed, kFree);
   iEntry = -1;
 }
 
@@ -259,8 +264,10 @@ CReplacingFile::~CReplacingFile() {
 }
 
 void RemoveUnfinishedFiles() {
-  for (CUnfinishedFile& file : s_aUnfinished)
-    if (file.m_iState.load() == 2) unlink(file.m_szPath);
+  for (CUnfinishedFile& file : s_aUnfinished) {
+    int iListed = kListed;
+    if (file.m_iState.compare_exchange_strong(iListed, kRemoving)) unlink(file.m_szPath);
+  }
 }
 
 int CReplacingFile::Commit() {

@@ -69,6 +69,7 @@ TEST(FileUtils, WildcardsAndStrings) {
 
 // A program ending at once removes the files it was writing and nothing
 // else: finished files, replaced ones and those of writers already gone stay.
+// (The two entries removed stay taken for the rest of this test program.)
 TEST(FileUtils, UnfinishedFilesAreRemovedAtOnce) {
   CTempDir dir;
   Touch(dir.Path("old.png"));
