@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStatusBar>
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "engine/recipe.h"
 #include "engine/sequence_file.h"
 #include "imaging/dadc.h"
+#include "imaging/image_files.h"
 #include "platform/report.h"
 
 namespace {
@@ -29,6 +31,19 @@ std::string Stem(const std::string& csPath) {
 
 std::string DirOf(const std::string& csPath) {
   return QFileInfo(QString::fromStdString(csPath)).absolutePath().toStdString();
+}
+
+// A name beside the sequence for its own copy of the original that nothing
+// has yet (a file of the user's is never replaced): "NAME_original.png",
+// else "NAME_original-2.png", and so on. Empty when all are taken.
+std::string FreeOriginalName(const std::string& csSequence) {
+  const std::string csBase = DirOf(csSequence) + "/" + Stem(csSequence) + "_original";
+  for (int i = 1; i <= 999; ++i) {
+    const std::string csName = csBase + (i == 1 ? "" : "-" + std::to_string(i)) + ".png";
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(csName, error))) return csName;
+  }
+  return {};
 }
 
 }  // namespace
@@ -104,10 +119,11 @@ void CMainFrame::SaveSequenceAs() {
     // A pasted picture, or one whose file has gone or changed since it was
     // opened, is written beside the sequence, so that the sequence has its
     // own original to come back to.
-    const std::string csPicture = DirOf(csPath) + "/" + Stem(csPath) + "_original.png";
-    if (!pDoc->Original()->WriteImageFile(csPicture.c_str())) {
+    const std::string csPicture = FreeOriginalName(csPath);
+    if (csPicture.empty() ||
+        !VicWriteFile(csPicture.c_str(), *pDoc->Original(), kImageFromName, true)) {
       ReportError("Cannot save the sequence %s:\nthe original picture could not be written to %s",
-                  csPath.c_str(), csPicture.c_str());
+                  csPath.c_str(), csPicture.empty() ? "its folder" : csPicture.c_str());
       return;
     }
     pDoc->m_csPicturePath = csPicture;

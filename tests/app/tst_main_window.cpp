@@ -637,11 +637,15 @@ class CMainWindowTest : public QObject {
     QFile::remove(QString::fromStdString(csPicture));
     QVERIFY(refused(csText, "missing"));
 
-    // Saved again with its picture gone, the sequence takes the original along.
+    // Saved again with its picture gone, the sequence takes the original
+    // along, under a name no file of the user's has.
     const std::string csAgain = fixture.m_Home.Path("again.vxseq");
+    fixture.WritePicture("again_original.png", 20, 10);
+    const QImage mine(QString::fromStdString(fixture.m_Home.Path("again_original.png")));
     fixture.m_Dialogs.m_csDataPath = csAgain;
     frame.OnCommand(ID_FILE_SAVE_SEQUENCE);
-    QVERIFY(QFileInfo::exists(QString::fromStdString(fixture.m_Home.Path("again_original.png"))));
+    QCOMPARE(QImage(QString::fromStdString(fixture.m_Home.Path("again_original.png"))), mine);
+    QVERIFY(QFileInfo::exists(QString::fromStdString(fixture.m_Home.Path("again_original-2.png"))));
     QVERIFY(fixture.m_pApp->OpenDocumentFile(csAgain));
     QVERIFY(CShellFixture::WaitIdle());
     QCOMPARE(frame.ActiveDocument()->SequenceSize(), 4);
