@@ -128,6 +128,36 @@ bool SameOutput(const std::string& a, const std::string& b, int iCount) {
   return false;
 }
 
+// Whether writing the files of an output pattern for these idea numbers
+// would put one of them in the place of the file csInput (the picture, the
+// recipe or the sequence being read). An output that is a link is replaced
+// itself (ReplaceLink), so only the entry that is the input counts.
+bool WritesOverInput(const std::string& csPattern, const std::vector<int>& aNumbers,
+                     const std::string& csInput) {
+  struct stat in {};
+  if (csPattern.empty() || csInput.empty() || stat(csInput.c_str(), &in) != 0) return false;
+  for (const int n : aNumbers) {
+    struct stat out {};
+    if (lstat(OutputName(csPattern, n).c_str(), &out) == 0 && out.st_dev == in.st_dev &&
+        out.st_ino == in.st_ino)
+      return true;
+    if (!HasNumberSlot(csPattern)) break;
+  }
+  return false;
+}
+
+// The first of the outputs that would write over one of the inputs, as a
+// usage message; empty when none does.
+std::string OutputOverInput(
+    const std::vector<std::pair<const char*, const std::string*>>& aOutputs,
+    const std::vector<int>& aNumbers, const std::vector<const std::string*>& aInputs) {
+  for (const auto& [szOption, pPattern] : aOutputs)
+    for (const std::string* pInput : aInputs)
+      if (WritesOverInput(*pPattern, aNumbers, *pInput))
+        return std::string(szOption) + " would write over " + *pInput + ", which this run reads";
+  return {};
+}
+
 constexpr const char* kPictureNames = " must end in .bmp, .png, .jpg, .tga or .pcx";
 
 // Whether the name ends in the extension of a format the program writes.
@@ -372,6 +402,14 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
   if (SameOutput(plan.m_csOutput, plan.m_csSaveSequence, opt.m_iCount) ||
       SameOutput(plan.m_csSaveRecipe, plan.m_csSaveSequence, opt.m_iCount))
     return usage("--save-sequence names the same file as -o or --save-recipe");
+  // The run's own input is never replaced by what it makes.
+  std::vector<int> aNumbers(static_cast<std::size_t>(opt.m_iCount));
+  for (int n = 1; n <= opt.m_iCount; ++n) aNumbers[static_cast<std::size_t>(n - 1)] = n;
+  const std::string csOver = OutputOverInput(
+      {{"-o", &plan.m_csOutput}, {"--save-recipe", &plan.m_csSaveRecipe},
+       {"--save-sequence", &plan.m_csSaveSequence}},
+      aNumbers, {&opt.m_csPicture, &opt.m_csRecipe});
+  if (!csOver.empty()) return usage(csOver);
   return PlanRecipe(opt, plan);
 }
 
@@ -632,6 +670,9 @@ int RunRender(const RenderOptions& opt) {
     return usage("with more than one idea, -o needs a %d for the idea number");
   if (!IsPictureName(OutputName(plan.m_csOutput, 1)))
     return usage("the output " + QuotedValue(plan.m_csOutput) + kPictureNames);
+  const std::string csOver = OutputOverInput({{"-o", &plan.m_csOutput}}, aNumbers,
+                                             {&seq.m_csPicture, &opt.m_csSequence});
+  if (!csOver.empty()) return usage(csOver);
   plan.m_bFromRecipe = true;
   plan.m_pIdeas = &seq.m_aIdeas;
   for (const int n : aNumbers)
@@ -666,6 +707,10 @@ int RunSheet(const SheetOptions& opt) {
   if (!IsPictureName(csOutput)) return usage("the output " + QuotedValue(csOutput) + kPictureNames);
   if (SameOutput(csOutput, opt.m_csSaveSequence, 1))
     return usage("--save-sequence names the same file as -o");
+  const std::string csOver =
+      OutputOverInput({{"-o", &csOutput}, {"--save-sequence", &opt.m_csSaveSequence}}, {1},
+                      {&opt.m_csPicture});
+  if (!csOver.empty()) return usage(csOver);
   // The ideas of make with the same picture, Xform, seed, count and quality.
   MakeOptions make;
   make.m_csPicture = opt.m_csPicture;

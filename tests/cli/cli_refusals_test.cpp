@@ -80,6 +80,33 @@ TEST(CliTool, RefusesPipesSameOutputsAndLinks) {
                 &csErr),
             2);
 
+  // No output takes the place of what the run reads: the picture (under
+  // another spelling, or as idea 2 of a pattern), the recipe, a sequence's
+  // picture or the sequence itself. The picture stays as it was.
+  const std::string csPicBytes = ReadAll(csPic);
+  std::ofstream(tmp.Path("in.json")) << R"({"vexmora_recipe": 1, "xform": "Clouds"})";
+  std::filesystem::copy_file(csPic, tmp.Path("i2.bmp"));
+  ASSERT_EQ(Cli("make " + csPic + " mosaic --quiet -o " + tmp.Path("s.png") + " --save-sequence " +
+                    tmp.Path("s.vxseq"),
+                &csErr),
+            0)
+      << csErr;
+  for (const auto& [csArgs, csOption] : std::vector<std::pair<std::string, std::string>>{
+           {"make " + csPic + " mosaic -o " + tmp.Path("./pic.bmp"), "-o"},
+           {"make " + tmp.Path("i2.bmp") + " mosaic -n 3 -o " + tmp.Path("i%d.bmp"), "-o"},
+           {"make " + csPic + " mosaic -o " + tmp.Path("x.png") + " --save-sequence " + csPic,
+            "--save-sequence"},
+           {"make " + csPic + " --recipe " + tmp.Path("in.json") + " -o " + tmp.Path("x.png") +
+                " --save-recipe " + tmp.Path("in.json"),
+            "--save-recipe"},
+           {"render " + tmp.Path("s.vxseq") + " -o " + csPic, "-o"},
+           {"sheet " + csPic + " mosaic -n 2 -o " + tmp.Path("x.png") + " --save-sequence " + csPic,
+            "--save-sequence"}}) {
+    EXPECT_EQ(Cli(csArgs, &csErr), 2) << csArgs;
+    EXPECT_THAT(csErr, HasSubstr(csOption + " would write over ")) << csArgs;
+  }
+  EXPECT_EQ(ReadAll(csPic), csPicBytes);
+
   // A number beyond a double's range names its field.
   std::ofstream(tmp.Path("r.json")) << R"({"vexmora_recipe": 1, "xform": "Clouds", "mix": {"percent": 1e400}})";
   EXPECT_EQ(Cli("make " + csPic + " --recipe " + tmp.Path("r.json") + " -o " + tmp.Path("o.png"),
