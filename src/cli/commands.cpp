@@ -410,6 +410,12 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
        {"--save-sequence", &plan.m_csSaveSequence}},
       aNumbers, {&opt.m_csPicture, &opt.m_csRecipe});
   if (!csOver.empty()) return usage(csOver);
+  // A sequence that could not be written or read back is known before the ideas are made.
+  if (!plan.m_csSaveSequence.empty())
+    if (const std::string csWhy = SequenceStoreProblem(
+            opt.m_csPicture, static_cast<std::size_t>(opt.m_iCount), plan.m_csSaveSequence);
+        !csWhy.empty())
+      return usage("--save-sequence: " + csWhy);
   return PlanRecipe(opt, plan);
 }
 
@@ -711,6 +717,11 @@ int RunSheet(const SheetOptions& opt) {
       OutputOverInput({{"-o", &csOutput}, {"--save-sequence", &opt.m_csSaveSequence}}, {1},
                       {&opt.m_csPicture});
   if (!csOver.empty()) return usage(csOver);
+  if (!opt.m_csSaveSequence.empty())
+    if (const std::string csWhy = SequenceStoreProblem(
+            opt.m_csPicture, static_cast<std::size_t>(opt.m_iCount), opt.m_csSaveSequence);
+        !csWhy.empty())
+      return usage("--save-sequence: " + csWhy);
   // The ideas of make with the same picture, Xform, seed, count and quality.
   MakeOptions make;
   make.m_csPicture = opt.m_csPicture;

@@ -146,7 +146,9 @@ std::string SequenceToJson(const CSequence& seq, const std::string& csSequencePa
   json ideas = json::array();
   for (const Recipe& r : seq.m_aIdeas) ideas.push_back(RecipeToJsonValue(r));
   j["ideas"] = std::move(ideas);
-  return j.dump(2) + "\n";
+  // (A path that is not UTF-8 text is written with stand-in characters;
+  // WriteSequenceFile refuses such a sequence.)
+  return j.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 bool SequenceFromJson(const std::string& csJson, const std::string& csSequencePath,
@@ -198,8 +200,30 @@ bool SequenceFromJson(const std::string& csJson, const std::string& csSequencePa
   return true;
 }
 
+std::string SequenceStoreProblem(const std::string& csPicture, std::size_t iIdeas,
+                                 const std::string& csSequencePath) {
+  if (iIdeas > static_cast<std::size_t>(kMaxSequenceIdeas))
+    return "a sequence holds at most " + std::to_string(kMaxSequenceIdeas) + " ideas";
+  const std::string csStored = StoredPicturePath(csPicture, csSequencePath);
+  if (csStored.empty() || csStored.size() > kMaxSequencePathLength)
+    return "the picture's path must be 1 to " + std::to_string(kMaxSequencePathLength) +
+           " characters as the sequence stores it";
+  try {
+    (void)json(csStored).dump();
+  } catch (const json::exception&) {
+    return "the picture's path " + csStored + " is not valid UTF-8 text, which a sequence stores";
+  }
+  return {};
+}
+
 bool WriteSequenceFile(const std::string& csPath, const CSequence& seq, std::string& csError) {
+  csError = SequenceStoreProblem(seq.m_csPicture, seq.m_aIdeas.size(), csPath);
+  if (!csError.empty()) return csError = "cannot write " + csPath + ": " + csError, false;
   const std::string csJson = SequenceToJson(seq, csPath);
+  if (csJson.size() > kMaxSequenceBytes)
+    return csError = "cannot write " + csPath + ": the sequence would be larger than " +
+                     std::to_string(kMaxSequenceBytes >> 20) + " MB, more than it may hold",
+           false;
   if (const int iError = WriteWholeFile(csPath, csJson.data(), csJson.size()))
     return csError = "cannot write " + csPath + ": " + SystemReason(iError), false;
   return true;

@@ -50,7 +50,15 @@ std::string SequenceToJson(const CSequence& seq, const std::string& csSequencePa
 bool SequenceFromJson(const std::string& csJson, const std::string& csSequencePath,
                       CSequence& seq, std::string& csError);
 
+// Why a sequence of iIdeas ideas whose picture is csPicture, stored at
+// csSequencePath, would not read back (too many ideas, or a picture path too
+// long or not UTF-8 text); empty when it would. WriteSequenceFile checks it;
+// a caller that makes the ideas first checks it before.
+std::string SequenceStoreProblem(const std::string& csPicture, std::size_t iIdeas,
+                                 const std::string& csSequencePath);
 // Through a temporary file: a failed write keeps an older sequence intact.
+// Refuses (false, nothing written) a sequence that would not read back,
+// also one whose text passes kMaxSequenceBytes.
 bool WriteSequenceFile(const std::string& csPath, const CSequence& seq, std::string& csError);
 // Reads a regular file of at most kMaxSequenceBytes.
 bool ReadSequenceFile(const std::string& csPath, CSequence& seq, std::string& csError);

@@ -106,6 +106,14 @@ TEST(CliTool, RefusesPipesSameOutputsAndLinks) {
     EXPECT_THAT(csErr, HasSubstr(csOption + " would write over ")) << csArgs;
   }
   EXPECT_EQ(ReadAll(csPic), csPicBytes);
+  // A sequence that could not be stored is refused before any idea is made.
+  std::filesystem::copy_file(csPic, tmp.Path("caf\xe9.bmp"));
+  EXPECT_EQ(Cli("make " + tmp.Path("caf\xe9.bmp") + " mosaic -o " + tmp.Path("c.png") +
+                    " --save-sequence " + tmp.Path("c.vxseq"),
+                &csErr),
+            2);
+  EXPECT_THAT(csErr, HasSubstr("--save-sequence: the picture's path"));
+  EXPECT_FALSE(std::filesystem::exists(tmp.Path("c.png")));
 
   // A number beyond a double's range names its field.
   std::ofstream(tmp.Path("r.json")) << R"({"vexmora_recipe": 1, "xform": "Clouds", "mix": {"percent": 1e400}})";

@@ -75,6 +75,24 @@ TEST(SequenceFile, RoundTripAndPicturePaths) {
   EXPECT_EQ(back.m_iCurrent, -1);
 }
 
+// What would not read back is not written: too many ideas, a picture path
+// that is not UTF-8 text (no exception either), and nothing is left behind.
+TEST(SequenceFile, WritesOnlyWhatReadsBack) {
+  CTempDir tmp;
+  auto pic = MakeTestPicture(8, 6);
+  const std::string csSeq = tmp.Path("s.vxseq");
+  std::string csError;
+  CSequence latin = TwoIdeas(tmp.Path("caf\xe9.bmp"), *pic);
+  EXPECT_FALSE(WriteSequenceFile(csSeq, latin, csError));
+  EXPECT_THAT(csError, HasSubstr("is not valid UTF-8 text"));
+  EXPECT_THAT(SequenceToJson(latin, csSeq), HasSubstr("\"caf\xef\xbf\xbd.bmp\""));
+  CSequence many = TwoIdeas(tmp.Path("p.bmp"), *pic);
+  many.m_aIdeas.resize(kMaxSequenceIdeas + 1, many.m_aIdeas[0]);
+  EXPECT_FALSE(WriteSequenceFile(csSeq, many, csError));
+  EXPECT_THAT(csError, HasSubstr("at most 50000 ideas"));
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.Dir()));
+}
+
 // Every field is checked; each fault has its own message.
 TEST(SequenceFile, HostileFilesAreRefusedWithTheirReason) {
   CTempDir tmp;
