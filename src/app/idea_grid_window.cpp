@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "dialogs/dialog_toolkit.h"
 #include "engine/idea_batch.h"
@@ -181,10 +182,14 @@ bool CIdeaGridWindow::IsRunning() const { return m_pBatch && !m_pBatch->Ended();
 
 void CIdeaGridWindow::SetGridSize(int iSize) {
   iSize = std::clamp(iSize, kMinSize, kMaxSize);
-  m_pSize->setCurrentIndex(iSize - kMinSize);
-  if (iSize == m_iSize && m_pBatch) return;
-  m_iSize = iSize;
-  More();
+  if (iSize != m_iSize || !m_pBatch) {
+    // The cells stay as they are when the document refuses (it is making an
+    // idea): so do the size and its list.
+    const int iOld = std::exchange(m_iSize, iSize);
+    if (!More()) m_iSize = iOld;
+  }
+  // Setting the list's index does not emit activated(): no second change.
+  m_pSize->setCurrentIndex(m_iSize - kMinSize);
 }
 
 bool CIdeaGridWindow::More() {

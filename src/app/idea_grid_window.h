@@ -86,7 +86,8 @@ class CIdeaGridWindow final : public QWidget {
   ~CIdeaGridWindow() override;
 
   EKind Kind() const { return m_eKind; }
-  // Columns and rows (2..5); changing it makes a new grid.
+  // Columns and rows (2..5); changing it makes a new grid, and when the
+  // document refuses one the size stays.
   int GridSize() const { return m_iSize; }
   void SetGridSize(int iSize);
   // New ideas from the document's current idea, in place of the grid.

@@ -312,13 +312,18 @@ void CVexmoFilterDoc::AppendAndRun() {
       break;
     case ERun::Failed:
       // Nothing will ever finish this idea: drop it as if stopped.
-      OnGenerationDone(true);
+      EndUnmade();
       break;
   }
   m_App.m_iPrefXform = m_Spec.m_iXform;
 }
 
-void CVexmoFilterDoc::RunFilter() { Run(); }
+void CVexmoFilterDoc::RunFilter() {
+  // A run that could not start leaves the picture shown as it was: a move
+  // is taken back, so that the position, the working recipe and the title
+  // stay those of the picture.
+  if (Run() == ERun::Failed) EndUnmade();
+}
 
 std::uint64_t CVexmoFilterDoc::CurrentRecipeDigest() const {
   return RecipeDigest(m_aSpecs[static_cast<std::size_t>(m_iCurrent)]);
@@ -365,24 +370,10 @@ void CVexmoFilterDoc::OnGenerationDone(bool bStopped) {
     if (!csWhy.empty()) ReportError("%s", csWhy.c_str());
   }
   if (bStopped) {
-    switch (m_iGenMode) {
-      case GEN_NONE:
-        ReportError("Generation Aborted, bad gen mode:NOGEN");
-        break;
-      case GEN_NEW:
-        if (SequenceSize() > 1) m_aSpecs.pop_back();
-        [[fallthrough]];
-      case GEN_SEQUENCE:
-        m_iCurrent = std::clamp(m_iPrevious, 0, SequenceSize() - 1);
-        m_Spec = m_aSpecs[static_cast<std::size_t>(m_iCurrent)];
-        break;
-      case GEN_QUALITY:
-        break;
-      default:
-        ReportError("Generation Aborted, bad gen mode:%d", m_iGenMode);
-        break;
-    }
-  } else if (CDADC* pDrw = Drawing()) {
+    EndUnmade();
+    return;
+  }
+  if (CDADC* pDrw = Drawing()) {
     m_iShownLevel = m_iAALevel;
     if (m_iGenMode == GEN_NEW) {
       m_Overview.AddToThumbnails(*pDrw, GetXformName().c_str());
@@ -396,19 +387,41 @@ void CVexmoFilterDoc::OnGenerationDone(bool bStopped) {
   m_iGenMode = GEN_NONE;
 }
 
-void CVexmoFilterDoc::ShowOriginal() {
+void CVexmoFilterDoc::EndUnmade() {
+  switch (m_iGenMode) {
+    case GEN_NONE:
+      ReportError("Generation Aborted, bad gen mode:NOGEN");
+      break;
+    case GEN_NEW:
+      if (SequenceSize() > 1) m_aSpecs.pop_back();
+      [[fallthrough]];
+    case GEN_SEQUENCE:
+      m_iCurrent = std::clamp(m_iPrevious, 0, SequenceSize() - 1);
+      m_Spec = m_aSpecs[static_cast<std::size_t>(m_iCurrent)];
+      break;
+    case GEN_QUALITY:
+      break;
+    default:
+      ReportError("Generation Aborted, bad gen mode:%d", m_iGenMode);
+      break;
+  }
+  m_iGenMode = GEN_NONE;
+}
+
+bool CVexmoFilterDoc::ShowOriginal() {
   CDADC* pDrw = Drawing();
   if (!m_pOrgDC || !pDrw) {
     ReportError("Bad DC pointer in OOB\nDrw=%p, Org=%p", static_cast<void*>(pDrw),
                 static_cast<void*>(m_pOrgDC.get()));
-    return;
+    return false;
   }
-  if (IsXforming()) return;
+  if (IsXforming()) return false;
   pDrw->m_pDC->BitBlt(0, 0, m_pOrgDC->m_iWidth, m_pOrgDC->m_iHeight, *m_pOrgDC->m_pDC, 0, 0,
                       SRCCOPY);
   m_iCurrent = 0;
   m_iShownLevel = 0;
   m_pView->Invalidate(false);
+  return true;
 }
 
 void CVexmoFilterDoc::SetSpecFromSequence() {
@@ -422,8 +435,8 @@ void CVexmoFilterDoc::SetSpecFromSequence() {
 void CVexmoFilterDoc::ShowCurrent() {
   if (m_iCurrent > 0)
     RunFilter();
-  else
-    ShowOriginal();
+  else if (!ShowOriginal())
+    EndUnmade();
 }
 
 void CVexmoFilterDoc::OnVariations() {

@@ -116,10 +116,11 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   // Appends a new idea made from the working recipe and shows it.
   void GenerateNew(bool bKeepSeed);
   // Shows the picture at the current position from the cache or starts the
-  // worker on it.
+  // worker on it; when neither can be done the generation ends unmade.
   void RunFilter();
-  // Shows the original picture.
-  void ShowOriginal();
+  // Shows the original picture; false when it cannot (no surface, or a
+  // generation runs).
+  bool ShowOriginal();
 
   // Whether a command is offered now, and carrying it out (a command that is
   // not offered does nothing).
@@ -163,6 +164,10 @@ class CVexmoFilterDoc final : public CIdeaSequenceDoc, public IGenerationClient 
   std::uint64_t CurrentRecipeDigest() const;
   // Appends the working recipe as a new idea and makes it (or shows it).
   void AppendAndRun();
+  // Ends a generation that made no picture, by its mode: a new idea is
+  // dropped, a move goes back to m_iPrevious with its recipe, a new quality
+  // stays. The mode is GEN_NONE after.
+  void EndUnmade();
   CDADC* Drawing() const;
   template <typename T>
   void EditSpecPart(T& part,

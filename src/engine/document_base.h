@@ -68,7 +68,8 @@ class CIdeaSequenceDoc {
   // The working recipe := the sequence's element at m_iCurrent.
   virtual void SetSpecFromSequence() = 0;
   // Shows the image at m_iCurrent (from the cache, by a generation, or the
-  // original).
+  // original). When it can do none of these the move is taken back:
+  // m_iCurrent and the working recipe are m_iPrevious's again.
   virtual void ShowCurrent() = 0;
   // The worker has ended; bStopped: no new picture was made.
   virtual void OnGenerationDone(bool bStopped) = 0;

@@ -1,5 +1,6 @@
 // The Variations and Wizard grids: cells that fill in as their ideas end,
 // STOP, adding a cell's idea, and screenshots of both grids.
+#include <QComboBox>
 #include <QDir>
 #include <QPainter>
 #include <QPointer>
@@ -34,12 +35,14 @@ struct CSource {
   CFilSpec m_Spec;
   int m_iWidth = 96, m_iHeight = 64, m_iQuality = 1;
   int m_iCalls = 0;
+  bool m_bBusy = false;  // refuses, as a document making an idea does
   std::vector<CFilSpec> m_aAdded;
   std::vector<std::string> m_aPictureSizes;
 
   CIdeaGridWindow::SourceFn Source() {
     return [this](CIdeaSource& src) {
       ++m_iCalls;
+      if (m_bBusy) return false;
       src.m_Spec = m_Spec;
       src.m_pOriginal = Picture(m_iWidth, m_iHeight);
       InitUsageCounts(src.m_aUsage.data());
@@ -110,6 +113,31 @@ class CIdeaGridTest : public QObject {
     QVERIFY(grid.Batch()->Spec(0).m_iSeed != iOldSeed);
     QVERIFY(WaitEnded(grid));
     QVERIFY(Reporter().Take().empty());
+  }
+
+  // A size picked while the document refuses leaves cells, size and list
+  // as they were, and the same pick works once the document is free.
+  void ARefusedSizeChangeKeepsTheGrid() {
+    CSource doc;
+    doc.m_Spec.m_iXform = XFORM_MOSAIC;
+    CIdeaGridWindow grid(CIdeaGridWindow::EKind::Variations, doc.Source(), doc.Add());
+    grid.SetGridSize(2);
+    QCOMPARE(grid.CellCount(), 4);
+    auto* pList = grid.findChild<QComboBox*>();
+    QVERIFY(pList);
+    doc.m_bBusy = true;
+    pList->setCurrentIndex(1);
+    emit pList->activated(1);  // as the user's pick of 3 x 3
+    QCOMPARE(doc.m_iCalls, 2);
+    QCOMPARE(grid.CellCount(), 4);
+    QCOMPARE(grid.GridSize(), 2);
+    QCOMPARE(pList->currentData().toInt(), 2);
+    doc.m_bBusy = false;
+    emit pList->activated(1);
+    QCOMPARE(grid.CellCount(), 9);
+    QCOMPARE(grid.GridSize(), 3);
+    QCOMPARE(pList->currentData().toInt(), 3);
+    QVERIFY(WaitEnded(grid));
   }
 
   void WizardGridChoosesDifferentXformsAndDoubleClickCloses() {

@@ -381,6 +381,43 @@ TEST_F(DocumentTest, ASequenceThatCannotBeShownIsRefused) {
   EXPECT_TRUE(TakeMessages().empty());
 }
 
+// A move whose picture cannot be made (here: the worker is busy with
+// another document; a surface that cannot be allocated fails the same way)
+// stays where it was: position, working recipe and title keep matching the
+// picture shown.
+TEST_F(DocumentTest, AMoveThatCannotBeMadeIsTakenBack) {
+  CFakeView view, otherView;
+  auto pDoc = Open(view);
+  auto pOther = Open(otherView);
+  CVexmoFilterDoc& doc = *pDoc;
+  Command(doc, ID_VARIATIONS);
+  ASSERT_EQ(doc.m_iCurrent, 2);
+  const std::string csShown = SurfaceDigest(*view.m_pSurface);
+  const int iSeed = doc.m_aSpecs[2].m_iSeed;
+  pOther->OnCommand(ID_VARIATIONS);  // collected only at Finish()
+  ASSERT_TRUE(m_worker.IsXforming());
+  for (int iTo : {1, 0}) {
+    doc.GoTo(iTo);
+    EXPECT_EQ(doc.m_iCurrent, 2) << iTo;
+    EXPECT_EQ(doc.m_Spec.m_iSeed, iSeed) << iTo;
+    EXPECT_EQ(doc.m_iGenMode, CIdeaSequenceDoc::GEN_NONE) << iTo;
+  }
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"ERROR, RFIT:\nalready Xforming"});
+  EXPECT_EQ(doc.Title(100), "photo, (Mosaic), #2 of 2");
+  EXPECT_EQ(SurfaceDigest(*view.m_pSurface), csShown);
+  CFilSpec recipe;
+  int iQuality = 0;
+  ASSERT_TRUE(doc.ShownRecipe(recipe, iQuality));
+  EXPECT_EQ(recipe.m_iSeed, iSeed);
+  // Once the worker is free the same move is made (from the cache).
+  Finish();
+  doc.GoTo(1);
+  EXPECT_EQ(doc.m_iCurrent, 1);
+  EXPECT_EQ(doc.m_Spec.m_iSeed, doc.m_aSpecs[1].m_iSeed);
+  EXPECT_NE(SurfaceDigest(*view.m_pSurface), csShown);
+  EXPECT_TRUE(TakeMessages().empty());
+}
+
 // The program's cache files, noting the thread that writes them.
 class CThreadNotingFiles final : public CCacheFiles {
  public:
