@@ -158,6 +158,16 @@ std::string OutputOverInput(
   return {};
 }
 
+// A --save-sequence that could not be written or read back, known before
+// the ideas are made: the usage message, or empty.
+std::string SaveSequenceProblem(const std::string& csPicture, int iCount,
+                                const std::string& csSequence) {
+  if (csSequence.empty()) return {};
+  const std::string csWhy =
+      SequenceStoreProblem(csPicture, static_cast<std::size_t>(iCount), csSequence);
+  return csWhy.empty() ? csWhy : "--save-sequence: " + csWhy;
+}
+
 constexpr const char* kPictureNames = " must end in .bmp, .png, .jpg, .tga or .pcx";
 
 // Whether the name ends in the extension of a format the program writes.
@@ -410,12 +420,10 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
        {"--save-sequence", &plan.m_csSaveSequence}},
       aNumbers, {&opt.m_csPicture, &opt.m_csRecipe});
   if (!csOver.empty()) return usage(csOver);
-  // A sequence that could not be written or read back is known before the ideas are made.
-  if (!plan.m_csSaveSequence.empty())
-    if (const std::string csWhy = SequenceStoreProblem(
-            opt.m_csPicture, static_cast<std::size_t>(opt.m_iCount), plan.m_csSaveSequence);
-        !csWhy.empty())
-      return usage("--save-sequence: " + csWhy);
+  if (const std::string csWhy = SaveSequenceProblem(opt.m_csPicture, opt.m_iCount,
+                                                     plan.m_csSaveSequence);
+      !csWhy.empty())
+    return usage(csWhy);
   return PlanRecipe(opt, plan);
 }
 
@@ -717,11 +725,10 @@ int RunSheet(const SheetOptions& opt) {
       OutputOverInput({{"-o", &csOutput}, {"--save-sequence", &opt.m_csSaveSequence}}, {1},
                       {&opt.m_csPicture});
   if (!csOver.empty()) return usage(csOver);
-  if (!opt.m_csSaveSequence.empty())
-    if (const std::string csWhy = SequenceStoreProblem(
-            opt.m_csPicture, static_cast<std::size_t>(opt.m_iCount), opt.m_csSaveSequence);
-        !csWhy.empty())
-      return usage("--save-sequence: " + csWhy);
+  if (const std::string csWhy =
+          SaveSequenceProblem(opt.m_csPicture, opt.m_iCount, opt.m_csSaveSequence);
+      !csWhy.empty())
+    return usage(csWhy);
   // The ideas of make with the same picture, Xform, seed, count and quality.
   MakeOptions make;
   make.m_csPicture = opt.m_csPicture;
