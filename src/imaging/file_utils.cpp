@@ -232,6 +232,12 @@ CReplacingFile::CReplacingFile(const std::string& csPath, bool bCreateNew)
         return;
       }
       if (S_ISREG(st.st_mode)) {
+        // A file the user may not write stays as it is, as it would for
+        // writing in place (the folder's permission would allow the rename).
+        if (access(m_csTarget.c_str(), W_OK) != 0) {
+          m_iError = errno;
+          return;
+        }
         m_iMode = static_cast<int>(st.st_mode & 07777);
       } else {
         // A device or pipe (/dev/null, /dev/stdout) is written as it is.

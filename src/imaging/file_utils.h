@@ -42,7 +42,9 @@ bool WildcardMatch(const char* szPattern, const char* szName);
 // given the destination's name by Commit, so that it is never seen
 // half-written; without a successful Commit the temporary file is removed
 // and an existing destination stays as it was. A destination that is a
-// symbolic link has its target replaced, keeping the target's permissions.
+// symbolic link has its target replaced, keeping the target's permissions;
+// a destination the user may not write is refused (EACCES), as writing in
+// place would be.
 // bCreateNew: the destination must not exist yet, and a link of that name
 // (even a dangling one) is not followed: Commit fails with EEXIST.
 class CReplacingFile {

@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "imaging/file_utils.h"
 #include "support/recording_reporter.h"
 #include "support/temp_dir.h"
@@ -89,4 +93,25 @@ TEST(FileUtils, UnfinishedFilesAreRemovedAtOnce) {
   EXPECT_EQ(replacing.Commit(), ENOENT);
   EXPECT_EQ(fresh.Commit(), ENOENT);
   EXPECT_FALSE(std::filesystem::exists(dir.Path("new.png")));
+}
+
+// A file its user may not write is refused, not replaced through the folder
+// (checked as an ordinary user when the tests run as root).
+TEST(FileUtils, AFileTheUserMayNotWriteIsNotReplaced) {
+  CTempDir dir;
+  const std::string csPath = dir.Path("kept.png");
+  Touch(csPath);
+  ASSERT_EQ(chmod(csPath.c_str(), 0444), 0);
+  ASSERT_EQ(chmod(dir.Dir().c_str(), 0777), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && setuid(65534) != 0) _exit(3);
+    _exit(WriteWholeFile(csPath, "new", 3) == EACCES ? 0 : 1);
+  }
+  int iStatus = 0;
+  ASSERT_EQ(waitpid(pid, &iStatus, 0), pid);
+  EXPECT_TRUE(WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 0) << iStatus;
+  std::ifstream in(csPath);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "x");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), {}), 1);
 }
