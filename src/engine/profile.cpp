@@ -126,20 +126,12 @@ std::string CProfile::Text() const {
 
 int CProfile::Save(const std::string& csPath) const {
   const std::size_t iSlash = csPath.rfind('/');
-  const std::string csTemp = csPath + ".new";
   bool bOk = iSlash == std::string::npos || iSlash == 0 || MakeDirectoryPath(csPath.substr(0, iSlash));
   if (bOk) {
-    std::FILE* pFile = std::fopen(csTemp.c_str(), "wb");
-    bOk = pFile != nullptr;
-    if (pFile) {
-      const std::string csText = Text();
-      bOk = std::fwrite(csText.data(), 1, csText.size(), pFile) == csText.size();
-      bOk = std::fflush(pFile) == 0 && bOk;
-      bOk = fsync(fileno(pFile)) == 0 && bOk;
-      bOk = std::fclose(pFile) == 0 && bOk;
-      bOk = bOk && std::rename(csTemp.c_str(), csPath.c_str()) == 0;
-      if (!bOk) std::remove(csTemp.c_str());
-    }
+    // Whole or not at all; a settings file that is a link (to a folder of
+    // the user's own settings) stays one, and the file keeps its permissions.
+    const std::string csText = Text();
+    bOk = WriteWholeFile(csPath, csText.data(), csText.size()) == 0;
   }
   if (!bOk) ReportError("Could not write settings file\n<%s>", csPath.c_str());
   return bOk ? 1 : 0;

@@ -72,7 +72,15 @@ TEST(Profile, ValuesReadBackUnchangedThroughTheFile) {
   for (int i = 0; i < 8; ++i)
     ASSERT_EQ(written.WriteProfileString("S", ("K" + std::to_string(i)).c_str(), aValues[i]), 1);
   ASSERT_EQ(written.Save(csPath), 1);
-  EXPECT_FALSE(fs::exists(csPath + ".new"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path("deeper")), {}), 1);
+  // Kept elsewhere behind a link, the file stays there and keeps its permissions.
+  const std::string csMine = temp.Path("mine.ini");
+  fs::rename(csPath, csMine);
+  fs::permissions(csMine, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(csMine, csPath);
+  ASSERT_EQ(written.Save(csPath), 1);
+  EXPECT_TRUE(fs::is_symlink(csPath));
+  EXPECT_EQ(fs::status(csMine).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
   CProfile read;
   ASSERT_EQ(read.Load(csPath), 1);
