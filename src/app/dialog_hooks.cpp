@@ -84,7 +84,10 @@ std::string CShellDialogs::SaveImagePath(const std::string& csDefaultName, int i
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(QString::fromStdString(csDefaultExtension));
-  dialog.selectFile(QString::fromStdString(csDefaultName));
+  // Offered with its extension: a name with a dot of its own ("my.photo1")
+  // would otherwise lose what follows the dot to the filter's extension.
+  dialog.selectFile(QString::fromStdString(
+      csDefaultExtension.empty() ? csDefaultName : csDefaultName + "." + csDefaultExtension));
   return RunFileDialog(dialog, kSaveImageFilter, iFilterIndex);
 }
 
