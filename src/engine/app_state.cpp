@@ -46,6 +46,13 @@ std::string LastComponent(const std::string& csPath) {
   return iSlash == std::string::npos ? csPath : csPath.substr(iSlash + 1);
 }
 
+// Whether the program may clear a cache directory whose links are resolved:
+// a "VEXMOTEMP" directory that is neither the root nor the main directory.
+bool IsClearableCache(const std::string& csCanonical, const std::string& csMainDir) {
+  return !csCanonical.empty() && csCanonical != "/" && csCanonical != CanonicalPath(csMainDir) &&
+         LastComponent(csCanonical) == kCacheDirName && IsDirectory(csCanonical.c_str());
+}
+
 // The directory part of a path without its final separator ("/" for a file
 // in the root); empty when the path has no separator.
 std::string DirectoryOf(const char* szPath) {
@@ -221,7 +228,9 @@ void CAppState::SetupDirectories() {
   }
   std::string csTemp = bDefaultMain ? DefaultCacheDir() : std::string();
   if (!csTemp.empty() && !IsDirectory(csTemp.c_str())) MakeDirectoryPath(csTemp);
-  if (csTemp.empty() || !IsDirectory(csTemp.c_str())) {
+  // A cache folder the program could not clear (a link to a folder of the
+  // user's) would only fill up: the main directory's takes its place.
+  if (csTemp.empty() || !IsClearableCache(CanonicalPath(csTemp), m_csMainDir)) {
     csTemp = m_csMainDir;
     while (csTemp.size() > 1 && csTemp.back() == '/') csTemp.pop_back();
     csTemp += csTemp == "/" ? kCacheDirName : std::string("/") + kCacheDirName;
@@ -236,8 +245,7 @@ int CAppState::ClearCacheDirectory(const char* szPattern) {
   if (csDir.empty()) return 0;
   const std::string csCanonical = CanonicalPath(csDir);
   if (csCanonical.empty()) return 0;  // no directory, nothing to clear
-  if (csCanonical == "/" || csCanonical == CanonicalPath(m_csMainDir) ||
-      LastComponent(csCanonical) != kCacheDirName || !IsDirectory(csCanonical.c_str())) {
+  if (!IsClearableCache(csCanonical, m_csMainDir)) {
     ReportError("Cache directory not cleared:\n<%s>\nis not a %s directory", csDir.c_str(),
                 kCacheDirName);
     return 0;

@@ -129,6 +129,17 @@ TEST_F(AppStateTest, WithoutAStoredMainDirectoryTheUsersDataAndCacheFoldersAreUs
   CAppState again(m_paths);
   ASSERT_TRUE(again.StartUp(false));
   EXPECT_EQ(again.TempDir(), app.TempDir());
+  // A cache folder linked to a folder of the user's, which could never be
+  // cleared, gives way to one in the main directory; the user's files stay.
+  fs::remove(app.TempDir());
+  fs::create_directories(m_home / "Pictures");
+  Touch(m_home / "Pictures/mine.TMP");
+  fs::create_directory_symlink(m_home / "Pictures", app.TempDir());
+  CAppState linked(m_paths);
+  ASSERT_TRUE(linked.StartUp(false));
+  EXPECT_EQ(linked.TempDir(), m_paths.m_csHome + "/data/vexmora/VEXMOTEMP");
+  EXPECT_TRUE(fs::exists(m_home / "Pictures/mine.TMP"));
+  EXPECT_TRUE(TakeMessages().empty());
   // A main directory of the user's own keeps the cache beside it.
   WriteProfile("[DIRECTORIES]\nMAIN=" + m_paths.m_csWorkingDir + "\n");
   CAppState own(m_paths);
