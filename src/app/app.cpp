@@ -49,8 +49,9 @@ bool COceloApp::InitInstance(bool bSplash, const QStringList& aFiles) {
   return true;
 }
 
-void COceloApp::QueueFiles(const QStringList& aPaths) {
-  m_aQueued << aPaths;
+void COceloApp::QueueFiles(const QStringList& aPaths, bool bApplyRecipes) {
+  for (const QString& csPath : aPaths)
+    m_aQueued.append({csPath, bApplyRecipes && IsRecipePath(csPath.toStdString())});
   if (!m_aQueued.isEmpty()) m_QueueTimer.start();
 }
 
@@ -61,8 +62,11 @@ void COceloApp::OpenQueued() {
   }
   if (!m_bStarted || !m_pFrame || m_Worker.IsXforming() || QApplication::activeModalWidget())
     return;
-  const QString csPath = m_aQueued.takeFirst();
-  OpenDocumentFile(csPath.toStdString());
+  const SQueued next = m_aQueued.takeFirst();
+  if (next.m_bRecipe)
+    m_pFrame->ApplyRecipe(next.m_csPath.toStdString());
+  else
+    OpenDocumentFile(next.m_csPath.toStdString());
   m_pFrame->UpdateRecentItems();
   m_pFrame->UpdateCommands();
 }

@@ -50,9 +50,11 @@ class COceloApp {
   // Opens a file in a new document: a sequence (".vxseq") or a picture.
   // 1/0.
   int OpenDocumentFile(const std::string& csPath);
-  // Files to open as documents (the command line, a later start): one at a
-  // time, each when no generation runs and no dialog is open.
-  void QueueFiles(const QStringList& aPaths);
+  // Files to open as documents (the command line, a later start, a drop):
+  // one at a time, each when no generation runs and no dialog is open. With
+  // bApplyRecipes (a drop), a recipe file becomes a new idea of the document
+  // active by then instead.
+  void QueueFiles(const QStringList& aPaths, bool bApplyRecipes = false);
   bool HasQueuedFiles() const { return !m_aQueued.isEmpty(); }
   // A new document from the picture on the clipboard, named "Image%d".
   void OnEditPaste();
@@ -71,7 +73,11 @@ class COceloApp {
   CGenerationWorker& m_Worker;
   CShellDialogs& m_Dialogs;
   std::unique_ptr<CMainFrame> m_pFrame;
-  QStringList m_aQueued;
+  struct SQueued {
+    QString m_csPath;
+    bool m_bRecipe;
+  };
+  QList<SQueued> m_aQueued;
   QTimer m_QueueTimer;
   // The queue waits until the splash and the start-up tip are gone.
   bool m_bStarted = false;

@@ -418,11 +418,16 @@ void CMainFrame::dropEvent(QDropEvent* pEvent) {
   const QStringList aPaths = DroppedFiles(pEvent->mimeData());
   if (aPaths.isEmpty() || m_App.Worker().IsXforming()) return;
   pEvent->acceptProposedAction();
-  // One at a time: opening starts the first idea, which the next must wait
-  // for. A recipe becomes a new idea of the active document.
-  for (const QString& csPath : aPaths) {
-    if (m_App.Worker().IsXforming()) break;
-    const std::string csFile = csPath.toStdString();
+  // One at a time, in order: opening a picture starts its first idea, so
+  // what follows it waits in the application's queue (behind any files
+  // already waiting there) until the worker is free. A recipe becomes a new
+  // idea of the document active at its turn.
+  for (qsizetype i = 0; i < aPaths.size(); ++i) {
+    if (m_App.Worker().IsXforming() || m_App.HasQueuedFiles()) {
+      m_App.QueueFiles(aPaths.mid(i), true);
+      break;
+    }
+    const std::string csFile = aPaths[i].toStdString();
     if (IsRecipePath(csFile))
       ApplyRecipe(csFile);
     else

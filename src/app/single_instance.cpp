@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QUrl>
 
 namespace {
@@ -16,6 +17,31 @@ constexpr char kOpen[] = "open ";
 constexpr int kTimeoutMs = 1000;
 // A peer that sends more than this without a line end is not a later start.
 constexpr qsizetype kMaxLine = 64 * 1024;
+// Longer than one start takes to decide (a connect, a hand-over, a listen).
+constexpr int kLockWaitMs = 5000;
+
+// Beside the socket: a bare name's socket lives in the temporary folder.
+QString LockPath(const QString& csName) {
+  const QString csSocket =
+      QDir::isAbsolutePath(csName) ? csName : QDir(QDir::tempPath()).filePath(csName);
+  return csSocket + QStringLiteral(".lock");
+}
+
+// Hands the files and "raise" to the instance listening on csName; false
+// when none answers.
+bool SendTo(const QString& csName, const QStringList& aFiles) {
+  QLocalSocket socket;
+  socket.connectToServer(csName);
+  if (!socket.waitForConnected(kTimeoutMs)) return false;
+  QByteArray message;
+  for (const QString& csFile : aFiles)
+    message += kOpen + QUrl::fromLocalFile(csFile).toEncoded() + '\n';
+  message += QByteArray(kRaise) + '\n';
+  socket.write(message);
+  socket.waitForBytesWritten(kTimeoutMs);
+  socket.disconnectFromServer();
+  return true;
+}
 
 }  // namespace
 
@@ -48,24 +74,25 @@ CSingleInstance::CSingleInstance(QString csName) : m_csName(std::move(csName)) {
 }
 
 bool CSingleInstance::HandOver(const QStringList& aFiles) {
-  QLocalSocket socket;
-  socket.connectToServer(m_csName);
-  if (socket.waitForConnected(kTimeoutMs)) {
-    QByteArray message;
-    for (const QString& csFile : aFiles)
-      message += kOpen + QUrl::fromLocalFile(csFile).toEncoded() + '\n';
-    message += QByteArray(kRaise) + '\n';
-    socket.write(message);
-    socket.waitForBytesWritten(kTimeoutMs);
-    socket.disconnectFromServer();
-    return true;
-  }
+  // Starts at the same moment decide one after the other: otherwise both
+  // could find nobody, and the later one would remove the earlier one's
+  // socket and listen too. A lock held by a process that died is taken over;
+  // one that cannot be had in time (a foreign file) leaves the decision
+  // unguarded, as it would be without the lock.
+  QLockFile lock(LockPath(m_csName));
+  lock.tryLock(kLockWaitMs);
+
+  if (SendTo(m_csName, aFiles)) return true;
   // Nobody answers: a socket file left by a crashed instance would block
-  // listening, so it goes first.
-  QLocalServer::removeServer(m_csName);
+  // listening, so it goes first (only under the lock: without it, the file
+  // may be that of a start deciding right now).
+  const bool bLocked = lock.isLocked();
+  if (bLocked) QLocalServer::removeServer(m_csName);
   m_Server.setSocketOptions(QLocalServer::UserAccessOption);
-  m_Server.listen(m_csName);
-  return false;
+  if (m_Server.listen(m_csName)) return false;
+  // Without the lock another start may have begun listening meanwhile; if
+  // not, this instance goes on alone, unreachable (IsFirst() is false).
+  return !bLocked && SendTo(m_csName, aFiles);
 }
 
 void CSingleInstance::OnConnection() {

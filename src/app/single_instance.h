@@ -23,7 +23,9 @@ class CSingleInstance final : public QObject {
   explicit CSingleInstance(QString csName = DefaultName());
   // When another instance answers, hands it the files, asks it to raise its
   // window and returns true. Otherwise starts listening (this is the first
-  // instance) and returns false.
+  // instance) and returns false; starts at the same moment take turns at this
+  // decision, so that only one of them listens. When listening fails, it
+  // still returns false and IsFirst() tells.
   bool HandOver(const QStringList& aFiles = {});
   // This instance is the one that listens.
   bool IsFirst() const { return m_Server.isListening(); }

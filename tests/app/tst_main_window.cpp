@@ -531,6 +531,17 @@ class CMainWindowTest : public QObject {
     QCOMPARE(frame.MdiArea()->subWindowList().size(), 1);
     QCOMPARE(frame.ActiveDocument()->m_szName, std::string("dropped"));
 
+    // Several at once: each waits for the one before it to finish its first idea.
+    QStringList aThree;
+    for (const char* szName : {"one.png", "two.png", "three.png"})
+      aThree << QString::fromStdString(fixture.WritePicture(szName));
+    QVERIFY(drop(aThree));
+    QTRY_VERIFY_WITH_TIMEOUT(!fixture.m_pApp->HasQueuedFiles(), 60000);
+    QVERIFY(CShellFixture::WaitIdle());
+    QCOMPARE(frame.MdiArea()->subWindowList().size(), 4);
+    QCOMPARE(frame.ActiveDocument()->m_szName, std::string("three"));
+    QVERIFY(Reporter().Take().empty());
+
     // The geometry stored at exit comes back at the next start.
     frame.setGeometry(QRect(30, 40, 640, 480));
     frame.SaveGeometry();

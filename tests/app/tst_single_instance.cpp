@@ -1,12 +1,43 @@
 // One instance per user: a second start reaches the first, which is asked
 // to raise its window and to open the files the second was given; a socket
-// left by a dead instance does not block.
+// left by a dead instance does not block; starts at the same moment leave
+// one instance listening.
+#include <QDateTime>
 #include <QDir>
 #include <QLocalServer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "app/single_instance.h"
+
+namespace {
+
+// This program started again as "--race <name> <start time>": waits for the
+// start time (ms since the epoch), then starts as the program does and
+// prints what it became. The one that listens waits for the other's "raise".
+int RaceChild(const QString& csName, qint64 iStartAt) {
+  const qint64 iWait = iStartAt - QDateTime::currentMSecsSinceEpoch();
+  if (iWait > 0) QThread::msleep(static_cast<unsigned long>(iWait));
+  CSingleInstance instance(csName);
+  if (instance.HandOver()) {
+    std::puts("handed");
+    return 0;
+  }
+  std::puts(instance.IsFirst() ? "first" : "alone");
+  std::fflush(stdout);
+  QObject::connect(&instance, &CSingleInstance::RaiseRequested, qApp, &QCoreApplication::quit);
+  QTimer::singleShot(3000, qApp, &QCoreApplication::quit);
+  return QCoreApplication::exec();
+}
+
+}  // namespace
 
 class CSingleInstanceTest : public QObject {
   Q_OBJECT
@@ -60,11 +91,42 @@ class CSingleInstanceTest : public QObject {
     QVERIFY(instance.IsFirst());
   }
 
+  // Two processes started together, several times: exactly one listens and
+  // the other hands over to it.
+  void SimultaneousStartsLeaveOneListening() {
+    constexpr int kPairs = 5;
+    const qint64 iStartAt = QDateTime::currentMSecsSinceEpoch() + 500;
+    std::vector<std::unique_ptr<QProcess>> aChildren;
+    for (int i = 0; i < 2 * kPairs; ++i) {
+      const QString csName =
+          QStringLiteral("vexmora-race-%1-%2").arg(QCoreApplication::applicationPid()).arg(i / 2);
+      auto& pChild = aChildren.emplace_back(std::make_unique<QProcess>());
+      pChild->start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--race"), csName, QString::number(iStartAt)});
+    }
+    for (int i = 0; i < kPairs; ++i) {
+      QStringList aResults;
+      for (int j = 2 * i; j < 2 * i + 2; ++j) {
+        QVERIFY(aChildren[j]->waitForFinished(10000));
+        aResults << QString::fromLatin1(aChildren[j]->readAllStandardOutput()).trimmed();
+      }
+      aResults.sort();
+      QCOMPARE(aResults, (QStringList{"first", "handed"}));
+    }
+  }
+
   void NamesDifferPerUser() {
     QVERIFY(CSingleInstance::DefaultName().startsWith(QStringLiteral("Vexmora4-")));
     QVERIFY(CSingleInstance::DefaultName().size() > 9);
   }
 };
 
-QTEST_MAIN(CSingleInstanceTest)
+int main(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  if (argc == 4 && std::strcmp(argv[1], "--race") == 0)
+    return RaceChild(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toLongLong());
+  CSingleInstanceTest test;
+  QTEST_SET_MAIN_SOURCE_PATH
+  return QTest::qExec(&test, argc, argv);
+}
 #include "tst_single_instance.moc"
