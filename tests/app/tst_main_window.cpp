@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
@@ -21,6 +22,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTextBrowser>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QWheelEvent>
@@ -662,6 +664,21 @@ class CMainWindowTest : public QObject {
     QCOMPARE(frame.ActiveDocument()->SequenceSize(), 4);
     QCOMPARE(frame.ActiveView()->ShownImage(), second);
     QVERIFY(Reporter().Take().empty());
+  }
+
+  // The save dialog offers an idea's name with its extension, so that a
+  // name with a dot of its own keeps all of it.
+  void SaveImageDialogKeepsANameWithADot() {
+    QTemporaryDir dir;
+    QTimer::singleShot(200, [] {
+      for (QWidget* pWidget : QApplication::topLevelWidgets())
+        if (auto* pDialog = qobject_cast<QFileDialog*>(pWidget); pDialog && pDialog->isVisible())
+          QMetaObject::invokeMethod(pDialog, "accept");
+    });
+    CShellDialogs dialogs;
+    const std::string csPath =
+        dialogs.SaveImagePath("my.photo1", 5, "PNG", dir.path().toStdString());
+    QCOMPARE(QFileInfo(QString::fromStdString(csPath)).fileName(), QStringLiteral("my.photo1.PNG"));
   }
 
   // Not a check: renders the window with two documents to
