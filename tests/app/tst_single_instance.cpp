@@ -32,8 +32,10 @@ int RaceChild(const QString& csName, qint64 iStartAt) {
   }
   std::puts(instance.IsFirst() ? "first" : "alone");
   std::fflush(stdout);
-  QObject::connect(&instance, &CSingleInstance::RaiseRequested, qApp, &QCoreApplication::quit);
-  QTimer::singleShot(3000, qApp, &QCoreApplication::quit);
+  QObject::connect(&instance, &CSingleInstance::RaiseRequested, QCoreApplication::instance(),
+                   &QCoreApplication::quit);
+  // (Long enough for a partner started late on a busy or instrumented machine.)
+  QTimer::singleShot(20000, QCoreApplication::instance(), &QCoreApplication::quit);
   return QCoreApplication::exec();
 }
 
@@ -95,7 +97,7 @@ class CSingleInstanceTest : public QObject {
   // the other hands over to it.
   void SimultaneousStartsLeaveOneListening() {
     constexpr int kPairs = 5;
-    const qint64 iStartAt = QDateTime::currentMSecsSinceEpoch() + 500;
+    const qint64 iStartAt = QDateTime::currentMSecsSinceEpoch() + 1000;
     std::vector<std::unique_ptr<QProcess>> aChildren;
     for (int i = 0; i < 2 * kPairs; ++i) {
       const QString csName =
@@ -107,7 +109,7 @@ class CSingleInstanceTest : public QObject {
     for (int i = 0; i < kPairs; ++i) {
       QStringList aResults;
       for (int j = 2 * i; j < 2 * i + 2; ++j) {
-        QVERIFY(aChildren[j]->waitForFinished(10000));
+        QVERIFY(aChildren[j]->waitForFinished(30000));
         aResults << QString::fromLatin1(aChildren[j]->readAllStandardOutput()).trimmed();
       }
       aResults.sort();
