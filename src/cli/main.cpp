@@ -14,6 +14,19 @@
 
 namespace {
 
+// Whole numbers on the command line are decimal whatever their leading
+// zeros ("010" is ten, as a script's zero-padded counter means, not eight);
+// "0x10" and the like are refused. A sign may lead.
+std::string DecimalText(std::string& cs) {
+  const std::size_t iDigits = !cs.empty() && (cs[0] == '-' || cs[0] == '+') ? 1 : 0;
+  if (iDigits == cs.size() || cs.find_first_not_of("0123456789", iDigits) != std::string::npos)
+    return "must be a whole number in decimal digits, not \"" + cs + "\"";
+  const std::size_t iFirst = cs.find_first_not_of('0', iDigits);
+  cs.erase(iDigits, (iFirst == std::string::npos ? cs.size() - 1 : iFirst) - iDigits);
+  return {};
+}
+const CLI::Validator kDecimal(DecimalText, "DECIMAL");
+
 // "vexmora-cli 4.0.0" and the data folder in use, or where it was looked for.
 std::string VersionText() {
   const DataDirSearch& data = DataDir();
@@ -50,7 +63,8 @@ int main(int argc, char** argv) {
   app.fallthrough();
   long long iMaxPixels = kDefaultMaxPicturePixels;
   CLI::Option* pMaxPixels = app.add_option("--max-pixels", iMaxPixels,
-      "Largest picture read, in pixels (default 100000000; 1..500000000)");
+      "Largest picture read, in pixels (default 100000000; 1..500000000)")
+      ->transform(kDecimal);
 
   MakeOptions make;
   long long iSeed = 0;
@@ -62,7 +76,8 @@ int main(int argc, char** argv) {
   pMake->add_flag("-w,--wizard", make.m_bWizard, "Wizard chooses all: a random Xform, mix and parameters");
   CLI::Option* pSeed = pMake->add_option("-s,--seed", iSeed,
       "Random seed of the first idea, 0..4294967295 (mixed into the engine's seed; the next "
-      "ideas' seeds are mixed from it)");
+      "ideas' seeds are mixed from it)")
+      ->transform(kDecimal);
   CLI::Option* pQuality = pMake->add_option("-q,--quality", csQuality, "Image quality (oversampling): 1, 2 or 4");
   CLI::Option* pMix = pMake->add_option("-m,--mix", csMix,
       "Mix with the original: MODE[:PERCENT], MODE one of off, even, left-right, top-bottom, "
@@ -73,8 +88,10 @@ int main(int argc, char** argv) {
       "Area selection the Xform follows: HUE,SAT,VAL[,invert][,smooth=N]");
   pMake->add_option("--set", make.m_aSet, "A parameter of the Xform: NAME=VALUE (see describe)")
       ->allow_extra_args(false);
-  pMake->add_option("-n,--count", make.m_iCount, "Number of ideas");
-  pMake->add_option("-j,--jobs", make.m_iJobs, "Ideas made at once");
+  pMake->add_option("-n,--count", make.m_iCount, "Number of ideas")
+      ->transform(kDecimal);
+  pMake->add_option("-j,--jobs", make.m_iJobs, "Ideas made at once")
+      ->transform(kDecimal);
   pMake->add_option("-o,--output", make.m_csOutput,
       "Output picture; its extension chooses the format; %d is the idea number");
   pMake->add_option("-r,--recipe", make.m_csRecipe, "Replay a recipe (JSON) with its own seed and parameters");
@@ -94,7 +111,8 @@ int main(int argc, char** argv) {
   pRender->add_option("-o,--output", render.m_csOutput,
       "Output picture; its extension chooses the format; %d is the idea number "
       "(default: <sequence name>_idea%d.png)");
-  pRender->add_option("-j,--jobs", render.m_iJobs, "Ideas made at once");
+  pRender->add_option("-j,--jobs", render.m_iJobs, "Ideas made at once")
+      ->transform(kDecimal);
   pRender->add_flag("--quiet", render.m_bQuiet, "No progress output");
 
   SheetOptions sheet;
@@ -108,13 +126,17 @@ int main(int argc, char** argv) {
   pSheet->add_option("xform", sheet.m_csXform, "Variations of this Xform (by catalogue name)");
   pSheet->add_flag("-w,--wizard", sheet.m_bWizard,
                    "Wizard chooses all: a random Xform, mix and parameters for every idea");
-  pSheet->add_option("-n,--count", sheet.m_iCount, "Number of ideas, 1 to 100 (default 9)");
+  pSheet->add_option("-n,--count", sheet.m_iCount, "Number of ideas, 1 to 100 (default 9)")
+      ->transform(kDecimal);
   CLI::Option* pSheetSeed = pSheet->add_option("-s,--seed", iSheetSeed,
-      "Seed of the first idea, as for make (the same ideas as make with this seed)");
+      "Seed of the first idea, as for make (the same ideas as make with this seed)")
+      ->transform(kDecimal);
   CLI::Option* pColumns =
-      pSheet->add_option("--columns", iColumns, "Cells in a row (default: a square)");
+      pSheet->add_option("--columns", iColumns, "Cells in a row (default: a square)")
+      ->transform(kDecimal);
   pSheet->add_option("--cell-width", sheet.m_iCellWidth,
-                     "Width of a cell in pixels, 16 to 4096 (default 240)");
+                     "Width of a cell in pixels, 16 to 4096 (default 240)")
+      ->transform(kDecimal);
   CLI::Option* pSheetQuality = pSheet->add_option("-q,--quality", csSheetQuality,
       "Image quality (oversampling) of the ideas: 1, 2 or 4");
   pSheet->add_option("-o,--output", sheet.m_csOutput,
@@ -122,7 +144,8 @@ int main(int argc, char** argv) {
   pSheet->add_option("--save-sequence", sheet.m_csSaveSequence,
       "Write the ideas' recipes as a sequence file: render --ideas K makes cell K at full size");
   CLI::Option* pSheetJobs = pSheet->add_option("-j,--jobs", iSheetJobs,
-      "Ideas made at once (default: as many as the cores and the memory allow)");
+      "Ideas made at once (default: as many as the cores and the memory allow)")
+      ->transform(kDecimal);
   pSheet->add_flag("--quiet", sheet.m_bQuiet, "No progress output");
 
   std::string csIn, csOut;

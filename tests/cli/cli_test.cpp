@@ -316,6 +316,13 @@ TEST(CliTool, UsageAndFailures) {
   EXPECT_EQ(Cli("describe mosaic"), 0);
   EXPECT_EQ(Cli("make --help"), 0);
   EXPECT_EQ(Cli("info " + csPic), 0);
+  // Whole numbers are decimal: a zero-padded seed is the same seed, a
+  // number in another base is refused.
+  ASSERT_EQ(Cli("make " + csPic + " mosaic --quiet --seed 010 -o " + tmp.Path("a.bmp")), 0);
+  ASSERT_EQ(Cli("make " + csPic + " mosaic --quiet --seed 10 -o " + tmp.Path("b.bmp")), 0);
+  EXPECT_EQ(ReadAll(tmp.Path("a.bmp")), ReadAll(tmp.Path("b.bmp")));
+  EXPECT_EQ(Cli("make " + csPic + " mosaic --seed 0x10 -o " + tmp.Path("c.bmp"), &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("--seed: must be a whole number in decimal digits"));
 }
 
 TEST(CliTool, XformNotBuilt) {
