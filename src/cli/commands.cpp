@@ -136,10 +136,18 @@ bool WritesOverInput(const std::string& csPattern, const std::vector<int>& aNumb
                      const std::string& csInput) {
   struct stat in {};
   if (csPattern.empty() || csInput.empty() || stat(csInput.c_str(), &in) != 0) return false;
+  // Only an output of the input's own name (or of the file its link names)
+  // can be that file: the others are not looked up.
+  const auto FileName = [](const std::string& cs) { return cs.substr(cs.rfind('/') + 1); };
+  std::error_code error;
+  const std::string csName = FileName(csInput);
+  const std::string csTarget = FileName(std::filesystem::canonical(csInput, error).string());
   for (const int n : aNumbers) {
+    const std::string csOutput = OutputName(csPattern, n);
+    const std::string csOutputName = FileName(csOutput);
     struct stat out {};
-    if (lstat(OutputName(csPattern, n).c_str(), &out) == 0 && out.st_dev == in.st_dev &&
-        out.st_ino == in.st_ino)
+    if ((csOutputName == csName || csOutputName == csTarget) &&
+        lstat(csOutput.c_str(), &out) == 0 && out.st_dev == in.st_dev && out.st_ino == in.st_ino)
       return true;
     if (!HasNumberSlot(csPattern)) break;
   }
@@ -388,7 +396,8 @@ int PlanMake(const MakeOptions& opt, MakePlan& plan) {
     Fail(cs);
     return kExitUsage;
   };
-  if (opt.m_iCount < 1) return usage("--count must be at least 1");
+  if (opt.m_iCount < 1 || opt.m_iCount > kMaxMakeIdeas)
+    return usage("--count must be 1 to " + std::to_string(kMaxMakeIdeas));
   if (opt.m_iJobs < 1) return usage("--jobs must be at least 1");
   const int iSources = !opt.m_csXform.empty() + opt.m_bWizard + !opt.m_csRecipe.empty();
   if (iSources == 0) return usage("name an Xform, or give --wizard or --recipe");
@@ -640,7 +649,8 @@ int RunMake(const MakeOptions& opt) {
   if (!pIn) return Fail("cannot read the picture " + opt.m_csPicture), kExitFailure;
   std::vector<int> aNumbers(static_cast<std::size_t>(opt.m_iCount));
   for (int i = 0; i < opt.m_iCount; ++i) aNumbers[static_cast<std::size_t>(i)] = i + 1;
-  std::vector<std::optional<Recipe>> aMade(aNumbers.size());
+  // The recipes are kept only for the sequence that holds them all.
+  std::vector<std::optional<Recipe>> aMade(plan.m_csSaveSequence.empty() ? 0 : aNumbers.size());
   const int iStatus = RunIdeas(plan, *pIn, aNumbers, opt.m_iJobs, opt.m_bQuiet,
                                plan.m_csSaveSequence.empty() ? nullptr : &aMade);
   if (iStatus != kExitOk || plan.m_csSaveSequence.empty()) return iStatus;

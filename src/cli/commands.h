@@ -41,6 +41,9 @@ struct RenderOptions {
 
 // sheet: ideas laid out as one picture, a caption under each.
 constexpr int kMaxSheetIdeas = 100;
+// The most ideas one make makes (days of work at the least; a count beyond
+// is a typing slip).
+constexpr int kMaxMakeIdeas = 1000000;
 constexpr int kMinSheetCellWidth = 16;
 constexpr int kMaxSheetCellWidth = 4096;
 

@@ -323,6 +323,8 @@ TEST(CliTool, UsageAndFailures) {
   EXPECT_EQ(ReadAll(tmp.Path("a.bmp")), ReadAll(tmp.Path("b.bmp")));
   EXPECT_EQ(Cli("make " + csPic + " mosaic --seed 0x10 -o " + tmp.Path("c.bmp"), &csErr), 2);
   EXPECT_THAT(csErr, HasSubstr("--seed: must be a whole number in decimal digits"));
+  EXPECT_EQ(Cli("make " + csPic + " mosaic -n 1000001 -o " + tmp.Path("d%d.bmp"), &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("--count must be 1 to 1000000"));
 }
 
 TEST(CliTool, XformNotBuilt) {
