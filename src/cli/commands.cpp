@@ -750,6 +750,18 @@ int RunSheet(const SheetOptions& opt) {
   if (const int iStatus = PlanRecipe(make, plan); iStatus != kExitOk) return iStatus;
   std::unique_ptr<CDADC> pIn = LoadPicture(opt.m_csPicture);
   if (!pIn) return Fail("cannot read the picture " + opt.m_csPicture), kExitFailure;
+  int iColumns = opt.m_iColumns.value_or(0);
+  if (iColumns == 0)
+    while (iColumns * iColumns < opt.m_iCount) ++iColumns;  // a square
+  // A sheet larger than a picture may be is refused before its ideas are made.
+  const CSheetSize size = ContactSheetSize(opt.m_iCount, iColumns, opt.m_iCellWidth,
+                                           pIn->m_iWidth, pIn->m_iHeight);
+  if (!PictureSizeWithinBounds(size.m_iWidth, size.m_iHeight))
+    return usage("the sheet would be " + std::to_string(size.m_iWidth) + " x " +
+                 std::to_string(size.m_iHeight) + " pixels, more than a picture may be (" +
+                 std::to_string(kMaxPictureSide) + " a side, " +
+                 std::to_string(MaxPicturePixels()) +
+                 " in all): give more --columns or a smaller --cell-width");
 
   CIdeaBatch batch(*pIn, plan.m_iQuality);
   for (int i = 1; i <= opt.m_iCount; ++i) {
@@ -823,9 +835,6 @@ int RunSheet(const SheetOptions& opt) {
   for (int i = 0; i < batch.Count(); ++i)
     aCells.push_back({batch.Picture(i), SheetCaption(i + 1, batch.Spec(i).m_iXform,
                                                      batch.Spec(i).m_iSeed)});
-  int iColumns = opt.m_iColumns.value_or(0);
-  if (iColumns == 0)
-    while (iColumns * iColumns < opt.m_iCount) ++iColumns;  // a square
   std::unique_ptr<CDADC> pSheet = MakeContactSheet(aCells, iColumns, opt.m_iCellWidth);
   if (!pSheet) return Fail("not enough memory for the sheet"), kExitFailure;
   const CWriting writing;

@@ -5,6 +5,7 @@
 
 #include "engine/catalogue.h"
 #include "imaging/dadc.h"
+#include "imaging/packed_dib.h"
 #include "platform/gdi/font.h"
 
 namespace {
@@ -66,32 +67,79 @@ std::unique_ptr<CDADC> ResampledCopy(const CDADC& src, int iWidth, int iHeight) 
   return pDst;
 }
 
-std::unique_ptr<CDADC> MakeContactSheet(const std::vector<CSheetCell>& aCells, int iColumns,
-                                        int iCellWidth) {
-  if (aCells.empty()) return nullptr;
-  const int iCount = static_cast<int>(aCells.size());
-  iColumns = std::clamp(iColumns, 1, iCount);
-  iCellWidth = std::max(iCellWidth, 16);
-  const int iRows = (iCount + iColumns - 1) / iColumns;
-  int iCellHeight = iCellWidth;
-  for (const CSheetCell& cell : aCells) {
-    if (!cell.m_pPicture || cell.m_pPicture->m_iWidth <= 0) continue;
-    iCellHeight = std::max(1, static_cast<int>(static_cast<std::int64_t>(iCellWidth) *
-                                               cell.m_pPicture->m_iHeight /
-                                               cell.m_pPicture->m_iWidth));
-    break;
-  }
+namespace {
 
+// The caption font, or null (then the cells have no captions).
+HFONT CaptionFont() {
   LOGFONT lf{};
   lf.lfHeight = -kCaptionHeight;
   lf.lfWeight = FW_NORMAL;
   std::copy_n("Arial", 6, lf.lfFaceName);
-  HFONT hFont = CreateFontIndirect(lf);
-  const int iTextHeight = hFont ? hFont->Height() : 0;
-  const int iStepX = iCellWidth + kMargin;
-  const int iStepY = iCellHeight + kCaptionGap + iTextHeight + kMargin;
-  auto pSheet = std::make_unique<CDADC>(kMargin + iColumns * iStepX, kMargin + iRows * iStepY);
-  if (!pSheet->IsValid()) return nullptr;
+  return CreateFontIndirect(lf);
+}
+
+// Where the cells go: a cell as high as the pictures' proportions ask
+// (square without a picture), the sheet's size in 64 bits.
+struct CSheetLayout {
+  int m_iColumns, m_iRows, m_iCellWidth;
+  long long m_iCellHeight, m_iStepX, m_iStepY, m_iWidth, m_iHeight;
+};
+
+CSheetLayout LayOut(int iCount, int iColumns, int iCellWidth, int iPictureWidth,
+                    int iPictureHeight, int iTextHeight) {
+  CSheetLayout l{};
+  l.m_iColumns = std::clamp(iColumns, 1, std::max(iCount, 1));
+  l.m_iRows = (iCount + l.m_iColumns - 1) / l.m_iColumns;
+  l.m_iCellWidth = std::max(iCellWidth, 16);
+  l.m_iCellHeight = iPictureWidth > 0 ? std::max<long long>(1, static_cast<long long>(l.m_iCellWidth) *
+                                                                   iPictureHeight / iPictureWidth)
+                                      : l.m_iCellWidth;
+  l.m_iStepX = l.m_iCellWidth + kMargin;
+  l.m_iStepY = l.m_iCellHeight + kCaptionGap + iTextHeight + kMargin;
+  l.m_iWidth = kMargin + l.m_iColumns * l.m_iStepX;
+  l.m_iHeight = kMargin + l.m_iRows * l.m_iStepY;
+  return l;
+}
+
+}  // namespace
+
+CSheetSize ContactSheetSize(int iCount, int iColumns, int iCellWidth, int iPictureWidth,
+                            int iPictureHeight) {
+  HFONT hFont = CaptionFont();
+  const CSheetLayout l = LayOut(iCount, iColumns, iCellWidth, iPictureWidth, iPictureHeight,
+                                hFont ? hFont->Height() : 0);
+  if (hFont) DeleteObject(hFont);
+  return {l.m_iWidth, l.m_iHeight};
+}
+
+std::unique_ptr<CDADC> MakeContactSheet(const std::vector<CSheetCell>& aCells, int iColumns,
+                                        int iCellWidth) {
+  if (aCells.empty()) return nullptr;
+  const int iCount = static_cast<int>(aCells.size());
+  int iPictureWidth = 0, iPictureHeight = 0;
+  for (const CSheetCell& cell : aCells) {
+    if (!cell.m_pPicture || cell.m_pPicture->m_iWidth <= 0) continue;
+    iPictureWidth = cell.m_pPicture->m_iWidth;
+    iPictureHeight = cell.m_pPicture->m_iHeight;
+    break;
+  }
+  HFONT hFont = CaptionFont();
+  const CSheetLayout l = LayOut(iCount, iColumns, iCellWidth, iPictureWidth, iPictureHeight,
+                                hFont ? hFont->Height() : 0);
+  // Beyond what a picture may be, the sheet is not made at all.
+  if (!PictureSizeWithinBounds(l.m_iWidth, l.m_iHeight)) {
+    if (hFont) DeleteObject(hFont);
+    return nullptr;
+  }
+  iColumns = l.m_iColumns;
+  iCellWidth = l.m_iCellWidth;
+  const int iCellHeight = static_cast<int>(l.m_iCellHeight);
+  const int iStepX = static_cast<int>(l.m_iStepX), iStepY = static_cast<int>(l.m_iStepY);
+  auto pSheet = std::make_unique<CDADC>(static_cast<int>(l.m_iWidth), static_cast<int>(l.m_iHeight));
+  if (!pSheet->IsValid()) {
+    if (hFont) DeleteObject(hFont);
+    return nullptr;
+  }
   CDC& dc = *pSheet->m_pDC;
   dc.FillSolidRect(0, 0, pSheet->m_iWidth, pSheet->m_iHeight, kPaper);
   const HFONT hOld = hFont ? dc.SelectObject(hFont) : nullptr;

@@ -22,10 +22,21 @@ std::string SheetCaption(int iNumber, int iXform, int iSeed);
 // enlarging); null when the size is not positive or memory is short.
 std::unique_ptr<CDADC> ResampledCopy(const CDADC& src, int iWidth, int iHeight);
 
+// The size of the sheet MakeContactSheet lays out for iCount pictures of
+// iPictureWidth x iPictureHeight, in 64 bits: a sheet larger than a picture
+// may be is known before its ideas are made.
+struct CSheetSize {
+  long long m_iWidth = 0;
+  long long m_iHeight = 0;
+};
+CSheetSize ContactSheetSize(int iCount, int iColumns, int iCellWidth, int iPictureWidth,
+                            int iPictureHeight);
+
 // The sheet: iColumns cells a row (at least 1), each iCellWidth pixels wide
 // (16 at least) and as high as the first picture's proportions ask (square
 // when no picture was made), with a margin around every cell and the caption
 // under it (cut with "..." when it is wider than the cell). White paper,
-// dark text. Null when the sheet cannot be made (no cells, or no memory).
+// dark text. Null when the sheet cannot be made (no cells, larger than a
+// picture may be, or no memory).
 std::unique_ptr<CDADC> MakeContactSheet(const std::vector<CSheetCell>& aCells, int iColumns,
                                         int iCellWidth);

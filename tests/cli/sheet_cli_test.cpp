@@ -65,5 +65,12 @@ TEST(CliSheet, CellsAreTheIdeasOfMakeAndTheSequenceRendersThem) {
   EXPECT_EQ(Cli("sheet " + csPic + " mosaic --cell-width 8", &csErr), 2);
   EXPECT_THAT(csErr, HasSubstr("--cell-width must be 16 to 4096"));
   EXPECT_EQ(Cli("sheet " + csPic + " mosaic -o " + tmp.Path("x.txt"), &csErr), 2);
+  // A sheet larger than a picture may be is refused before any idea is made.
+  EXPECT_EQ(Cli("sheet " + csPic + " mosaic -n 100 --columns 1 --cell-width 4096 -o " +
+                    tmp.Path("tall.png"),
+                &csErr),
+            2);
+  EXPECT_THAT(csErr, HasSubstr("the sheet would be 4112 x "));
+  EXPECT_THAT(csErr, ::testing::Not(HasSubstr("idea 1")));
 }
 #endif
