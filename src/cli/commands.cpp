@@ -176,6 +176,14 @@ std::string SaveSequenceProblem(const std::string& csPicture, int iCount,
   return csWhy.empty() ? csWhy : "--save-sequence: " + csWhy;
 }
 
+// An idea the Xform refused, with its reason (which names the Xform itself)
+// when it gave one.
+std::string UnmadeIdeaText(int iNumber, int iXform, const std::string& csWhy) {
+  return "idea " + std::to_string(iNumber) +
+         (csWhy.empty() ? std::string(" (") + GetXformName(iXform) + ") could not be made"
+                        : " could not be made: " + csWhy);
+}
+
 constexpr const char* kPictureNames = " must end in .bmp, .png, .jpg, .tga or .pcx";
 
 // Whether the name ends in the extension of a format the program writes.
@@ -356,11 +364,7 @@ EIdea MakeIdea(const MakePlan& plan, CDADC& in, int iNumber, std::atomic<int>& p
   const EGeneration eResult = FilterThreadProc(spec);
   if (eResult == EGeneration::Stopped || s_bInterrupted) return EIdea::Stopped;
   if (eResult == EGeneration::Failed) {
-    const std::string csWhy = spec.ApplyRefusal();
-    // The reason names the Xform itself.
-    Fail("idea " + std::to_string(iNumber) +
-         (csWhy.empty() ? std::string(" (") + GetXformName(spec.m_iXform) + ") could not be made"
-                        : " could not be made: " + csWhy));
+    Fail(UnmadeIdeaText(iNumber, spec.m_iXform, spec.ApplyRefusal()));
     return EIdea::Failed;
   }
   const CWriting writing;
@@ -825,8 +829,7 @@ int RunSheet(const SheetOptions& opt) {
       return kExitFailure;
     }
     if (batch.State(i) == EIdeaState::Failed) {
-      Fail("idea " + std::to_string(i + 1) + " (" + GetXformName(batch.Spec(i).m_iXform) +
-           ") could not be made");
+      Fail(UnmadeIdeaText(i + 1, batch.Spec(i).m_iXform, batch.Refusal(i)));
       ++iFailed;
     }
   }

@@ -78,6 +78,7 @@ struct CIdeaBatch::CIdea {
   std::atomic<int> m_iStop{0};
   CStatusText m_Status;
   std::unique_ptr<CDADC> m_pPicture;  // written before the state says Made
+  std::string m_csRefusal;            // written before the state says Failed
 };
 
 CIdeaBatch::CIdeaBatch(const CDADC& original, int iQuality)
@@ -151,6 +152,11 @@ const CDADC* CIdeaBatch::Picture(int i) const {
                                       : nullptr;
 }
 
+std::string CIdeaBatch::Refusal(int i) const {
+  return State(i) == EIdeaState::Failed ? m_aIdeas[static_cast<std::size_t>(i)]->m_csRefusal
+                                        : std::string();
+}
+
 void CIdeaBatch::Work() {
   for (;;) {
     const int i = m_iNext.fetch_add(1);
@@ -181,6 +187,7 @@ void CIdeaBatch::Make(int i) {
     idea.m_pPicture = std::move(pDrw);
     End(i, EIdeaState::Made);
   } else {
+    if (eResult != EGeneration::Stopped) idea.m_csRefusal = spec.ApplyRefusal();
     End(i, eResult == EGeneration::Stopped ? EIdeaState::Stopped : EIdeaState::Failed);
   }
 }

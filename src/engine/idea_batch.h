@@ -112,6 +112,9 @@ class CIdeaBatch {
   const CFilSpec& Spec(int i) const;
   // Its picture at the original's size once State(i) has said Made; else null.
   const CDADC* Picture(int i) const;
+  // Why the Xform refused it once State(i) has said Failed ("" when it gave
+  // no reason, or for another state).
+  std::string Refusal(int i) const;
 
  private:
   struct CIdea;

@@ -72,5 +72,14 @@ TEST(CliSheet, CellsAreTheIdeasOfMakeAndTheSequenceRendersThem) {
             2);
   EXPECT_THAT(csErr, HasSubstr("the sheet would be 4112 x "));
   EXPECT_THAT(csErr, ::testing::Not(HasSubstr("idea 1")));
+  // An idea its Xform refuses is a grey cell, with the reason make gives.
+  auto pFlat = std::make_unique<CDADC>(40, 30);
+  pFlat->m_pDC->FillSolidRect(0, 0, 40, 30, RGB(200, 30, 30));
+  ASSERT_EQ(pFlat->WriteBmpFile(tmp.Path("flat.bmp").c_str()), 1);
+  EXPECT_EQ(Cli("sheet " + tmp.Path("flat.bmp") + " \"marilyn warhol\" -n 1 -o " +
+                    tmp.Path("flat.png"),
+                &csErr),
+            1);
+  EXPECT_THAT(csErr, HasSubstr("idea 1 could not be made: Marilyn Warhol: "));
 }
 #endif
