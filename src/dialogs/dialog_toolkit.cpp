@@ -393,6 +393,10 @@ void CIntPair::ShowPair() {
 bool CIntPair::EditToPair() {
   bool bNumber = false;
   const long long v = m_pEdit->text().trimmed().toLongLong(&bNumber);
+  // Without an accepted range of its own, a number beyond an int's is no
+  // integer the field can hold (its limits are no range worth telling).
+  const bool bOwnRange = m_iAcceptMin != INT_MIN || m_iAcceptMax != INT_MAX;
+  if (!bOwnRange && (v < INT_MIN || v > INT_MAX)) bNumber = false;
   if (!bNumber || v < m_iAcceptMin || v > m_iAcceptMax) {
     if (!bNumber)
       ReportError("Please enter an integer.");

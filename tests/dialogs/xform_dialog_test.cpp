@@ -181,6 +181,17 @@ class CXformDialogTest : public QObject {
     QCOMPARE(pCoverage->text(), QString("90"));
     TypeAndLeave(pCoverage, "lots");
     QCOMPARE(TakeMessages(), std::vector<std::string>{"Please enter an integer."});
+    {
+      // A field without a range of its own: a number beyond an int is no
+      // integer it can hold; one beyond the slider is limited to it.
+      MarilynParams m;
+      CXformDialog marilyn(CFormRef(kMarilynForm), &m);
+      auto* pAcross = FindControlAs<QLineEdit>(&marilyn, 1085);
+      TypeAndLeave(pAcross, "99999999999");
+      QCOMPARE(TakeMessages(), std::vector<std::string>{"Please enter an integer."});
+      TypeAndLeave(pAcross, "9");
+      QCOMPARE(m.m_iAcross, 8);
+    }
 
     auto* pDetail = FindControlAs<QLineEdit>(&dlg, 1063);
     TypeAndLeave(pDetail, "2");
