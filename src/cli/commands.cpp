@@ -488,9 +488,13 @@ int PlanRecipe(const MakeOptions& opt, MakePlan& plan) {
   if (!opt.m_aSet.empty()) {
     // Values given by hand are used as they are: the wizard keeps out.
     spec.m_bWizardAll = 0;
-    if (std::int32_t* pWizard = spec.WizardFlag(spec.m_iXform)) *pWizard = 0;
+    std::int32_t* pWizard = spec.WizardFlag(spec.m_iXform);
+    if (pWizard) *pWizard = 0;
     for (const std::string& cs : opt.m_aSet)
       if (!ApplySetting(spec, cs, csError)) return usage(csError);
+    // The Xform's wizard would choose over every other value given.
+    if (pWizard && *pWizard && opt.m_aSet.size() > 1)
+      return usage("--set wizard=on lets the Xform choose every value: give no other --set with it");
   }
   if (opt.m_iSeed) {
     // A typed seed is mixed into the engine's: neighbouring seeds give

@@ -182,6 +182,8 @@ TEST(CliTool, RefusedSettingsNameTheirRule) {
                 &csErr),
             2);
   EXPECT_THAT(csErr, HasSubstr("Swarm: at least one of angle, intensity and size must be on"));
+  EXPECT_EQ(Cli("make " + csPic + " mosaic --set wizard=on --set tile_size=1" + csOut, &csErr), 2);
+  EXPECT_THAT(csErr, HasSubstr("--set wizard=on lets the Xform choose every value"));
   EXPECT_FALSE(std::filesystem::exists(tmp.Path("out.png")));
 }
 // A damaged font fails the ideas that draw text, naming the file, and only
