@@ -494,7 +494,8 @@ int PlanRecipe(const MakeOptions& opt, MakePlan& plan) {
       if (!ApplySetting(spec, cs, csError)) return usage(csError);
     // The Xform's wizard would choose over every other value given.
     if (pWizard && *pWizard && opt.m_aSet.size() > 1)
-      return usage("--set wizard=on lets the Xform choose every value: give no other --set with it");
+      return usage(
+          "--set wizard=on lets the Xform choose every value: give no other --set with it");
   }
   if (opt.m_iSeed) {
     // A typed seed is mixed into the engine's: neighbouring seeds give

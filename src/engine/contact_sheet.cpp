@@ -91,9 +91,9 @@ CSheetLayout LayOut(int iCount, int iColumns, int iCellWidth, int iPictureWidth,
   l.m_iColumns = std::clamp(iColumns, 1, std::max(iCount, 1));
   l.m_iRows = (iCount + l.m_iColumns - 1) / l.m_iColumns;
   l.m_iCellWidth = std::max(iCellWidth, 16);
-  l.m_iCellHeight = iPictureWidth > 0 ? std::max<long long>(1, static_cast<long long>(l.m_iCellWidth) *
-                                                                   iPictureHeight / iPictureWidth)
-                                      : l.m_iCellWidth;
+  l.m_iCellHeight = l.m_iCellWidth;
+  if (iPictureWidth > 0)
+    l.m_iCellHeight = std::max(1LL, 1LL * l.m_iCellWidth * iPictureHeight / iPictureWidth);
   l.m_iStepX = l.m_iCellWidth + kMargin;
   l.m_iStepY = l.m_iCellHeight + kCaptionGap + iTextHeight + kMargin;
   l.m_iWidth = kMargin + l.m_iColumns * l.m_iStepX;
@@ -135,7 +135,8 @@ std::unique_ptr<CDADC> MakeContactSheet(const std::vector<CSheetCell>& aCells, i
   iCellWidth = l.m_iCellWidth;
   const int iCellHeight = static_cast<int>(l.m_iCellHeight);
   const int iStepX = static_cast<int>(l.m_iStepX), iStepY = static_cast<int>(l.m_iStepY);
-  auto pSheet = std::make_unique<CDADC>(static_cast<int>(l.m_iWidth), static_cast<int>(l.m_iHeight));
+  auto pSheet =
+      std::make_unique<CDADC>(static_cast<int>(l.m_iWidth), static_cast<int>(l.m_iHeight));
   if (!pSheet->IsValid()) {
     if (hFont) DeleteObject(hFont);
     return nullptr;
