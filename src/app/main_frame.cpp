@@ -293,13 +293,22 @@ void CMainFrame::UpdateCommands() {
   }
 }
 
+namespace {
+
+// A name as a menu shows it: its "&" are its own, not shortcut marks.
+QString MenuText(const std::string& csName) {
+  return QString::fromStdString(csName).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+}  // namespace
+
 void CMainFrame::UpdateRecentItems() {
   for (int i = 0; i < CAppState::kRecentCount; ++i) {
     const std::string& csPath = m_App.State().Recent(i);
     for (QAction* pAction : Actions(ID_RECENT_FIRST + i)) {
       if (pAction == KeyAction(ID_RECENT_FIRST + i)) continue;
       if (!csPath.empty())
-        pAction->setText(QStringLiteral("&%1: %2").arg(i + 1).arg(QString::fromStdString(csPath)));
+        pAction->setText(QStringLiteral("&%1: %2").arg(i + 1).arg(MenuText(csPath)));
       else
         pAction->setText(QStringLiteral("(no file)"));
     }
@@ -314,8 +323,9 @@ void CMainFrame::UpdateWindowList() {
   m_aWindowItems.push_back(m_pWindowMenu->addSeparator());
   for (qsizetype i = 0; i < aChildren.size(); ++i) {
     QMdiSubWindow* pChild = aChildren[i];
-    const QString csText = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(pChild->windowTitle())
-                                 : QStringLiteral("%1 %2").arg(i + 1).arg(pChild->windowTitle());
+    const QString csTitle = MenuText(pChild->windowTitle().toStdString());
+    const QString csText = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(csTitle)
+                                 : QStringLiteral("%1 %2").arg(i + 1).arg(csTitle);
     QAction* pAction = m_pWindowMenu->addAction(csText);
     pAction->setCheckable(true);
     pAction->setChecked(pChild == m_pMdiArea->activeSubWindow());
@@ -507,7 +517,11 @@ void CMainFrame::IdleCheck() {
     case CGenerationWorker::EPoll::Ended:
       SetProgress(101);
       // Until the next generation's text.
-      if (std::exchange(m_bStopAsked, false)) m_pStatusPane->setText(QStringLiteral("Stopped"));
+      // (A stop pressed while the idea was being mixed came too late: the
+      // idea was made.)
+      if (std::exchange(m_bStopAsked, false) &&
+          m_App.Worker().LastResult() == EGeneration::Stopped)
+        m_pStatusPane->setText(QStringLiteral("Stopped"));
       if (CVexmoView* pView = m_pThreadView.data()) {
         pView->SetSurfaceBusy(false);
         pView->Invalidate(true);

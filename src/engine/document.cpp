@@ -517,6 +517,8 @@ void CVexmoFilterDoc::OnImageQuality() {
 void CVexmoFilterDoc::OnImageProperties() { m_Dialogs.ImageProperties(GetImageProperties()); }
 
 void CVexmoFilterDoc::OnOverview() {
+  // The strip opens on the idea shown: OK without a choice changes nothing.
+  m_Overview.m_iCurrent = m_iCurrent;
   if (m_Dialogs.Overview(m_Overview) && m_Overview.m_iCurrent != m_iCurrent)
     GoTo(m_Overview.m_iCurrent);
 }

@@ -138,10 +138,11 @@ class CMainWindowTest : public QObject {
     }
     QCOMPARE(iButtons, 19);
 
-    // A recent file appears as "&1: path" and is offered.
-    fixture.m_pApp->State().AddRecent(fixture.WritePicture("recent.png").c_str());
+    // A recent file appears as "&1: path" (its own "&" kept) and is offered.
+    fixture.m_pApp->State().AddRecent(fixture.WritePicture("Tom & Jerry.png").c_str());
     emit pFile->aboutToShow();
     QVERIFY(pFile->actions()[11]->text().startsWith("&1: /"));
+    QVERIFY(pFile->actions()[11]->text().endsWith("/Tom && Jerry.png"));
     QVERIFY(pFile->actions()[11]->isEnabled());
     QCOMPARE(pFile->actions()[12]->text(), QStringLiteral("(no file)"));
   }

@@ -76,6 +76,7 @@ class CFakeDialogs final : public IDocumentDialogs {
     return m_eClose;
   }
   bool Overview(COverview& overview) override {
+    m_iOpenedAt = overview.m_iCurrent;
     overview.m_iCurrent = m_iPick;
     return true;
   }
@@ -84,6 +85,7 @@ class CFakeDialogs final : public IDocumentDialogs {
   EClose m_eClose = EClose::ApplyNow;
   int m_iLevel = 2;
   int m_iPick = 0;
+  int m_iOpenedAt = -1;  // the overview's selection when it opened
   int m_iChosen = XFORM_MOSAIC;
   int m_iSettings = 1;  // OK
 };
@@ -236,6 +238,13 @@ TEST_F(DocumentTest, TheRoadOfVariationsOnATheme) {
   Command(doc, ID_OVERVIEW);
   EXPECT_EQ(doc.m_iCurrent, 1);
   EXPECT_TRUE(TakeMessages().empty());
+  // It opens on the idea shown (OK at once changes nothing), not the one
+  // it was left at.
+  Command(doc, ID_FORWARD);
+  ASSERT_EQ(doc.m_iCurrent, 2);
+  m_dialogs.m_iPick = 2;
+  Command(doc, ID_OVERVIEW);
+  EXPECT_EQ(m_dialogs.m_iOpenedAt, 2);
 
   // Closing deletes exactly this document's cache files.
   pDoc.reset();
