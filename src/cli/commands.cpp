@@ -142,14 +142,15 @@ bool WritesOverInput(const std::string& csPattern, const std::vector<int>& aNumb
   std::error_code error;
   const std::string csName = FileName(csInput);
   const std::string csTarget = FileName(std::filesystem::canonical(csInput, error).string());
-  for (const int n : aNumbers) {
-    const std::string csOutput = OutputName(csPattern, n);
+  // Without a number slot every idea has the one name.
+  const std::size_t iNames = HasNumberSlot(csPattern) ? aNumbers.size() : 1;
+  for (std::size_t i = 0; i < iNames && i < aNumbers.size(); ++i) {
+    const std::string csOutput = OutputName(csPattern, aNumbers[i]);
     const std::string csOutputName = FileName(csOutput);
     struct stat out {};
     if ((csOutputName == csName || csOutputName == csTarget) &&
         lstat(csOutput.c_str(), &out) == 0 && out.st_dev == in.st_dev && out.st_ino == in.st_ino)
       return true;
-    if (!HasNumberSlot(csPattern)) break;
   }
   return false;
 }

@@ -100,11 +100,14 @@ int RemoveFiles(const char* szDirectory, const char* szPattern) {
 
 namespace {
 
-// Whether a name is one CreateTemporary (below) makes.
+// The end of every temporary file's name (CreateTemporary below).
+constexpr std::string_view kTemporaryEnd = ".part";
+
+// Whether a name is one CreateTemporary makes.
 bool IsTemporaryName(std::string_view sv) {
-  constexpr std::string_view kEnd = ".part";
-  if (sv.size() < 2 + kEnd.size() || sv[0] != '.' || !sv.ends_with(kEnd)) return false;
-  sv.remove_suffix(kEnd.size());
+  if (sv.size() < 2 + kTemporaryEnd.size() || sv[0] != '.' || !sv.ends_with(kTemporaryEnd))
+    return false;
+  sv.remove_suffix(kTemporaryEnd.size());
   const std::size_t iDot = sv.rfind('.');
   if (iDot == 0 || iDot == std::string_view::npos) return false;
   const std::string_view svNumbers = sv.substr(iDot + 1);
@@ -208,7 +211,7 @@ int CreateTemporary(const std::string& csPath, std::string& csTemp) {
   for (int iTry = 0; iTry < 100; ++iTry) {
     // Hidden, so that a folder listing or the cache's clearing skips it.
     csTemp = csDir + "." + csName.substr(0, 200) + "." + std::to_string(getpid()) + "-" +
-             std::to_string(s_iCounter++) + ".part";
+             std::to_string(s_iCounter++) + std::string(kTemporaryEnd);
     const int fd = open(csTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

@@ -13,6 +13,7 @@
 #include "imaging/random.h"
 #include "imaging/xform_helpers.h"
 #include "platform/dc.h"
+#include "platform/gdi/raster.h"
 #include "platform/gdi/region.h"
 #include "xforms/progress.h"
 
@@ -98,9 +99,7 @@ void PaintRings(CBitmap& bitmap, const CRgnData& triangle, POINT p0,
              ++it) {
           const std::int64_t n = it->A * it->A - Y * Y;
           if (n < 0) continue;
-          auto D = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
-          while (D * D > n) --D;
-          while ((D + 1) * (D + 1) <= n) ++D;
+          const auto D = static_cast<std::int64_t>(gdi::ISqrt(static_cast<std::uint64_t>(n)));
           // |x - (x0 - 1)| <= D / 2
           const std::int64_t xl = std::max(p0.x - 1 - D / 2, a);
           const std::int64_t xr = std::min(p0.x + D / 2, b);

@@ -76,13 +76,6 @@ thread_local std::vector<Edge> t_aEdges;
 thread_local std::vector<Edge*> t_aActive;
 thread_local std::vector<std::int64_t> t_aCross;
 
-std::uint64_t ISqrt(std::uint64_t v) {
-  std::uint64_t s = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(v)));
-  while (s > 0 && s * s > v) --s;
-  while ((s + 1) * (s + 1) <= v) ++s;
-  return s;
-}
-
 // The even-odd interior of a polygon, row by row from the top: calls
 // emit(y, x0, x1) for each run, sorted and disjoint within a row.
 template <class Emit>

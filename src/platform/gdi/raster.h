@@ -14,6 +14,7 @@
 //   with vertices far outside the surface are cut, never wrapped.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -52,6 +53,13 @@ inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
 inline std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+// The largest whole number whose square is at most v.
+inline std::uint64_t ISqrt(std::uint64_t v) {
+  std::uint64_t s = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(v)));
+  while (s > 0 && s * s > v) --s;
+  while ((s + 1) * (s + 1) <= v) ++s;
+  return s;
+}
 
 // Appends, row by row from top to bottom, the even-odd interior of the closed
 // polygon pts[0..n) (closed automatically), clipped to the window. The spans
